@@ -1,0 +1,121 @@
+// A dataset: the records of an open answer or table, with a cursor, bookmarks
+// and random access by record number, so a grid can page through a large
+// result without moving the cursor or holding the rows in memory.
+//
+// Contract for every dataset operation: it may run on a worker thread while the
+// GUI thread waits (the window runs scripts off the GUI thread); it raises
+// EDatabaseError with the engine's message on failure. Bound controls are told
+// of changes through the signals below, which are not emitted while controls
+// are disabled; EnableControls (on the thread that owns the controls) emits
+// DataSetChanged once when the last disable is lifted.
+#pragma once
+
+#include "engine/Field.h"
+
+#include <QObject>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+using TBookmark = qint64; // a record number; -1 is no bookmark
+
+class TDataSet : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TDataSet(QObject* owner = nullptr);
+    ~TDataSet() override;
+
+    bool Active() const { return active_; }
+    void SetActive(bool active);
+    void Open();
+    void Close();
+
+    void First();
+    void Next();
+    void Prior();
+    void Last();
+    // Moves the cursor; Eof or Bof when it runs off either end.
+    int MoveBy(qint64 distance);
+    bool Eof() const { return eof_; }
+    bool Bof() const { return bof_; }
+    bool IsEmpty() const;
+    // The number of records (an open dataset always knows it).
+    qint64 RecordCount() const;
+    // 1-based number of the current record, 0 when there is none.
+    qint64 RecNo() const;
+    void SetRecNo(qint64 recNo);
+
+    TBookmark GetBookmark() const;
+    void GotoBookmark(TBookmark bookmark);
+    void FreeBookmark(TBookmark bookmark);
+    bool BookmarkValid(TBookmark bookmark) const;
+
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return disableCount_ > 0; }
+
+    int FieldCount() const { return int(fields_.size()); }
+    TField* Fields(int index) const { return fields_.at(size_t(index)).get(); }
+    TField* FindField(const QString& name) const; // letter case ignored; nullptr when absent
+    TField* FieldByName(const QString& name) const; // raises when absent
+
+    // The value of one field in the record at a 0-based index, without moving
+    // the cursor. Reads through a small cache window.
+    QVariant ValueAt(qint64 recordIndex, int fieldIndex) const;
+    // The value of one field in the current record (null when there is none).
+    QVariant CurrentValue(int fieldIndex) const;
+
+signals:
+    // Opened, closed or refilled: bound controls reload.
+    void DataSetChanged();
+    // The cursor moved to another record.
+    void CurrentChanged();
+
+protected:
+    // Subclasses open their records and create the fields (AddField), or close them.
+    virtual void InternalOpen() = 0;
+    virtual void InternalClose() = 0;
+    virtual qint64 InternalRecordCount() const = 0;
+    // Reads records [first, first + count) into rows (one QVariant per field).
+    virtual void InternalFetch(qint64 first, qint64 count,
+                               std::vector<std::vector<QVariant>>& rows) const = 0;
+
+    TField* AddField(const QString& name, TFieldType type, int size);
+    void ClearFields();
+    void NotifyDataSetChanged();
+
+private:
+    void NotifyCurrentChanged();
+
+    bool active_ = false;
+    bool eof_ = true;
+    bool bof_ = true;
+    qint64 current_ = -1; // 0-based
+    int disableCount_ = 0;
+    bool changedWhileDisabled_ = false;
+    std::vector<std::unique_ptr<TField>> fields_;
+    struct Cache;
+    std::unique_ptr<Cache> cache_;
+};
+
+// The link between a dataset and the controls that show it.
+class TDataSource : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TDataSource(QObject* owner = nullptr);
+
+    TDataSet* DataSet() const { return dataSet_; }
+    void SetDataSet(TDataSet* dataSet);
+
+signals:
+    // The dataset was replaced, or it reported DataSetChanged.
+    void DataChanged();
+    void CurrentChanged();
+
+private:
+    TDataSet* dataSet_ = nullptr;
+    QMetaObject::Connection changed_, current_, destroyed_;
+};

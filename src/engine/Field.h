@@ -1,0 +1,78 @@
+// A field of an open dataset: its type, its display settings, and the value it
+// holds in the dataset's current record, as text the way a desktop database's
+// field objects give it.
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+class TDataSet;
+
+// The field data types of the component layer, in their customary order.
+enum TFieldType {
+    ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
+    ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic,
+    ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString,
+    ftLargeint, ftADT, ftArray, ftReference, ftDataSet
+};
+
+// The field type of a declared column type (INTEGER, SMALLINT, REAL, FLOAT,
+// NUMERIC/DECIMAL, CURRENCY/MONEY, BOOLEAN, DATE, TIME, DATETIME/TIMESTAMP,
+// CHAR(n)/VARCHAR(n)/TEXT, MEMO/CLOB, BLOB ...); *size receives n of CHAR(n),
+// *currency whether the type is a money type. An empty declaration gives ftUnknown.
+TFieldType FieldTypeOfDeclared(const QString& declared, int* size = nullptr, bool* currency = nullptr);
+
+class TField
+{
+public:
+    TField(TDataSet* dataSet, int index, const QString& fieldName, TFieldType dataType, int size);
+
+    TDataSet* DataSet() const { return dataSet_; }
+    int Index() const { return index_; }
+    const QString& FieldName() const { return fieldName_; }
+    TFieldType DataType() const { return dataType_; }
+    // Declared length of a character field; for other types 0.
+    int Size() const { return size_; }
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible) { visible_ = visible; }
+    // The column caption; the field name unless set.
+    QString DisplayLabel() const;
+    void SetDisplayLabel(const QString& label) { displayLabel_ = label; }
+    // Width in characters; by type unless set.
+    int DisplayWidth() const;
+    void SetDisplayWidth(int width) { displayWidth_ = width; }
+    // Money fields show their display text as currency.
+    bool Currency() const { return currency_; }
+    void SetCurrency(bool currency) { currency_ = currency; }
+    // Format pattern of the display text in the desktop-database letters
+    // ("dd/mm/yyyy", "hh:nn am/pm", "#,##0.00"); empty: the regional defaults.
+    const QString& DisplayFormat() const { return displayFormat_; }
+    void SetDisplayFormat(const QString& format) { displayFormat_ = format; }
+
+    // The value in the dataset's current record: a null QVariant, qint64,
+    // double, bool, QDate, QTime, QDateTime, QString or QByteArray by type.
+    QVariant Value() const;
+    bool IsNull() const;
+    QString AsString() const;
+    QString DisplayText() const;
+    double AsFloat() const;
+    bool AsBoolean() const;
+
+    // The same texts for any value of this field, for readers that page
+    // through a dataset without moving its cursor (the result grid).
+    QString AsStringOf(const QVariant& value) const;
+    QString DisplayTextOf(const QVariant& value) const;
+
+private:
+    TDataSet* dataSet_;
+    int index_;
+    QString fieldName_;
+    TFieldType dataType_;
+    int size_;
+    bool visible_ = true;
+    QString displayLabel_;
+    int displayWidth_ = -1;
+    bool currency_ = false;
+    QString displayFormat_;
+};

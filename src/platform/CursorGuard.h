@@ -1,0 +1,12 @@
+// Shows the hourglass (busy) cursor for a scope and restores the previous
+// cursor on every exit, exceptions included.
+#pragma once
+
+class CursorGuard
+{
+public:
+    CursorGuard();
+    ~CursorGuard();
+    CursorGuard(const CursorGuard&) = delete;
+    CursorGuard& operator=(const CursorGuard&) = delete;
+};

@@ -1,0 +1,96 @@
+#include "platform/QtInteraction.h"
+
+#include "platform/core/Exceptions.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include <utility>
+
+namespace {
+
+QMessageBox::Icon IconOf(TMsgDlgType type)
+{
+    switch (type) {
+    case mtWarning: return QMessageBox::Warning;
+    case mtError: return QMessageBox::Critical;
+    case mtInformation: return QMessageBox::Information;
+    case mtConfirmation: return QMessageBox::Question;
+    case mtCustom: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString CaptionOf(TMsgDlgType type)
+{
+    switch (type) {
+    case mtWarning: return QStringLiteral("Warning");
+    case mtError: return QStringLiteral("Error");
+    case mtInformation: return QStringLiteral("Information");
+    case mtConfirmation: return QStringLiteral("Confirm");
+    case mtCustom: break;
+    }
+    return ApplicationTitle();
+}
+
+constexpr std::pair<TMsgDlgBtn, QMessageBox::StandardButton> kButtons[] = {
+    {mbYes, QMessageBox::Yes},     {mbNo, QMessageBox::No},       {mbOK, QMessageBox::Ok},
+    {mbCancel, QMessageBox::Cancel}, {mbAbort, QMessageBox::Abort}, {mbRetry, QMessageBox::Retry},
+    {mbIgnore, QMessageBox::Ignore}};
+
+TModalResult ResultOf(int button)
+{
+    switch (button) {
+    case QMessageBox::Yes: return mrYes;
+    case QMessageBox::No: return mrNo;
+    case QMessageBox::Ok: return mrOk;
+    case QMessageBox::Abort: return mrAbort;
+    case QMessageBox::Retry: return mrRetry;
+    case QMessageBox::Ignore: return mrIgnore;
+    default: return mrCancel;
+    }
+}
+
+} // namespace
+
+void QtInteraction::ShowMessage(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+TModalResult QtInteraction::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
+{
+    QMessageBox box(IconOf(type), CaptionOf(type), text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    for (const auto& [ours, qt] : kButtons) {
+        if (buttons.testFlag(ours))
+            box.addButton(qt);
+    }
+    if (box.buttons().isEmpty())
+        box.addButton(QMessageBox::Ok);
+    return ResultOf(box.exec());
+}
+
+bool QtInteraction::InputQuery(const QString& caption, const QString& prompt, QString& value)
+{
+    bool ok = false;
+    const QString typed = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
+                                                QLineEdit::Normal, value, &ok);
+    if (ok)
+        value = typed;
+    return ok;
+}
+
+void QtInteraction::ShowException(const std::exception& error)
+{
+    if (dynamic_cast<const EAbort*>(&error))
+        return;
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), ExceptionMessage(error),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+void QtInteraction::Beep() { QApplication::beep(); }
