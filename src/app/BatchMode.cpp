@@ -1,0 +1,191 @@
+#include "app/BatchMode.h"
+
+#include "app/BatchInteraction.h"
+#include "app/MainViewer.h"
+#include "app/StartUp.h"
+#include "engine/DataSet.h"
+#include "platform/Interaction.h"
+#include "platform/core/Exceptions.h"
+#include "query/enhquery.h"
+#include "store/TessalyDB.h"
+
+#include <QFile>
+#include <QLineEdit>
+
+#include <exception>
+
+namespace {
+
+// Puts the previous interaction back however batch mode ends.
+class InteractionScope
+{
+public:
+    explicit InteractionScope(std::unique_ptr<Interaction> ui) : previous_(SetUi(std::move(ui))) {}
+    ~InteractionScope() { SetUi(std::move(previous_)); }
+
+private:
+    std::unique_ptr<Interaction> previous_;
+};
+
+// A value on one line of tab-separated output: its own tabs and line ends become blanks.
+QByteArray Cell(const QString& text)
+{
+    QString cell = text;
+    for (QChar& c : cell) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    }
+    return cell.toUtf8();
+}
+
+void WriteResult(TDataSet* dataSet, FILE* out)
+{
+    if (!dataSet->Active())
+        return;
+    QList<TField*> fields;
+    for (int i = 0; i < dataSet->FieldCount(); ++i) {
+        if (dataSet->Fields(i)->Visible())
+            fields << dataSet->Fields(i);
+    }
+    QByteArray line;
+    const auto flush = [&] {
+        line += '\n';
+        fwrite(line.constData(), 1, size_t(line.size()), out);
+        line.clear();
+    };
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        line += (i ? "\t" : "") + Cell(fields[i]->DisplayLabel());
+    flush();
+    for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) {
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            line += (i ? "\t" : "") + Cell(fields[i]->DisplayText());
+        flush();
+    }
+    fflush(out);
+}
+
+bool ReadScript(const QString& path, QString& script)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Ui().ShowMessage(QStringLiteral("Cannot read the SQL file %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    script = QString::fromUtf8(file.readAll());
+    return true;
+}
+
+} // namespace
+
+QString RunnerUsage()
+{
+    return QStringLiteral(
+        "Usage: tessaly-query [FILE.sql]\n"
+        "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save TABLE] [--overwrite]\n"
+        "                     [--password-file FILE]\n"
+        "\n"
+        "Without --batch the window opens; a FILE.sql argument puts that script in the editor.\n"
+        "With --batch the query runs without a display: messages go to standard error, the last\n"
+        "result to standard output as tab-separated text.\n"
+        "Exit status: 0 success, 1 connecting or the script failed, 2 usage error or damaged\n"
+        "package, 3 wrong password.\n");
+}
+
+bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QString& error)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const auto value = [&](QString& target) {
+            if (i + 1 >= arguments.size()) {
+                error = argument + QStringLiteral(" needs a value");
+                return false;
+            }
+            target = arguments[++i];
+            return true;
+        };
+        if (argument == QLatin1String("--batch")) {
+            continue;
+        } else if (argument == QLatin1String("--sql-file")) {
+            if (!value(options.sqlFile))
+                return false;
+        } else if (argument == QLatin1String("--alias")) {
+            if (!value(options.alias))
+                return false;
+            options.aliasGiven = true;
+        } else if (argument == QLatin1String("--save")) {
+            if (!value(options.saveTable))
+                return false;
+            options.saveGiven = true;
+        } else if (argument == QLatin1String("--password-file")) {
+            if (!value(options.passwordFile))
+                return false;
+        } else if (argument == QLatin1String("--overwrite")) {
+            options.overwrite = true;
+        } else {
+            error = QStringLiteral("unknown argument: ") + argument;
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
+{
+    InteractionScope scope(std::make_unique<BatchInteraction>(options.overwrite, options.passwordFile));
+    TStartUpState state;
+    try {
+        switch (ReadStartUpState(executable, state)) {
+        case TStartUpOutcome::Damaged: return exitUsage;
+        case TStartUpOutcome::WrongPassword: return exitWrongPassword;
+        case TStartUpOutcome::Run: break;
+        }
+    } catch (const std::exception& error) {
+        Ui().ShowException(error); // an unreadable password file
+        return exitUsage;
+    }
+    if (!options.sqlFile.isEmpty()) {
+        if (state.hasPackage && !state.sqlEditable) {
+            Ui().ShowMessage(QStringLiteral("The SQL of this query package may not be changed, so --sql-file is refused."));
+            return exitUsage;
+        }
+        if (!ReadScript(options.sqlFile, state.sql))
+            return exitUsage;
+    }
+    if (options.aliasGiven)
+        state.alias = options.alias;
+
+    SetApplicationTitle(QStringLiteral("Tessaly Query"));
+    TformMain form;
+    try {
+        HandOver(form, state);
+    } catch (const std::exception& error) {
+        Ui().ShowException(error);
+        return exitFailed;
+    }
+    if (!form.Database()->Connected())
+        return exitFailed;
+    try {
+        form.ExecuteSQL();
+    } catch (const std::exception& error) {
+        Ui().ShowException(error);
+        return exitFailed;
+    }
+    int status = exitOk;
+    if (options.saveGiven) {
+        form.findChild<QLineEdit*>(QStringLiteral("editTableName"))->setText(options.saveTable);
+        try {
+            if (!form.SaveTable())
+                status = exitFailed;
+        } catch (const std::exception& error) {
+            Ui().ShowException(error);
+            status = exitFailed;
+        }
+    }
+    try {
+        WriteResult(form.Query(), out);
+    } catch (const std::exception& error) {
+        Ui().ShowException(error);
+        status = exitFailed;
+    }
+    return status;
+}

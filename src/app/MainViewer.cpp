@@ -1,0 +1,448 @@
+#include "app/MainViewer.h"
+
+#include "app/BlockingRun.h"
+#include "app/BusyIndicator.h"
+#include "app/DBGrid.h"
+#include "app/DBNavigator.h"
+#include "engine/DataSet.h"
+#include "engine/Session.h"
+#include "platform/Interaction.h"
+#include "query/enhquery.h"
+#include "store/OptionsFile.h"
+#include "store/TessalyDB.h"
+
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+const QString kDefaultDescription = QStringLiteral(
+    "To execute the attached query, click the \"Execute SQL\" button \n"
+    "below.\n"
+    "\n"
+    "If you would like to view the SQL, click the \"View SQL\" button.");
+
+const QString kNoDatabase = QStringLiteral(
+    "No database is configured. Add an alias to the engine configuration or an entry to the "
+    "options store, then start again.");
+
+// The entries that stand in for a missing alias, in the order they are tried,
+// each with the entry it leads to.
+const std::pair<const char*, const char*> kAliasFallbacks[] = {
+    {"<Standard>", "<Standard>"}, {"<Training>", "<KIVData3>"}, {"KIVData3", "KIVData3"},
+    {"KIVDemoData3", "KIVDemoData3"}, {"BrackenData", "BrackenData"}};
+
+// The editors hold lines separated by line feeds; package texts use CR LF.
+QString EditorText(const QString& text)
+{
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return lines;
+}
+
+bool ComboHas(const QComboBox* combo, const QString& text)
+{
+    return combo->findText(text, Qt::MatchFixedString) >= 0;
+}
+
+// Runs a handler's work; a failure goes to the application's error report.
+template <typename Work> void Reported(Work work)
+{
+    try {
+        work();
+    } catch (const std::exception& error) {
+        Ui().ShowException(error);
+    }
+}
+
+QFrame* Panel(QWidget* parent, const QString& name)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    panel->setFrameShape(QFrame::NoFrame);
+    return panel;
+}
+
+} // namespace
+
+TformMain::TformMain(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("formMain"));
+    setWindowTitle(QStringLiteral("Tessaly SQL Lantern"));
+    CreateComponents();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 0);
+    layout->setSpacing(0);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    tabDesc = CreateDescriptionPage();
+    tabSQL = CreateSQLPage();
+    tabResults = CreateResultsPage();
+    PageControl1->addTab(tabDesc, QStringLiteral("Description"));
+    PageControl1->addTab(tabSQL, QStringLiteral("SQL"));
+    PageControl1->addTab(tabResults, QStringLiteral("Results"));
+    layout->addWidget(PageControl1, 1);
+    layout->addWidget(CreateBottomPanel());
+
+    resize(425, 357);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormCreate();
+}
+
+TformMain::~TformMain()
+{
+    // The query's answer lives in the private folder that Database1 removes.
+    delete qryQuery;
+    delete Database1;
+    delete RegOptions;
+}
+
+void TformMain::CreateComponents()
+{
+    RegOptions = new TOptionsFile(this);
+    RegOptions->setObjectName(QStringLiteral("RegOptions"));
+    RegOptions->SetFileName(QStringLiteral("OrloOptions.Ini"));
+    RegOptions->SetParentKey(QStringLiteral("\\Software\\Tessaly Software\\"));
+    RegOptions->SetFilePath(QStringLiteral("C:\\Windows\\"));
+    RegOptions->SetRegPath(QStringLiteral("Orlo\\"));
+    RegOptions->SetSection(QStringLiteral("Options"));
+
+    Database1 = new TTessalyDatabase(this);
+    Database1->setObjectName(QStringLiteral("Database1"));
+    Database1->SetAliasName(QStringLiteral("KIVData3"));
+    Database1->SetDatabaseName(QStringLiteral("KIV"));
+    Database1->SetSessionName(QStringLiteral("Default"));
+    Database1->SetAllowSelectDB(false);
+    Database1->SetCheckForAlias(false);
+    Database1->SetOptionsFile(RegOptions);
+    Database1->SetTempDir(QStringLiteral("\\SQLLantern"));
+
+    qryQuery = new TEnhMultiQuery(this);
+    qryQuery->setObjectName(QStringLiteral("qryQuery"));
+    qryQuery->SetDatabaseName(QStringLiteral("KIV"));
+    qryQuery->SetDestinationTable(QStringLiteral("INIT.DB"));
+    qryQuery->SetDestDatabaseName(QStringLiteral("KIV"));
+    qryQuery->SetDestBatchMoveMode(TEnhQuery::batCopy);
+    qryQuery->SetDoBatchMove(true);
+
+    DataSource1 = new TDataSource(this);
+    DataSource1->setObjectName(QStringLiteral("DataSource1"));
+    DataSource1->SetDataSet(qryQuery);
+}
+
+QWidget* TformMain::CreateDescriptionPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabDesc"));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(8, 8, 8, 8);
+    memoDesc = new QPlainTextEdit(page);
+    memoDesc->setObjectName(QStringLiteral("memoDesc"));
+    memoDesc->setReadOnly(true);
+    memoDesc->setFrameShape(QFrame::NoFrame);
+    memoDesc->setPlainText(kDefaultDescription);
+    QPalette palette = memoDesc->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    memoDesc->setPalette(palette);
+    QFont font = memoDesc->font();
+    font.setPixelSize(13);
+    memoDesc->setFont(font);
+    layout->addWidget(memoDesc);
+    return page;
+}
+
+QWidget* TformMain::CreateSQLPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabSQL"));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+
+    pnlSQLTop = Panel(page, QStringLiteral("pnlSQLTop"));
+    auto* top = new QHBoxLayout(pnlSQLTop);
+    top->setContentsMargins(2, 2, 2, 2);
+    Label1 = new QLabel(QStringLiteral("Alias:"), pnlSQLTop);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    cbAliases = new QComboBox(pnlSQLTop);
+    cbAliases->setObjectName(QStringLiteral("cbAliases"));
+    cbAliases->setEditable(false);
+    cbAliases->setMinimumContentsLength(18);
+    Label1->setBuddy(cbAliases);
+    top->addWidget(Label1);
+    top->addWidget(cbAliases, 1);
+    layout->addWidget(pnlSQLTop);
+
+    memoSQL = new QPlainTextEdit(page);
+    memoSQL->setObjectName(QStringLiteral("memoSQL"));
+    memoSQL->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memoSQL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memoSQL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memoSQL->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    layout->addWidget(memoSQL, 1);
+    return page;
+}
+
+QWidget* TformMain::CreateResultsPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabResults"));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+
+    DBGrid1 = new TDBGrid(page);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->SetDataSource(DataSource1);
+    layout->addWidget(DBGrid1, 1);
+
+    Panel1 = Panel(page, QStringLiteral("Panel1"));
+    auto* row = new QHBoxLayout(Panel1);
+    row->setContentsMargins(0, 2, 0, 2);
+    DBNavigator1 = new TDBNavigator(Panel1);
+    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1->SetDataSource(DataSource1);
+    editTableName = new QLineEdit(QStringLiteral("NewTable"), Panel1);
+    editTableName->setObjectName(QStringLiteral("editTableName"));
+    editTableName->setMinimumWidth(90);
+    btnSave = new QPushButton(QStringLiteral("Save"), Panel1);
+    btnSave->setObjectName(QStringLiteral("btnSave"));
+    btnExport = new QPushButton(QStringLiteral("Export"), Panel1);
+    btnExport->setObjectName(QStringLiteral("btnExport"));
+    btnExport->setEnabled(false); // exporting arrives with the export formats
+    row->addWidget(DBNavigator1);
+    row->addStretch(1);
+    row->addWidget(editTableName);
+    row->addWidget(btnSave);
+    row->addWidget(btnExport);
+    layout->addWidget(Panel1);
+
+    connect(btnSave, &QPushButton::clicked, this, &TformMain::btnSaveClick);
+    connect(btnExport, &QPushButton::clicked, this, &TformMain::btnExportClick);
+    return page;
+}
+
+QWidget* TformMain::CreateBottomPanel()
+{
+    pnlBottom = Panel(this, QStringLiteral("pnlBottom"));
+    auto* row = new QHBoxLayout(pnlBottom);
+    row->setContentsMargins(2, 8, 2, 8);
+    Animate1 = new TBusyIndicator(pnlBottom);
+    Animate1->setObjectName(QStringLiteral("Animate1"));
+    Animate1->SetStopFrame(8);
+    Animate1->hide();
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), pnlBottom);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setToolTip(QStringLiteral("Stop the running query (Esc)"));
+    btnCancel->hide();
+    btnChangeTab = new QPushButton(QStringLiteral("View/Edit SQL"), pnlBottom);
+    btnChangeTab->setObjectName(QStringLiteral("btnChangeTab"));
+    btnExecute = new QPushButton(QStringLiteral("Execute SQL"), pnlBottom);
+    btnExecute->setObjectName(QStringLiteral("btnExecute"));
+    btnExecute->setEnabled(false);
+    btnExecute->setDefault(true);
+    row->addWidget(Animate1);
+    row->addWidget(btnCancel);
+    row->addStretch(1);
+    row->addWidget(btnChangeTab);
+    row->addWidget(btnExecute);
+
+    connect(btnChangeTab, &QPushButton::clicked, this, &TformMain::btnChangeTabClick);
+    connect(btnExecute, &QPushButton::clicked, this, &TformMain::btnExecuteClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TformMain::Interrupt);
+    return pnlBottom;
+}
+
+void TformMain::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Tessaly SQL Lantern  --  Ver. 2000 SR-4"));
+    PageControl1->tabBar()->hide();
+    PageControl1->setCurrentWidget(tabDesc);
+    FillAliasList();
+    savedBefore_ = false;
+}
+
+// Configuration entries in angle brackets and the session's aliases, in one
+// list sorted without regard to letter case.
+void TformMain::FillAliasList()
+{
+    cbAliases->clear();
+    QStringList entries;
+    Database1->ListEntries(entries);
+    QStringList items;
+    for (const QString& entry : entries)
+        items << QLatin1Char('<') + entry + QLatin1Char('>');
+    items << Session()->AliasNames();
+    std::stable_sort(items.begin(), items.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    cbAliases->addItems(items);
+}
+
+void TformMain::SetTitle(const QString& text)
+{
+    if (!text.isEmpty())
+        setWindowTitle(text);
+}
+
+void TformMain::SetDescription(const QString& text)
+{
+    if (!text.isEmpty())
+        memoDesc->setPlainText(EditorText(text));
+}
+
+void TformMain::SetSQL(const QString& text) { memoSQL->setPlainText(EditorText(text)); }
+
+void TformMain::SetSQLEditable(bool editable)
+{
+    memoSQL->setReadOnly(!editable);
+    btnChangeTab->setText(editable ? QStringLiteral("View/Edit SQL") : QStringLiteral("View SQL"));
+}
+
+void TformMain::SetAlias(const QString& name)
+{
+    if (cbAliases->count() == 0) {
+        // Nothing to fall back to: say so and leave Execute disabled.
+        Ui().ShowMessage(kNoDatabase);
+        btnExecute->setEnabled(false);
+        return;
+    }
+    if (ComboHas(cbAliases, name)) {
+        currentAlias_ = name;
+    } else {
+        Ui().ShowMessage(QStringLiteral("Alias \"") + name + QStringLiteral("\" does not exists."));
+        currentAlias_ = cbAliases->itemText(0);
+        for (const auto& [present, chosen] : kAliasFallbacks) {
+            if (ComboHas(cbAliases, QLatin1String(present))) {
+                currentAlias_ = QLatin1String(chosen);
+                break;
+            }
+        }
+    }
+    cbAliases->setCurrentIndex(cbAliases->findText(currentAlias_, Qt::MatchFixedString));
+
+    Database1->Close();
+    if (currentAlias_.startsWith(QLatin1Char('<')) && currentAlias_.endsWith(QLatin1Char('>')))
+        Database1->SetDatabase(currentAlias_.mid(1, currentAlias_.size() - 2), QString());
+    else
+        Database1->SetAliasName(currentAlias_);
+    Database1->Open();
+    btnExecute->setEnabled(Database1->Connected());
+}
+
+void TformMain::btnChangeTabClick()
+{
+    if (PageControl1->currentWidget() == tabDesc) {
+        btnChangeTab->setText(QStringLiteral("View Description"));
+        PageControl1->setCurrentWidget(tabSQL);
+    } else {
+        btnChangeTab->setText(memoSQL->isReadOnly() ? QStringLiteral("View SQL")
+                                                    : QStringLiteral("View/Edit SQL"));
+        PageControl1->setCurrentWidget(tabDesc);
+    }
+}
+
+void TformMain::btnExecuteClick() { Reported([this] { ExecuteSQL(); }); }
+void TformMain::btnSaveClick() { Reported([this] { SaveTable(); }); }
+void TformMain::btnExportClick() {}
+
+void TformMain::RunQuery()
+{
+    // Bound controls must not read the dataset while the worker fills it.
+    qryQuery->DisableControls();
+    Session()->ResetInterrupt();
+    try {
+        RunBlocking(this, btnCancel, [this] { qryQuery->Execute(); }, [this] { Interrupt(); });
+    } catch (...) {
+        qryQuery->EnableControls();
+        throw;
+    }
+    qryQuery->EnableControls();
+}
+
+void TformMain::Interrupt() { Session()->Interrupt(); }
+
+void TformMain::ExecuteSQL()
+{
+    const auto stopAnimation = [this] {
+        Animate1->SetActive(false);
+        Animate1->hide();
+        btnCancel->hide();
+    };
+    Animate1->show();
+    Animate1->SetActive(true);
+    btnCancel->show();
+    btnExecute->setEnabled(false);
+    btnChangeTab->setEnabled(false);
+    try {
+        qryQuery->SetSQLText(memoSQL->toPlainText());
+        RunQuery();
+    } catch (...) {
+        Ui().MessageDlg(QStringLiteral("An error has occurred while running the query."), mtError, mbOK);
+        stopAnimation();
+        throw;
+    }
+    Ui().ShowMessage(QStringLiteral("Query Executed"));
+    if (showResults_) {
+        pnlBottom->hide();
+        PageControl1->setCurrentWidget(tabResults);
+    }
+    stopAnimation();
+}
+
+bool TformMain::SaveTable()
+{
+    const QString name = editTableName->text().trimmed();
+    if (name.isEmpty()) {
+        Ui().MessageDlg(QStringLiteral("Table Name not Entered."), mtError, mbOK);
+        return false;
+    }
+    // The terminator line ends the name at its first blank, and a table lives
+    // in the database's own folder: such names would save something else.
+    static const QRegularExpression unsafe(QStringLiteral("[\\s/\\\\;\\[\\]]"));
+    if (name.contains(unsafe)) {
+        Ui().MessageDlg(QStringLiteral("The table name \"") + name +
+                            QStringLiteral("\" may not contain blanks, brackets, \";\", \"/\" or \"\\\"."),
+                        mtError, mbOK);
+        return false;
+    }
+    const QStringList tables = Session()->TableNames(QStringLiteral("KIV"));
+    const QString stem = name.section(QLatin1Char('.'), 0, -2);
+    const bool exists = tables.contains(name, Qt::CaseInsensitive) ||
+                        (!stem.isEmpty() && tables.contains(stem, Qt::CaseInsensitive));
+    if (exists && Ui().MessageDlg(name + QStringLiteral(" already exists.  Overwrite?"), mtConfirmation,
+                                  mbYes | mbNo) != mrYes) {
+        Ui().ShowMessage(QStringLiteral("Table Not Saved."));
+        return false;
+    }
+    qryQuery->Close();
+    if (savedBefore_)
+        qryQuery->SetSQLText(memoSQL->toPlainText());
+    QStringList lines = qryQuery->SQL();
+    lines << QLatin1Char(';') + name + QStringLiteral(" FALSE");
+    qryQuery->SetSQL(lines);
+    savedBefore_ = true;
+    RunQuery();
+    Ui().ShowMessage(QStringLiteral("New Table Saved."));
+    return true;
+}

@@ -1,0 +1,103 @@
+// The program's only window: the description of the query package, its SQL
+// with the alias list, and the results page with the grid, Save and Export.
+// Start-up hands it the package; everything else happens in its handlers.
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class TBusyIndicator;
+class TDataSource;
+class TDBGrid;
+class TDBNavigator;
+class TEnhMultiQuery;
+class TOptionsFile;
+class TTessalyDatabase;
+
+class TformMain : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TformMain(QWidget* parent = nullptr);
+    ~TformMain() override;
+
+    // The handover of start-up, in this order.
+    void SetTitle(const QString& text);
+    void SetDescription(const QString& text);
+    void SetSQL(const QString& text);
+    // Chooses the alias entry and connects Database1. Raises when connecting fails.
+    void SetAlias(const QString& name);
+    bool ShowResults() const { return showResults_; }
+    void SetShowResults(bool show) { showResults_ = show; }
+    // Read-only SQL and the caption of the page switch that goes with it.
+    void SetSQLEditable(bool editable);
+
+    const QString& CurrentAlias() const { return currentAlias_; }
+    bool SavedBefore() const { return savedBefore_; }
+
+    // The command handlers' work, raising on failure; the buttons call them
+    // through the application's error report. Execute returns normally after
+    // "Query Executed". Save returns whether a table was saved.
+    void ExecuteSQL();
+    bool SaveTable();
+
+    // The window's components, for batch mode.
+    TEnhMultiQuery* Query() const { return qryQuery; }
+    TTessalyDatabase* Database() const { return Database1; }
+
+public slots:
+    void btnChangeTabClick();
+    void btnExecuteClick();
+    void btnSaveClick();
+    void btnExportClick();
+
+private:
+    void FormCreate();
+    void CreateComponents();
+    QWidget* CreateDescriptionPage();
+    QWidget* CreateSQLPage();
+    QWidget* CreateResultsPage();
+    QWidget* CreateBottomPanel();
+    void FillAliasList();
+    // Runs the query's script off the GUI thread while the window waits.
+    void RunQuery();
+    void Interrupt();
+
+    // Non-visual components.
+    TOptionsFile* RegOptions;
+    TTessalyDatabase* Database1;
+    TEnhMultiQuery* qryQuery;
+    TDataSource* DataSource1;
+
+    // Visual components.
+    QTabWidget* PageControl1;
+    QWidget* tabDesc;
+    QPlainTextEdit* memoDesc;
+    QWidget* tabSQL;
+    QFrame* pnlSQLTop;
+    QLabel* Label1;
+    QComboBox* cbAliases;
+    QPlainTextEdit* memoSQL;
+    QWidget* tabResults;
+    TDBGrid* DBGrid1;
+    TDBNavigator* DBNavigator1;
+    QFrame* Panel1;
+    QLineEdit* editTableName;
+    QPushButton* btnSave;
+    QPushButton* btnExport;
+    QFrame* pnlBottom;
+    QPushButton* btnExecute;
+    QPushButton* btnChangeTab;
+    TBusyIndicator* Animate1;
+    QPushButton* btnCancel;
+
+    QString currentAlias_;
+    bool savedBefore_ = false;
+    bool showResults_ = false;
+};

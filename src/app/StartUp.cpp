@@ -1,0 +1,55 @@
+#include "app/StartUp.h"
+
+#include "app/MainViewer.h"
+#include "package/QueryPackage.h"
+#include "platform/Interaction.h"
+#include "platform/core/Exceptions.h"
+
+#include <QFile>
+
+TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state)
+{
+    std::optional<QueryPackage> package;
+    try {
+        // Opened read-only: other readers and writers of the file are not locked out.
+        QFile file(executable);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EPackageDamaged(QStringLiteral("the program file cannot be read (%1)").arg(file.errorString()));
+        package = ReadQueryPackage(file);
+    } catch (const EPackageDamaged& damaged) {
+        Ui().ShowException(Exception(QStringLiteral("The query package of this program is damaged: ") +
+                                     damaged.Message()));
+        return TStartUpOutcome::Damaged;
+    }
+    state = TStartUpState();
+    if (!package)
+        return TStartUpOutcome::Run;
+
+    if (package->hasPassword) {
+        QString typed;
+        if (!Ui().InputQuery(QStringLiteral("Enter Password"), QStringLiteral("Please enter Password"), typed))
+            typed.clear(); // cancelling counts as typing nothing
+        if (typed != package->password) {
+            Ui().ShowMessage(QStringLiteral("Invalid Password."));
+            return TStartUpOutcome::WrongPassword;
+        }
+    }
+    state.hasPackage = true;
+    state.sqlEditable = package->sqlEditable;
+    state.showResults = package->showResults;
+    state.title = package->title;
+    state.description = package->description;
+    state.alias = package->alias;
+    state.sql = package->sql;
+    return TStartUpOutcome::Run;
+}
+
+void HandOver(TformMain& form, const TStartUpState& state)
+{
+    form.SetTitle(state.title);
+    form.SetDescription(state.description);
+    form.SetSQL(state.sql);
+    form.SetAlias(state.alias);
+    form.SetShowResults(state.showResults);
+    form.SetSQLEditable(state.sqlEditable);
+}

@@ -1,0 +1,95 @@
+// The runner: reads the query package attached to its own file, asks for its
+// password, and opens the main window (or, with --batch, runs the query
+// without a display).
+#include "app/BatchMode.h"
+#include "app/MainViewer.h"
+#include "app/StartUp.h"
+#include "platform/Interaction.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include <cstring>
+#include <exception>
+
+namespace {
+
+bool HasArgument(int argc, char** argv, const char* wanted)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], wanted) == 0)
+            return true;
+    }
+    return false;
+}
+
+int RunWindow(const QStringList& arguments)
+{
+    QString scriptFile;
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            fputs(RunnerUsage().toLocal8Bit().constData(), stdout);
+            return exitOk;
+        }
+        if (argument.startsWith(QLatin1Char('-')) || !scriptFile.isEmpty()) {
+            fputs(RunnerUsage().toLocal8Bit().constData(), stderr);
+            return exitUsage;
+        }
+        scriptFile = argument;
+    }
+
+    TStartUpState state;
+    switch (ReadStartUpState(QCoreApplication::applicationFilePath(), state)) {
+    case TStartUpOutcome::Damaged: return exitUsage;
+    case TStartUpOutcome::WrongPassword: return exitWrongPassword;
+    case TStartUpOutcome::Run: break;
+    }
+    if (!scriptFile.isEmpty()) {
+        QFile file(scriptFile);
+        if (state.hasPackage && !state.sqlEditable) {
+            Ui().ShowMessage(QStringLiteral("The SQL of this query package may not be changed."));
+            return exitUsage;
+        }
+        if (!file.open(QIODevice::ReadOnly)) {
+            Ui().ShowMessage(QStringLiteral("Cannot read the SQL file %1: %2").arg(scriptFile, file.errorString()));
+            return exitUsage;
+        }
+        state.sql = QString::fromUtf8(file.readAll());
+        state.sqlEditable = true;
+    }
+
+    SetApplicationTitle(QStringLiteral("Tessaly Query"));
+    TformMain form;
+    try {
+        HandOver(form, state);
+    } catch (const std::exception& error) {
+        // Nothing catches during start-up: the report ends the program.
+        Ui().ShowException(error);
+        return exitFailed;
+    }
+    form.show();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool batch = HasArgument(argc, argv, "--batch");
+    if (batch && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    if (!batch)
+        return RunWindow(arguments);
+
+    TBatchOptions options;
+    QString error;
+    if (!ParseBatchOptions(arguments, options, error)) {
+        fprintf(stderr, "tessaly-query: %s\n%s", error.toLocal8Bit().constData(),
+                RunnerUsage().toLocal8Bit().constData());
+        return exitUsage;
+    }
+    return RunBatch(QCoreApplication::applicationFilePath(), options);
+}

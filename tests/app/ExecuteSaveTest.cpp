@@ -1,0 +1,210 @@
+// Execute and Save in the window: messages, pages, buttons, the tables they
+// leave, and the interruption of a running script.
+#include "AppFixture.h"
+
+#include "app/MainViewer.h"
+#include "engine/DataSet.h"
+#include "query/enhquery.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class ExecuteSaveTest : public AppTest
+{
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        folder_ = MakeOrdersDatabase();
+        WriteAliases({{QStringLiteral("KIVData3"), folder_}});
+        form_ = std::make_unique<TformMain>();
+        form_->SetAlias(QStringLiteral("KIVData3"));
+        ASSERT_TRUE(form_->Database()->Connected());
+        ui->Clear();
+    }
+    void TearDown() override
+    {
+        form_.reset();
+        AppTest::TearDown();
+    }
+    template <typename T> T* Find(const char* name) { return form_->findChild<T*>(QLatin1String(name)); }
+    QString CurrentPage() { return Find<QTabWidget>("PageControl1")->currentWidget()->objectName(); }
+    void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+    QStringList FirstColumn()
+    {
+        QStringList values;
+        TDataSet* query = form_->Query();
+        for (query->First(); !query->Eof(); query->Next())
+            values << query->Fields(0)->DisplayText();
+        return values;
+    }
+
+    ScriptedUi ui;
+    QString folder_;
+    std::unique_ptr<TformMain> form_;
+};
+
+TEST_F(ExecuteSaveTest, ExecuteRunsTheScriptAndShowsTheResultsPage)
+{
+    form_->SetSQL(WorkedExampleScript());
+    form_->SetShowResults(true);
+    Click("btnExecute");
+    EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("Query Executed")});
+    EXPECT_EQ(CurrentPage(), QStringLiteral("tabResults"));
+    EXPECT_TRUE(Find<QWidget>("pnlBottom")->isHidden());
+    EXPECT_TRUE(form_->Query()->Active());
+    EXPECT_EQ(FirstColumn(), QStringList{QStringLiteral("3")});
+    EXPECT_EQ(TablesIn(folder_), QStringList({QStringLiteral("INIT"), QStringLiteral("ORDERS")}));
+    EXPECT_FALSE(Find<QPushButton>("btnExecute")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("btnChangeTab")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>("Animate1")->isHidden());
+}
+
+TEST_F(ExecuteSaveTest, WithoutShowResultsThePageStays)
+{
+    form_->SetSQL(QStringLiteral("SELECT * FROM ORDERS"));
+    Click("btnChangeTab");
+    Click("btnExecute");
+    EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("Query Executed")});
+    EXPECT_EQ(CurrentPage(), QStringLiteral("tabSQL"));
+    EXPECT_FALSE(Find<QWidget>("pnlBottom")->isHidden());
+}
+
+TEST_F(ExecuteSaveTest, AFailingScriptShowsTheErrorBoxThenTheReport)
+{
+    form_->SetSQL(QStringLiteral("SELECT * FROM NO_SUCH_TABLE"));
+    form_->SetShowResults(true);
+    Click("btnExecute");
+    const QStringList texts = ui->Texts();
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_EQ(texts[0], QStringLiteral("An error has occurred while running the query."));
+    EXPECT_EQ(ui->History()[0].type, mtError);
+    EXPECT_EQ(ui->History()[1].kind, ScriptedInteraction::Kind::Error);
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("NO_SUCH_TABLE"))) << texts[1].toStdString();
+    EXPECT_EQ(CurrentPage(), QStringLiteral("tabDesc"));
+    EXPECT_FALSE(Find<QPushButton>("btnExecute")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>("Animate1")->isHidden());
+}
+
+TEST_F(ExecuteSaveTest, EscInterruptsALongRunThroughTheErrorPath)
+{
+    form_->SetSQL(QStringLiteral("SELECT COUNT(*) FROM (WITH RECURSIVE C(I) AS (SELECT 1 UNION ALL "
+                                 "SELECT I + 1 FROM C WHERE I < 5000000000) SELECT I FROM C)"));
+    form_->show();
+    bool animated = false;
+    QTimer::singleShot(300, form_.get(), [&] {
+        animated = Find<QWidget>("Animate1")->isVisible();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(Find<QPushButton>("btnChangeTab"), &escape);
+    });
+    Click("btnExecute");
+    EXPECT_TRUE(animated);
+    const QStringList texts = ui->Texts();
+    ASSERT_EQ(texts.size(), 2) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(texts[0], QStringLiteral("An error has occurred while running the query."));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("interrupt"), Qt::CaseInsensitive)) << texts[1].toStdString();
+    EXPECT_FALSE(Find<QPushButton>("btnExecute")->isEnabled());
+}
+
+TEST_F(ExecuteSaveTest, TheCancelButtonInterruptsToo)
+{
+    form_->SetSQL(QStringLiteral("SELECT COUNT(*) FROM (WITH RECURSIVE C(I) AS (SELECT 1 UNION ALL "
+                                 "SELECT I + 1 FROM C WHERE I < 5000000000) SELECT I FROM C)"));
+    form_->show();
+    QTimer::singleShot(300, form_.get(), [&] { QTest::mouseClick(Find<QPushButton>("btnCancel"), Qt::LeftButton); });
+    Click("btnExecute");
+    ASSERT_EQ(ui->Texts().size(), 2);
+    EXPECT_EQ(ui->Texts()[0], QStringLiteral("An error has occurred while running the query."));
+}
+
+TEST_F(ExecuteSaveTest, SaveRejectsAnEmptyOrBlankName)
+{
+    for (const QString& name : {QString(), QStringLiteral("   ")}) {
+        ui->Clear();
+        Find<QLineEdit>("editTableName")->setText(name);
+        Click("btnSave");
+        EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("Table Name not Entered.")});
+        EXPECT_EQ(ui->History()[0].type, mtError);
+    }
+    EXPECT_FALSE(form_->SavedBefore());
+}
+
+TEST_F(ExecuteSaveTest, SaveRejectsANameTheTerminatorLineWouldSplit)
+{
+    Find<QLineEdit>("editTableName")->setText(QStringLiteral("My Table"));
+    Click("btnSave");
+    ASSERT_EQ(ui->Texts().size(), 1);
+    EXPECT_TRUE(ui->Texts()[0].contains(QStringLiteral("may not contain blanks")));
+    EXPECT_EQ(TablesIn(folder_), QStringList{QStringLiteral("ORDERS")});
+}
+
+TEST_F(ExecuteSaveTest, FirstSaveRerunsTheLastStatementThenTheWholeScript)
+{
+    form_->SetSQL(WorkedExampleScript());
+    Click("btnExecute");
+    ui->Clear();
+    Find<QLineEdit>("editTableName")->setText(QStringLiteral("  Counted  "));
+    Click("btnSave");
+    EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("New Table Saved.")});
+    EXPECT_TRUE(form_->SavedBefore());
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT * FROM Counted")), QList<QStringList>{{QStringLiteral("3")}});
+    // Only the last statement ran again: it kept its destination, and BIG was
+    // not made again by the first statement.
+    EXPECT_EQ(TablesIn(folder_), QStringList({QStringLiteral("Counted"), QStringLiteral("INIT"), QStringLiteral("ORDERS")}));
+
+    // A later Save runs the editor's whole script with the new terminator line.
+    form_->SetSQL(QStringLiteral("SELECT ORDER_NO FROM ORDERS WHERE TOTAL >= 150\r\n;KEEP2 FALSE\r\nSELECT * FROM KEEP2"));
+    ui->Clear();
+    Find<QLineEdit>("editTableName")->setText(QStringLiteral("Later"));
+    Click("btnSave");
+    EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("New Table Saved.")});
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM Later")), QList<QStringList>{{QStringLiteral("2")}});
+    EXPECT_TRUE(TablesIn(folder_).contains(QStringLiteral("KEEP2")));
+}
+
+TEST_F(ExecuteSaveTest, SaveOverAnExistingTableAsksFirst)
+{
+    form_->SetSQL(QStringLiteral("SELECT ORDER_NO FROM ORDERS"));
+    Click("btnExecute");
+    Find<QLineEdit>("editTableName")->setText(QStringLiteral("orders"));
+
+    ui->Clear();
+    ui->AnswerDialog(mrNo);
+    Click("btnSave");
+    EXPECT_EQ(ui->Texts(), QStringList({QStringLiteral("orders already exists.  Overwrite?"),
+                                        QStringLiteral("Table Not Saved.")}));
+    EXPECT_EQ(ui->History()[0].buttons, TMsgDlgButtons(mbYes | mbNo));
+    EXPECT_FALSE(form_->SavedBefore());
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM ORDERS")).first().first(), QStringLiteral("5"));
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('ORDERS')")).first().first(),
+              QStringLiteral("2"));
+
+    ui->Clear();
+    ui->AnswerDialog(mrYes);
+    Click("btnSave");
+    EXPECT_EQ(ui->Texts(), QStringList({QStringLiteral("orders already exists.  Overwrite?"),
+                                        QStringLiteral("New Table Saved.")}));
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('ORDERS')")).first().first(),
+              QStringLiteral("1"));
+}
+
+TEST_F(ExecuteSaveTest, AFailedSaveGoesStraightToTheReport)
+{
+    form_->SetSQL(QStringLiteral("SELECT ORDER_NO FROM ORDERS"));
+    Click("btnExecute");
+    MakeDatabase(QStringLiteral("kiv"), {QStringLiteral("DROP TABLE ORDERS")});
+    ui->Clear();
+    Click("btnSave");
+    ASSERT_EQ(ui->Texts().size(), 1) << ui->Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(ui->History()[0].kind, ScriptedInteraction::Kind::Error);
+    EXPECT_TRUE(ui->Texts()[0].contains(QStringLiteral("ORDERS")));
+    EXPECT_FALSE(TablesIn(folder_).contains(QStringLiteral("NewTable")));
+}
+
+} // namespace
