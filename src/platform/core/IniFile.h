@@ -4,6 +4,9 @@
 // afresh by every call, so several objects (and programs) on one file agree;
 // every change rewrites the whole file under a temporary name and renames it
 // into place, so a crash never leaves half a file.
+// A value written "name=value" is kept verbatim (a lone blank stays a blank);
+// the hand-written layout "name = value" has the blanks around the value dropped.
+// Names, sections and values that would break a line are refused (EInOutError).
 #pragma once
 
 #include <QString>
