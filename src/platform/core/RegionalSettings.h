@@ -6,7 +6,13 @@
 
 #include <QString>
 
+class QLocale;
+
 namespace Regional {
+
+// The value a locale gives, without the registry: "C" and "POSIX" give the
+// United States values. Unknown names give an empty string.
+QString LocaleValue(const QLocale& locale, const QString& name);
 
 // One raw value by its name ("sShortDate", "sDecimal", "Locale", "iCurrDigits", ...);
 // the locale's value when the registry file has none.
