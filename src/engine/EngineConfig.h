@@ -5,6 +5,7 @@
 // "\SYSTEM\INIT\" section on first use.
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +32,6 @@ private:
     QString path_;
     QStringList names_, values_;
     int index_ = -1;
-    bool dirty_ = false;
+    QSet<int> modified_; // indexes of records changed since opening
     bool open_ = true;
 };

@@ -6,7 +6,10 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
 class TDataSet;
+struct TFormatSettings;
 
 // The field data types of the component layer, in their customary order.
 enum TFieldType {
@@ -61,6 +64,16 @@ public:
 
     // The same texts for any value of this field, for readers that page
     // through a dataset without moving its cursor (the result grid).
+    //   integers: plain; floats, BCD and currency: up to 15 significant digits
+    //   with the regional decimal separator (a currency field's display text
+    //   is money in the regional form); booleans "True"/"False"; dates by the
+    //   short date format, times by the time format, date-times both (no time
+    //   at exactly midnight); memos: the text, display text "(MEMO)", null
+    //   "(memo)" (formatted memos "(FMTMEMO)"); binary fields cannot be shown
+    //   as text: "(BLOB)", "(GRAPHIC)", "(BYTES)", "(VARBYTES)" (null: lower
+    //   case) for both texts. A value of another kind than its field's type
+    //   (text in a number column) is shown as it is. Null is "" otherwise.
+    //   A DisplayFormat applies to the display text of numbers and dates.
     QString AsStringOf(const QVariant& value) const;
     QString DisplayTextOf(const QVariant& value) const;
 
@@ -75,4 +88,5 @@ private:
     int displayWidth_ = -1;
     bool currency_ = false;
     QString displayFormat_;
+    std::shared_ptr<const TFormatSettings> settings_; // the regional settings at creation
 };

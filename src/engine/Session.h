@@ -62,6 +62,11 @@ public:
     void ResetInterrupt();
     bool Interrupted() const;
 
+    // The engine's own bookkeeping behind the session (SessionState.h), used
+    // by the engine's datasets; callers have no use for it.
+    struct State;
+    State& Internals() const { return *state_; }
+
 private:
     friend class TDatabase;
     void Register(TDatabase* database);
@@ -72,7 +77,6 @@ private:
     QString privateDir_;
     QString netFileDir_;
     QList<TDatabase*> databases_;
-    struct State;
     State* state_;
 };
 

@@ -38,6 +38,6 @@ private:
     QString databaseName_;
     QString tableName_;
     TTableType tableType_ = ttDefault;
-    struct Open;
-    std::unique_ptr<Open> open_;
+    struct OpenTable; // not "Open": that would hide TDataSet::Open
+    std::unique_ptr<OpenTable> open_;
 };

@@ -1,0 +1,72 @@
+// The answer table of an open dataset: its rows stored in a file of its own in
+// the session's private folder, so the dataset has random access, a record
+// count and bookmarks at any size without holding the rows in memory.
+//
+// The file is written through its own connection with no journal, no syncing
+// and one transaction (it is thrown away if anything fails), and read back by
+// row number. Its columns carry the result's declared types; a column without
+// one gets its field type from its first non-NULL value. Column names are made
+// unique without regard to letter case ("COUNT(*)", "COUNT(*)_1").
+#pragma once
+
+#include "engine/Field.h"
+#include "engine/SqliteConnection.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class TDataSet;
+class TSession;
+
+struct AnswerColumn
+{
+    QString name;     // unique in the answer
+    QString declared; // the result's declared type (made safe), or empty
+    TFieldType type = ftUnknown;
+    int size = 0;
+    bool currency = false;
+    int firstStorage = 0; // SQLITE_INTEGER... of the first non-NULL value, 0 when none
+    int storages = 0;     // bit (1 << storage) for every storage class seen
+    bool measure = false; // a text field whose size comes from its longest value
+    int longest = 0;
+    bool large = false;   // an integer outside 32 bits was seen
+};
+
+class AnswerTable
+{
+public:
+    // Steps source to its end and stores its rows; owner is the dataset that
+    // will hold the answer (the session closes it when the session closes).
+    AnswerTable(TSession& session, TDataSet* owner, SqliteConnection& sourceConnection,
+                sqlite3_stmt* source);
+    ~AnswerTable();
+    AnswerTable(const AnswerTable&) = delete;
+    AnswerTable& operator=(const AnswerTable&) = delete;
+
+    const QString& FileName() const { return fileName_; }
+    qint64 RowCount() const { return rowCount_; }
+    const std::vector<AnswerColumn>& Columns() const { return columns_; }
+
+    // Rows [first, first + count), one value per column by field type.
+    void Fetch(qint64 first, qint64 count, std::vector<std::vector<QVariant>>& rows) const;
+
+    // Writes the rows as table `table` of folder's tables.db (created when
+    // missing) with the answer's column types, replacing a table or view of
+    // that name when overwrite is set; all or nothing.
+    void CopyTo(const QString& folder, const QString& table, bool overwrite);
+
+private:
+    void Describe(sqlite3_stmt* source);
+    void Fill(SqliteConnection& sourceConnection, sqlite3_stmt* source);
+    void DecideTypes();
+    QString ColumnList(bool forCopy) const;
+
+    TSession& session_;
+    QString fileName_;
+    std::unique_ptr<SqliteConnection> db_;
+    std::vector<AnswerColumn> columns_;
+    qint64 rowCount_ = 0;
+    mutable SqliteStatement fetch_;
+};

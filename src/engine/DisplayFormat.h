@@ -1,0 +1,30 @@
+// Texts of numbers and dates the way a desktop database's fields give them,
+// with the format letters of its display formats:
+//   dates and times: c, d, dd, ddd, dddd, ddddd (short date), dddddd (long
+//   date), m, mm, mmm, mmmm (minutes right after h or hh), yy, yyyy, h, hh,
+//   n, nn, s, ss, z, zzz, t (short time), tt (long time), am/pm, a/p, ampm
+//   (12-hour clock), "/" and ":" (the regional separators), quoted literals;
+//   numbers: sections "positive;negative;zero", 0 and # digits, "." decimal
+//   point, "," thousands, E+ E- e+ e- exponents, quoted literals.
+#pragma once
+
+#include "engine/FormatSettings.h"
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+// A date (invalid: day zero, 30 December 1899) and time of day in a pattern.
+QString FormatDateTimeText(const QString& pattern, const QDate& date, const QTime& time,
+                           const TFormatSettings& settings);
+
+// A number in a display-format pattern.
+QString FormatFloatText(const QString& pattern, double value, const TFormatSettings& settings);
+
+// A number with up to 15 significant digits, the regional decimal separator,
+// no thousands separator, scientific form for very large or small values.
+QString FloatText(double value, const TFormatSettings& settings);
+
+// An amount as money: thousands separators, the regional digits, symbol and
+// positive and negative forms.
+QString CurrencyText(double value, const TFormatSettings& settings);

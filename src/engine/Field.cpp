@@ -1,0 +1,189 @@
+// Field values as text, by type and regional settings.
+#include "engine/Field.h"
+
+#include "engine/DataSet.h"
+#include "engine/DisplayFormat.h"
+#include "engine/FormatSettings.h"
+#include "platform/core/Exceptions.h"
+
+#include <QDateTime>
+
+namespace {
+
+bool IsNumber(const QVariant& value)
+{
+    const int type = value.typeId();
+    return type == QMetaType::LongLong || type == QMetaType::Double || type == QMetaType::Int;
+}
+
+// "(MEMO)", or "(memo)" for null, for fields that are not shown as text.
+QString Placeholder(TFieldType type, bool null)
+{
+    QString name;
+    switch (type) {
+    case ftMemo: name = QStringLiteral("MEMO"); break;
+    case ftFmtMemo: name = QStringLiteral("FMTMEMO"); break;
+    case ftGraphic: name = QStringLiteral("GRAPHIC"); break;
+    case ftBytes: name = QStringLiteral("BYTES"); break;
+    case ftVarBytes: name = QStringLiteral("VARBYTES"); break;
+    default: name = QStringLiteral("BLOB"); break;
+    }
+    return QLatin1Char('(') + (null ? name.toLower() : name) + QLatin1Char(')');
+}
+
+bool IsBinary(TFieldType type)
+{
+    switch (type) {
+    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftParadoxOle:
+    case ftDBaseOle: case ftTypedBinary:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Days since 30 December 1899, the time of day as the fraction.
+double DayCount(const QDate& date, const QTime& time)
+{
+    const double days = date.isValid() ? double(QDate(1899, 12, 30).daysTo(date)) : 0.0;
+    const double fraction = time.isValid() ? time.msecsSinceStartOfDay() / 86400000.0 : 0.0;
+    return days < 0 ? days - fraction : days + fraction;
+}
+
+} // namespace
+
+TField::TField(TDataSet* dataSet, int index, const QString& fieldName, TFieldType dataType, int size)
+    : dataSet_(dataSet), index_(index), fieldName_(fieldName), dataType_(dataType), size_(size),
+      settings_(TFormatSettings::Current())
+{
+}
+
+QString TField::DisplayLabel() const { return displayLabel_.isEmpty() ? fieldName_ : displayLabel_; }
+
+int TField::DisplayWidth() const
+{
+    if (displayWidth_ >= 0)
+        return displayWidth_;
+    switch (dataType_) {
+    case ftString: case ftFixedChar: case ftWideString: return size_;
+    case ftSmallint: return 6;
+    case ftInteger: case ftAutoInc: return 11;
+    case ftLargeint: return 15;
+    case ftWord: return 5;
+    case ftBoolean: return 5;
+    case ftDate: case ftTime: return 10;
+    case ftDateTime: return 18;
+    case ftBytes: case ftVarBytes: return size_ > 0 ? size_ * 2 : 10;
+    default: return 10; // floats, BCD, currency, memos, blobs
+    }
+}
+
+QVariant TField::Value() const { return dataSet_ ? dataSet_->CurrentValue(index_) : QVariant(); }
+
+bool TField::IsNull() const { return Value().isNull(); }
+
+QString TField::AsString() const { return AsStringOf(Value()); }
+
+QString TField::DisplayText() const { return DisplayTextOf(Value()); }
+
+double TField::AsFloat() const
+{
+    const QVariant value = Value();
+    switch (value.typeId()) {
+    case QMetaType::UnknownType: return 0.0;
+    case QMetaType::Bool: return value.toBool() ? 1.0 : 0.0;
+    case QMetaType::QDate: return DayCount(value.toDate(), QTime());
+    case QMetaType::QTime: return DayCount(QDate(), value.toTime());
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        return DayCount(dt.date(), dt.time());
+    }
+    case QMetaType::QString: {
+        bool ok = false;
+        QString text = value.toString().trimmed();
+        const double number = text.replace(settings_->decimalSeparator, QLatin1Char('.')).toDouble(&ok);
+        if (!ok)
+            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
+        return number;
+    }
+    default:
+        if (IsNumber(value))
+            return value.toDouble();
+        throw EConvertError(QStringLiteral("Field '%1' cannot be read as a number").arg(fieldName_));
+    }
+}
+
+bool TField::AsBoolean() const
+{
+    const QVariant value = Value();
+    if (value.isNull())
+        return false;
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (IsNumber(value))
+        return value.toDouble() != 0.0;
+    const QString text = value.toString().trimmed();
+    const QChar first = text.isEmpty() ? QChar() : text.at(0).toUpper();
+    if (first == QLatin1Char('T') || first == QLatin1Char('Y'))
+        return true;
+    if (first == QLatin1Char('F') || first == QLatin1Char('N'))
+        return false;
+    throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
+}
+
+QString TField::AsStringOf(const QVariant& value) const
+{
+    const TFormatSettings& s = *settings_;
+    if (IsBinary(dataType_) && (value.isNull() || value.typeId() == QMetaType::QByteArray))
+        return Placeholder(dataType_, value.isNull());
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        return QString();
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::LongLong: case QMetaType::Int:
+        return QString::number(value.toLongLong());
+    case QMetaType::Double:
+        return FloatText(value.toDouble(), s);
+    case QMetaType::QDate:
+        return FormatDateTimeText(QStringLiteral("ddddd"), value.toDate(), QTime(), s);
+    case QMetaType::QTime:
+        return FormatDateTimeText(QStringLiteral("tt"), QDate(), value.toTime(), s);
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        return FormatDateTimeText(QStringLiteral("c"), dt.date(), dt.time(), s);
+    }
+    case QMetaType::QByteArray:
+        return Placeholder(ftBlob, false);
+    default:
+        return value.toString();
+    }
+}
+
+QString TField::DisplayTextOf(const QVariant& value) const
+{
+    const TFormatSettings& s = *settings_;
+    if (dataType_ == ftMemo || dataType_ == ftFmtMemo)
+        return Placeholder(dataType_, value.isNull());
+    if (value.isNull())
+        return AsStringOf(value);
+    if (IsNumber(value) && !displayFormat_.isEmpty())
+        return FormatFloatText(displayFormat_, value.toDouble(), s);
+    if (IsNumber(value) && currency_)
+        return CurrencyText(value.toDouble(), s);
+    if (!displayFormat_.isEmpty()) {
+        switch (value.typeId()) {
+        case QMetaType::QDate:
+            return FormatDateTimeText(displayFormat_, value.toDate(), QTime(), s);
+        case QMetaType::QTime:
+            return FormatDateTimeText(displayFormat_, QDate(), value.toTime(), s);
+        case QMetaType::QDateTime: {
+            const QDateTime dt = value.toDateTime();
+            return FormatDateTimeText(displayFormat_, dt.date(), dt.time(), s);
+        }
+        default:
+            break;
+        }
+    }
+    return AsStringOf(value);
+}

@@ -1,0 +1,189 @@
+// Conversion of stored SQLite values to the typed values of fields.
+#include "engine/FieldValue.h"
+
+#include "engine/SqliteConnection.h"
+
+#include <QDateTime>
+
+#include <cmath>
+
+namespace {
+
+// Reads exactly `count` digits at text[*pos]; false when they are not there.
+bool Digits(const QString& text, qsizetype* pos, int count, int* value)
+{
+    if (*pos + count > text.size())
+        return false;
+    int result = 0;
+    for (int i = 0; i < count; ++i) {
+        const QChar c = text.at(*pos + i);
+        if (!c.isDigit() || c.unicode() > '9')
+            return false;
+        result = result * 10 + (c.unicode() - '0');
+    }
+    *pos += count;
+    *value = result;
+    return true;
+}
+
+bool Expect(const QString& text, qsizetype* pos, char c)
+{
+    if (*pos < text.size() && text.at(*pos) == QLatin1Char(c)) {
+        ++*pos;
+        return true;
+    }
+    return false;
+}
+
+// HH:MM[:SS[.fff...]] at *pos.
+bool ParseTime(const QString& text, qsizetype* pos, QTime* time)
+{
+    int h, m, s = 0, ms = 0;
+    if (!Digits(text, pos, 2, &h) || !Expect(text, pos, ':') || !Digits(text, pos, 2, &m))
+        return false;
+    if (Expect(text, pos, ':')) {
+        if (!Digits(text, pos, 2, &s))
+            return false;
+        if (Expect(text, pos, '.')) {
+            int scale = 100;
+            while (*pos < text.size() && text.at(*pos).isDigit()) {
+                ms += (text.at(*pos).unicode() - '0') * scale;
+                scale /= 10;
+                ++*pos;
+            }
+        }
+    }
+    *time = QTime(h, m, s, ms);
+    return time->isValid();
+}
+
+// Julian day number to date and time of day, to the millisecond.
+bool FromJulianDay(double jd, QDate* date, QTime* time)
+{
+    if (!std::isfinite(jd) || jd < 0 || jd > 5373484.5)
+        return false;
+    const qint64 ms = std::llround((jd + 0.5) * 86400000.0);
+    *date = QDate::fromJulianDay(ms / 86400000);
+    *time = QTime::fromMSecsSinceStartOfDay(int(ms % 86400000));
+    return date->isValid();
+}
+
+QVariant DateTimeValue(sqlite3_stmt* stmt, int column, TFieldType type)
+{
+    QDate date;
+    QTime time;
+    bool ok;
+    const int storage = sqlite3_column_type(stmt, column);
+    if (storage == SQLITE_TEXT)
+        ok = ParseIsoDateTime(ColumnText(stmt, column), &date, &time);
+    else
+        ok = storage != SQLITE_BLOB && FromJulianDay(sqlite3_column_double(stmt, column), &date, &time);
+    if (ok && type == ftTime && time.isValid())
+        return time;
+    if (ok && type == ftDate && date.isValid())
+        return date;
+    if (ok && type == ftDateTime && date.isValid())
+        return QDateTime(date, time.isValid() ? time : QTime(0, 0), Qt::UTC);
+    return FieldValueOf(stmt, column, ftUnknown);
+}
+
+QVariant BooleanValue(sqlite3_stmt* stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        return sqlite3_column_int64(stmt, column) != 0;
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt, column) != 0.0;
+    case SQLITE_TEXT: {
+        const QString text = ColumnText(stmt, column).trimmed().toUpper();
+        static const QStringList yes = {QStringLiteral("TRUE"), QStringLiteral("T"),
+                                        QStringLiteral("YES"), QStringLiteral("Y")};
+        static const QStringList no = {QStringLiteral("FALSE"), QStringLiteral("F"),
+                                       QStringLiteral("NO"), QStringLiteral("N")};
+        if (yes.contains(text))
+            return true;
+        if (no.contains(text))
+            return false;
+        break;
+    }
+    default:
+        break;
+    }
+    return FieldValueOf(stmt, column, ftUnknown);
+}
+
+QVariant NumberValue(sqlite3_stmt* stmt, int column, bool integral)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        return integral ? QVariant(qint64(sqlite3_column_int64(stmt, column)))
+                        : QVariant(double(sqlite3_column_int64(stmt, column)));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt, column);
+    default:
+        return FieldValueOf(stmt, column, ftUnknown);
+    }
+}
+
+} // namespace
+
+bool ParseIsoDateTime(const QString& input, QDate* date, QTime* time)
+{
+    const QString text = input.trimmed();
+    qsizetype pos = 0;
+    *date = QDate();
+    *time = QTime();
+    if (text.size() >= 10 && text.at(4) == QLatin1Char('-')) {
+        int y, m, d;
+        if (!Digits(text, &pos, 4, &y) || !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &m)
+            || !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &d))
+            return false;
+        *date = QDate(y, m, d);
+        if (!date->isValid())
+            return false;
+        if (pos == text.size())
+            return true;
+        if (!Expect(text, &pos, 'T') && !Expect(text, &pos, ' '))
+            return false;
+    }
+    if (!ParseTime(text, &pos, time))
+        return false;
+    // A zone suffix is accepted and ignored: values are shown as stored.
+    return pos == text.size() || text.at(pos) == QLatin1Char('Z') || text.at(pos) == QLatin1Char('+')
+           || text.at(pos) == QLatin1Char('-');
+}
+
+QVariant FieldValueOf(sqlite3_stmt* stmt, int column, TFieldType type)
+{
+    const int storage = sqlite3_column_type(stmt, column);
+    if (storage == SQLITE_NULL)
+        return QVariant();
+    switch (type) {
+    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
+        return NumberValue(stmt, column, true);
+    case ftFloat: case ftCurrency: case ftBCD:
+        return NumberValue(stmt, column, false);
+    case ftBoolean:
+        return BooleanValue(stmt, column);
+    case ftDate: case ftTime: case ftDateTime:
+        return DateTimeValue(stmt, column, type);
+    case ftString: case ftFixedChar: case ftWideString: case ftMemo: case ftFmtMemo:
+        return ColumnText(stmt, column);
+    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftTypedBinary:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
+                          sqlite3_column_bytes(stmt, column));
+    default:
+        break;
+    }
+    switch (storage) {
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(stmt, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt, column);
+    case SQLITE_TEXT:
+        return ColumnText(stmt, column);
+    default:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
+                          sqlite3_column_bytes(stmt, column));
+    }
+}

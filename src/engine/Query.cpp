@@ -1,0 +1,98 @@
+// The SQL query dataset: runs its text on the database folder's connection and
+// opens the last statement's rows as an answer table.
+#include "engine/Query.h"
+
+#include "engine/AnswerTable.h"
+#include "engine/FolderTables.h"
+#include "engine/Session.h"
+#include "engine/SessionState.h"
+#include "engine/SqlNames.h"
+#include "engine/StatementRunner.h"
+#include "platform/core/Exceptions.h"
+
+#include <QRegularExpression>
+
+struct TQuery::Answer
+{
+    std::unique_ptr<AnswerTable> table;
+};
+
+TQuery::TQuery(QObject* owner) : TDataSet(owner) {}
+
+TQuery::~TQuery() { Close(); }
+
+void TQuery::SetSQL(const QStringList& lines)
+{
+    if (lines == sql_)
+        return;
+    Close();
+    sql_ = lines;
+}
+
+QString TQuery::SQLText() const { return sql_.join(QStringLiteral("\r\n")); }
+
+void TQuery::SetSQLText(const QString& text)
+{
+    static const QRegularExpression breaks(QStringLiteral("\r\n|\n|\r"));
+    QStringList lines = text.split(breaks);
+    // A closing line break ends the last line; it does not start another.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    SetSQL(lines);
+}
+
+void TQuery::SetDatabaseName(const QString& name)
+{
+    if (name == databaseName_)
+        return;
+    Close();
+    databaseName_ = name;
+}
+
+void TQuery::ExecSQL()
+{
+    TSession& session = *Session();
+    SqliteConnection& connection = FolderConnection(session, session.ResolveFolder(databaseName_));
+    RunGuard guard(session, connection);
+    RunStatements(connection, SQLText());
+}
+
+void TQuery::MakePermanent(const QString& tablePath, bool overwrite)
+{
+    if (!Active() || !answer_)
+        throw EDatabaseError(QStringLiteral("The query is not open"));
+    const QString path = tablePath.trimmed();
+    const qsizetype split = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const QString table = TableNameOf(path.mid(split + 1));
+    // A bare name goes into the query's own database.
+    const QString folder = split < 0 ? Session()->ResolveFolder(databaseName_)
+                                     : ExistingFolder(split == 0 ? path.left(1) : path.left(split));
+    answer_->table->CopyTo(folder, table, overwrite);
+}
+
+void TQuery::InternalOpen()
+{
+    TSession& session = *Session();
+    SqliteConnection& connection = FolderConnection(session, session.ResolveFolder(databaseName_));
+    auto answer = std::make_unique<Answer>();
+    {
+        RunGuard guard(session, connection);
+        const SqliteStatement last = RunStatementsButLast(connection, SQLText());
+        if (sqlite3_column_count(last.get()) == 0)
+            throw EDatabaseError(QStringLiteral("The statement returns no result set"));
+        answer->table = std::make_unique<AnswerTable>(session, this, connection, last.get());
+    }
+    for (const AnswerColumn& column : answer->table->Columns())
+        AddField(column.name, column.type, column.size)->SetCurrency(column.currency);
+    answer_ = std::move(answer);
+}
+
+void TQuery::InternalClose() { answer_.reset(); }
+
+qint64 TQuery::InternalRecordCount() const { return answer_ ? answer_->table->RowCount() : 0; }
+
+void TQuery::InternalFetch(qint64 first, qint64 count, std::vector<std::vector<QVariant>>& rows) const
+{
+    if (answer_)
+        answer_->table->Fetch(first, count, rows);
+}
