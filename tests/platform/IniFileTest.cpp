@@ -1,12 +1,12 @@
 // The INI reader and writer on hand-written files: letter case, lines it must
 // keep, the two value layouts, atomic rewrites and refused input.
-#include "support/TestSupport.h"
-#include "platform/core/Exceptions.h"
 #include "platform/core/IniFile.h"
+
+#include "platform/core/Exceptions.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -97,7 +97,8 @@ TEST(IniFile, KeepsLineEndingsByteOrderMarkAndNonAsciiText)
     EXPECT_EQ(ini.ReadString("s", "name", ""), QStringLiteral("Müller"));
     ini.WriteString("S", "Other", QStringLiteral("Grüße"));
     EXPECT_EQ(ReadAll(dir.File("a.ini")),
-              QByteArray("\xEF\xBB\xBF[S]\r\nName=M\xC3\xBCller\r\nOther=Gr\xC3\xBC\xC3\x9F" "e\r\n"));
+              QByteArray("\xEF\xBB\xBF[S]\r\nName=M\xC3\xBCller\r\nOther=Gr\xC3\xBC\xC3\x9F"
+                         "e\r\n"));
 }
 
 TEST(IniFile, SectionsAreCreatedErasedAndValuesDeleted)
@@ -153,9 +154,9 @@ TEST(IniFile, RefusesTextThatWouldBreakTheFileAndChangesNothing)
         const char* ident;
         const char* value;
     } bad[] = {
-        {"S", "N", "two\nlines"},  {"S", "N", "cr\rhere"}, {"S", "a=b", "v"},
-        {"S", "[X]", "v"},         {"S", "", "v"},         {"S", " padded", "v"},
-        {"a]b", "N", "v"},         {"", "N", "v"},         {"S\n[T]", "N", "v"},
+        {"S", "N", "two\nlines"}, {"S", "N", "cr\rhere"}, {"S", "a=b", "v"},
+        {"S", "[X]", "v"},        {"S", "", "v"},         {"S", " padded", "v"},
+        {"a]b", "N", "v"},        {"", "N", "v"},         {"S\n[T]", "N", "v"},
     };
     for (const auto& c : bad)
         EXPECT_THROW(ini.WriteString(c.section, c.ident, c.value), EInOutError)

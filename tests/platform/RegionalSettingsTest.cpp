@@ -1,12 +1,12 @@
 // Regional settings: locales rewritten in the settings' letters and codes,
 // and the registry's values winning over them as soon as the file changes.
 #include "platform/core/RegionalSettings.h"
+
 #include "platform/core/Registry.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
 #include <QLocale>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,15 +59,15 @@ void PinInternational(const QByteArray& lines)
 
 TEST(RegionalSettings, LocalesGiveTheSettingsNamesAndLetters)
 {
-    const char* const names[] = {"Locale", "sList",       "sDecimal",  "sThousand",   "sShortDate",
-                                 "sDate",  "sTimeFormat", "sTime",     "sCurrency",   "iCurrDigits",
-                                 "iCurrency", "iNegCurr"};
+    const char* const names[] = {"Locale",     "sList",       "sDecimal",    "sThousand",
+                                 "sShortDate", "sDate",       "sTimeFormat", "sTime",
+                                 "sCurrency",  "iCurrDigits", "iCurrency",   "iNegCurr"};
     for (const TLocaleCase& c : kLocales) {
-        const QLocale locale = QString::fromLatin1(c.locale) == "C" ? QLocale::c()
-                                                                    : QLocale(c.locale);
-        const char* const expected[] = {c.id,       c.list, c.decimal,  c.thousand,
-                                        c.shortDate, c.date, c.timeFormat, c.time,
-                                        c.currency, c.currDigits, c.currFormat, c.negCurr};
+        const QLocale locale =
+            QString::fromLatin1(c.locale) == "C" ? QLocale::c() : QLocale(c.locale);
+        const char* const expected[] = {c.id,        c.list,       c.decimal,    c.thousand,
+                                        c.shortDate, c.date,       c.timeFormat, c.time,
+                                        c.currency,  c.currDigits, c.currFormat, c.negCurr};
         for (size_t i = 0; i < std::size(names); ++i) {
             if (!expected[i])
                 continue;
@@ -129,6 +129,7 @@ TEST(RegionalSettings, UnusableRegistryValuesFallBackToTheLocale)
     EXPECT_EQ(Regional::ShortDateFormat(), Regional::LocaleValue(system, "sShortDate"));
     EXPECT_EQ(Regional::CurrencyDigits(), Regional::LocaleValue(system, "iCurrDigits").toInt());
     EXPECT_EQ(Regional::CurrencyFormat(), Regional::LocaleValue(system, "iCurrency").toInt());
-    EXPECT_EQ(Regional::NegativeCurrencyFormat(), Regional::LocaleValue(system, "iNegCurr").toInt());
+    EXPECT_EQ(Regional::NegativeCurrencyFormat(),
+              Regional::LocaleValue(system, "iNegCurr").toInt());
     QFile::remove(TRegistry::DefaultFileName());
 }

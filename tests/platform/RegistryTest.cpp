@@ -1,13 +1,13 @@
 // The registry file: keys as sections found without regard to letter case,
 // read-only and creating opens, values and subkeys, hand-written files.
-#include "platform/core/Exceptions.h"
 #include "platform/core/Registry.h"
+
+#include "platform/core/Exceptions.h"
 #include "platform/core/SystemInfo.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -11,14 +11,18 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
-
 #include <optional>
 
 namespace {
 
 struct TLine
 {
-    enum TKind { Other, Section, Value };
+    enum TKind
+    {
+        Other,
+        Section,
+        Value
+    };
     TKind kind = Other;
     QString text; // the line as read, for Other lines and unchanged lines
     QString name; // section name or value name
@@ -198,8 +202,8 @@ template <typename Change> void Modify(const QString& fileName, Change change)
                               .arg(QDir::toNativeSeparators(folder)));
     QLockFile lock(fileName + QStringLiteral(".lock"));
     if (!lock.tryLock(10000))
-        throw EInOutError(QStringLiteral("Cannot lock the file \"%1\"")
-                              .arg(QDir::toNativeSeparators(fileName)));
+        throw EInOutError(
+            QStringLiteral("Cannot lock the file \"%1\"").arg(QDir::toNativeSeparators(fileName)));
     TDocument doc = Load(fileName, true);
     if (change(doc))
         Save(fileName, doc);

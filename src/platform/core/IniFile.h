@@ -19,7 +19,8 @@ public:
 
     const QString& FileName() const { return fileName_; }
 
-    QString ReadString(const QString& section, const QString& ident, const QString& defaultValue) const;
+    QString ReadString(const QString& section, const QString& ident,
+                       const QString& defaultValue) const;
     // Creates the section when missing; raises EInOutError when the file cannot be written.
     void WriteString(const QString& section, const QString& ident, const QString& value);
 

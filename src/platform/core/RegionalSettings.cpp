@@ -10,10 +10,8 @@
 #include <QHash>
 #include <QLocale>
 #include <QMutex>
-
-#include <sys/stat.h>
-
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,8 +34,9 @@ const QHash<QString, quint32>& LocaleIds()
         {"fr_BE", 0x080C}, {"it_CH", 0x0810}, {"nl_BE", 0x0813}, {"nn_NO", 0x0814},
         {"pt_PT", 0x0816}, {"sv_FI", 0x081D}, {"zh_HK", 0x0C04}, {"de_AT", 0x0C07},
         {"en_AU", 0x0C09}, {"es_ES", 0x0C0A}, {"fr_CA", 0x0C0C}, {"de_LU", 0x1007},
-        {"en_CA", 0x1009}, {"fr_CH", 0x100C}, {"en_NZ", 0x1409}, {"de_LI", 0x1407}, {"fr_LU", 0x140C},
-        {"en_IE", 0x1809}, {"en_ZA", 0x1C09}, {"es_AR", 0x2C0A}, {"en_IN", 0x4009},
+        {"en_CA", 0x1009}, {"fr_CH", 0x100C}, {"en_NZ", 0x1409}, {"de_LI", 0x1407},
+        {"fr_LU", 0x140C}, {"en_IE", 0x1809}, {"en_ZA", 0x1C09}, {"es_AR", 0x2C0A},
+        {"en_IN", 0x4009},
     };
     return ids;
 }
@@ -96,7 +95,8 @@ QString ShortDateOf(const QLocale& locale)
             continue;
         }
         const qsizetype n = RunLength(pattern, i);
-        out += pattern[i] == QLatin1Char('y') && n == 2 ? QStringLiteral("yyyy") : pattern.mid(i, n);
+        out +=
+            pattern[i] == QLatin1Char('y') && n == 2 ? QStringLiteral("yyyy") : pattern.mid(i, n);
         i += n;
     }
     return out;
@@ -180,8 +180,8 @@ int PositiveCurrencyOf(const QLocale& locale)
 
 int NegativeCurrencyOf(const QLocale& locale)
 {
-    static const QStringList forms = {"(SN)", "-SN",  "S-N",   "SN-",   "(NS)",  "-NS",
-                                      "N-S",  "NS-",  "-N S",  "-S N",  "N S-",  "S N-",
+    static const QStringList forms = {"(SN)", "-SN",  "S-N",   "SN-",  "(NS)", "-NS",
+                                      "N-S",  "NS-",  "-N S",  "-S N", "N S-", "S N-",
                                       "S -N", "N- S", "(S N)", "(N S)"};
     const int form = int(forms.indexOf(AmountShape(locale, locale.toCurrencyString(-1.0))));
     if (form >= 0)
@@ -196,7 +196,8 @@ int CurrencyDigitsOf(const QLocale& locale)
     const qsizetype point = amount.indexOf(locale.decimalPoint());
     int digits = 0;
     if (point >= 0)
-        for (qsizetype i = point + locale.decimalPoint().size(); i < amount.size() && amount[i].isDigit(); ++i)
+        for (qsizetype i = point + locale.decimalPoint().size();
+             i < amount.size() && amount[i].isDigit(); ++i)
             ++digits;
     return digits;
 }
@@ -338,19 +339,61 @@ QString Value(const QString& name)
     return SystemValue(name);
 }
 
-QString LocaleId() { return Value(QStringLiteral("Locale")); }
-QChar ListSeparator() { return CharValue("sList"); }
-QChar DecimalSeparator() { return CharValue("sDecimal"); }
-QChar ThousandSeparator() { return CharValue("sThousand"); }
-QChar DateSeparator() { return CharValue("sDate"); }
-QChar TimeSeparator() { return CharValue("sTime"); }
-QString ShortDateFormat() { return PatternValue("sShortDate"); }
-QString TimeFormat() { return PatternValue("sTimeFormat"); }
-QString AmSymbol() { return Value(QStringLiteral("s1159")); }
-QString PmSymbol() { return Value(QStringLiteral("s2359")); }
-QString CurrencySymbol() { return Value(QStringLiteral("sCurrency")); }
-int CurrencyDigits() { return IntValue("iCurrDigits", 9); }
-int CurrencyFormat() { return IntValue("iCurrency", 3); }
-int NegativeCurrencyFormat() { return IntValue("iNegCurr", 15); }
+QString LocaleId()
+{
+    return Value(QStringLiteral("Locale"));
+}
+QChar ListSeparator()
+{
+    return CharValue("sList");
+}
+QChar DecimalSeparator()
+{
+    return CharValue("sDecimal");
+}
+QChar ThousandSeparator()
+{
+    return CharValue("sThousand");
+}
+QChar DateSeparator()
+{
+    return CharValue("sDate");
+}
+QChar TimeSeparator()
+{
+    return CharValue("sTime");
+}
+QString ShortDateFormat()
+{
+    return PatternValue("sShortDate");
+}
+QString TimeFormat()
+{
+    return PatternValue("sTimeFormat");
+}
+QString AmSymbol()
+{
+    return Value(QStringLiteral("s1159"));
+}
+QString PmSymbol()
+{
+    return Value(QStringLiteral("s2359"));
+}
+QString CurrencySymbol()
+{
+    return Value(QStringLiteral("sCurrency"));
+}
+int CurrencyDigits()
+{
+    return IntValue("iCurrDigits", 9);
+}
+int CurrencyFormat()
+{
+    return IntValue("iCurrency", 3);
+}
+int NegativeCurrencyFormat()
+{
+    return IntValue("iNegCurr", 15);
+}
 
 } // namespace Regional

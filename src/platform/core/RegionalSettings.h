@@ -20,21 +20,21 @@ QString Value(const QString& name);
 
 // Locale as an 8-digit hexadecimal locale id, e.g. "00000409".
 QString LocaleId();
-QChar ListSeparator();   // sList
-QChar DecimalSeparator(); // sDecimal
+QChar ListSeparator();     // sList
+QChar DecimalSeparator();  // sDecimal
 QChar ThousandSeparator(); // sThousand
-QChar DateSeparator();   // sDate
-QChar TimeSeparator();   // sTime
+QChar DateSeparator();     // sDate
+QChar TimeSeparator();     // sTime
 // Short date pattern in the d/m/y letters of the settings, e.g. "M/d/yyyy" or "dd.MM.yyyy".
 QString ShortDateFormat(); // sShortDate
 // Time pattern with h/H, m, s and tt letters, e.g. "h:mm:ss tt" or "HH:mm:ss".
-QString TimeFormat();    // sTimeFormat
-QString AmSymbol();      // s1159
-QString PmSymbol();      // s2359
+QString TimeFormat();     // sTimeFormat
+QString AmSymbol();       // s1159
+QString PmSymbol();       // s2359
 QString CurrencySymbol(); // sCurrency
-int CurrencyDigits();    // iCurrDigits
+int CurrencyDigits();     // iCurrDigits
 // Position of the symbol for positive amounts: 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $".
-int CurrencyFormat();    // iCurrency
+int CurrencyFormat(); // iCurrency
 // The sixteen negative forms of the settings, 0 "($1)" ... 15 "(1 $)".
 int NegativeCurrencyFormat(); // iNegCurr
 
