@@ -23,6 +23,14 @@ bool HasArgument(int argc, char** argv, const char* wanted)
     return false;
 }
 
+// In batch mode standard error carries the window's messages only; the
+// toolkit's own notes (about the virtual display, say) would mix with them.
+void KeepToolkitQuiet(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 int RunWindow(const QStringList& arguments)
 {
     QString scriptFile;
@@ -78,6 +86,8 @@ int main(int argc, char** argv)
     const bool batch = HasArgument(argc, argv, "--batch");
     if (batch && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (batch)
+        qInstallMessageHandler(KeepToolkitQuiet);
     QApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

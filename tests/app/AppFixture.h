@@ -3,7 +3,7 @@
 // folder databases made straight through SQLite.
 #pragma once
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <QString>
 #include <QStringList>

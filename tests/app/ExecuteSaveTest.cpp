@@ -5,6 +5,7 @@
 #include "app/MainViewer.h"
 #include "engine/DataSet.h"
 #include "query/enhquery.h"
+#include "store/TessalyDB.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -146,16 +147,16 @@ TEST_F(ExecuteSaveTest, SaveRejectsANameTheTerminatorLineWouldSplit)
 
 TEST_F(ExecuteSaveTest, FirstSaveRerunsTheLastStatementThenTheWholeScript)
 {
-    form_->SetSQL(WorkedExampleScript());
+    form_->SetSQL(QStringLiteral("SELECT ORDER_NO FROM ORDERS WHERE TOTAL > 100\r\n;BIG\r\nSELECT COUNT(*) FROM ORDERS"));
     Click("btnExecute");
     ui->Clear();
     Find<QLineEdit>("editTableName")->setText(QStringLiteral("  Counted  "));
     Click("btnSave");
     EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("New Table Saved.")});
     EXPECT_TRUE(form_->SavedBefore());
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT * FROM Counted")), QList<QStringList>{{QStringLiteral("3")}});
-    // Only the last statement ran again: it kept its destination, and BIG was
-    // not made again by the first statement.
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT * FROM Counted")), QList<QStringList>{{QStringLiteral("5")}});
+    // Only the last statement ran again: the temporary BIG of the first
+    // statement was not made again.
     EXPECT_EQ(TablesIn(folder_), QStringList({QStringLiteral("Counted"), QStringLiteral("INIT"), QStringLiteral("ORDERS")}));
 
     // A later Save runs the editor's whole script with the new terminator line.
