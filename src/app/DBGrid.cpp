@@ -57,15 +57,19 @@ void TDBGrid::FollowCursor()
     moving_ = false;
 }
 
-// Columns as wide as their fields' display widths (in average characters),
-// within sensible bounds, and never narrower than their titles.
+// Columns as wide as the texts of the first rows need, never narrower than
+// their titles, and no wider than a third of a wide screen line, so a long
+// text column does not push the others out of sight.
 void TDBGrid::FitColumns()
 {
+    constexpr int kSampleRows = 50;
+    constexpr int kWidestChars = 30;
     const QFontMetrics metrics = fontMetrics();
+    const int rows = qMin(model_->rowCount(), kSampleRows);
     for (int column = 0; column < model_->columnCount(); ++column) {
-        const TField* field = model_->ColumnField(column);
-        const int text = metrics.averageCharWidth() * qBound(4, field->DisplayWidth(), 40);
-        const int title = metrics.horizontalAdvance(field->DisplayLabel());
-        setColumnWidth(column, qMax(text, title) + 16);
+        int width = metrics.horizontalAdvance(model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        for (int row = 0; row < rows; ++row)
+            width = qMax(width, metrics.horizontalAdvance(model_->index(row, column).data().toString()));
+        setColumnWidth(column, qMin(width, metrics.averageCharWidth() * kWidestChars) + 14);
     }
 }
