@@ -11,16 +11,7 @@
 
 namespace {
 
-const int kMeasureCap = 255;
-
-// Characters (code points) of UTF-8 text.
-int Utf8Length(const unsigned char* text, int bytes)
-{
-    int length = 0;
-    for (int i = 0; i < bytes; ++i)
-        length += (text[i] & 0xC0) != 0x80;
-    return length;
-}
+const int kMeasureCap = 255; // the widest text field sized by its values
 
 // The declared type that keeps a column's values: the name of its one storage
 // class (integers and reals together are REAL while the integers fit a
@@ -55,7 +46,9 @@ AnswerTable::AnswerTable(TSession& session, TDataSet* owner, SqliteConnection& s
         db_->Exec("PRAGMA main.journal_mode=OFF; PRAGMA main.synchronous=OFF;"
                   "PRAGMA main.cache_size=-4096");
         Describe(source);
-        Fill(sourceConnection, source);
+        if (!FillBySelect(sourceConnection, source))
+            FillByRows(sourceConnection, source);
+        Measure();
         DecideTypes();
     } catch (...) {
         db_.reset();
@@ -87,6 +80,7 @@ void AnswerTable::Describe(sqlite3_stmt* source)
         column.declared = SafeDeclaredType(QString::fromUtf8(sqlite3_column_decltype(source, i)));
         int size = 0;
         const TFieldType type = FieldTypeOfDeclared(column.declared, &size);
+        column.undeclared = type == ftUnknown;
         column.measure = type == ftUnknown || (type == ftString && size == 0);
         columns_.push_back(column);
     }
@@ -102,7 +96,42 @@ void AnswerTable::Describe(sqlite3_stmt* source)
     db_->StepToEnd(db_->Prepare(sql).get());
 }
 
-void AnswerTable::Fill(SqliteConnection& sourceConnection, sqlite3_stmt* source)
+bool AnswerTable::FillBySelect(SqliteConnection& sourceConnection, sqlite3_stmt* source)
+{
+    sqlite3* db = sourceConnection.Handle();
+    // Only a plain query can follow "INSERT INTO ... " and mean the same; the
+    // attachment is impossible inside the script's own transaction.
+    if (!sqlite3_stmt_readonly(source) || !sqlite3_get_autocommit(db))
+        return false;
+    {
+        const SqliteStatement attach =
+            sourceConnection.Prepare(QStringLiteral("ATTACH DATABASE ?1 AS tq_answer"));
+        BindText(attach.get(), 1, fileName_);
+        if (sqlite3_step(attach.get()) != SQLITE_DONE)
+            return false;
+    }
+    struct Detach
+    {
+        sqlite3* db;
+        ~Detach() { sqlite3_exec(db, "DETACH DATABASE tq_answer", nullptr, nullptr, nullptr); }
+    } detach{db};
+    sourceConnection.Exec("PRAGMA tq_answer.journal_mode=OFF; PRAGMA tq_answer.synchronous=OFF");
+    const QByteArray text = QByteArray("INSERT INTO tq_answer.answer ") + sqlite3_sql(source);
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    const SqliteStatement insert(stmt);
+    if (!stmt || QByteArray(tail).trimmed().size() > 0)
+        return false;
+    sourceConnection.StepToEnd(stmt);
+    rowCount_ = sqlite3_changes64(db);
+    return true;
+}
+
+void AnswerTable::FillByRows(SqliteConnection& sourceConnection, sqlite3_stmt* source)
 {
     RunGuard guard(session_, *db_);
     const int count = int(columns_.size());
@@ -112,36 +141,79 @@ void AnswerTable::Fill(SqliteConnection& sourceConnection, sqlite3_stmt* source)
     sql += QLatin1Char(')');
     db_->Exec("BEGIN");
     const SqliteStatement insert = db_->Prepare(sql);
+    sqlite3_stmt* const ins = insert.get();
     int rc;
     while ((rc = sqlite3_step(source)) == SQLITE_ROW) {
+        // Texts and blobs stay valid until the source steps again: no copies.
         for (int i = 0; i < count; ++i) {
-            AnswerColumn& column = columns_[size_t(i)];
-            const int storage = sqlite3_column_type(source, i);
-            if (storage != SQLITE_NULL) {
-                column.storages |= 1 << storage;
-                if (!column.firstStorage)
-                    column.firstStorage = storage;
-                if (storage == SQLITE_INTEGER && !column.large) {
-                    const qint64 value = sqlite3_column_int64(source, i);
-                    column.large = value < INT32_MIN || value > INT32_MAX;
-                }
-                if (column.measure && storage == SQLITE_TEXT && column.longest < kMeasureCap) {
-                    const int bytes = sqlite3_column_bytes(source, i);
-                    if (bytes > column.longest)
-                        column.longest = qMax(column.longest,
-                                              Utf8Length(sqlite3_column_text(source, i), bytes));
-                }
+            switch (sqlite3_column_type(source, i)) {
+            case SQLITE_INTEGER:
+                sqlite3_bind_int64(ins, i + 1, sqlite3_column_int64(source, i));
+                break;
+            case SQLITE_FLOAT:
+                sqlite3_bind_double(ins, i + 1, sqlite3_column_double(source, i));
+                break;
+            case SQLITE_TEXT:
+                sqlite3_bind_text(ins, i + 1, reinterpret_cast<const char*>(sqlite3_column_text(source, i)),
+                                  sqlite3_column_bytes(source, i), SQLITE_STATIC);
+                break;
+            case SQLITE_BLOB:
+                sqlite3_bind_blob(ins, i + 1, sqlite3_column_blob(source, i),
+                                  sqlite3_column_bytes(source, i), SQLITE_STATIC);
+                break;
+            default:
+                sqlite3_bind_null(ins, i + 1);
+                break;
             }
-            sqlite3_bind_value(insert.get(), i + 1, sqlite3_column_value(source, i));
         }
-        if (sqlite3_step(insert.get()) != SQLITE_DONE)
+        if (sqlite3_step(ins) != SQLITE_DONE)
             db_->Fail();
-        sqlite3_reset(insert.get());
+        sqlite3_reset(ins);
         ++rowCount_;
     }
     if (rc != SQLITE_DONE)
         sourceConnection.Fail();
     db_->Exec("COMMIT");
+}
+
+void AnswerTable::Measure()
+{
+    // One pass over the answer for every column whose type or size comes from its values.
+    QStringList terms;
+    for (const AnswerColumn& column : columns_) {
+        const QString c = QuoteIdentifier(column.name);
+        if (column.measure)
+            terms << QStringLiteral("max(length(%1))").arg(c);
+        if (column.undeclared) {
+            terms << QStringLiteral("max(typeof(%1) = 'integer')").arg(c)
+                  << QStringLiteral("max(typeof(%1) = 'real')").arg(c)
+                  << QStringLiteral("max(typeof(%1) = 'text')").arg(c)
+                  << QStringLiteral("max(typeof(%1) = 'blob')").arg(c)
+                  << QStringLiteral("max(typeof(%1) = 'integer' AND (%1 < -2147483648 OR %1 > 2147483647))").arg(c);
+        }
+    }
+    if (terms.isEmpty() || rowCount_ == 0)
+        return;
+    const SqliteStatement stats = db_->Prepare(QStringLiteral("SELECT %1 FROM answer").arg(terms.join(QStringLiteral(", "))));
+    if (sqlite3_step(stats.get()) != SQLITE_ROW)
+        db_->Fail();
+    int term = 0;
+    for (AnswerColumn& column : columns_) {
+        if (column.measure)
+            column.longest = sqlite3_column_int(stats.get(), term++);
+        if (!column.undeclared)
+            continue;
+        for (int storage : {SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB}) {
+            if (sqlite3_column_int(stats.get(), term++))
+                column.storages |= 1 << storage;
+        }
+        column.large = sqlite3_column_int(stats.get(), term++) != 0;
+        const SqliteStatement first = db_->Prepare(
+            QStringLiteral("SELECT %1 FROM answer WHERE %1 IS NOT NULL ORDER BY rowid LIMIT 1")
+                .arg(QuoteIdentifier(column.name)));
+        if (sqlite3_step(first.get()) == SQLITE_ROW)
+            column.firstStorage = sqlite3_column_type(first.get(), 0);
+    }
 }
 
 void AnswerTable::DecideTypes()

@@ -2,11 +2,14 @@
 // the session's private folder, so the dataset has random access, a record
 // count and bookmarks at any size without holding the rows in memory.
 //
-// The file is written through its own connection with no journal, no syncing
-// and one transaction (it is thrown away if anything fails), and read back by
-// row number. Its columns carry the result's declared types; a column without
-// one gets its field type from its first non-NULL value. Column names are made
-// unique without regard to letter case ("COUNT(*)", "COUNT(*)_1").
+// The file has no journal and is never synced: it is thrown away if anything
+// fails. A query's rows go in by one INSERT ... SELECT on the query's own
+// connection (the answer attached to it), so SQLite moves them without
+// handing each value out; a statement that cannot be written that way is
+// stepped row by row into a prepared insert. Rows are read back by number.
+// Columns carry the result's declared types; a column without one gets its
+// field type from its first non-NULL value. Column names are made unique
+// without regard to letter case ("COUNT(*)", "COUNT(*)_1").
 #pragma once
 
 #include "engine/Field.h"
@@ -27,11 +30,12 @@ struct AnswerColumn
     TFieldType type = ftUnknown;
     int size = 0;
     bool currency = false;
-    int firstStorage = 0; // SQLITE_INTEGER... of the first non-NULL value, 0 when none
-    int storages = 0;     // bit (1 << storage) for every storage class seen
-    bool measure = false; // a text field whose size comes from its longest value
-    int longest = 0;
-    bool large = false;   // an integer outside 32 bits was seen
+    bool undeclared = false; // its type comes from its values
+    bool measure = false;    // a text field whose size comes from its longest value
+    int firstStorage = 0;    // SQLITE_INTEGER... of the first non-NULL value, 0 when none
+    int storages = 0;        // bit (1 << storage) for every storage class held
+    bool large = false;      // it holds an integer outside 32 bits
+    int longest = 0;         // characters of its longest value as text
 };
 
 class AnswerTable
@@ -59,7 +63,9 @@ public:
 
 private:
     void Describe(sqlite3_stmt* source);
-    void Fill(SqliteConnection& sourceConnection, sqlite3_stmt* source);
+    bool FillBySelect(SqliteConnection& sourceConnection, sqlite3_stmt* source);
+    void FillByRows(SqliteConnection& sourceConnection, sqlite3_stmt* source);
+    void Measure();
     void DecideTypes();
     QString ColumnList(bool forCopy) const;
 

@@ -110,13 +110,18 @@ void SqliteConnection::Interrupt()
     sqlite3_interrupt(db_);
 }
 
-SqliteStatement SqliteConnection::Prepare(const char* sql, int bytes, const char** tail)
+void SqliteConnection::BeforePrepare()
 {
     if (interruptFlag_ && interruptFlag_->load())
         throw EDatabaseError(QStringLiteral("Operation interrupted"));
     // Another connection may have created the folder's file meanwhile.
     if (!folder_.isEmpty() && QFileInfo::exists(TablesFile(folder_)))
         Materialize();
+}
+
+SqliteStatement SqliteConnection::Prepare(const char* sql, int bytes, const char** tail)
+{
+    BeforePrepare();
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db_, sql, bytes, &stmt, tail) != SQLITE_OK)
         Fail();
@@ -136,9 +141,12 @@ SqliteStatement SqliteConnection::Prepare(const char* sql, int bytes, const char
 
 SqliteStatement SqliteConnection::Prepare(const QString& sql)
 {
+    BeforePrepare();
     const QByteArray utf8 = sql.toUtf8();
-    const char* tail = nullptr;
-    return Prepare(utf8.constData(), int(utf8.size()), &tail);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt, nullptr) != SQLITE_OK)
+        Fail();
+    return SqliteStatement(stmt);
 }
 
 void SqliteConnection::Exec(const char* sql)

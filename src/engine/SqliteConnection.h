@@ -48,7 +48,8 @@ public:
     // Prepares the first statement of [sql, sql + bytes); *tail receives where
     // the rest begins. An empty statement (blanks, comments) gives a null handle.
     SqliteStatement Prepare(const char* sql, int bytes, const char** tail);
-    // Prepares one statement of our own.
+    // Prepares one statement of our own; on a stand-in it never creates the
+    // folder's file (attaching an answer, reading).
     SqliteStatement Prepare(const QString& sql);
     // Runs SQL text of our own, without parameters.
     void Exec(const char* sql);
@@ -68,6 +69,8 @@ private:
     SqliteConnection(sqlite3* db, const QString& folder) : db_(db), folder_(folder) {}
     void Materialize();
     void InstallHandlers();
+    // Raises when interrupted; picks up a tables.db created meanwhile.
+    void BeforePrepare();
 
     std::mutex handleMutex_; // guards db_ against Interrupt while the stand-in is replaced
     sqlite3* db_;
