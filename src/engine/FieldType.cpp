@@ -105,8 +105,11 @@ TFieldType FieldTypeOfDeclared(const QString& declared, int* size, bool* currenc
     }
     if (upper.contains(QLatin1String("INT")))
         return ftInteger;
-    if (upper.contains(QLatin1String("CHAR")) || upper.contains(QLatin1String("TEXT")))
+    if (upper.contains(QLatin1String("CHAR")) || upper.contains(QLatin1String("TEXT"))) {
+        if (size && match.hasMatch())
+            *size = match.captured(2).toInt();
         return ftString;
+    }
     if (upper.contains(QLatin1String("CLOB")))
         return ftMemo;
     if (upper.contains(QLatin1String("BLOB")))

@@ -18,7 +18,7 @@ QString TableNameOf(const QString& name)
         throw EDatabaseError(QStringLiteral("Invalid table name: %1").arg(name));
     QString table = name.trimmed();
     const qsizetype dot = table.lastIndexOf(QLatin1Char('.'));
-    if (dot > 0)
+    if (dot >= 0)
         table.truncate(dot);
     if (table.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("Invalid table name: %1").arg(name));

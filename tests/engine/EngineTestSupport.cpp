@@ -2,7 +2,10 @@
 #include "engine/EngineTestSupport.h"
 
 #include "support/TestSupport.h"
+#include "platform/core/Registry.h"
 #include "platform/core/SystemInfo.h"
+
+#include "platform/core/IniFile.h"
 
 #include <QDir>
 
@@ -58,4 +61,45 @@ void WriteEngineConfig(const QByteArray& text)
 {
     QDir().mkpath(ConfigFolder());
     WriteAll(EngineConfigPath(), text);
+}
+
+namespace {
+
+const QString kInternational = QStringLiteral("\\Control Panel\\International");
+
+} // namespace
+
+PinnedRegional::PinnedRegional(const QList<QPair<QString, QString>>& values)
+{
+    TRegistry registry;
+    EXPECT_TRUE(registry.OpenKey(kInternational, true));
+    for (const auto& [name, value] : values) {
+        registry.WriteString(name, value);
+        names_ << name;
+    }
+}
+
+PinnedRegional::~PinnedRegional()
+{
+    TIniFile ini(TRegistry::DefaultFileName());
+    for (const QString& name : names_)
+        ini.DeleteKey(kInternational, name);
+}
+
+QList<QPair<QString, QString>> UsSettings()
+{
+    return {{"sDecimal", "."},       {"sThousand", ","},  {"sDate", "/"},
+            {"sTime", ":"},          {"sShortDate", "M/d/yyyy"},
+            {"sTimeFormat", "h:mm:ss tt"}, {"s1159", "AM"}, {"s2359", "PM"},
+            {"sCurrency", "$"},      {"iCurrDigits", "2"}, {"iCurrency", "0"},
+            {"iNegCurr", "0"}};
+}
+
+QList<QPair<QString, QString>> GermanSettings()
+{
+    return {{"sDecimal", ","},       {"sThousand", "."},  {"sDate", "."},
+            {"sTime", ":"},          {"sShortDate", "dd.MM.yyyy"},
+            {"sTimeFormat", "HH:mm:ss"}, {"s1159", ""}, {"s2359", ""},
+            {"sCurrency", "\u20ac"},     {"iCurrDigits", "2"}, {"iCurrency", "3"},
+            {"iNegCurr", "8"}};
 }

@@ -131,4 +131,135 @@ TEST_F(QueryTest, MakePermanentKeepsTypesAndReplaces)
     EXPECT_EQ(ReadFolder(dest.Path(), QStringLiteral("SELECT COUNT(*) FROM INIT"))[0][0], QStringLiteral("3"));
 }
 
+TEST_F(QueryTest, SqlTextSplitsIntoLinesAndChangesCloseTheQuery)
+{
+    query.SetSQLText(QStringLiteral("SELECT *\r\nFROM ORDERS\nWHERE ID > 1\rORDER BY ID\r\n"));
+    EXPECT_EQ(query.SQL().size(), 4);
+    EXPECT_EQ(query.SQL().last(), QStringLiteral("ORDER BY ID"));
+    EXPECT_EQ(query.SQLText(), QStringLiteral("SELECT *\r\nFROM ORDERS\r\nWHERE ID > 1\r\nORDER BY ID"));
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 2);
+    query.SetSQLText(query.SQLText());
+    EXPECT_TRUE(query.Active()) << "the same text changes nothing";
+    query.SetSQL({QStringLiteral("SELECT 1 AS X")});
+    EXPECT_FALSE(query.Active());
+    query.Open();
+    query.SetDatabaseName(folder.Path() + QStringLiteral("/"));
+    EXPECT_FALSE(query.Active());
+    query.SetRequestLive(true);
+    EXPECT_TRUE(query.RequestLive());
+}
+
+TEST_F(QueryTest, ReadingAFolderNeverCreatesItsTablesFile)
+{
+    TempFolder empty;
+    const QString file = empty.File(QStringLiteral("tables.db"));
+    query.SetDatabaseName(empty.Path());
+    query.SetSQLText(QStringLiteral("SELECT 1 AS ONE, 'x' AS TWO"));
+    query.Open();
+    EXPECT_EQ(query.Fields(1)->AsString(), QStringLiteral("x"));
+    query.SetSQLText(QStringLiteral("SELECT * FROM MISSING"));
+    EXPECT_THROW(query.Open(), EDatabaseError);
+    EXPECT_FALSE(QFileInfo::exists(file));
+    query.SetSQLText(QStringLiteral("CREATE TABLE FIRST (A INTEGER)"));
+    query.ExecSQL();
+    EXPECT_TRUE(QFileInfo::exists(file)) << "the first write creates it";
+    EXPECT_EQ(Session()->TableNames(empty.Path()), QStringList{QStringLiteral("FIRST")});
+}
+
+TEST_F(QueryTest, RowsKeepTheirOrderInsideAndOutsideAScriptTransaction)
+{
+    const QString select = QStringLiteral("SELECT ID, CUSTOMER FROM ORDERS ORDER BY TOTAL DESC");
+    query.SetSQLText(select);
+    query.Open();
+    QStringList plain;
+    for (query.First(); !query.Eof(); query.Next())
+        plain << query.Fields(1)->AsString();
+    EXPECT_EQ(plain, (QStringList{QStringLiteral("Cleo"), QStringLiteral("Ann"), QStringLiteral("Bob")}));
+
+    // Inside the script's own transaction the rows are copied one by one.
+    query.SetSQLText(QStringLiteral("BEGIN; UPDATE ORDERS SET CUSTOMER = CUSTOMER || '!';\n") + select);
+    query.Open();
+    QStringList inTransaction;
+    for (query.First(); !query.Eof(); query.Next())
+        inTransaction << query.Fields(1)->AsString();
+    EXPECT_EQ(inTransaction, (QStringList{QStringLiteral("Cleo!"), QStringLiteral("Ann!"), QStringLiteral("Bob!")}));
+    EXPECT_EQ(query.Fields(1)->Size(), 20);
+    query.Close();
+    query.SetSQLText(QStringLiteral("ROLLBACK"));
+    query.ExecSQL();
+    EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT CUSTOMER FROM ORDERS WHERE ID = 1"))[0][0],
+              QStringLiteral("Ann"));
+
+    // Statements that cannot follow an INSERT still open.
+    query.SetSQLText(QStringLiteral("PRAGMA table_info(ORDERS)"));
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 4);
+    query.SetSQLText(QStringLiteral("UPDATE ORDERS SET TOTAL = TOTAL RETURNING ID"));
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 3);
+}
+
+TEST_F(QueryTest, DatabaseNameMayBeAnAlias)
+{
+    WriteEngineConfig(QStringLiteral("[\\DATABASES\\Shop\\DB INFO\\]\nPATH=%1\n").arg(folder.Path()).toUtf8());
+    query.SetDatabaseName(QStringLiteral("Shop"));
+    query.SetSQLText(QStringLiteral("SELECT COUNT(*) AS N FROM ORDERS"));
+    query.Open();
+    EXPECT_EQ(query.Fields(0)->AsString(), QStringLiteral("3"));
+    query.SetDatabaseName(QStringLiteral("NoSuchAlias"));
+    EXPECT_THROW(query.Open(), EDatabaseError);
+}
+
+TEST_F(QueryTest, MakePermanentKeepsValuesOfMixedColumnsExactly)
+{
+    query.SetSQLText(QStringLiteral(
+        "SELECT CASE WHEN ID = 1 THEN '007' ELSE ID END AS MIXED, ID * 1.5 AS HALF, "
+        "CASE WHEN ID = 2 THEN x'ff00' END AS B FROM ORDERS ORDER BY ID"));
+    query.Open();
+    query.MakePermanent(QStringLiteral("MIX"), true);
+    EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT typeof(MIXED), MIXED, HALF, hex(B) FROM MIX")),
+              (std::vector<QStringList>{{"text", "007", "1.5", ""}, {"integer", "2", "3.0", "FF00"},
+                                        {"integer", "3", "4.5", ""}}));
+    const auto types = ReadFolder(folder.Path(), QStringLiteral("SELECT type FROM pragma_table_info('MIX')"));
+    EXPECT_EQ(types, (std::vector<QStringList>{{""}, {"REAL"}, {"BLOB"}}));
+}
+
+TEST_F(QueryTest, MakePermanentTargetsAndRefusals)
+{
+    TempFolder dest;
+    RunOnFolder(dest.Path(), QStringLiteral("CREATE VIEW INIT AS SELECT 1 AS ONE;"));
+    query.SetSQLText(QStringLiteral("SELECT ID FROM ORDERS"));
+    query.Open();
+    query.MakePermanent(dest.Path() + QStringLiteral("\\init.db"), true);
+    EXPECT_EQ(ReadFolder(dest.Path(), QStringLiteral("SELECT type, name FROM sqlite_schema")),
+              (std::vector<QStringList>{{"table", "init"}})) << "a view of that name is replaced";
+
+    query.MakePermanent(QStringLiteral("SAVED.DB"), false);
+    EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT COUNT(*) FROM SAVED"))[0][0], QStringLiteral("3"))
+        << "a bare name goes into the query's own database";
+
+    for (const QString& bad : {dest.Path() + QStringLiteral("/"), dest.Path() + QStringLiteral("\\.DB"),
+                               dest.File(QStringLiteral("missing/INIT"))}) {
+        EXPECT_THROW(query.MakePermanent(bad, true), EDatabaseError) << bad.toStdString();
+    }
+    query.Close();
+    EXPECT_THROW(query.MakePermanent(dest.File(QStringLiteral("X")), true), EDatabaseError)
+        << "only an open answer can be made permanent";
+}
+
+TEST_F(QueryTest, HostileIdentifiersStayIdentifiers)
+{
+    query.SetSQLText(QStringLiteral("SELECT ID AS \"a\"\"b\", CUSTOMER AS \"x); DROP TABLE ORDERS; --\" FROM ORDERS"));
+    query.Open();
+    EXPECT_EQ(query.Fields(0)->FieldName(), QStringLiteral("a\"b"));
+    const QString table = QStringLiteral("T\"; DROP TABLE ORDERS; --");
+    query.MakePermanent(folder.Path() + QLatin1Char('/') + table, true);
+    EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT name FROM sqlite_schema ORDER BY name")),
+              (std::vector<QStringList>{{"ORDERS"}, {table}}));
+    const auto columns = ReadFolder(folder.Path(), QStringLiteral(
+        "SELECT name FROM pragma_table_info('T\"; DROP TABLE ORDERS; --')"));
+    EXPECT_EQ(columns, (std::vector<QStringList>{{"a\"b"}, {"x); DROP TABLE ORDERS; --"}}));
+}
+
 } // namespace
