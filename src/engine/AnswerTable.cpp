@@ -41,7 +41,8 @@ AnswerTable::AnswerTable(TSession& session, TDataSet* owner, SqliteConnection& s
     : session_(session), fileName_(CreateAnswerFile(session, owner))
 {
     try {
-        db_ = SqliteConnection::OpenFile(fileName_, false);
+        // With the create flag, so that a destination attached for MakePermanent may be created.
+        db_ = SqliteConnection::OpenFile(fileName_, true);
         // The file is rebuilt from scratch if anything goes wrong: no journal, no syncing.
         db_->Exec("PRAGMA main.journal_mode=OFF; PRAGMA main.synchronous=OFF;"
                   "PRAGMA main.cache_size=-4096");

@@ -235,6 +235,11 @@ TEST_F(QueryTest, MakePermanentTargetsAndRefusals)
     EXPECT_EQ(ReadFolder(dest.Path(), QStringLiteral("SELECT type, name FROM sqlite_schema")),
               (std::vector<QStringList>{{"table", "init"}})) << "a view of that name is replaced";
 
+    TempFolder empty;
+    query.MakePermanent(empty.Path() + QStringLiteral("/FIRST.DB"), false);
+    EXPECT_EQ(ReadFolder(empty.Path(), QStringLiteral("SELECT COUNT(*) FROM FIRST"))[0][0], QStringLiteral("3"))
+        << "a folder without tables gets its tables file";
+
     query.MakePermanent(QStringLiteral("SAVED.DB"), false);
     EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT COUNT(*) FROM SAVED"))[0][0], QStringLiteral("3"))
         << "a bare name goes into the query's own database";
