@@ -7,7 +7,10 @@
 // EDatabaseError with the engine's message on failure. Bound controls are told
 // of changes through the signals below, which are not emitted while controls
 // are disabled; EnableControls (on the thread that owns the controls) emits
-// DataSetChanged once when the last disable is lifted.
+// DataSetChanged once when the last disable is lifted, if the dataset changed
+// or its cursor moved meanwhile.
+//
+// RecordCount, RecNo and the moves are 0 and no-ops on a closed dataset.
 #pragma once
 
 #include "engine/Field.h"
