@@ -2,9 +2,9 @@
 #include "engine/AnswerTable.h"
 
 #include "engine/FieldValue.h"
+#include "engine/FolderTables.h"
 #include "engine/SessionState.h"
 #include "engine/SqlNames.h"
-#include "engine/FolderTables.h"
 #include "platform/core/Exceptions.h"
 
 #include <QSet>
@@ -155,7 +155,8 @@ void AnswerTable::FillByRows(SqliteConnection& sourceConnection, sqlite3_stmt* s
                 sqlite3_bind_double(ins, i + 1, sqlite3_column_double(source, i));
                 break;
             case SQLITE_TEXT:
-                sqlite3_bind_text(ins, i + 1, reinterpret_cast<const char*>(sqlite3_column_text(source, i)),
+                sqlite3_bind_text(ins, i + 1,
+                                  reinterpret_cast<const char*>(sqlite3_column_text(source, i)),
                                   sqlite3_column_bytes(source, i), SQLITE_STATIC);
                 break;
             case SQLITE_BLOB:
@@ -190,12 +191,15 @@ void AnswerTable::Measure()
                   << QStringLiteral("max(typeof(%1) = 'real')").arg(c)
                   << QStringLiteral("max(typeof(%1) = 'text')").arg(c)
                   << QStringLiteral("max(typeof(%1) = 'blob')").arg(c)
-                  << QStringLiteral("max(typeof(%1) = 'integer' AND (%1 < -2147483648 OR %1 > 2147483647))").arg(c);
+                  << QStringLiteral(
+                         "max(typeof(%1) = 'integer' AND (%1 < -2147483648 OR %1 > 2147483647))")
+                         .arg(c);
         }
     }
     if (terms.isEmpty() || rowCount_ == 0)
         return;
-    const SqliteStatement stats = db_->Prepare(QStringLiteral("SELECT %1 FROM answer").arg(terms.join(QStringLiteral(", "))));
+    const SqliteStatement stats =
+        db_->Prepare(QStringLiteral("SELECT %1 FROM answer").arg(terms.join(QStringLiteral(", "))));
     if (sqlite3_step(stats.get()) != SQLITE_ROW)
         db_->Fail();
     int term = 0;
@@ -254,8 +258,9 @@ QString AnswerTable::ColumnList(bool forCopy) const
         if (!list.isEmpty())
             list += QStringLiteral(", ");
         list += QuoteIdentifier(column.name);
-        const QString type = !column.declared.isEmpty() || !forCopy ? column.declared
-                                                                    : StorageTypeName(column.storages, column.large);
+        const QString type = !column.declared.isEmpty() || !forCopy
+                                 ? column.declared
+                                 : StorageTypeName(column.storages, column.large);
         if (!type.isEmpty())
             list += QLatin1Char(' ') + type;
     }
@@ -265,7 +270,8 @@ QString AnswerTable::ColumnList(bool forCopy) const
 void AnswerTable::Fetch(qint64 first, qint64 count, std::vector<std::vector<QVariant>>& rows) const
 {
     if (!fetch_)
-        fetch_ = db_->Prepare(QStringLiteral("SELECT * FROM answer WHERE rowid > ?1 ORDER BY rowid LIMIT ?2"));
+        fetch_ = db_->Prepare(
+            QStringLiteral("SELECT * FROM answer WHERE rowid > ?1 ORDER BY rowid LIMIT ?2"));
     sqlite3_stmt* stmt = fetch_.get();
     sqlite3_bind_int64(stmt, 1, first);
     sqlite3_bind_int64(stmt, 2, count);
@@ -287,7 +293,8 @@ void AnswerTable::CopyTo(const QString& folder, const QString& table, bool overw
 {
     RunGuard guard(session_, *db_);
     {
-        const SqliteStatement attach = db_->Prepare(QStringLiteral("ATTACH DATABASE ?1 AS tq_dest"));
+        const SqliteStatement attach =
+            db_->Prepare(QStringLiteral("ATTACH DATABASE ?1 AS tq_dest"));
         BindText(attach.get(), 1, TablesFileOf(folder));
         db_->StepToEnd(attach.get());
     }
@@ -312,13 +319,18 @@ void AnswerTable::CopyTo(const QString& folder, const QString& table, bool overw
         if (!kind.isEmpty()) {
             if (!overwrite)
                 throw EDatabaseError(QStringLiteral("Table %1 already exists").arg(table));
-            const QString drop = kind == QLatin1String("view") ? QStringLiteral("DROP VIEW tq_dest.")
-                                                               : QStringLiteral("DROP TABLE tq_dest.");
+            const QString drop = kind == QLatin1String("view")
+                                     ? QStringLiteral("DROP VIEW tq_dest.")
+                                     : QStringLiteral("DROP TABLE tq_dest.");
             db_->StepToEnd(db_->Prepare(drop + QuoteIdentifier(stored)).get());
         }
         const QString target = QStringLiteral("tq_dest.") + QuoteIdentifier(table);
-        db_->StepToEnd(db_->Prepare(QStringLiteral("CREATE TABLE %1 (%2)").arg(target, ColumnList(true))).get());
-        db_->StepToEnd(db_->Prepare(QStringLiteral("INSERT INTO %1 SELECT * FROM main.answer").arg(target)).get());
+        db_->StepToEnd(
+            db_->Prepare(QStringLiteral("CREATE TABLE %1 (%2)").arg(target, ColumnList(true)))
+                .get());
+        db_->StepToEnd(
+            db_->Prepare(QStringLiteral("INSERT INTO %1 SELECT * FROM main.answer").arg(target))
+                .get());
         db_->Exec("COMMIT");
     } catch (...) {
         sqlite3_exec(db_->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);

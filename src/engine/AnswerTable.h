@@ -16,7 +16,6 @@
 #include "engine/SqliteConnection.h"
 
 #include <QString>
-
 #include <memory>
 #include <vector>
 

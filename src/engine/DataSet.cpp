@@ -77,9 +77,15 @@ void TDataSet::First()
         NotifyCurrentChanged();
 }
 
-void TDataSet::Next() { MoveBy(1); }
+void TDataSet::Next()
+{
+    MoveBy(1);
+}
 
-void TDataSet::Prior() { MoveBy(-1); }
+void TDataSet::Prior()
+{
+    MoveBy(-1);
+}
 
 void TDataSet::Last()
 {
@@ -117,11 +123,20 @@ int TDataSet::MoveBy(qint64 distance)
     return int(moved);
 }
 
-bool TDataSet::IsEmpty() const { return RecordCount() == 0; }
+bool TDataSet::IsEmpty() const
+{
+    return RecordCount() == 0;
+}
 
-qint64 TDataSet::RecordCount() const { return active_ ? InternalRecordCount() : 0; }
+qint64 TDataSet::RecordCount() const
+{
+    return active_ ? InternalRecordCount() : 0;
+}
 
-qint64 TDataSet::RecNo() const { return active_ ? current_ + 1 : 0; }
+qint64 TDataSet::RecNo() const
+{
+    return active_ ? current_ + 1 : 0;
+}
 
 void TDataSet::SetRecNo(qint64 recNo)
 {
@@ -136,7 +151,10 @@ void TDataSet::SetRecNo(qint64 recNo)
     }
 }
 
-TBookmark TDataSet::GetBookmark() const { return active_ && current_ >= 0 ? current_ : -1; }
+TBookmark TDataSet::GetBookmark() const
+{
+    return active_ && current_ >= 0 ? current_ : -1;
+}
 
 void TDataSet::GotoBookmark(TBookmark bookmark)
 {
@@ -156,7 +174,10 @@ bool TDataSet::BookmarkValid(TBookmark bookmark) const
     return bookmark >= 0 && bookmark < RecordCount();
 }
 
-void TDataSet::DisableControls() { ++disableCount_; }
+void TDataSet::DisableControls()
+{
+    ++disableCount_;
+}
 
 void TDataSet::EnableControls()
 {
@@ -186,8 +207,8 @@ TField* TDataSet::FieldByName(const QString& name) const
 
 QVariant TDataSet::ValueAt(qint64 recordIndex, int fieldIndex) const
 {
-    if (!active_ || recordIndex < 0 || recordIndex >= RecordCount() || fieldIndex < 0
-        || fieldIndex >= FieldCount())
+    if (!active_ || recordIndex < 0 || recordIndex >= RecordCount() || fieldIndex < 0 ||
+        fieldIndex >= FieldCount())
         return QVariant();
     auto& blocks = cache_->blocks;
     const qint64 first = recordIndex - recordIndex % Cache::kBlockRows;
@@ -221,7 +242,10 @@ TField* TDataSet::AddField(const QString& name, TFieldType type, int size)
     return fields_.back().get();
 }
 
-void TDataSet::ClearFields() { fields_.clear(); }
+void TDataSet::ClearFields()
+{
+    fields_.clear();
+}
 
 void TDataSet::NotifyDataSetChanged()
 {

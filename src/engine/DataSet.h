@@ -17,7 +17,6 @@
 
 #include <QObject>
 #include <QVariant>
-
 #include <memory>
 #include <vector>
 
@@ -61,7 +60,7 @@ public:
 
     int FieldCount() const { return int(fields_.size()); }
     TField* Fields(int index) const { return fields_.at(size_t(index)).get(); }
-    TField* FindField(const QString& name) const; // letter case ignored; nullptr when absent
+    TField* FindField(const QString& name) const;   // letter case ignored; nullptr when absent
     TField* FieldByName(const QString& name) const; // raises when absent
 
     // The value of one field in the record at a 0-based index, without moving

@@ -59,7 +59,10 @@ void TDatabase::SetSessionName(const QString& name)
         session->Register(this);
 }
 
-TSession* TDatabase::Session() const { return FindSession(sessionName_); }
+TSession* TDatabase::Session() const
+{
+    return FindSession(sessionName_);
+}
 
 void TDatabase::SetConnected(bool connected)
 {
@@ -80,8 +83,8 @@ void TDatabase::SetConnected(bool connected)
         path = ParamValue(params, QStringLiteral("PATH"), &found);
         if (!found)
             path = ParamValue(params, QStringLiteral("SERVER NAME"));
-    } else if (driverName_.isEmpty()
-               || driverName_.compare(QStringLiteral("STANDARD"), Qt::CaseInsensitive) == 0) {
+    } else if (driverName_.isEmpty() ||
+               driverName_.compare(QStringLiteral("STANDARD"), Qt::CaseInsensitive) == 0) {
         path = ParamValue(params_, QStringLiteral("PATH"));
     } else {
         throw EDatabaseError(QStringLiteral("Unknown driver: %1").arg(driverName_));

@@ -5,7 +5,10 @@
 
 namespace {
 
-bool IsQuote(QChar c) { return c == QLatin1Char('\'') || c == QLatin1Char('"'); }
+bool IsQuote(QChar c)
+{
+    return c == QLatin1Char('\'') || c == QLatin1Char('"');
+}
 
 // Index past the quoted literal starting at i (an unclosed quote runs to the end).
 qsizetype PastQuote(const QString& s, qsizetype i)
@@ -22,7 +25,10 @@ QString QuotedText(const QString& s, qsizetype i, qsizetype* next)
     return s.mid(i + 1, (close < 0 ? s.size() : close) - i - 1);
 }
 
-QString Pad(int value, int width) { return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0')); }
+QString Pad(int value, int width)
+{
+    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+}
 
 bool UsesTwelveHours(const QString& pattern)
 {
@@ -32,8 +38,8 @@ bool UsesTwelveHours(const QString& pattern)
             continue;
         }
         const QString rest = pattern.mid(i, 5).toLower();
-        if (rest.startsWith(QLatin1String("am/pm")) || rest.startsWith(QLatin1String("a/p"))
-            || rest.startsWith(QLatin1String("ampm")))
+        if (rest.startsWith(QLatin1String("am/pm")) || rest.startsWith(QLatin1String("a/p")) ||
+            rest.startsWith(QLatin1String("ampm")))
             return true;
         ++i;
     }
@@ -74,7 +80,7 @@ QString FormatDate(const QString& pattern, const QDate& date, const QTime& time,
             continue;
         }
         if (!token.isLetter() || token.unicode() > 'z') {
-            out += c == QLatin1Char('/') ? QString(s.dateSeparator)
+            out += c == QLatin1Char('/')   ? QString(s.dateSeparator)
                    : c == QLatin1Char(':') ? QString(s.timeSeparator)
                                            : QString(c);
             ++i;
@@ -102,7 +108,8 @@ QString FormatDate(const QString& pattern, const QDate& date, const QTime& time,
             else if (n == 4)
                 out += s.longDayNames.value(date.dayOfWeek() % 7);
             else
-                out += FormatDate(n == 5 ? s.shortDateFormat : s.longDateFormat, date, time, s, depth + 1);
+                out += FormatDate(n == 5 ? s.shortDateFormat : s.longDateFormat, date, time, s,
+                                  depth + 1);
             break;
         case 'm':
             if (n <= 2)
@@ -130,7 +137,8 @@ QString FormatDate(const QString& pattern, const QDate& date, const QTime& time,
             out += Pad(time.msec(), n >= 3 ? 3 : 1);
             break;
         case 't':
-            out += FormatDate(n == 1 ? s.shortTimeFormat : s.longTimeFormat, date, time, s, depth + 1);
+            out +=
+                FormatDate(n == 1 ? s.shortTimeFormat : s.longTimeFormat, date, time, s, depth + 1);
             break;
         default:
             out += pattern.mid(i - n, n);
@@ -209,9 +217,10 @@ NumberPattern ParseNumberPattern(const QString& section)
             p.grouped = true;
             ++i;
             continue;
-        } else if ((c == QLatin1Char('E') || c == QLatin1Char('e')) && seenDigit && !inExponent
-                   && i + 1 < section.size()
-                   && (section.at(i + 1) == QLatin1Char('+') || section.at(i + 1) == QLatin1Char('-'))) {
+        } else if ((c == QLatin1Char('E') || c == QLatin1Char('e')) && seenDigit && !inExponent &&
+                   i + 1 < section.size() &&
+                   (section.at(i + 1) == QLatin1Char('+') ||
+                    section.at(i + 1) == QLatin1Char('-'))) {
             p.scientific = inExponent = true;
             p.expLetter = c;
             p.expPlus = section.at(i + 1) == QLatin1Char('+');
@@ -233,21 +242,23 @@ QString FormatNumber(const NumberPattern& p, double value, const TFormatSettings
         const int intPlaces = qMax(1, p.intDigits);
         int exponent = value == 0 ? 0 : int(std::floor(std::log10(value))) - (intPlaces - 1);
         QString mantissa = QString::number(value / std::pow(10.0, exponent), 'f', p.decDigits);
-        if (mantissa.indexOf(QLatin1Char('.')) > intPlaces
-            || (mantissa.indexOf(QLatin1Char('.')) < 0 && mantissa.size() > intPlaces)) {
+        if (mantissa.indexOf(QLatin1Char('.')) > intPlaces ||
+            (mantissa.indexOf(QLatin1Char('.')) < 0 && mantissa.size() > intPlaces)) {
             ++exponent; // rounding carried into another digit
             mantissa = QString::number(value / std::pow(10.0, exponent), 'f', p.decDigits);
         }
         if (p.decDigits > p.decZeros && mantissa.contains(QLatin1Char('.'))) {
-            while (mantissa.endsWith(QLatin1Char('0'))
-                   && mantissa.size() - mantissa.indexOf(QLatin1Char('.')) - 1 > p.decZeros)
+            while (mantissa.endsWith(QLatin1Char('0')) &&
+                   mantissa.size() - mantissa.indexOf(QLatin1Char('.')) - 1 > p.decZeros)
                 mantissa.chop(1);
             if (mantissa.endsWith(QLatin1Char('.')))
                 mantissa.chop(1);
         }
-        body = LocalNumber(mantissa, false, s) + p.expLetter
-               + (exponent < 0 ? QStringLiteral("-") : p.expPlus ? QStringLiteral("+") : QString())
-               + Pad(std::abs(exponent), qMax(1, p.expDigits));
+        body = LocalNumber(mantissa, false, s) + p.expLetter +
+               (exponent < 0 ? QStringLiteral("-")
+                : p.expPlus  ? QStringLiteral("+")
+                             : QString()) +
+               Pad(std::abs(exponent), qMax(1, p.expDigits));
         return body;
     }
     QString fixed = QString::number(value, 'f', p.decDigits);
@@ -335,8 +346,8 @@ QString FloatText(double value, const TFormatSettings& settings)
             out += settings.decimalSeparator + digits.mid(1);
         out += QStringLiteral("E") + QString::number(exponent);
     } else if (exponent < 0) {
-        out = QStringLiteral("0") + settings.decimalSeparator + QString(-exponent - 1, QLatin1Char('0'))
-              + digits;
+        out = QStringLiteral("0") + settings.decimalSeparator +
+              QString(-exponent - 1, QLatin1Char('0')) + digits;
     } else {
         while (digits.size() < exponent + 1)
             digits += QLatin1Char('0');
@@ -360,28 +371,48 @@ QString CurrencyText(double value, const TFormatSettings& s)
         value < 0 && !QString(fixed).remove(QLatin1Char('0')).remove(QLatin1Char('.')).isEmpty();
     if (!negative) {
         switch (s.currencyFormat) {
-        case 1: return n + c;
-        case 2: return c + QLatin1Char(' ') + n;
-        case 3: return n + QLatin1Char(' ') + c;
-        default: return c + n;
+        case 1:
+            return n + c;
+        case 2:
+            return c + QLatin1Char(' ') + n;
+        case 3:
+            return n + QLatin1Char(' ') + c;
+        default:
+            return c + n;
         }
     }
     switch (s.negativeCurrencyFormat) {
-    case 1: return QLatin1Char('-') + c + n;
-    case 2: return c + QLatin1Char('-') + n;
-    case 3: return c + n + QLatin1Char('-');
-    case 4: return QLatin1Char('(') + n + c + QLatin1Char(')');
-    case 5: return QLatin1Char('-') + n + c;
-    case 6: return n + QLatin1Char('-') + c;
-    case 7: return n + c + QLatin1Char('-');
-    case 8: return QLatin1Char('-') + n + QLatin1Char(' ') + c;
-    case 9: return QLatin1Char('-') + c + QLatin1Char(' ') + n;
-    case 10: return n + QLatin1Char(' ') + c + QLatin1Char('-');
-    case 11: return c + QLatin1Char(' ') + n + QLatin1Char('-');
-    case 12: return c + QStringLiteral(" -") + n;
-    case 13: return n + QStringLiteral("- ") + c;
-    case 14: return QStringLiteral("(") + c + QLatin1Char(' ') + n + QLatin1Char(')');
-    case 15: return QLatin1Char('(') + n + QLatin1Char(' ') + c + QLatin1Char(')');
-    default: return QLatin1Char('(') + c + n + QLatin1Char(')');
+    case 1:
+        return QLatin1Char('-') + c + n;
+    case 2:
+        return c + QLatin1Char('-') + n;
+    case 3:
+        return c + n + QLatin1Char('-');
+    case 4:
+        return QLatin1Char('(') + n + c + QLatin1Char(')');
+    case 5:
+        return QLatin1Char('-') + n + c;
+    case 6:
+        return n + QLatin1Char('-') + c;
+    case 7:
+        return n + c + QLatin1Char('-');
+    case 8:
+        return QLatin1Char('-') + n + QLatin1Char(' ') + c;
+    case 9:
+        return QLatin1Char('-') + c + QLatin1Char(' ') + n;
+    case 10:
+        return n + QLatin1Char(' ') + c + QLatin1Char('-');
+    case 11:
+        return c + QLatin1Char(' ') + n + QLatin1Char('-');
+    case 12:
+        return c + QStringLiteral(" -") + n;
+    case 13:
+        return n + QStringLiteral("- ") + c;
+    case 14:
+        return QStringLiteral("(") + c + QLatin1Char(' ') + n + QLatin1Char(')');
+    case 15:
+        return QLatin1Char('(') + n + QLatin1Char(' ') + c + QLatin1Char(')');
+    default:
+        return QLatin1Char('(') + c + n + QLatin1Char(')');
     }
 }

@@ -14,8 +14,7 @@ namespace {
 const QString kSystemInit = QStringLiteral("\\SYSTEM\\INIT\\");
 
 // Runs an INI operation, reporting its I/O failure as the engine's error.
-template <typename F>
-auto AsDatabaseError(F&& operation)
+template <typename F> auto AsDatabaseError(F&& operation)
 {
     try {
         return operation();

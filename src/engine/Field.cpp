@@ -21,12 +21,24 @@ QString Placeholder(TFieldType type, bool null)
 {
     QString name;
     switch (type) {
-    case ftMemo: name = QStringLiteral("MEMO"); break;
-    case ftFmtMemo: name = QStringLiteral("FMTMEMO"); break;
-    case ftGraphic: name = QStringLiteral("GRAPHIC"); break;
-    case ftBytes: name = QStringLiteral("BYTES"); break;
-    case ftVarBytes: name = QStringLiteral("VARBYTES"); break;
-    default: name = QStringLiteral("BLOB"); break;
+    case ftMemo:
+        name = QStringLiteral("MEMO");
+        break;
+    case ftFmtMemo:
+        name = QStringLiteral("FMTMEMO");
+        break;
+    case ftGraphic:
+        name = QStringLiteral("GRAPHIC");
+        break;
+    case ftBytes:
+        name = QStringLiteral("BYTES");
+        break;
+    case ftVarBytes:
+        name = QStringLiteral("VARBYTES");
+        break;
+    default:
+        name = QStringLiteral("BLOB");
+        break;
     }
     return QLatin1Char('(') + (null ? name.toLower() : name) + QLatin1Char(')');
 }
@@ -34,8 +46,13 @@ QString Placeholder(TFieldType type, bool null)
 bool IsBinary(TFieldType type)
 {
     switch (type) {
-    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftParadoxOle:
-    case ftDBaseOle: case ftTypedBinary:
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
         return true;
     default:
         return false;
@@ -52,48 +69,83 @@ double DayCount(const QDate& date, const QTime& time)
 
 } // namespace
 
-TField::TField(TDataSet* dataSet, int index, const QString& fieldName, TFieldType dataType, int size)
+TField::TField(TDataSet* dataSet, int index, const QString& fieldName, TFieldType dataType,
+               int size)
     : dataSet_(dataSet), index_(index), fieldName_(fieldName), dataType_(dataType), size_(size),
       settings_(TFormatSettings::Current())
 {
 }
 
-QString TField::DisplayLabel() const { return displayLabel_.isEmpty() ? fieldName_ : displayLabel_; }
+QString TField::DisplayLabel() const
+{
+    return displayLabel_.isEmpty() ? fieldName_ : displayLabel_;
+}
 
 int TField::DisplayWidth() const
 {
     if (displayWidth_ >= 0)
         return displayWidth_;
     switch (dataType_) {
-    case ftString: case ftFixedChar: case ftWideString: return size_;
-    case ftSmallint: return 6;
-    case ftInteger: case ftAutoInc: return 11;
-    case ftLargeint: return 15;
-    case ftWord: return 5;
-    case ftBoolean: return 5;
-    case ftDate: case ftTime: return 10;
-    case ftDateTime: return 18;
-    case ftBytes: case ftVarBytes: return size_ > 0 ? size_ * 2 : 10;
-    default: return 10; // floats, BCD, currency, memos, blobs
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+        return size_;
+    case ftSmallint:
+        return 6;
+    case ftInteger:
+    case ftAutoInc:
+        return 11;
+    case ftLargeint:
+        return 15;
+    case ftWord:
+        return 5;
+    case ftBoolean:
+        return 5;
+    case ftDate:
+    case ftTime:
+        return 10;
+    case ftDateTime:
+        return 18;
+    case ftBytes:
+    case ftVarBytes:
+        return size_ > 0 ? size_ * 2 : 10;
+    default:
+        return 10; // floats, BCD, currency, memos, blobs
     }
 }
 
-QVariant TField::Value() const { return dataSet_ ? dataSet_->CurrentValue(index_) : QVariant(); }
+QVariant TField::Value() const
+{
+    return dataSet_ ? dataSet_->CurrentValue(index_) : QVariant();
+}
 
-bool TField::IsNull() const { return Value().isNull(); }
+bool TField::IsNull() const
+{
+    return Value().isNull();
+}
 
-QString TField::AsString() const { return AsStringOf(Value()); }
+QString TField::AsString() const
+{
+    return AsStringOf(Value());
+}
 
-QString TField::DisplayText() const { return DisplayTextOf(Value()); }
+QString TField::DisplayText() const
+{
+    return DisplayTextOf(Value());
+}
 
 double TField::AsFloat() const
 {
     const QVariant value = Value();
     switch (value.typeId()) {
-    case QMetaType::UnknownType: return 0.0;
-    case QMetaType::Bool: return value.toBool() ? 1.0 : 0.0;
-    case QMetaType::QDate: return DayCount(value.toDate(), QTime());
-    case QMetaType::QTime: return DayCount(QDate(), value.toTime());
+    case QMetaType::UnknownType:
+        return 0.0;
+    case QMetaType::Bool:
+        return value.toBool() ? 1.0 : 0.0;
+    case QMetaType::QDate:
+        return DayCount(value.toDate(), QTime());
+    case QMetaType::QTime:
+        return DayCount(QDate(), value.toTime());
     case QMetaType::QDateTime: {
         const QDateTime dt = value.toDateTime();
         return DayCount(dt.date(), dt.time());
@@ -101,15 +153,18 @@ double TField::AsFloat() const
     case QMetaType::QString: {
         bool ok = false;
         QString text = value.toString().trimmed();
-        const double number = text.replace(settings_->decimalSeparator, QLatin1Char('.')).toDouble(&ok);
+        const double number =
+            text.replace(settings_->decimalSeparator, QLatin1Char('.')).toDouble(&ok);
         if (!ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
+            throw EConvertError(
+                QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
         return number;
     }
     default:
         if (IsNumber(value))
             return value.toDouble();
-        throw EConvertError(QStringLiteral("Field '%1' cannot be read as a number").arg(fieldName_));
+        throw EConvertError(
+            QStringLiteral("Field '%1' cannot be read as a number").arg(fieldName_));
     }
 }
 
@@ -141,7 +196,8 @@ QString TField::AsStringOf(const QVariant& value) const
         return QString();
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::LongLong: case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Int:
         return QString::number(value.toLongLong());
     case QMetaType::Double:
         return FloatText(value.toDouble(), s);

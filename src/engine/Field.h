@@ -5,25 +5,52 @@
 
 #include <QString>
 #include <QVariant>
-
 #include <memory>
 
 class TDataSet;
 struct TFormatSettings;
 
 // The field data types of the component layer, in their customary order.
-enum TFieldType {
-    ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
-    ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic,
-    ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString,
-    ftLargeint, ftADT, ftArray, ftReference, ftDataSet
+enum TFieldType
+{
+    ftUnknown,
+    ftString,
+    ftSmallint,
+    ftInteger,
+    ftWord,
+    ftBoolean,
+    ftFloat,
+    ftCurrency,
+    ftBCD,
+    ftDate,
+    ftTime,
+    ftDateTime,
+    ftBytes,
+    ftVarBytes,
+    ftAutoInc,
+    ftBlob,
+    ftMemo,
+    ftGraphic,
+    ftFmtMemo,
+    ftParadoxOle,
+    ftDBaseOle,
+    ftTypedBinary,
+    ftCursor,
+    ftFixedChar,
+    ftWideString,
+    ftLargeint,
+    ftADT,
+    ftArray,
+    ftReference,
+    ftDataSet
 };
 
 // The field type of a declared column type (INTEGER, SMALLINT, REAL, FLOAT,
 // NUMERIC/DECIMAL, CURRENCY/MONEY, BOOLEAN, DATE, TIME, DATETIME/TIMESTAMP,
 // CHAR(n)/VARCHAR(n)/TEXT, MEMO/CLOB, BLOB ...); *size receives n of CHAR(n),
 // *currency whether the type is a money type. An empty declaration gives ftUnknown.
-TFieldType FieldTypeOfDeclared(const QString& declared, int* size = nullptr, bool* currency = nullptr);
+TFieldType FieldTypeOfDeclared(const QString& declared, int* size = nullptr,
+                               bool* currency = nullptr);
 
 class TField
 {

@@ -114,8 +114,8 @@ TFieldType FieldTypeOfDeclared(const QString& declared, int* size, bool* currenc
         return ftMemo;
     if (upper.contains(QLatin1String("BLOB")))
         return ftBlob;
-    if (upper.contains(QLatin1String("REAL")) || upper.contains(QLatin1String("FLOA"))
-        || upper.contains(QLatin1String("DOUB")))
+    if (upper.contains(QLatin1String("REAL")) || upper.contains(QLatin1String("FLOA")) ||
+        upper.contains(QLatin1String("DOUB")))
         return ftFloat;
     return ftUnknown;
 }

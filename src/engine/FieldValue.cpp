@@ -4,7 +4,6 @@
 #include "engine/SqliteConnection.h"
 
 #include <QDateTime>
-
 #include <cmath>
 
 namespace {
@@ -77,7 +76,8 @@ QVariant DateTimeValue(sqlite3_stmt* stmt, int column, TFieldType type)
     if (storage == SQLITE_TEXT)
         ok = ParseIsoDateTime(ColumnText(stmt, column), &date, &time);
     else
-        ok = storage != SQLITE_BLOB && FromJulianDay(sqlite3_column_double(stmt, column), &date, &time);
+        ok = storage != SQLITE_BLOB &&
+             FromJulianDay(sqlite3_column_double(stmt, column), &date, &time);
     if (ok && type == ftTime && time.isValid())
         return time;
     if (ok && type == ftDate && date.isValid())
@@ -135,8 +135,8 @@ bool ParseIsoDateTime(const QString& input, QDate* date, QTime* time)
     *time = QTime();
     if (text.size() >= 10 && text.at(4) == QLatin1Char('-')) {
         int y, m, d;
-        if (!Digits(text, &pos, 4, &y) || !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &m)
-            || !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &d))
+        if (!Digits(text, &pos, 4, &y) || !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &m) ||
+            !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &d))
             return false;
         *date = QDate(y, m, d);
         if (!date->isValid())
@@ -149,8 +149,8 @@ bool ParseIsoDateTime(const QString& input, QDate* date, QTime* time)
     if (!ParseTime(text, &pos, time))
         return false;
     // A zone suffix is accepted and ignored: values are shown as stored.
-    return pos == text.size() || text.at(pos) == QLatin1Char('Z') || text.at(pos) == QLatin1Char('+')
-           || text.at(pos) == QLatin1Char('-');
+    return pos == text.size() || text.at(pos) == QLatin1Char('Z') ||
+           text.at(pos) == QLatin1Char('+') || text.at(pos) == QLatin1Char('-');
 }
 
 QVariant FieldValueOf(sqlite3_stmt* stmt, int column, TFieldType type)
@@ -159,17 +159,33 @@ QVariant FieldValueOf(sqlite3_stmt* stmt, int column, TFieldType type)
     if (storage == SQLITE_NULL)
         return QVariant();
     switch (type) {
-    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
         return NumberValue(stmt, column, true);
-    case ftFloat: case ftCurrency: case ftBCD:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
         return NumberValue(stmt, column, false);
     case ftBoolean:
         return BooleanValue(stmt, column);
-    case ftDate: case ftTime: case ftDateTime:
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
         return DateTimeValue(stmt, column, type);
-    case ftString: case ftFixedChar: case ftWideString: case ftMemo: case ftFmtMemo:
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftMemo:
+    case ftFmtMemo:
         return ColumnText(stmt, column);
-    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftTypedBinary:
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftTypedBinary:
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
                           sqlite3_column_bytes(stmt, column));
     default:

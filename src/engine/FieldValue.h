@@ -9,7 +9,6 @@
 #include "engine/Field.h"
 
 #include <QVariant>
-
 #include <sqlite3.h>
 
 QVariant FieldValueOf(sqlite3_stmt* stmt, int column, TFieldType type);

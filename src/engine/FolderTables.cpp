@@ -12,7 +12,8 @@ namespace {
 
 // Runs a schema query on a read-only connection; nothing when there is no file.
 template <typename F>
-void ReadSchema(const QString& folder, const char* sql, F&& bind, QStringList& names, QStringList& kinds)
+void ReadSchema(const QString& folder, const char* sql, F&& bind, QStringList& names,
+                QStringList& kinds)
 {
     if (!QFileInfo::exists(TablesFileOf(folder)))
         return;
@@ -21,7 +22,8 @@ void ReadSchema(const QString& folder, const char* sql, F&& bind, QStringList& n
                         nullptr) != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_close(db);
-        throw EDatabaseError(QStringLiteral("Cannot open %1: %2").arg(TablesFileOf(folder), message));
+        throw EDatabaseError(
+            QStringLiteral("Cannot open %1: %2").arg(TablesFileOf(folder), message));
     }
     sqlite3_busy_timeout(db, 5000);
     sqlite3_stmt* stmt = nullptr;
@@ -50,25 +52,30 @@ QString ExistingFolder(const QString& path)
     return QDir::cleanPath(info.absoluteFilePath());
 }
 
-QString TablesFileOf(const QString& folder) { return folder + QStringLiteral("/tables.db"); }
+QString TablesFileOf(const QString& folder)
+{
+    return folder + QStringLiteral("/tables.db");
+}
 
 QStringList TableNamesIn(const QString& folder)
 {
     QStringList names, kinds;
-    ReadSchema(folder,
-               "SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') "
-               "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name COLLATE NOCASE",
-               [](sqlite3_stmt*) {}, names, kinds);
+    ReadSchema(
+        folder,
+        "SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') "
+        "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name COLLATE NOCASE",
+        [](sqlite3_stmt*) {}, names, kinds);
     return names;
 }
 
 QString ObjectKindIn(const QString& folder, const QString& name, QString* storedName)
 {
     QStringList names, kinds;
-    ReadSchema(folder,
-               "SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') "
-               "AND name = ?1 COLLATE NOCASE",
-               [&](sqlite3_stmt* stmt) { BindText(stmt, 1, name); }, names, kinds);
+    ReadSchema(
+        folder,
+        "SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') "
+        "AND name = ?1 COLLATE NOCASE",
+        [&](sqlite3_stmt* stmt) { BindText(stmt, 1, name); }, names, kinds);
     if (names.isEmpty())
         return QString();
     if (storedName)

@@ -1,20 +1,18 @@
 // Taking the regional settings for field texts.
 #include "engine/FormatSettings.h"
 
-#include "platform/core/Registry.h"
 #include "platform/core/RegionalSettings.h"
+#include "platform/core/Registry.h"
 
 #include <QLocale>
 #include <QRegularExpression>
-
 #include <mutex>
 #include <sys/stat.h>
 
 namespace {
 
 // Copies a picture, rewriting each run of one letter outside quotes.
-template <typename F>
-QString Translate(const QString& picture, F&& rewrite)
+template <typename F> QString Translate(const QString& picture, F&& rewrite)
 {
     QString result;
     for (qsizetype i = 0; i < picture.size();) {
@@ -99,9 +97,11 @@ QString TimePictureToFormat(const QString& picture)
 {
     return Translate(picture, [](QChar c, int n) {
         switch (c.unicode()) {
-        case 'H': case 'h':
+        case 'H':
+        case 'h':
             return QString(n, QLatin1Char('h'));
-        case 'm': case 'M':
+        case 'm':
+        case 'M':
             return QString(n, QLatin1Char('n'));
         case 't':
             return QStringLiteral("ampm");

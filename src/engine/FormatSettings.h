@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 
 struct TFormatSettings
@@ -23,8 +22,8 @@ struct TFormatSettings
     QString pmSymbol = QStringLiteral("PM");
     QString currencySymbol = QStringLiteral("$");
     int currencyDigits = 2;
-    int currencyFormat = 0;         // 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"
-    int negativeCurrencyFormat = 0; // 0 "($1)" ... 15 "(1 $)"
+    int currencyFormat = 0;                      // 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"
+    int negativeCurrencyFormat = 0;              // 0 "($1)" ... 15 "(1 $)"
     QStringList shortMonthNames, longMonthNames; // January first
     QStringList shortDayNames, longDayNames;     // Sunday first
 

@@ -19,7 +19,10 @@ struct TQuery::Answer
 
 TQuery::TQuery(QObject* owner) : TDataSet(owner) {}
 
-TQuery::~TQuery() { Close(); }
+TQuery::~TQuery()
+{
+    Close();
+}
 
 void TQuery::SetSQL(const QStringList& lines)
 {
@@ -29,7 +32,10 @@ void TQuery::SetSQL(const QStringList& lines)
     sql_ = lines;
 }
 
-QString TQuery::SQLText() const { return sql_.join(QStringLiteral("\r\n")); }
+QString TQuery::SQLText() const
+{
+    return sql_.join(QStringLiteral("\r\n"));
+}
 
 void TQuery::SetSQLText(const QString& text)
 {
@@ -62,7 +68,8 @@ void TQuery::MakePermanent(const QString& tablePath, bool overwrite)
     if (!Active() || !answer_)
         throw EDatabaseError(QStringLiteral("The query is not open"));
     const QString path = tablePath.trimmed();
-    const qsizetype split = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype split =
+        qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     const QString table = TableNameOf(path.mid(split + 1));
     // A bare name goes into the query's own database.
     const QString folder = split < 0 ? Session()->ResolveFolder(databaseName_)
@@ -87,11 +94,18 @@ void TQuery::InternalOpen()
     answer_ = std::move(answer);
 }
 
-void TQuery::InternalClose() { answer_.reset(); }
+void TQuery::InternalClose()
+{
+    answer_.reset();
+}
 
-qint64 TQuery::InternalRecordCount() const { return answer_ ? answer_->table->RowCount() : 0; }
+qint64 TQuery::InternalRecordCount() const
+{
+    return answer_ ? answer_->table->RowCount() : 0;
+}
 
-void TQuery::InternalFetch(qint64 first, qint64 count, std::vector<std::vector<QVariant>>& rows) const
+void TQuery::InternalFetch(qint64 first, qint64 count,
+                           std::vector<std::vector<QVariant>>& rows) const
 {
     if (answer_)
         answer_->table->Fetch(first, count, rows);

@@ -3,11 +3,11 @@
 // interruption of running statements.
 #include "engine/Session.h"
 
-#include "engine/Database.h"
 #include "engine/DataSet.h"
+#include "engine/Database.h"
 #include "engine/EngineConfig.h"
-#include "engine/SessionState.h"
 #include "engine/FolderTables.h"
+#include "engine/SessionState.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/SystemInfo.h"
@@ -17,7 +17,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
-
 #include <unistd.h>
 
 namespace {
@@ -130,7 +129,8 @@ void TSession::Open()
         return;
     const QString folder = NativePath(PrivateDir());
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
-        throw EDatabaseError(QStringLiteral("Cannot use the private directory %1").arg(PrivateDir()));
+        throw EDatabaseError(
+            QStringLiteral("Cannot use the private directory %1").arg(PrivateDir()));
     active_ = true;
 }
 
@@ -165,8 +165,9 @@ void TSession::Close()
 
 QStringList TSession::AliasNames() const
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\\\DATABASES\\\\(.+)\\\\DB INFO\\\\$"),
-                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\\\DATABASES\\\\(.+)\\\\DB INFO\\\\$"),
+        QRegularExpression::CaseInsensitiveOption);
     QStringList names;
     for (const QString& section : TIniFile(EngineConfigFile()).ReadSections()) {
         const QRegularExpressionMatch match = pattern.match(section);
@@ -190,7 +191,8 @@ QStringList TSession::AliasParams(const QString& name) const
 
 void TSession::AddAlias(const QString& name, const QStringList& params)
 {
-    if (name.trimmed().isEmpty() || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char(']')))
+    if (name.trimmed().isEmpty() || name.contains(QLatin1Char('\\')) ||
+        name.contains(QLatin1Char(']')))
         throw EDatabaseError(QStringLiteral("Invalid alias name: %1").arg(name));
     try {
         TIniFile ini(EngineConfigFile());
@@ -199,7 +201,8 @@ void TSession::AddAlias(const QString& name, const QStringList& params)
         for (const QString& line : params) {
             const qsizetype equals = line.indexOf(QLatin1Char('='));
             if (equals > 0)
-                ini.WriteString(AliasSection(name), line.left(equals).trimmed(), line.mid(equals + 1));
+                ini.WriteString(AliasSection(name), line.left(equals).trimmed(),
+                                line.mid(equals + 1));
         }
     } catch (const EInOutError& error) {
         throw EDatabaseError(error.Message());
@@ -219,8 +222,8 @@ QString TSession::PrivateDir() const
     if (state_->ownDir.isEmpty()) {
         QTemporaryDir dir(TempFolder() + QStringLiteral("tq-private-XXXXXX"));
         if (!dir.isValid())
-            throw EDatabaseError(QStringLiteral("Cannot create a private directory in %1")
-                                     .arg(TempFolder()));
+            throw EDatabaseError(
+                QStringLiteral("Cannot create a private directory in %1").arg(TempFolder()));
         dir.setAutoRemove(false);
         state_->ownDir = dir.path();
     }
@@ -241,7 +244,8 @@ void TSession::SetNetFileDir(const QString& folder)
     const QFileInfo info(NativePath(folder));
     if (!folder.isEmpty() && !(info.isDir() && info.isWritable()))
         throw EDatabaseError(
-            QStringLiteral("The network control directory %1 is not a writable directory").arg(folder));
+            QStringLiteral("The network control directory %1 is not a writable directory")
+                .arg(folder));
     netFileDir_ = folder;
 }
 
@@ -287,9 +291,15 @@ void TSession::Interrupt()
         connection->Interrupt();
 }
 
-void TSession::ResetInterrupt() { state_->interrupted = false; }
+void TSession::ResetInterrupt()
+{
+    state_->interrupted = false;
+}
 
-bool TSession::Interrupted() const { return state_->interrupted; }
+bool TSession::Interrupted() const
+{
+    return state_->interrupted;
+}
 
 void TSession::Register(TDatabase* database)
 {
@@ -297,7 +307,10 @@ void TSession::Register(TDatabase* database)
         databases_.append(database);
 }
 
-void TSession::Unregister(TDatabase* database) { databases_.removeAll(database); }
+void TSession::Unregister(TDatabase* database)
+{
+    databases_.removeAll(database);
+}
 
 SqliteConnection& FolderConnection(TSession& session, const QString& folder)
 {

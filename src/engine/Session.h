@@ -81,4 +81,7 @@ private:
 };
 
 // The "Default" session.
-inline TSession* Session() { return TSession::Default(); }
+inline TSession* Session()
+{
+    return TSession::Default();
+}

@@ -9,7 +9,6 @@
 #include "engine/SqliteConnection.h"
 
 #include <QString>
-
 #include <atomic>
 #include <map>
 #include <memory>
@@ -25,7 +24,7 @@ struct TSession::State
     std::set<SqliteConnection*> running; // connections inside a RunGuard
     std::map<QString, std::unique_ptr<SqliteConnection>> folders;
     std::map<QString, TDataSet*> answers; // answer file -> the dataset that owns it
-    QString ownDir; // the session's own private folder, once created
+    QString ownDir;                       // the session's own private folder, once created
 };
 
 // The session of a name ("Default" and the empty name: the default session);

@@ -27,9 +27,9 @@ QString TableNameOf(const QString& name)
 
 QString SafeDeclaredType(const QString& declared)
 {
-    static const QRegularExpression plain(QStringLiteral(
-        "^[A-Za-z_][A-Za-z0-9_]*( +[A-Za-z_][A-Za-z0-9_]*)*"
-        "( *\\( *[+-]?[0-9]+( *, *[+-]?[0-9]+)? *\\))?$"));
+    static const QRegularExpression plain(
+        QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*( +[A-Za-z_][A-Za-z0-9_]*)*"
+                       "( *\\( *[+-]?[0-9]+( *, *[+-]?[0-9]+)? *\\))?$"));
     const QString type = declared.trimmed();
     if (type.isEmpty() || plain.match(type).hasMatch())
         return type;
@@ -37,13 +37,13 @@ QString SafeDeclaredType(const QString& declared)
     const QString upper = type.toUpper();
     if (upper.contains(QLatin1String("INT")))
         return QStringLiteral("INTEGER");
-    if (upper.contains(QLatin1String("CHAR")) || upper.contains(QLatin1String("CLOB"))
-        || upper.contains(QLatin1String("TEXT")))
+    if (upper.contains(QLatin1String("CHAR")) || upper.contains(QLatin1String("CLOB")) ||
+        upper.contains(QLatin1String("TEXT")))
         return QStringLiteral("TEXT");
     if (upper.contains(QLatin1String("BLOB")))
         return QStringLiteral("BLOB");
-    if (upper.contains(QLatin1String("REAL")) || upper.contains(QLatin1String("FLOA"))
-        || upper.contains(QLatin1String("DOUB")))
+    if (upper.contains(QLatin1String("REAL")) || upper.contains(QLatin1String("FLOA")) ||
+        upper.contains(QLatin1String("DOUB")))
         return QStringLiteral("REAL");
     return QStringLiteral("NUMERIC");
 }

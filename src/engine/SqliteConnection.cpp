@@ -12,15 +12,18 @@ namespace {
 // so SQLite need not lock each call; sqlite3_interrupt is safe from any thread.
 const int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
 
-QString TablesFile(const QString& folder) { return folder + QStringLiteral("/tables.db"); }
+QString TablesFile(const QString& folder)
+{
+    return folder + QStringLiteral("/tables.db");
+}
 
 sqlite3* OpenHandle(const QString& fileName, int flags)
 {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                                   : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString message =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
         throw EDatabaseError(QStringLiteral("Cannot open %1: %2").arg(fileName, message));
     }
@@ -54,7 +57,10 @@ std::unique_ptr<SqliteConnection> SqliteConnection::OpenFolder(const QString& fo
     return std::unique_ptr<SqliteConnection>(new SqliteConnection(db, folder));
 }
 
-SqliteConnection::~SqliteConnection() { sqlite3_close_v2(db_); }
+SqliteConnection::~SqliteConnection()
+{
+    sqlite3_close_v2(db_);
+}
 
 void SqliteConnection::Materialize()
 {
@@ -70,7 +76,10 @@ void SqliteConnection::Materialize()
 
 namespace {
 
-int ProgressHandler(void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load(); }
+int ProgressHandler(void* flag)
+{
+    return static_cast<const std::atomic<bool>*>(flag)->load();
+}
 
 // Waits for a lock up to ten seconds in short naps, giving up when interrupted.
 int BusyHandler(void* flag, int attempts)
@@ -102,7 +111,10 @@ void SqliteConnection::Watch(const std::atomic<bool>* flag)
     InstallHandlers();
 }
 
-void SqliteConnection::Unwatch() { Watch(nullptr); }
+void SqliteConnection::Unwatch()
+{
+    Watch(nullptr);
+}
 
 void SqliteConnection::Interrupt()
 {
@@ -128,8 +140,8 @@ SqliteStatement SqliteConnection::Prepare(const char* sql, int bytes, const char
     SqliteStatement result(stmt);
     // The stand-in keeps only statements that read and return rows; anything
     // else (a write, a transaction, an attachment) needs the real file.
-    if (stmt && !folder_.isEmpty()
-        && !(sqlite3_stmt_readonly(stmt) && sqlite3_column_count(stmt) > 0)) {
+    if (stmt && !folder_.isEmpty() &&
+        !(sqlite3_stmt_readonly(stmt) && sqlite3_column_count(stmt) > 0)) {
         result = SqliteStatement();
         Materialize();
         if (sqlite3_prepare_v2(db_, sql, bytes, &stmt, tail) != SQLITE_OK)
@@ -167,9 +179,9 @@ void SqliteConnection::StepToEnd(sqlite3_stmt* stmt)
 void SqliteConnection::Fail(const QString& context) const
 {
     const int code = sqlite3_errcode(db_);
-    const bool interrupted = code == SQLITE_INTERRUPT
-                             || (interruptFlag_ && interruptFlag_->load()
-                                 && (code == SQLITE_BUSY || code == SQLITE_LOCKED));
+    const bool interrupted =
+        code == SQLITE_INTERRUPT || (interruptFlag_ && interruptFlag_->load() &&
+                                     (code == SQLITE_BUSY || code == SQLITE_LOCKED));
     QString message = interrupted ? QStringLiteral("Operation interrupted")
                                   : QString::fromUtf8(sqlite3_errmsg(db_));
     if (!context.isEmpty() && !interrupted)

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QString>
-
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -17,7 +16,10 @@ class SqliteStatement
 public:
     SqliteStatement() = default;
     explicit SqliteStatement(sqlite3_stmt* stmt) : stmt_(stmt) {}
-    SqliteStatement(SqliteStatement&& other) noexcept : stmt_(other.stmt_) { other.stmt_ = nullptr; }
+    SqliteStatement(SqliteStatement&& other) noexcept : stmt_(other.stmt_)
+    {
+        other.stmt_ = nullptr;
+    }
     SqliteStatement& operator=(SqliteStatement&& other) noexcept;
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;

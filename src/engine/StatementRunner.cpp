@@ -50,7 +50,10 @@ SqliteStatement Run(SqliteConnection& connection, const QString& text, bool keep
 
 } // namespace
 
-void RunStatements(SqliteConnection& connection, const QString& text) { Run(connection, text, false); }
+void RunStatements(SqliteConnection& connection, const QString& text)
+{
+    Run(connection, text, false);
+}
 
 SqliteStatement RunStatementsButLast(SqliteConnection& connection, const QString& text)
 {

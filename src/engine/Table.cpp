@@ -16,7 +16,10 @@ struct TTable::OpenTable
 
 TTable::TTable(QObject* owner) : TDataSet(owner) {}
 
-TTable::~TTable() { Close(); }
+TTable::~TTable()
+{
+    Close();
+}
 
 void TTable::SetDatabaseName(const QString& name)
 {
@@ -75,11 +78,18 @@ void TTable::InternalOpen()
     open_ = std::move(open);
 }
 
-void TTable::InternalClose() { open_.reset(); }
+void TTable::InternalClose()
+{
+    open_.reset();
+}
 
-qint64 TTable::InternalRecordCount() const { return open_ ? open_->table->RowCount() : 0; }
+qint64 TTable::InternalRecordCount() const
+{
+    return open_ ? open_->table->RowCount() : 0;
+}
 
-void TTable::InternalFetch(qint64 first, qint64 count, std::vector<std::vector<QVariant>>& rows) const
+void TTable::InternalFetch(qint64 first, qint64 count,
+                           std::vector<std::vector<QVariant>>& rows) const
 {
     if (open_)
         open_->table->Fetch(first, count, rows);

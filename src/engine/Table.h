@@ -4,7 +4,14 @@
 
 #include "engine/DataSet.h"
 
-enum TTableType { ttDefault, ttParadox, ttDBase, ttFoxPro, ttASCII };
+enum TTableType
+{
+    ttDefault,
+    ttParadox,
+    ttDBase,
+    ttFoxPro,
+    ttASCII
+};
 
 class TTable : public TDataSet
 {

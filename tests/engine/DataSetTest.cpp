@@ -2,14 +2,13 @@
 // numbers, bookmarks, reading by record number across the cache window, and
 // the signals bound controls get.
 #include "engine/EngineTestSupport.h"
-#include "support/TestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
+#include "support/TestSupport.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,9 +22,11 @@ protected:
     {
         query.SetDatabaseName(folder.Path());
         // Row n (1-based) holds N = n and T = 'row ' || (n * 7).
-        query.SetSQLText(QStringLiteral(
-            "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < %1) "
-            "SELECT n AS N, 'row ' || (n * 7) AS T FROM c ORDER BY n DESC").arg(kRows));
+        query.SetSQLText(
+            QStringLiteral(
+                "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < %1) "
+                "SELECT n AS N, 'row ' || (n * 7) AS T FROM c ORDER BY n DESC")
+                .arg(kRows));
         query.Open();
     }
     void TearDown() override { Session()->Close(); }

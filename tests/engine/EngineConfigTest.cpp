@@ -1,14 +1,14 @@
 // engine.cfg: the default file, and the configuration list that edits the
 // records of one configuration path.
-#include "engine/EngineTestSupport.h"
-#include "support/TestSupport.h"
 #include "engine/EngineConfig.h"
+
+#include "engine/EngineTestSupport.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/SystemInfo.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,9 +38,11 @@ TEST(EngineConfig, TheListWalksModifiesAndWritesOneSection)
             if (list.Name() == QLatin1String("LOCAL SHARE"))
                 list.Modify(QStringLiteral("True"));
         }
-        EXPECT_EQ(seen, (QStringList{QStringLiteral("LOCAL SHARE=FALSE"), QStringLiteral("VERSION=4.0")}));
+        EXPECT_EQ(seen, (QStringList{QStringLiteral("LOCAL SHARE=FALSE"),
+                                     QStringLiteral("VERSION=4.0")}));
         EXPECT_FALSE(list.Next()) << "stays past the end";
-        EXPECT_TRUE(ReadAll(EngineConfigPath()).contains("LOCAL SHARE=FALSE")) << "written on Close";
+        EXPECT_TRUE(ReadAll(EngineConfigPath()).contains("LOCAL SHARE=FALSE"))
+            << "written on Close";
         list.Close();
     }
     const QByteArray text = ReadAll(EngineConfigPath());
@@ -48,7 +50,8 @@ TEST(EngineConfig, TheListWalksModifiesAndWritesOneSection)
     EXPECT_TRUE(text.contains("; hand-written")) << "other lines are kept";
     EXPECT_TRUE(text.contains("PATH=/home/ann/kiv"));
     EXPECT_TRUE(text.contains("VERSION=4.0"));
-    EXPECT_EQ(QDir(ConfigFolder()).entryList(QDir::Files), QStringList{QStringLiteral("engine.cfg")})
+    EXPECT_EQ(QDir(ConfigFolder()).entryList(QDir::Files),
+              QStringList{QStringLiteral("engine.cfg")})
         << "no temporary file is left behind";
 }
 

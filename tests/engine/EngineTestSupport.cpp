@@ -1,14 +1,12 @@
 // Independent access to the files the engine reads and writes.
 #include "engine/EngineTestSupport.h"
 
-#include "support/TestSupport.h"
+#include "platform/core/IniFile.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SystemInfo.h"
-
-#include "platform/core/IniFile.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
-
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -46,7 +44,8 @@ std::vector<QStringList> ReadFolder(const QString& folder, const QString& sql)
         for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
             row << (sqlite3_column_type(stmt, i) == SQLITE_NULL
                         ? QStringLiteral("NULL")
-                        : QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
+                        : QString::fromUtf8(
+                              reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
         }
         rows.push_back(row);
     }
@@ -55,7 +54,10 @@ std::vector<QStringList> ReadFolder(const QString& folder, const QString& sql)
     return rows;
 }
 
-QString EngineConfigPath() { return ConfigFolder() + QStringLiteral("/engine.cfg"); }
+QString EngineConfigPath()
+{
+    return ConfigFolder() + QStringLiteral("/engine.cfg");
+}
 
 void WriteEngineConfig(const QByteArray& text)
 {
@@ -88,18 +90,32 @@ PinnedRegional::~PinnedRegional()
 
 QList<QPair<QString, QString>> UsSettings()
 {
-    return {{"sDecimal", "."},       {"sThousand", ","},  {"sDate", "/"},
-            {"sTime", ":"},          {"sShortDate", "M/d/yyyy"},
-            {"sTimeFormat", "h:mm:ss tt"}, {"s1159", "AM"}, {"s2359", "PM"},
-            {"sCurrency", "$"},      {"iCurrDigits", "2"}, {"iCurrency", "0"},
+    return {{"sDecimal", "."},
+            {"sThousand", ","},
+            {"sDate", "/"},
+            {"sTime", ":"},
+            {"sShortDate", "M/d/yyyy"},
+            {"sTimeFormat", "h:mm:ss tt"},
+            {"s1159", "AM"},
+            {"s2359", "PM"},
+            {"sCurrency", "$"},
+            {"iCurrDigits", "2"},
+            {"iCurrency", "0"},
             {"iNegCurr", "0"}};
 }
 
 QList<QPair<QString, QString>> GermanSettings()
 {
-    return {{"sDecimal", ","},       {"sThousand", "."},  {"sDate", "."},
-            {"sTime", ":"},          {"sShortDate", "dd.MM.yyyy"},
-            {"sTimeFormat", "HH:mm:ss"}, {"s1159", ""}, {"s2359", ""},
-            {"sCurrency", "\u20ac"},     {"iCurrDigits", "2"}, {"iCurrency", "3"},
+    return {{"sDecimal", ","},
+            {"sThousand", "."},
+            {"sDate", "."},
+            {"sTime", ":"},
+            {"sShortDate", "dd.MM.yyyy"},
+            {"sTimeFormat", "HH:mm:ss"},
+            {"s1159", ""},
+            {"s2359", ""},
+            {"sCurrency", "\u20ac"},
+            {"iCurrDigits", "2"},
+            {"iCurrency", "3"},
             {"iNegCurr", "8"}};
 }

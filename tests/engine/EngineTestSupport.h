@@ -7,12 +7,14 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <ostream>
 #include <vector>
 
 // Readable QStrings in test failures.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Runs SQL on <folder>/tables.db with SQLite itself (creating the file).
 void RunOnFolder(const QString& folder, const QString& sql);

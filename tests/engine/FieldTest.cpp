@@ -1,9 +1,9 @@
 // Field types from declared column types, and the texts of field values by
 // type, regional settings and display format.
 #include "engine/EngineTestSupport.h"
-#include "support/TestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -20,27 +20,46 @@ struct DeclaredCase
 TEST(FieldTypeOfDeclared, MapsDeclaredTypes)
 {
     const DeclaredCase cases[] = {
-        {"INTEGER", ftInteger, 0, false},      {"int", ftInteger, 0, false},
-        {"BIGINT", ftLargeint, 0, false},      {"LARGEINT", ftLargeint, 0, false},
-        {"SMALLINT", ftSmallint, 0, false},    {"WORD", ftWord, 0, false},
-        {"AUTOINC", ftAutoInc, 0, false},      {"REAL", ftFloat, 0, false},
-        {"FLOAT", ftFloat, 0, false},          {"Double Precision", ftFloat, 0, false},
-        {"NUMERIC(10, 2)", ftBCD, 0, false},   {"DECIMAL", ftBCD, 0, false},
-        {"BCD", ftBCD, 0, false},              {"CURRENCY", ftCurrency, 0, true},
-        {"money", ftCurrency, 0, true},        {"BOOLEAN", ftBoolean, 0, false},
-        {"BOOL", ftBoolean, 0, false},         {"LOGICAL", ftBoolean, 0, false},
-        {"DATE", ftDate, 0, false},            {"TIME", ftTime, 0, false},
-        {"DATETIME", ftDateTime, 0, false},    {"TIMESTAMP", ftDateTime, 0, false},
-        {"CHAR(4)", ftString, 4, false},       {"varchar ( 12 )", ftString, 12, false},
-        {"TEXT", ftString, 0, false},          {"CHARACTER VARYING(7)", ftString, 7, false},
-        {"MEMO", ftMemo, 0, false},            {"CLOB", ftMemo, 0, false},
-        {"LONGTEXT", ftMemo, 0, false},        {"FMTMEMO", ftFmtMemo, 0, false},
-        {"BLOB", ftBlob, 0, false},            {"BINARY", ftBlob, 0, false},
-        {"GRAPHIC", ftGraphic, 0, false},      {"IMAGE", ftGraphic, 0, false},
-        {"BYTES(16)", ftBytes, 16, false},     {"", ftUnknown, 0, false},
+        {"INTEGER", ftInteger, 0, false},
+        {"int", ftInteger, 0, false},
+        {"BIGINT", ftLargeint, 0, false},
+        {"LARGEINT", ftLargeint, 0, false},
+        {"SMALLINT", ftSmallint, 0, false},
+        {"WORD", ftWord, 0, false},
+        {"AUTOINC", ftAutoInc, 0, false},
+        {"REAL", ftFloat, 0, false},
+        {"FLOAT", ftFloat, 0, false},
+        {"Double Precision", ftFloat, 0, false},
+        {"NUMERIC(10, 2)", ftBCD, 0, false},
+        {"DECIMAL", ftBCD, 0, false},
+        {"BCD", ftBCD, 0, false},
+        {"CURRENCY", ftCurrency, 0, true},
+        {"money", ftCurrency, 0, true},
+        {"BOOLEAN", ftBoolean, 0, false},
+        {"BOOL", ftBoolean, 0, false},
+        {"LOGICAL", ftBoolean, 0, false},
+        {"DATE", ftDate, 0, false},
+        {"TIME", ftTime, 0, false},
+        {"DATETIME", ftDateTime, 0, false},
+        {"TIMESTAMP", ftDateTime, 0, false},
+        {"CHAR(4)", ftString, 4, false},
+        {"varchar ( 12 )", ftString, 12, false},
+        {"TEXT", ftString, 0, false},
+        {"CHARACTER VARYING(7)", ftString, 7, false},
+        {"MEMO", ftMemo, 0, false},
+        {"CLOB", ftMemo, 0, false},
+        {"LONGTEXT", ftMemo, 0, false},
+        {"FMTMEMO", ftFmtMemo, 0, false},
+        {"BLOB", ftBlob, 0, false},
+        {"BINARY", ftBlob, 0, false},
+        {"GRAPHIC", ftGraphic, 0, false},
+        {"IMAGE", ftGraphic, 0, false},
+        {"BYTES(16)", ftBytes, 16, false},
+        {"", ftUnknown, 0, false},
         {"UNSIGNED BIG INT", ftLargeint, 0, false},
         // Unknown names follow SQLite's affinity; numeric ones leave it to the values.
-        {"POINTS", ftInteger, 0, false},       {"JSON", ftUnknown, 0, false},
+        {"POINTS", ftInteger, 0, false},
+        {"JSON", ftUnknown, 0, false},
         {"MEDIUMBLOB", ftBlob, 0, false},
     };
     for (const DeclaredCase& c : cases) {
@@ -63,8 +82,9 @@ protected:
     {
         query.Close();
         const QString table = QStringLiteral("T%1").arg(++serial);
-        RunOnFolder(folder.Path(), QStringLiteral("CREATE TABLE %1 (V %2); INSERT INTO %1 VALUES (%3);")
-                                       .arg(table, declared, literal));
+        RunOnFolder(folder.Path(),
+                    QStringLiteral("CREATE TABLE %1 (V %2); INSERT INTO %1 VALUES (%3);")
+                        .arg(table, declared, literal));
         query.SetDatabaseName(folder.Path());
         query.SetSQLText(QStringLiteral("SELECT V FROM ") + table);
         query.Open();
@@ -133,7 +153,7 @@ TEST_F(FieldTextTest, TextsByTypeWithUsSettings)
     };
     for (const TextCase& c : cases) {
         const QString label = QStringLiteral("%1 %2").arg(QString::fromUtf8(c.declared),
-                                                         QString::fromUtf8(c.literal));
+                                                          QString::fromUtf8(c.literal));
         TField* field = Open(QString::fromUtf8(c.declared), QString::fromUtf8(c.literal));
         EXPECT_EQ(field->DataType(), c.type) << label.toStdString();
         EXPECT_EQ(field->AsString(), QString::fromUtf8(c.asString)) << label.toStdString();
@@ -157,8 +177,10 @@ TEST_F(FieldTextTest, TextsFollowTheRegionalSettings)
     };
     for (const TextCase& c : cases) {
         TField* field = Open(QString::fromUtf8(c.declared), QString::fromUtf8(c.literal));
-        EXPECT_EQ(field->AsString(), QString::fromUtf8(c.asString)) << c.declared << " " << c.literal;
-        EXPECT_EQ(field->DisplayText(), QString::fromUtf8(c.displayText)) << c.declared << " " << c.literal;
+        EXPECT_EQ(field->AsString(), QString::fromUtf8(c.asString))
+            << c.declared << " " << c.literal;
+        EXPECT_EQ(field->DisplayText(), QString::fromUtf8(c.displayText))
+            << c.declared << " " << c.literal;
     }
 }
 
@@ -177,7 +199,8 @@ TEST_F(FieldTextTest, DisplayFormatsUseTheDesktopLetters)
         {"DATETIME", "'2024-05-01 13:45:07.089'", "dd/mm/yyyy", "01/05/2024"},
         {"DATETIME", "'2024-05-01 13:45:07.089'", "hh:nn am/pm", "01:45 pm"},
         {"DATETIME", "'2024-05-01 13:45:07.089'", "h:mm AM/PM", "1:45 PM"},
-        {"DATETIME", "'2024-05-01 13:45:07.089'", "yyyy-mm-dd hh:nn:ss.zzz", "2024-05-01 13:45:07.089"},
+        {"DATETIME", "'2024-05-01 13:45:07.089'", "yyyy-mm-dd hh:nn:ss.zzz",
+         "2024-05-01 13:45:07.089"},
         {"DATETIME", "'2024-05-01 13:45:07.089'", "d mmm yy", "1 May 24"},
         {"DATETIME", "'2024-05-01 13:45:07.089'", "dddd, mmmm d", "Wednesday, May 1"},
         {"DATETIME", "'2024-05-01 13:45:07.089'", "'day' d a/p", "day 1 p"},
@@ -209,7 +232,8 @@ TEST_F(FieldTextTest, GermanSeparatorsInDisplayFormats)
     TField* field = Open(QStringLiteral("REAL"), QStringLiteral("1234567.891"));
     field->SetDisplayFormat(QStringLiteral("#,##0.00"));
     EXPECT_EQ(field->DisplayText(), QStringLiteral("1.234.567,89"));
-    EXPECT_EQ(field->AsString(), QStringLiteral("1234567,891")) << "AsString ignores the display format";
+    EXPECT_EQ(field->AsString(), QStringLiteral("1234567,891"))
+        << "AsString ignores the display format";
     field = Open(QStringLiteral("DATE"), QStringLiteral("'2024-05-01'"));
     field->SetDisplayFormat(QStringLiteral("dd/mm/yy"));
     EXPECT_EQ(field->DisplayText(), QStringLiteral("01.05.24"));
@@ -217,23 +241,25 @@ TEST_F(FieldTextTest, GermanSeparatorsInDisplayFormats)
 
 TEST_F(FieldTextTest, UndeclaredColumnsTakeTheTypeOfTheirFirstValue)
 {
-    RunOnFolder(folder.Path(), QStringLiteral(
-        "CREATE TABLE N (ID INTEGER); INSERT INTO N VALUES (1), (2), (3);"));
+    RunOnFolder(folder.Path(),
+                QStringLiteral("CREATE TABLE N (ID INTEGER); INSERT INTO N VALUES (1), (2), (3);"));
     query.SetDatabaseName(folder.Path());
     query.SetSQLText(QStringLiteral(
         "SELECT ID + 1 AS I, ID * 4000000000 AS L, ID / 2.0 AS F, 'abc' || ID AS S, x'00' AS B, "
         "NULL AS Z, CASE WHEN ID = 1 THEN NULL ELSE ID END AS LATE, "
         "CASE WHEN ID = 1 THEN 'x' ELSE ID END AS MIXED FROM N ORDER BY ID"));
     query.Open();
-    const TFieldType expected[] = {ftInteger, ftLargeint, ftFloat, ftString, ftBlob, ftString,
-                                   ftInteger, ftString};
+    const TFieldType expected[] = {ftInteger, ftLargeint, ftFloat,   ftString,
+                                   ftBlob,    ftString,   ftInteger, ftString};
     ASSERT_EQ(query.FieldCount(), 8);
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(query.Fields(i)->DataType(), expected[i]) << query.Fields(i)->FieldName().toStdString();
+        EXPECT_EQ(query.Fields(i)->DataType(), expected[i])
+            << query.Fields(i)->FieldName().toStdString();
     EXPECT_EQ(query.Fields(3)->Size(), 4);
     EXPECT_EQ(query.Fields(2)->AsString(), QStringLiteral("0.5"));
     query.Last();
-    EXPECT_EQ(query.Fields(7)->AsString(), QStringLiteral("3")) << "a value of another kind is shown as it is";
+    EXPECT_EQ(query.Fields(7)->AsString(), QStringLiteral("3"))
+        << "a value of another kind is shown as it is";
 }
 
 TEST_F(FieldTextTest, NonAsciiTextRoundTrips)

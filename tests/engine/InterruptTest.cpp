@@ -1,18 +1,16 @@
 // Interrupting a running statement from another thread, and a session that
 // stays interrupted until it is reset.
 #include "engine/EngineTestSupport.h"
-#include "support/TestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
-
 #include <chrono>
 #include <future>
-#include <thread>
-
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -47,7 +45,8 @@ protected:
             }
         });
         std::this_thread::sleep_for(200ms);
-        EXPECT_EQ(done.wait_for(0s), std::future_status::timeout) << "finished before the interrupt";
+        EXPECT_EQ(done.wait_for(0s), std::future_status::timeout)
+            << "finished before the interrupt";
         Session()->Interrupt();
         // Counting to 1e9 takes minutes; an interrupted run ends at once.
         const bool ended = done.wait_for(20s) == std::future_status::ready;
@@ -65,17 +64,23 @@ protected:
 TEST_F(InterruptTest, StopsAnOpenAndLeavesNoAnswer)
 {
     query.SetSQLText(kCountToBillion);
-    EXPECT_EQ(InterruptWhileRunning([&] { query.Open(); }), QStringLiteral("Operation interrupted"));
+    EXPECT_EQ(InterruptWhileRunning([&] { query.Open(); }),
+              QStringLiteral("Operation interrupted"));
     EXPECT_FALSE(query.Active());
-    EXPECT_TRUE(QDir(Session()->PrivateDir()).entryList({QStringLiteral("*.answer")}, QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(Session()->PrivateDir())
+                    .entryList({QStringLiteral("*.answer")}, QDir::Files)
+                    .isEmpty());
 }
 
 TEST_F(InterruptTest, StopsExecSqlAndLaterStatements)
 {
-    query.SetSQLText(QStringLiteral("CREATE TABLE T AS ") + kCountToBillion + QStringLiteral(";\n"
+    query.SetSQLText(QStringLiteral("CREATE TABLE T AS ") + kCountToBillion +
+                     QStringLiteral(";\n"
                                     "CREATE TABLE AFTER (X INTEGER);"));
-    EXPECT_EQ(InterruptWhileRunning([&] { query.ExecSQL(); }), QStringLiteral("Operation interrupted"));
-    EXPECT_TRUE(ReadFolder(folder.Path(), QStringLiteral("SELECT name FROM sqlite_schema")).empty());
+    EXPECT_EQ(InterruptWhileRunning([&] { query.ExecSQL(); }),
+              QStringLiteral("Operation interrupted"));
+    EXPECT_TRUE(
+        ReadFolder(folder.Path(), QStringLiteral("SELECT name FROM sqlite_schema")).empty());
 }
 
 TEST_F(InterruptTest, AnInterruptedSessionRefusesUntilReset)
@@ -84,7 +89,8 @@ TEST_F(InterruptTest, AnInterruptedSessionRefusesUntilReset)
     query.Open();
     Session()->Interrupt();
     EXPECT_TRUE(Session()->Interrupted());
-    EXPECT_EQ(query.Fields(0)->AsString(), QStringLiteral("1")) << "an open answer can still be read";
+    EXPECT_EQ(query.Fields(0)->AsString(), QStringLiteral("1"))
+        << "an open answer can still be read";
     query.Close();
     EXPECT_THROW(query.Open(), EDatabaseError);
     EXPECT_THROW(query.ExecSQL(), EDatabaseError);

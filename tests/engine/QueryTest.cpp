@@ -1,14 +1,14 @@
 // The query dataset: opening, commands, several statements in one text,
 // result columns and making the answer permanent.
-#include "engine/EngineTestSupport.h"
-#include "support/TestSupport.h"
 #include "engine/Query.h"
+
+#include "engine/EngineTestSupport.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFileInfo>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,11 +18,12 @@ class QueryTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        RunOnFolder(folder.Path(), QStringLiteral(
-            "CREATE TABLE ORDERS (ID INTEGER, CUSTOMER VARCHAR(20), TOTAL CURRENCY, PLACED DATE);"
-            "INSERT INTO ORDERS VALUES (1, 'Ann', 120.5, '2024-05-01');"
-            "INSERT INTO ORDERS VALUES (2, 'Bob', 80, '2024-05-02');"
-            "INSERT INTO ORDERS VALUES (3, 'Cleo', 300.25, NULL);"));
+        RunOnFolder(folder.Path(),
+                    QStringLiteral("CREATE TABLE ORDERS (ID INTEGER, CUSTOMER VARCHAR(20), TOTAL "
+                                   "CURRENCY, PLACED DATE);"
+                                   "INSERT INTO ORDERS VALUES (1, 'Ann', 120.5, '2024-05-01');"
+                                   "INSERT INTO ORDERS VALUES (2, 'Bob', 80, '2024-05-02');"
+                                   "INSERT INTO ORDERS VALUES (3, 'Cleo', 300.25, NULL);"));
         query.SetDatabaseName(folder.Path());
     }
     void TearDown() override { Session()->Close(); }
@@ -61,11 +62,10 @@ TEST_F(QueryTest, OpenGivesRowsFieldsAndCount)
 
 TEST_F(QueryTest, ExecSqlRunsEveryStatementInOrder)
 {
-    query.SetSQLText(QStringLiteral(
-        "CREATE TABLE T (A INTEGER, B TEXT);\n"
-        "INSERT INTO T VALUES (1, 'x;y');  -- a ; in a comment\n"
-        "/* ; */ INSERT INTO T VALUES (2, 'it''s');\n"
-        "UPDATE T SET A = A * 10;"));
+    query.SetSQLText(QStringLiteral("CREATE TABLE T (A INTEGER, B TEXT);\n"
+                                    "INSERT INTO T VALUES (1, 'x;y');  -- a ; in a comment\n"
+                                    "/* ; */ INSERT INTO T VALUES (2, 'it''s');\n"
+                                    "UPDATE T SET A = A * 10;"));
     query.ExecSQL();
     const auto rows = ReadFolder(folder.Path(), QStringLiteral("SELECT A, B FROM T ORDER BY A"));
     ASSERT_EQ(rows.size(), 2u);
@@ -75,10 +75,9 @@ TEST_F(QueryTest, ExecSqlRunsEveryStatementInOrder)
 
 TEST_F(QueryTest, OpenRunsEarlierStatementsAndOpensTheLast)
 {
-    query.SetSQLText(QStringLiteral(
-        "CREATE TEMP TABLE X AS SELECT ID FROM ORDERS WHERE ID > 1;\n"
-        "DELETE FROM X WHERE ID = 3;\n"
-        "SELECT COUNT(*), COUNT(*), ID FROM X; -- the end\n"));
+    query.SetSQLText(QStringLiteral("CREATE TEMP TABLE X AS SELECT ID FROM ORDERS WHERE ID > 1;\n"
+                                    "DELETE FROM X WHERE ID = 3;\n"
+                                    "SELECT COUNT(*), COUNT(*), ID FROM X; -- the end\n"));
     query.Open();
     ASSERT_EQ(query.FieldCount(), 3);
     EXPECT_EQ(query.Fields(0)->FieldName(), QStringLiteral("COUNT(*)"));
@@ -113,22 +112,27 @@ TEST_F(QueryTest, ErrorsCarrySqliteMessage)
 TEST_F(QueryTest, MakePermanentKeepsTypesAndReplaces)
 {
     TempFolder dest;
-    RunOnFolder(dest.Path(), QStringLiteral("CREATE TABLE INIT (OLD TEXT); INSERT INTO INIT VALUES ('gone');"));
-    query.SetSQLText(QStringLiteral("SELECT ID, CUSTOMER, TOTAL, PLACED, TOTAL * 2 AS DOUBLED FROM ORDERS"));
+    RunOnFolder(dest.Path(),
+                QStringLiteral("CREATE TABLE INIT (OLD TEXT); INSERT INTO INIT VALUES ('gone');"));
+    query.SetSQLText(
+        QStringLiteral("SELECT ID, CUSTOMER, TOTAL, PLACED, TOTAL * 2 AS DOUBLED FROM ORDERS"));
     query.Open();
     query.MakePermanent(dest.Path() + QStringLiteral("\\INIT.DB"), true);
     EXPECT_TRUE(query.Active()) << "the query stays open";
-    const auto columns = ReadFolder(dest.Path(), QStringLiteral("SELECT name, type FROM pragma_table_info('INIT')"));
+    const auto columns =
+        ReadFolder(dest.Path(), QStringLiteral("SELECT name, type FROM pragma_table_info('INIT')"));
     ASSERT_EQ(columns.size(), 5u);
     EXPECT_EQ(columns[0], (QStringList{QStringLiteral("ID"), QStringLiteral("INTEGER")}));
     EXPECT_EQ(columns[1], (QStringList{QStringLiteral("CUSTOMER"), QStringLiteral("VARCHAR(20)")}));
     EXPECT_EQ(columns[2], (QStringList{QStringLiteral("TOTAL"), QStringLiteral("CURRENCY")}));
     EXPECT_EQ(columns[3], (QStringList{QStringLiteral("PLACED"), QStringLiteral("DATE")}));
     EXPECT_EQ(columns[4], (QStringList{QStringLiteral("DOUBLED"), QStringLiteral("REAL")}));
-    EXPECT_EQ(ReadFolder(dest.Path(), QStringLiteral("SELECT COUNT(*) FROM INIT"))[0][0], QStringLiteral("3"));
+    EXPECT_EQ(ReadFolder(dest.Path(), QStringLiteral("SELECT COUNT(*) FROM INIT"))[0][0],
+              QStringLiteral("3"));
 
     EXPECT_THROW(query.MakePermanent(dest.Path() + QStringLiteral("/INIT"), false), EDatabaseError);
-    EXPECT_EQ(ReadFolder(dest.Path(), QStringLiteral("SELECT COUNT(*) FROM INIT"))[0][0], QStringLiteral("3"));
+    EXPECT_EQ(ReadFolder(dest.Path(), QStringLiteral("SELECT COUNT(*) FROM INIT"))[0][0],
+              QStringLiteral("3"));
 }
 
 TEST_F(QueryTest, SqlTextSplitsIntoLinesAndChangesCloseTheQuery)
@@ -136,7 +140,8 @@ TEST_F(QueryTest, SqlTextSplitsIntoLinesAndChangesCloseTheQuery)
     query.SetSQLText(QStringLiteral("SELECT *\r\nFROM ORDERS\nWHERE ID > 1\rORDER BY ID\r\n"));
     EXPECT_EQ(query.SQL().size(), 4);
     EXPECT_EQ(query.SQL().last(), QStringLiteral("ORDER BY ID"));
-    EXPECT_EQ(query.SQLText(), QStringLiteral("SELECT *\r\nFROM ORDERS\r\nWHERE ID > 1\r\nORDER BY ID"));
+    EXPECT_EQ(query.SQLText(),
+              QStringLiteral("SELECT *\r\nFROM ORDERS\r\nWHERE ID > 1\r\nORDER BY ID"));
     query.Open();
     EXPECT_EQ(query.RecordCount(), 2);
     query.SetSQLText(query.SQLText());
@@ -175,21 +180,25 @@ TEST_F(QueryTest, RowsKeepTheirOrderInsideAndOutsideAScriptTransaction)
     QStringList plain;
     for (query.First(); !query.Eof(); query.Next())
         plain << query.Fields(1)->AsString();
-    EXPECT_EQ(plain, (QStringList{QStringLiteral("Cleo"), QStringLiteral("Ann"), QStringLiteral("Bob")}));
+    EXPECT_EQ(plain,
+              (QStringList{QStringLiteral("Cleo"), QStringLiteral("Ann"), QStringLiteral("Bob")}));
 
     // Inside the script's own transaction the rows are copied one by one.
-    query.SetSQLText(QStringLiteral("BEGIN; UPDATE ORDERS SET CUSTOMER = CUSTOMER || '!';\n") + select);
+    query.SetSQLText(QStringLiteral("BEGIN; UPDATE ORDERS SET CUSTOMER = CUSTOMER || '!';\n") +
+                     select);
     query.Open();
     QStringList inTransaction;
     for (query.First(); !query.Eof(); query.Next())
         inTransaction << query.Fields(1)->AsString();
-    EXPECT_EQ(inTransaction, (QStringList{QStringLiteral("Cleo!"), QStringLiteral("Ann!"), QStringLiteral("Bob!")}));
+    EXPECT_EQ(inTransaction, (QStringList{QStringLiteral("Cleo!"), QStringLiteral("Ann!"),
+                                          QStringLiteral("Bob!")}));
     EXPECT_EQ(query.Fields(1)->Size(), 20);
     query.Close();
     query.SetSQLText(QStringLiteral("ROLLBACK"));
     query.ExecSQL();
-    EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT CUSTOMER FROM ORDERS WHERE ID = 1"))[0][0],
-              QStringLiteral("Ann"));
+    EXPECT_EQ(
+        ReadFolder(folder.Path(), QStringLiteral("SELECT CUSTOMER FROM ORDERS WHERE ID = 1"))[0][0],
+        QStringLiteral("Ann"));
 
     // Statements that cannot follow an INSERT still open.
     query.SetSQLText(QStringLiteral("PRAGMA table_info(ORDERS)"));
@@ -202,7 +211,8 @@ TEST_F(QueryTest, RowsKeepTheirOrderInsideAndOutsideAScriptTransaction)
 
 TEST_F(QueryTest, DatabaseNameMayBeAnAlias)
 {
-    WriteEngineConfig(QStringLiteral("[\\DATABASES\\Shop\\DB INFO\\]\nPATH=%1\n").arg(folder.Path()).toUtf8());
+    WriteEngineConfig(
+        QStringLiteral("[\\DATABASES\\Shop\\DB INFO\\]\nPATH=%1\n").arg(folder.Path()).toUtf8());
     query.SetDatabaseName(QStringLiteral("Shop"));
     query.SetSQLText(QStringLiteral("SELECT COUNT(*) AS N FROM ORDERS"));
     query.Open();
@@ -213,15 +223,18 @@ TEST_F(QueryTest, DatabaseNameMayBeAnAlias)
 
 TEST_F(QueryTest, MakePermanentKeepsValuesOfMixedColumnsExactly)
 {
-    query.SetSQLText(QStringLiteral(
-        "SELECT CASE WHEN ID = 1 THEN '007' ELSE ID END AS MIXED, ID * 1.5 AS HALF, "
-        "CASE WHEN ID = 2 THEN x'ff00' END AS B FROM ORDERS ORDER BY ID"));
+    query.SetSQLText(
+        QStringLiteral("SELECT CASE WHEN ID = 1 THEN '007' ELSE ID END AS MIXED, ID * 1.5 AS HALF, "
+                       "CASE WHEN ID = 2 THEN x'ff00' END AS B FROM ORDERS ORDER BY ID"));
     query.Open();
     query.MakePermanent(QStringLiteral("MIX"), true);
-    EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT typeof(MIXED), MIXED, HALF, hex(B) FROM MIX")),
-              (std::vector<QStringList>{{"text", "007", "1.5", ""}, {"integer", "2", "3.0", "FF00"},
+    EXPECT_EQ(ReadFolder(folder.Path(),
+                         QStringLiteral("SELECT typeof(MIXED), MIXED, HALF, hex(B) FROM MIX")),
+              (std::vector<QStringList>{{"text", "007", "1.5", ""},
+                                        {"integer", "2", "3.0", "FF00"},
                                         {"integer", "3", "4.5", ""}}));
-    const auto types = ReadFolder(folder.Path(), QStringLiteral("SELECT type FROM pragma_table_info('MIX')"));
+    const auto types =
+        ReadFolder(folder.Path(), QStringLiteral("SELECT type FROM pragma_table_info('MIX')"));
     EXPECT_EQ(types, (std::vector<QStringList>{{""}, {"REAL"}, {"BLOB"}}));
 }
 
@@ -233,19 +246,23 @@ TEST_F(QueryTest, MakePermanentTargetsAndRefusals)
     query.Open();
     query.MakePermanent(dest.Path() + QStringLiteral("\\init.db"), true);
     EXPECT_EQ(ReadFolder(dest.Path(), QStringLiteral("SELECT type, name FROM sqlite_schema")),
-              (std::vector<QStringList>{{"table", "init"}})) << "a view of that name is replaced";
+              (std::vector<QStringList>{{"table", "init"}}))
+        << "a view of that name is replaced";
 
     TempFolder empty;
     query.MakePermanent(empty.Path() + QStringLiteral("/FIRST.DB"), false);
-    EXPECT_EQ(ReadFolder(empty.Path(), QStringLiteral("SELECT COUNT(*) FROM FIRST"))[0][0], QStringLiteral("3"))
+    EXPECT_EQ(ReadFolder(empty.Path(), QStringLiteral("SELECT COUNT(*) FROM FIRST"))[0][0],
+              QStringLiteral("3"))
         << "a folder without tables gets its tables file";
 
     query.MakePermanent(QStringLiteral("SAVED.DB"), false);
-    EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT COUNT(*) FROM SAVED"))[0][0], QStringLiteral("3"))
+    EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT COUNT(*) FROM SAVED"))[0][0],
+              QStringLiteral("3"))
         << "a bare name goes into the query's own database";
 
-    for (const QString& bad : {dest.Path() + QStringLiteral("/"), dest.Path() + QStringLiteral("\\.DB"),
-                               dest.File(QStringLiteral("missing/INIT"))}) {
+    for (const QString& bad :
+         {dest.Path() + QStringLiteral("/"), dest.Path() + QStringLiteral("\\.DB"),
+          dest.File(QStringLiteral("missing/INIT"))}) {
         EXPECT_THROW(query.MakePermanent(bad, true), EDatabaseError) << bad.toStdString();
     }
     query.Close();
@@ -255,15 +272,18 @@ TEST_F(QueryTest, MakePermanentTargetsAndRefusals)
 
 TEST_F(QueryTest, HostileIdentifiersStayIdentifiers)
 {
-    query.SetSQLText(QStringLiteral("SELECT ID AS \"a\"\"b\", CUSTOMER AS \"x); DROP TABLE ORDERS; --\" FROM ORDERS"));
+    query.SetSQLText(QStringLiteral(
+        "SELECT ID AS \"a\"\"b\", CUSTOMER AS \"x); DROP TABLE ORDERS; --\" FROM ORDERS"));
     query.Open();
     EXPECT_EQ(query.Fields(0)->FieldName(), QStringLiteral("a\"b"));
     const QString table = QStringLiteral("T\"; DROP TABLE ORDERS; --");
     query.MakePermanent(folder.Path() + QLatin1Char('/') + table, true);
-    EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT name FROM sqlite_schema ORDER BY name")),
-              (std::vector<QStringList>{{"ORDERS"}, {table}}));
-    const auto columns = ReadFolder(folder.Path(), QStringLiteral(
-        "SELECT name FROM pragma_table_info('T\"; DROP TABLE ORDERS; --')"));
+    EXPECT_EQ(
+        ReadFolder(folder.Path(), QStringLiteral("SELECT name FROM sqlite_schema ORDER BY name")),
+        (std::vector<QStringList>{{"ORDERS"}, {table}}));
+    const auto columns = ReadFolder(
+        folder.Path(),
+        QStringLiteral("SELECT name FROM pragma_table_info('T\"; DROP TABLE ORDERS; --')"));
     EXPECT_EQ(columns, (std::vector<QStringList>{{"a\"b"}, {"x); DROP TABLE ORDERS; --"}}));
 }
 

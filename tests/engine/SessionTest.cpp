@@ -1,19 +1,18 @@
 // The session: aliases, table names, the private and network control
 // folders, and how a database name is resolved to a folder.
-#include "engine/EngineTestSupport.h"
-#include "support/TestSupport.h"
-#include "engine/Database.h"
-#include "engine/Query.h"
 #include "engine/Session.h"
+
+#include "engine/Database.h"
+#include "engine/EngineTestSupport.h"
+#include "engine/Query.h"
 #include "platform/core/Exceptions.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,20 +33,24 @@ protected:
 
 TEST_F(SessionTest, AliasesComeFromEngineCfgInFileOrder)
 {
-    WriteEngineConfig("[\\SYSTEM\\INIT\\]\nLOCAL SHARE=FALSE\n"
-                      "[\\DATABASES\\KIVData3\\DB INFO\\]\nPATH=/home/ann/kiv\nDEFAULT DRIVER=PARADOX\n"
-                      "[\\DATABASES\\Remote\\DB INFO\\]\nSERVER NAME=//srv/share\n"
-                      "[\\DATABASES\\Broken\\]\nPATH=/x\n");
-    EXPECT_EQ(Session()->AliasNames(), (QStringList{QStringLiteral("KIVData3"), QStringLiteral("Remote")}));
+    WriteEngineConfig(
+        "[\\SYSTEM\\INIT\\]\nLOCAL SHARE=FALSE\n"
+        "[\\DATABASES\\KIVData3\\DB INFO\\]\nPATH=/home/ann/kiv\nDEFAULT DRIVER=PARADOX\n"
+        "[\\DATABASES\\Remote\\DB INFO\\]\nSERVER NAME=//srv/share\n"
+        "[\\DATABASES\\Broken\\]\nPATH=/x\n");
+    EXPECT_EQ(Session()->AliasNames(),
+              (QStringList{QStringLiteral("KIVData3"), QStringLiteral("Remote")}));
     EXPECT_TRUE(Session()->IsAlias(QStringLiteral("kivdata3")));
     EXPECT_FALSE(Session()->IsAlias(QStringLiteral("Broken")));
     EXPECT_FALSE(Session()->IsAlias(QString()));
     EXPECT_EQ(Session()->AliasParams(QStringLiteral("KIVDATA3")),
-              (QStringList{QStringLiteral("PATH=/home/ann/kiv"), QStringLiteral("DEFAULT DRIVER=PARADOX")}));
+              (QStringList{QStringLiteral("PATH=/home/ann/kiv"),
+                           QStringLiteral("DEFAULT DRIVER=PARADOX")}));
     EXPECT_THROW(Session()->AliasParams(QStringLiteral("Nobody")), EDatabaseError);
 
     Session()->AddAlias(QStringLiteral("Remote"), {QStringLiteral("PATH=/srv/data")});
-    EXPECT_EQ(Session()->AliasParams(QStringLiteral("Remote")), QStringList{QStringLiteral("PATH=/srv/data")});
+    EXPECT_EQ(Session()->AliasParams(QStringLiteral("Remote")),
+              QStringList{QStringLiteral("PATH=/srv/data")});
     Session()->AddAlias(QStringLiteral("New"), {QStringLiteral("PATH=/tmp")});
     EXPECT_EQ(Session()->AliasNames().last(), QStringLiteral("New"));
     EXPECT_THROW(Session()->AddAlias(QStringLiteral("a\\b"), {}), EDatabaseError);
@@ -60,12 +63,14 @@ TEST_F(SessionTest, TableNamesAreSortedWithoutSystemTables)
     EXPECT_TRUE(Session()->TableNames(folder.Path()).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("tables.db"))))
         << "listing never creates the tables file";
-    RunOnFolder(folder.Path(), QStringLiteral(
-        "CREATE TABLE orders (ID INTEGER PRIMARY KEY AUTOINCREMENT);"
-        "CREATE TABLE Customers (ID INTEGER); CREATE VIEW BIG AS SELECT * FROM orders;"
-        "CREATE INDEX ix ON Customers (ID); INSERT INTO orders DEFAULT VALUES;"));
+    RunOnFolder(folder.Path(),
+                QStringLiteral(
+                    "CREATE TABLE orders (ID INTEGER PRIMARY KEY AUTOINCREMENT);"
+                    "CREATE TABLE Customers (ID INTEGER); CREATE VIEW BIG AS SELECT * FROM orders;"
+                    "CREATE INDEX ix ON Customers (ID); INSERT INTO orders DEFAULT VALUES;"));
     EXPECT_EQ(Session()->TableNames(folder.Path()),
-              (QStringList{QStringLiteral("BIG"), QStringLiteral("Customers"), QStringLiteral("orders")}));
+              (QStringList{QStringLiteral("BIG"), QStringLiteral("Customers"),
+                           QStringLiteral("orders")}));
 }
 
 TEST_F(SessionTest, ThePrivateFolderHoldsAnswersAndIsCleanedOnClose)
@@ -167,7 +172,8 @@ TEST_F(SessionTest, DatabaseNamesResolveByComponentThenAliasThenFolder)
 TEST_F(SessionTest, DatabaseComponentsConnectThroughAliasOrPath)
 {
     TempFolder folder;
-    WriteEngineConfig(QStringLiteral("[\\DATABASES\\Data\\DB INFO\\]\nPATH=%1\n").arg(folder.Path()).toUtf8());
+    WriteEngineConfig(
+        QStringLiteral("[\\DATABASES\\Data\\DB INFO\\]\nPATH=%1\n").arg(folder.Path()).toUtf8());
     TDatabase database;
     database.SetDatabaseName(QStringLiteral("D"));
     database.SetAliasName(QStringLiteral("Data"));
@@ -177,7 +183,8 @@ TEST_F(SessionTest, DatabaseComponentsConnectThroughAliasOrPath)
     EXPECT_FALSE(database.Connected()) << "changing the connection disconnects";
     EXPECT_TRUE(database.AliasName().isEmpty()) << "a driver clears the alias";
     EXPECT_THROW(database.Open(), EDatabaseError) << "no PATH parameter";
-    database.Params() = QStringList{QStringLiteral("PATH=") + folder.File(QStringLiteral("missing"))};
+    database.Params() =
+        QStringList{QStringLiteral("PATH=") + folder.File(QStringLiteral("missing"))};
     EXPECT_THROW(database.Open(), EDatabaseError);
     EXPECT_FALSE(database.Connected());
     database.SetAliasName(QStringLiteral("Unknown"));

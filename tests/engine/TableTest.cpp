@@ -1,13 +1,13 @@
 // The table component: opening a table, whether it exists, deleting it, and
 // names that must stay names.
-#include "engine/EngineTestSupport.h"
-#include "support/TestSupport.h"
-#include "engine/Session.h"
 #include "engine/Table.h"
+
+#include "engine/EngineTestSupport.h"
+#include "engine/Session.h"
 #include "platform/core/Exceptions.h"
+#include "support/TestSupport.h"
 
 #include <QFileInfo>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,9 +17,11 @@ class TableTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        RunOnFolder(folder.Path(), QStringLiteral(
-            "CREATE TABLE INIT (A INTEGER, B VARCHAR(8)); INSERT INTO INIT VALUES (1, 'one'), (2, 'two');"
-            "CREATE TABLE KEEP (X INTEGER); CREATE VIEW V AS SELECT A FROM INIT;"));
+        RunOnFolder(
+            folder.Path(),
+            QStringLiteral("CREATE TABLE INIT (A INTEGER, B VARCHAR(8)); INSERT INTO INIT VALUES "
+                           "(1, 'one'), (2, 'two');"
+                           "CREATE TABLE KEEP (X INTEGER); CREATE VIEW V AS SELECT A FROM INIT;"));
         table.SetDatabaseName(folder.Path());
     }
     void TearDown() override { Session()->Close(); }
@@ -27,8 +29,9 @@ protected:
     QStringList Tables() const
     {
         QStringList names;
-        for (const QStringList& row : ReadFolder(folder.Path(), QStringLiteral(
-                 "SELECT name FROM sqlite_schema WHERE type IN ('table', 'view') ORDER BY name")))
+        for (const QStringList& row :
+             ReadFolder(folder.Path(), QStringLiteral("SELECT name FROM sqlite_schema WHERE type "
+                                                      "IN ('table', 'view') ORDER BY name")))
             names << row[0];
         return names;
     }
@@ -94,13 +97,15 @@ TEST_F(TableTest, MissingTablesRaise)
 TEST_F(TableTest, HostileNamesAreQuotedOrRefused)
 {
     const QString odd = QStringLiteral("We\"ird; DROP TABLE KEEP; --");
-    RunOnFolder(folder.Path(), QStringLiteral("CREATE TABLE \"We\"\"ird; DROP TABLE KEEP; --\" (Z INTEGER);"));
+    RunOnFolder(folder.Path(),
+                QStringLiteral("CREATE TABLE \"We\"\"ird; DROP TABLE KEEP; --\" (Z INTEGER);"));
     table.SetTableName(odd);
     EXPECT_TRUE(table.Exists());
     table.Open();
     EXPECT_EQ(table.Fields(0)->FieldName(), QStringLiteral("Z"));
     table.DeleteTable();
-    EXPECT_EQ(Tables(), (QStringList{QStringLiteral("INIT"), QStringLiteral("KEEP"), QStringLiteral("V")}));
+    EXPECT_EQ(Tables(),
+              (QStringList{QStringLiteral("INIT"), QStringLiteral("KEEP"), QStringLiteral("V")}));
 
     // Even a table that really bears such a name is refused: names never carry a folder.
     RunOnFolder(folder.Path(), QStringLiteral("CREATE TABLE \"sub/INIT\" (Z INTEGER);"));
