@@ -61,6 +61,8 @@ struct FallbackCase
     QString selected; // what the combo shows afterwards
 };
 
+void PrintTo(const FallbackCase& fallback, std::ostream* out) { *out << fallback.name; }
+
 class FallbackTest : public SetAliasTest, public ::testing::WithParamInterface<FallbackCase>
 {
 };
