@@ -71,6 +71,11 @@ void TQuery::MakePermanent(const QString& tablePath, bool overwrite)
     const qsizetype split =
         qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     const QString table = TableNameOf(path.mid(split + 1));
+    // The path is a resolved folder and a name; a ".." in it can only come
+    // from a name that tries to climb out of its folder.
+    static const QRegularExpression climb(QStringLiteral("(^|[/\\\\])\\.\\.([/\\\\]|$)"));
+    if (climb.match(path).hasMatch())
+        throw EDatabaseError(QStringLiteral("Invalid table path: %1").arg(tablePath));
     // A bare name goes into the query's own database.
     const QString folder = split < 0 ? Session()->ResolveFolder(databaseName_)
                                      : ExistingFolder(split == 0 ? path.left(1) : path.left(split));

@@ -36,7 +36,8 @@ public:
     // Makes the open answer a permanent table: tablePath is a folder and a
     // table name ("/home/ann/kiv\INIT.DB"; the extension is dropped), written
     // into that folder's tables.db with the answer's column types, replacing a
-    // table of that name when overwrite is set. The query stays open.
+    // table of that name when overwrite is set. The query stays open. A path
+    // with a ".." folder is refused.
     void MakePermanent(const QString& tablePath, bool overwrite);
 
 protected:

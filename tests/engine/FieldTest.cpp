@@ -3,6 +3,7 @@
 #include "engine/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
+#include "platform/core/Exceptions.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -276,6 +277,25 @@ TEST_F(FieldTextTest, NonAsciiTextRoundTrips)
     EXPECT_EQ(query.Fields(0)->Size(), 14) << "sized in characters, not bytes";
     query.MakePermanent(folder.Path() + QStringLiteral("/COPY"), true);
     EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT * FROM COPY"))[0][0], text);
+}
+
+TEST_F(FieldTextTest, ValuesAsNumbersAndBooleans)
+{
+    EXPECT_DOUBLE_EQ(Open(QStringLiteral("DATE"), QStringLiteral("'2024-05-01'"))->AsFloat(),
+                     45413.0)
+        << "dates count days from 30 December 1899";
+    EXPECT_DOUBLE_EQ(
+        Open(QStringLiteral("DATETIME"), QStringLiteral("'1899-12-29 18:00:00'"))->AsFloat(),
+        -1.75);
+    EXPECT_DOUBLE_EQ(Open(QStringLiteral("TIME"), QStringLiteral("'06:00:00'"))->AsFloat(), 0.25);
+    EXPECT_DOUBLE_EQ(Open(QStringLiteral("INTEGER"), QStringLiteral("NULL"))->AsFloat(), 0.0);
+    EXPECT_DOUBLE_EQ(Open(QStringLiteral("TEXT"), QStringLiteral("'2.5'"))->AsFloat(), 2.5);
+    EXPECT_THROW(Open(QStringLiteral("TEXT"), QStringLiteral("'abc'"))->AsFloat(), EConvertError);
+    EXPECT_TRUE(Open(QStringLiteral("BOOLEAN"), QStringLiteral("'yes'"))->AsBoolean());
+    EXPECT_FALSE(Open(QStringLiteral("TEXT"), QStringLiteral("'No'"))->AsBoolean());
+    EXPECT_TRUE(Open(QStringLiteral("INTEGER"), QStringLiteral("3"))->AsBoolean());
+    EXPECT_THROW(Open(QStringLiteral("TEXT"), QStringLiteral("'maybe'"))->AsBoolean(),
+                 EConvertError);
 }
 
 } // namespace

@@ -262,9 +262,14 @@ TEST_F(QueryTest, MakePermanentTargetsAndRefusals)
 
     for (const QString& bad :
          {dest.Path() + QStringLiteral("/"), dest.Path() + QStringLiteral("\\.DB"),
-          dest.File(QStringLiteral("missing/INIT"))}) {
+          dest.File(QStringLiteral("missing/INIT")),
+          // an existing folder reached by climbing out of the destination
+          dest.Path() + QStringLiteral("\\..\\") + QFileInfo(dest.Path()).fileName() +
+              QStringLiteral("\\ESCAPED")}) {
         EXPECT_THROW(query.MakePermanent(bad, true), EDatabaseError) << bad.toStdString();
     }
+    EXPECT_EQ(ReadFolder(dest.Path(), QStringLiteral("SELECT COUNT(*) FROM sqlite_schema"))[0][0],
+              QStringLiteral("1"));
     query.Close();
     EXPECT_THROW(query.MakePermanent(dest.File(QStringLiteral("X")), true), EDatabaseError)
         << "only an open answer can be made permanent";
