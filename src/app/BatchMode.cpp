@@ -9,7 +9,6 @@
 #include "query/enhquery.h"
 #include "store/TessalyDB.h"
 
-#include <QFile>
 #include <QLineEdit>
 
 #include <exception>
@@ -62,17 +61,6 @@ void WriteResult(TDataSet* dataSet, FILE* out)
         flush();
     }
     fflush(out);
-}
-
-bool ReadScript(const QString& path, QString& script)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Ui().ShowMessage(QStringLiteral("Cannot read the SQL file %1: %2").arg(path, file.errorString()));
-        return false;
-    }
-    script = QString::fromUtf8(file.readAll());
-    return true;
 }
 
 } // namespace
@@ -143,14 +131,8 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
         Ui().ShowException(error); // an unreadable password file
         return exitUsage;
     }
-    if (!options.sqlFile.isEmpty()) {
-        if (state.hasPackage && !state.sqlEditable) {
-            Ui().ShowMessage(QStringLiteral("The SQL of this query package may not be changed, so --sql-file is refused."));
-            return exitUsage;
-        }
-        if (!ReadScript(options.sqlFile, state.sql))
-            return exitUsage;
-    }
+    if (!options.sqlFile.isEmpty() && !ReplaceScript(state, options.sqlFile))
+        return exitUsage;
     if (options.aliasGiven)
         state.alias = options.alias;
 

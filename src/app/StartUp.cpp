@@ -44,6 +44,21 @@ TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state
     return TStartUpOutcome::Run;
 }
 
+bool ReplaceScript(TStartUpState& state, const QString& path)
+{
+    if (state.hasPackage && !state.sqlEditable) {
+        Ui().ShowMessage(QStringLiteral("The SQL of this query package may not be changed."));
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Ui().ShowMessage(QStringLiteral("Cannot read the SQL file %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    state.sql = QString::fromUtf8(file.readAll());
+    return true;
+}
+
 void HandOver(TformMain& form, const TStartUpState& state)
 {
     form.SetTitle(state.title);

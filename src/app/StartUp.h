@@ -27,6 +27,10 @@ enum class TStartUpOutcome { Run, Damaged, WrongPassword };
 // "Invalid Password."; in both cases the program must end at once.
 TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state);
 
+// Puts the script of a file in place of the package's. Refused with a message
+// when the package's SQL is read-only or the file cannot be read.
+bool ReplaceScript(TStartUpState& state, const QString& path);
+
 // The handover, in its order: title, description, SQL, alias; then the
 // show-results switch, the editor's read-only state and the page-switch caption.
 // Raises when connecting the database fails.

@@ -7,7 +7,6 @@
 #include "platform/Interaction.h"
 
 #include <QApplication>
-#include <QFile>
 
 #include <cstring>
 #include <exception>
@@ -52,19 +51,8 @@ int RunWindow(const QStringList& arguments)
     case TStartUpOutcome::WrongPassword: return exitWrongPassword;
     case TStartUpOutcome::Run: break;
     }
-    if (!scriptFile.isEmpty()) {
-        QFile file(scriptFile);
-        if (state.hasPackage && !state.sqlEditable) {
-            Ui().ShowMessage(QStringLiteral("The SQL of this query package may not be changed."));
-            return exitUsage;
-        }
-        if (!file.open(QIODevice::ReadOnly)) {
-            Ui().ShowMessage(QStringLiteral("Cannot read the SQL file %1: %2").arg(scriptFile, file.errorString()));
-            return exitUsage;
-        }
-        state.sql = QString::fromUtf8(file.readAll());
-        state.sqlEditable = true;
-    }
+    if (!scriptFile.isEmpty() && !ReplaceScript(state, scriptFile))
+        return exitUsage;
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
     TformMain form;
