@@ -12,7 +12,9 @@
 #include "store/TessalyDB.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -167,6 +169,7 @@ QWidget* TformMain::CreateDescriptionPage()
     QFont font = memoDesc->font();
     font.setPixelSize(13);
     memoDesc->setFont(font);
+    memoDesc->viewport()->installEventFilter(this);
     layout->addWidget(memoDesc);
     return page;
 }
@@ -299,6 +302,42 @@ void TformMain::FillAliasList()
     cbAliases->addItems(items);
 }
 
+bool TformMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == memoDesc->viewport() && event->type() == QEvent::Resize)
+        FitDefaultDescription();
+    return QWidget::eventFilter(watched, event);
+}
+
+// The default description's lines are written to be read as lines; where the
+// desktop's font is wider than they were written for, its letters are narrowed
+// (the font keeps its height) until the longest line fits.
+void TformMain::FitDefaultDescription()
+{
+    QFont font = memoDesc->font();
+    const int current = font.stretch();
+    int stretch = 100;
+    if (memoDesc->toPlainText() == kDefaultDescription) {
+        const int room = memoDesc->viewport()->width() - 2 * int(memoDesc->document()->documentMargin()) - 2;
+        const auto widest = [&](int factor) {
+            font.setStretch(factor);
+            const QFontMetrics metrics(font);
+            int width = 0;
+            for (const QString& line : kDefaultDescription.split(QLatin1Char('\n')))
+                width = qMax(width, metrics.horizontalAdvance(line));
+            return width;
+        };
+        // Glyph advances are rounded, so the width does not shrink in exact
+        // proportion: narrow step by step.
+        while (stretch > 60 && room > 0 && widest(stretch) > room)
+            --stretch;
+    }
+    if (current != stretch && !(stretch == 100 && current == QFont::AnyStretch)) {
+        font.setStretch(stretch);
+        memoDesc->setFont(font);
+    }
+}
+
 void TformMain::SetTitle(const QString& text)
 {
     if (!text.isEmpty())
@@ -307,11 +346,19 @@ void TformMain::SetTitle(const QString& text)
 
 void TformMain::SetDescription(const QString& text)
 {
-    if (!text.isEmpty())
+    if (!text.isEmpty()) {
         memoDesc->setPlainText(EditorText(text));
+        FitDefaultDescription();
+    }
 }
 
-void TformMain::SetSQL(const QString& text) { memoSQL->setPlainText(EditorText(text)); }
+void TformMain::SetSQL(const QString& text)
+{
+    if (scriptInEditor_)
+        memoSQL->setPlainText(EditorText(text));
+    else
+        script_ = text;
+}
 
 void TformMain::SetSQLEditable(bool editable)
 {
@@ -395,7 +442,7 @@ void TformMain::ExecuteSQL()
     btnExecute->setEnabled(false);
     btnChangeTab->setEnabled(false);
     try {
-        qryQuery->SetSQLText(memoSQL->toPlainText());
+        qryQuery->SetSQLText(scriptInEditor_ ? memoSQL->toPlainText() : script_);
         RunQuery();
     } catch (...) {
         Ui().MessageDlg(QStringLiteral("An error has occurred while running the query."), mtError, mbOK);
@@ -412,13 +459,21 @@ void TformMain::ExecuteSQL()
 
 bool TformMain::SaveTable()
 {
+    // The rows in the grid become the table: nothing runs again, so a script
+    // whose temporary tables are gone, whose last statement was a command or
+    // whose macros would give other values saves exactly what the user sees.
+    if (!qryQuery->Active()) {
+        Ui().MessageDlg(QStringLiteral("There is no result to save."), mtError, mbOK);
+        return false;
+    }
     const QString name = editTableName->text().trimmed();
     if (name.isEmpty()) {
         Ui().MessageDlg(QStringLiteral("Table Name not Entered."), mtError, mbOK);
         return false;
     }
-    // The terminator line ends the name at its first blank, and a table lives
-    // in the database's own folder: such names would save something else.
+    // A saved table must also be one a script can name on a terminator line
+    // (a blank ends the name there, brackets hold macros), and it lives in
+    // the database's own folder.
     static const QRegularExpression unsafe(QStringLiteral("[\\s/\\\\;\\[\\]]"));
     if (name.contains(unsafe)) {
         Ui().MessageDlg(QStringLiteral("The table name \"") + name +
@@ -435,14 +490,10 @@ bool TformMain::SaveTable()
         Ui().ShowMessage(QStringLiteral("Table Not Saved."));
         return false;
     }
-    qryQuery->Close();
-    if (savedBefore_)
-        qryQuery->SetSQLText(memoSQL->toPlainText());
-    QStringList lines = qryQuery->SQL();
-    lines << QLatin1Char(';') + name + QStringLiteral(" FALSE");
-    qryQuery->SetSQL(lines);
     savedBefore_ = true;
-    RunQuery();
+    Session()->ResetInterrupt();
+    RunBlocking(this, btnCancel, [this, name] { qryQuery->MakePermanent(name, true); },
+                [this] { Interrupt(); });
     Ui().ShowMessage(QStringLiteral("New Table Saved."));
     return true;
 }

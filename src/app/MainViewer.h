@@ -37,6 +37,10 @@ public:
     void SetShowResults(bool show) { showResults_ = show; }
     // Read-only SQL and the caption of the page switch that goes with it.
     void SetSQLEditable(bool editable);
+    // Without the editor (batch mode, before the handover) the script is kept
+    // as text: nobody reads it there, and laying out a large script would
+    // cost time and memory for nothing.
+    void SetScriptInEditor(bool inEditor) { scriptInEditor_ = inEditor; }
 
     const QString& CurrentAlias() const { return currentAlias_; }
     bool SavedBefore() const { return savedBefore_; }
@@ -50,6 +54,9 @@ public:
     // The window's components, for batch mode.
     TEnhMultiQuery* Query() const { return qryQuery; }
     TTessalyDatabase* Database() const { return Database1; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
     void btnChangeTabClick();
@@ -65,6 +72,7 @@ private:
     QWidget* CreateResultsPage();
     QWidget* CreateBottomPanel();
     void FillAliasList();
+    void FitDefaultDescription();
     // Runs the query's script off the GUI thread while the window waits.
     void RunQuery();
     void Interrupt();
@@ -98,6 +106,8 @@ private:
     QPushButton* btnCancel;
 
     QString currentAlias_;
+    bool scriptInEditor_ = true;
+    QString script_; // the script while it is kept out of the editor
     bool savedBefore_ = false;
     bool showResults_ = false;
 };

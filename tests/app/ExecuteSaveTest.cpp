@@ -124,49 +124,68 @@ TEST_F(ExecuteSaveTest, TheCancelButtonInterruptsToo)
     EXPECT_EQ(ui->Texts()[0], QStringLiteral("An error has occurred while running the query."));
 }
 
-TEST_F(ExecuteSaveTest, SaveRejectsAnEmptyOrBlankName)
+TEST_F(ExecuteSaveTest, SaveRejectsNamesBeforeAnythingIsWritten)
 {
-    for (const QString& name : {QString(), QStringLiteral("   ")}) {
+    form_->SetSQL(QStringLiteral("SELECT ORDER_NO FROM ORDERS"));
+    Click("btnExecute");
+    const struct
+    {
+        const char* name;
+        const char* message;
+    } cases[] = {{"", "Table Name not Entered."},
+                 {"   ", "Table Name not Entered."},
+                 {"My Table", "may not contain blanks"},
+                 {"a/b", "may not contain blanks"}};
+    for (const auto& c : cases) {
         ui->Clear();
-        Find<QLineEdit>("editTableName")->setText(name);
+        Find<QLineEdit>("editTableName")->setText(QLatin1String(c.name));
         Click("btnSave");
-        EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("Table Name not Entered.")});
+        ASSERT_EQ(ui->Texts().size(), 1) << c.name;
+        EXPECT_TRUE(ui->Texts()[0].contains(QLatin1String(c.message))) << ui->Texts()[0].toStdString();
         EXPECT_EQ(ui->History()[0].type, mtError);
     }
     EXPECT_FALSE(form_->SavedBefore());
+    EXPECT_EQ(TablesIn(folder_), QStringList({QStringLiteral("INIT"), QStringLiteral("ORDERS")}));
 }
 
-TEST_F(ExecuteSaveTest, SaveRejectsANameTheTerminatorLineWouldSplit)
+// Save stores the rows the grid shows and runs nothing again: not the last
+// statement (whose temporary table is gone), not a closing command.
+TEST_F(ExecuteSaveTest, SaveStoresTheRowsOfTheGrid)
 {
-    Find<QLineEdit>("editTableName")->setText(QStringLiteral("My Table"));
-    Click("btnSave");
-    ASSERT_EQ(ui->Texts().size(), 1);
-    EXPECT_TRUE(ui->Texts()[0].contains(QStringLiteral("may not contain blanks")));
-    EXPECT_EQ(TablesIn(folder_), QStringList{QStringLiteral("ORDERS")});
-}
-
-TEST_F(ExecuteSaveTest, FirstSaveRerunsTheLastStatementThenTheWholeScript)
-{
-    form_->SetSQL(QStringLiteral("SELECT ORDER_NO FROM ORDERS WHERE TOTAL > 100\r\n;BIG\r\nSELECT COUNT(*) FROM ORDERS"));
-    Click("btnExecute");
-    ui->Clear();
-    Find<QLineEdit>("editTableName")->setText(QStringLiteral("  Counted  "));
-    Click("btnSave");
-    EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("New Table Saved.")});
-    EXPECT_TRUE(form_->SavedBefore());
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT * FROM Counted")), QList<QStringList>{{QStringLiteral("5")}});
-    // Only the last statement ran again: the temporary BIG of the first
-    // statement was not made again.
-    EXPECT_EQ(TablesIn(folder_), QStringList({QStringLiteral("Counted"), QStringLiteral("INIT"), QStringLiteral("ORDERS")}));
-
-    // A later Save runs the editor's whole script with the new terminator line.
-    form_->SetSQL(QStringLiteral("SELECT ORDER_NO FROM ORDERS WHERE TOTAL >= 150\r\n;KEEP2 FALSE\r\nSELECT * FROM KEEP2"));
-    ui->Clear();
-    Find<QLineEdit>("editTableName")->setText(QStringLiteral("Later"));
-    Click("btnSave");
-    EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("New Table Saved.")});
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM Later")), QList<QStringList>{{QStringLiteral("2")}});
-    EXPECT_TRUE(TablesIn(folder_).contains(QStringLiteral("KEEP2")));
+    const struct
+    {
+        const char* name;
+        QString script;
+        QList<QStringList> saved; // empty: nothing to save
+    } cases[] = {
+        {"worked example", WorkedExampleScript(), {{QStringLiteral("3")}}},
+        {"temporary table read last",
+         QStringLiteral("SELECT ORDER_NO FROM ORDERS WHERE TOTAL > 120\r\n;BIG\r\nSELECT * FROM BIG"),
+         {{QStringLiteral("4")}, {QStringLiteral("5")}}},
+        {"closing command", QStringLiteral("SELECT * FROM ORDERS\r\n;\r\nINSERT INTO ORDERS VALUES (6, 7)"), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeDatabase(QStringLiteral("kiv"),
+                     {QStringLiteral("DELETE FROM ORDERS WHERE ORDER_NO > 5"), QStringLiteral("DROP TABLE IF EXISTS SNAP")});
+        form_->SetSQL(c.script);
+        form_->ExecuteSQL(); // the button stays disabled after a run
+        ui->Clear();
+        Find<QLineEdit>("editTableName")->setText(QStringLiteral("  SNAP  "));
+        Click("btnSave");
+        if (c.saved.isEmpty()) {
+            EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("There is no result to save.")});
+            EXPECT_FALSE(TablesIn(folder_).contains(QStringLiteral("SNAP")));
+        } else {
+            EXPECT_EQ(ui->Texts(), QStringList{QStringLiteral("New Table Saved.")});
+            EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT * FROM SNAP")), c.saved);
+            EXPECT_TRUE(form_->Query()->Active()); // the grid still shows its rows
+        }
+        // No statement ran a second time.
+        EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM ORDERS")).first().first(),
+                  c.saved.isEmpty() ? QStringLiteral("6") : QStringLiteral("5"));
+        EXPECT_FALSE(TablesIn(folder_).contains(QStringLiteral("BIG")));
+    }
 }
 
 TEST_F(ExecuteSaveTest, SaveOverAnExistingTableAsksFirst)
@@ -199,13 +218,14 @@ TEST_F(ExecuteSaveTest, AFailedSaveGoesStraightToTheReport)
 {
     form_->SetSQL(QStringLiteral("SELECT ORDER_NO FROM ORDERS"));
     Click("btnExecute");
-    MakeDatabase(QStringLiteral("kiv"), {QStringLiteral("DROP TABLE ORDERS")});
     ui->Clear();
+    // SQLite keeps names beginning with "sqlite_" for itself.
+    Find<QLineEdit>("editTableName")->setText(QStringLiteral("sqlite_mine"));
     Click("btnSave");
     ASSERT_EQ(ui->Texts().size(), 1) << ui->Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(ui->History()[0].kind, ScriptedInteraction::Kind::Error);
-    EXPECT_TRUE(ui->Texts()[0].contains(QStringLiteral("ORDERS")));
-    EXPECT_FALSE(TablesIn(folder_).contains(QStringLiteral("NewTable")));
+    EXPECT_TRUE(ui->Texts()[0].contains(QStringLiteral("sqlite_mine")));
+    EXPECT_EQ(TablesIn(folder_), QStringList({QStringLiteral("INIT"), QStringLiteral("ORDERS")}));
 }
 
 } // namespace
