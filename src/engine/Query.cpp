@@ -75,25 +75,44 @@ void TQuery::MakePermanent(const QString& tablePath, bool overwrite)
     // from a name that tries to climb out of its folder.
     static const QRegularExpression climb(QStringLiteral("(^|[/\\\\])\\.\\.([/\\\\]|$)"));
     if (climb.match(path).hasMatch())
-        throw EDatabaseError(QStringLiteral("Invalid table path: %1").arg(tablePath));
+        throw EDatabaseError(
+            QStringLiteral("Invalid table path: %1")
+                .arg(QString(tablePath).replace(QLatin1Char('\\'), QLatin1Char('/'))));
     // A bare name goes into the query's own database.
     const QString folder = split < 0 ? Session()->ResolveFolder(databaseName_)
                                      : ExistingFolder(split == 0 ? path.left(1) : path.left(split));
     answer_->table->CopyTo(folder, table, overwrite);
 }
 
-void TQuery::InternalOpen()
+bool TQuery::OpenOrExecute()
+{
+    Close();
+    ranAnswer_ = RunToAnswer(true);
+    if (!ranAnswer_)
+        return false;
+    Open();
+    return true;
+}
+
+std::unique_ptr<AnswerTable> TQuery::RunToAnswer(bool commandWithoutColumns)
 {
     TSession& session = *Session();
     SqliteConnection& connection = FolderConnection(session, session.ResolveFolder(databaseName_));
-    auto answer = std::make_unique<Answer>();
-    {
-        RunGuard guard(session, connection);
-        const SqliteStatement last = RunStatementsButLast(connection, SQLText());
-        if (sqlite3_column_count(last.get()) == 0)
+    RunGuard guard(session, connection);
+    const SqliteStatement last = RunStatementsButLast(connection, SQLText());
+    if (sqlite3_column_count(last.get()) == 0) {
+        if (!commandWithoutColumns)
             throw EDatabaseError(QStringLiteral("The statement returns no result set"));
-        answer->table = std::make_unique<AnswerTable>(session, this, connection, last.get());
+        connection.StepToEnd(last.get());
+        return nullptr;
     }
+    return std::make_unique<AnswerTable>(session, this, connection, last.get());
+}
+
+void TQuery::InternalOpen()
+{
+    auto answer = std::make_unique<Answer>();
+    answer->table = ranAnswer_ ? std::move(ranAnswer_) : RunToAnswer(false);
     for (const AnswerColumn& column : answer->table->Columns())
         AddField(column.name, column.type, column.size)->SetCurrency(column.currency);
     answer_ = std::move(answer);

@@ -7,6 +7,8 @@
 
 #include <QStringList>
 
+class AnswerTable;
+
 class TQuery : public TDataSet
 {
     Q_OBJECT
@@ -33,6 +35,12 @@ public:
     // Runs the SQL without rows. A text of several statements separated by ";"
     // runs them all in order.
     void ExecSQL();
+    // Runs the SQL and opens the rows of its last statement; the earlier
+    // statements run as commands first, on the same connection, so the last
+    // one sees the tables they made. A last statement without result columns
+    // runs as a command too, and the query stays closed. Returns whether the
+    // query is open.
+    bool OpenOrExecute();
     // Makes the open answer a permanent table: tablePath is a folder and a
     // table name ("/home/ann/kiv\INIT.DB"; the extension is dropped), written
     // into that folder's tables.db with the answer's column types, replacing a
@@ -48,9 +56,15 @@ protected:
                        std::vector<std::vector<QVariant>>& rows) const override;
 
 private:
+    // Runs the SQL and stores the last statement's rows as an answer; with
+    // commandWithoutColumns a last statement without result columns runs as
+    // a command and no answer is made.
+    std::unique_ptr<AnswerTable> RunToAnswer(bool commandWithoutColumns);
+
     QStringList sql_;
     QString databaseName_;
     bool requestLive_ = false;
     struct Answer;
     std::unique_ptr<Answer> answer_;
+    std::unique_ptr<AnswerTable> ranAnswer_; // made by OpenOrExecute, taken by InternalOpen
 };

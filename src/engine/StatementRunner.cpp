@@ -30,6 +30,13 @@ bool OnlyBlanks(const char* p, const char* end)
 // The loop: with keepLast the last statement is handed back unstepped.
 SqliteStatement Run(SqliteConnection& connection, const QString& text, bool keepLast)
 {
+    // SQLite reads a statement only up to a NUL, so the text after one could
+    // never be reached: refuse it before anything runs.
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        throw EDatabaseError(QStringLiteral("The SQL text holds a NUL character (line %1 of the "
+                                            "statement), which SQL may not contain.")
+                                 .arg(QStringView(text).left(nul).count(QLatin1Char('\n')) + 1));
     const QByteArray utf8 = text.toUtf8();
     const char* p = utf8.constData();
     const char* const end = p + utf8.size();

@@ -2,7 +2,8 @@
 // keep the tail, skip empty statements, step, finalize. A ";" inside quotes,
 // identifiers or comments is SQLite's to judge, so the text is never cut by
 // hand; only what remains after a statement is looked at, to know whether it
-// is the last one.
+// is the last one. A text holding a NUL character is refused before anything
+// runs.
 #pragma once
 
 #include "engine/SqliteConnection.h"

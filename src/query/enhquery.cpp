@@ -9,8 +9,6 @@
 #include "platform/core/StrUtils.h"
 #include "platform/core/SystemInfo.h"
 
-#include <sqlite3.h>
-
 namespace {
 
 // Position (1-based, 0 when absent) of a keyword in the upper-cased first line.
@@ -72,8 +70,8 @@ void TEnhQuery::MoveToDestination()
         throw EDatabaseError(
             QStringLiteral("Invalid destination table name \"%1\".").arg(destinationTable_));
     const QString folder = Session()->ResolveFolder(destDatabaseName_);
-    Open();
-    MakePermanent(folder + QLatin1Char('\\') + destinationTable_, true);
+    if (OpenOrExecute())
+        MakePermanent(folder + QLatin1Char('\\') + destinationTable_, true);
 }
 
 void TEnhQuery::Execute()
@@ -86,43 +84,14 @@ void TEnhQuery::Execute()
     const bool command = KeywordPos(first, "INSERT INTO") > 0 ||
                          KeywordPos(first, "CREATE VIEW") > 0 || select == 0 ||
                          (where > 0 && where <= select);
-    if (command || !HasResultColumns()) {
+    if (command)
         ExecSQL();
-        return;
-    }
-    if (!doBatchMove_)
-        Open();
+    else if (!doBatchMove_)
+        OpenOrExecute();
     else if (!destinationTable_.isEmpty() && !destDatabaseName_.isEmpty())
         MoveToDestination();
     else
         throw EDatabaseError(QStringLiteral("Destination Table and DatabaseName missing."));
-}
-
-// Whether the statement yields result columns, found by preparing it (never
-// stepping it) on a read-only connection to the tables of the query's
-// database. When that cannot tell (no tables file yet, SQL the probe does not
-// understand), the statement is taken for a query and the engine judges it.
-bool TEnhQuery::HasResultColumns() const
-{
-    QString folder;
-    try {
-        folder = Session()->ResolveFolder(DatabaseName());
-    } catch (const Exception&) {
-        return true;
-    }
-    const QByteArray file = (folder + QStringLiteral("/tables.db")).toUtf8();
-    sqlite3* db = nullptr;
-    bool columns = true;
-    if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        const QByteArray sql = SQLText().toUtf8();
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) == SQLITE_OK &&
-            stmt)
-            columns = sqlite3_column_count(stmt) > 0;
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return columns;
 }
 
 // ---------------------------------------------------------------------------
@@ -135,8 +104,10 @@ const QString kBuiltInMacros[] = {QStringLiteral("DATE"), QStringLiteral("TIME")
                                   QStringLiteral("COMPUTERNAME")};
 
 // A value may hold bracketed names that are expanded in turn; a value that
-// names itself would do so for ever. No real line needs this many expansions.
+// names itself would do so for ever. No real line needs this many expansions,
+// nor to grow by more than this many characters through its macros.
 constexpr int kMaxExpansionsPerLine = 10000;
+constexpr qsizetype kMaxMacroGrowth = 8 * 1024 * 1024;
 // Text after a replaced macro keeps at most this many characters.
 constexpr int kMaxRestAfterMacro = 9999;
 // Caps on the names of terminator lines and DEFSTART blocks.
@@ -274,11 +245,13 @@ QString TEnhMultiQuery::SubstituteMacros(const QString& line) const
         if (length > 0) {
             const QString name = work.mid(at + 1, length).trimmed().toUpper();
             if (IsMacroName(name)) {
-                if (++expansions > kMaxExpansionsPerLine)
+                const QString value = MacroValue(name);
+                if (++expansions > kMaxExpansionsPerLine ||
+                    result.size() + value.size() + work.size() - close >
+                        line.size() + kMaxMacroGrowth)
                     throw Exception(
                         QStringLiteral("The macro [%1] expands without end in the line \"%2\".")
                             .arg(name, line.left(200)));
-                const QString value = MacroValue(name);
                 work = value + work.mid(close + 1, kMaxRestAfterMacro);
                 at = 0;
                 close = -1;

@@ -57,21 +57,23 @@ public:
 
     // Opens the query and makes its answer the table DestinationTable in the
     // folder of DestDatabaseName, replacing a table of that name. The query
-    // stays open. A table name holding a path separator is refused before
-    // anything runs, so a name can never reach outside its folder.
+    // stays open. A last statement without result columns runs as a command
+    // instead: the destination is not filled and the query stays closed. A
+    // table name holding a path separator is refused before anything runs, so
+    // a name can never reach outside its folder.
     virtual void MoveToDestination();
 
     // Runs the SQL by what its first line says (upper-cased, plain substring
     // search): "INSERT INTO", "CREATE VIEW", no "SELECT", or a "WHERE" at or
     // before the "SELECT" make it a command; anything else returns rows and is
-    // opened, and stored as the destination table when DoBatchMove is set. A
-    // statement taken for a query that turns out to have no result columns
-    // (an UPDATE of a column whose name holds "SELECT") runs as a command.
+    // opened, and stored as the destination table when DoBatchMove is set.
+    // The first line decides; the earlier statements of a text taken for a
+    // query run as commands, and when its last statement turns out to have no
+    // result columns (an UPDATE of a column whose name holds "SELECT", a
+    // CREATE TABLE with a column named SELECTED) it runs as a command too.
     virtual void Execute();
 
 private:
-    bool HasResultColumns() const;
-
     QString destinationTable_ = QStringLiteral("INIT.DB");
     QString destDatabaseName_;
     TBatchMode destBatchMoveMode_ = batCopy;

@@ -109,6 +109,25 @@ TEST_F(QueryTest, ErrorsCarrySqliteMessage)
     EXPECT_THROW(query.ExecSQL(), EDatabaseError);
 }
 
+// SQLite stops reading at a NUL; the text after it must not be lost silently
+// or make the statement loop stand still.
+TEST_F(QueryTest, ANulCharacterIsRefusedBeforeAnythingRuns)
+{
+    const QString text =
+        QStringLiteral("DELETE FROM ORDERS;\nSELECT 1") + QChar(0) + QStringLiteral(" SELECT 2");
+    query.SetSQLText(text);
+    EXPECT_THROW(query.ExecSQL(), EDatabaseError);
+    try {
+        query.Open();
+        FAIL() << "no error";
+    } catch (const EDatabaseError& error) {
+        EXPECT_TRUE(error.Message().contains(QStringLiteral("NUL character (line 2")))
+            << error.Message().toStdString();
+    }
+    EXPECT_EQ(ReadFolder(folder.Path(), QStringLiteral("SELECT COUNT(*) FROM ORDERS"))[0][0],
+              QStringLiteral("3"));
+}
+
 TEST_F(QueryTest, MakePermanentKeepsTypesAndReplaces)
 {
     TempFolder dest;

@@ -120,6 +120,52 @@ TEST_F(DecisionTest, UpdateOfASelectColumnRunsOnceAsCommand)
     EXPECT_FALSE(db_.HasTable("INIT"));
 }
 
+// A text the first line calls a query: its earlier statements run as
+// commands on the database's own connection, so the last one sees what they
+// made; a last statement without result columns runs as a command, even in a
+// folder that has no tables file yet.
+TEST(QueryTextStatements, TheLastStatementDecides)
+{
+    const struct
+    {
+        const char* name;
+        bool withTable; // the folder already holds T (ID 1..3)
+        const char* sql;
+        const char* check; // a scalar query on the folder afterwards
+        qint64 expected;
+        qint64 initRows; // rows stored as INIT, -1 when none
+    } cases[] = {
+        {"update then select", true,
+         "UPDATE T SET NAME = 'q'; SELECT COUNT(*) AS N FROM T WHERE NAME = 'q'",
+         "SELECT COUNT(*) FROM T WHERE NAME = 'q'", 3, 1},
+        {"temporary table of the same text", true,
+         "CREATE TEMP TABLE TT AS SELECT 1 AS A; UPDATE TT SET A = (SELECT 2); SELECT A FROM TT",
+         "SELECT A FROM INIT", 2, 1},
+        {"create table with a SELECTED column, no tables yet", false,
+         "CREATE TABLE Z (ID INTEGER, SELECTED INTEGER)",
+         "SELECT COUNT(*) FROM sqlite_schema WHERE name = 'Z'", 1, -1},
+        {"create table as select, no tables yet", false, "CREATE TABLE C AS SELECT 7 AS A",
+         "SELECT A FROM C", 7, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FolderDatabase db(QStringLiteral("TEXT"));
+        if (c.withTable)
+            db.Exec(QStringLiteral("CREATE TABLE T (ID INTEGER, NAME VARCHAR(20));"
+                                   "INSERT INTO T VALUES (1, 'a'), (2, 'b'), (3, 'c');"));
+        TEnhQuery query;
+        query.SetDatabaseName(db.Name());
+        query.SetDestDatabaseName(db.Name());
+        query.SetSQL({QLatin1String(c.sql)});
+        ASSERT_NO_THROW(query.Execute());
+        EXPECT_EQ(db.Scalar(QLatin1String(c.check)).toLongLong(), c.expected);
+        EXPECT_EQ(query.Active(), c.initRows >= 0);
+        EXPECT_EQ(db.HasTable("INIT"), c.initRows >= 0);
+        if (c.initRows >= 0)
+            EXPECT_EQ(db.Count("INIT"), c.initRows);
+    }
+}
+
 TEST_F(DecisionTest, MissingDestinationFailsBeforeAnythingRuns)
 {
     for (const auto& [table, database] :

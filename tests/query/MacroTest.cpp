@@ -176,6 +176,16 @@ TEST(MacroTest, SelfReferringMacrosFailInsteadOfRunningForEver)
     EXPECT_THROW(query.SubstituteMacros(QStringLiteral("SELECT [PING]")), Exception);
     query.SetSQL({QStringLiteral("SELECT [PONG]")});
     EXPECT_THROW(query.Preprocess(), Exception);
+
+    // A long value that names itself fails once the line has grown by some
+    // megabytes, long before the count of expansions would stop it.
+    query.DefineMacro(QStringLiteral("WIDE"),
+                      QString(100000, QLatin1Char('x')) + QStringLiteral("[WIDE]"));
+    EXPECT_THROW(query.SubstituteMacros(QStringLiteral("SELECT '[WIDE]'")), Exception);
+    // Long values used a few times, in a line that is long already, are no loop.
+    query.DefineMacro(QStringLiteral("LIST"), QString(2000000, QLatin1Char('1')));
+    const QString line = QString(20000000, QLatin1Char(' ')) + QStringLiteral("[LIST][LIST][LIST]");
+    EXPECT_EQ(query.SubstituteMacros(line).size(), 26000000);
 }
 
 // A long generated script with many distinct definitions is preprocessed in one
