@@ -138,6 +138,7 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
     TformMain form;
+    form.SetScriptInEditor(false);
     try {
         HandOver(form, state);
     } catch (const std::exception& error) {

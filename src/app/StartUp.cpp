@@ -4,6 +4,7 @@
 #include "package/QueryPackage.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/Windows1252.h"
 
 #include <QFile>
 
@@ -51,11 +52,17 @@ bool ReplaceScript(TStartUpState& state, const QString& path)
         return false;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(kMaxPackageText + 1) : QByteArray();
+    if (file.error() != QFileDevice::NoError) {
         Ui().ShowMessage(QStringLiteral("Cannot read the SQL file %1: %2").arg(path, file.errorString()));
         return false;
     }
-    state.sql = QString::fromUtf8(file.readAll());
+    if (bytes.size() > kMaxPackageText) {
+        Ui().ShowMessage(QStringLiteral("The script is larger than 64 MiB."));
+        return false;
+    }
+    // Read as a package's text is: UTF-8, or Windows-1252 when it is not valid UTF-8.
+    state.sql = DecodeUtf8OrWindows1252(bytes);
     return true;
 }
 

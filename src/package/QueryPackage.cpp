@@ -50,6 +50,10 @@ public:
         const qint32 n = Int32(Take(kOffsetSize, QStringLiteral("length of the ") + field));
         if (n <= 0)
             return QString();
+        // No widget may be handed a text this large; no real package holds one.
+        if (n > kMaxPackageText && n <= end_ - pos_)
+            throw EPackageDamaged(
+                QStringLiteral("the %1 is larger than 64 MiB (%2)").arg(field, Bytes(n)));
         return DecodeUtf8OrWindows1252(Take(n, field));
     }
 
@@ -131,8 +135,8 @@ void AppendFlag(QByteArray& out, bool value)
 void AppendCountedString(QByteArray& out, const QString& text, const char* field)
 {
     const QByteArray utf8 = text.toUtf8();
-    if (utf8.size() > kInt32Max)
-        throw Exception(QStringLiteral("the %1 is too long for a query package (%2)")
+    if (utf8.size() > kMaxPackageText)
+        throw Exception(QStringLiteral("the %1 is larger than 64 MiB (%2)")
                             .arg(QLatin1String(field), Bytes(utf8.size())));
     AppendInt32(out, qint32(utf8.size()));
     out.append(utf8);

@@ -12,7 +12,7 @@
 // A counted string is an integer n, then n bytes of UTF-8 (read as Windows-1252
 // when they are not valid UTF-8); n <= 0 is the empty string and no bytes follow.
 // A file whose last four bytes read below 1, or that is shorter than four bytes,
-// carries no package.
+// carries no package. No counted string holds more than kMaxPackageText bytes.
 #pragma once
 
 #include "platform/core/Exceptions.h"
@@ -22,6 +22,10 @@
 #include <optional>
 
 class QIODevice;
+
+// The largest text of a package, and of a script file handed to the runner:
+// larger texts are refused before any widget sees them.
+constexpr qint64 kMaxPackageText = 64 * 1024 * 1024;
 
 struct QueryPackage
 {

@@ -172,6 +172,29 @@ TEST_F(EndToEndTest, ReadOnlySqlCannotBeReplacedButAnEditableOneCan)
     EXPECT_EQ(run.out, QStringLiteral("N\n5\n"));
 }
 
+// A script file is read as package text is: UTF-8, else Windows-1252; a
+// file over 64 MiB is a usage error before anything runs.
+TEST_F(EndToEndTest, ScriptFilesAreReadLikePackageText)
+{
+    WriteAliases({{QStringLiteral("KIVData3"), folder_}});
+    const QString packed = Pack(QStringLiteral("SELECT 1"), QStringLiteral("KIVData3"), {QStringLiteral("--editable")});
+    const QString latin = data_->File(QStringLiteral("latin.sql"));
+    WriteAll(latin, "SELECT 'Caf\xE9 \x80' AS N\n");
+    Outcome run = Run(packed, {QStringLiteral("--batch"), QStringLiteral("--sql-file"), latin});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QString::fromUtf8("N\nCafé €\n"));
+
+    const QString huge = data_->File(QStringLiteral("huge.sql"));
+    QFile file(huge);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(64 * 1024 * 1024 + 1)); // sparse: no disk is spent
+    file.close();
+    run = Run(packed, {QStringLiteral("--batch"), QStringLiteral("--sql-file"), huge});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, QStringLiteral("The script is larger than 64 MiB.\n"));
+    EXPECT_TRUE(run.out.isEmpty());
+}
+
 TEST_F(EndToEndTest, FailingScriptExitsWithOneAndReportsBoth)
 {
     WriteAliases({{QStringLiteral("KIVData3"), folder_}});

@@ -127,6 +127,9 @@ TEST(QueryPackage, DamagedPackagesAreRefusedWithTheirDetail)
          "the length of the alias at offset 29 (4 bytes)"},
         {"script one byte too long", kImage + flags + strings + Int32(4) + "abc" + Int32(at),
          "the SQL script at offset 38 (4 bytes) runs into the trailing package offset at 41"},
+        {"script larger than 64 MiB",
+         kImage + flags + strings + Counted(QByteArray(kMaxPackageText + 1, 'x')) + Int32(at),
+         "the SQL script is larger than 64 MiB"},
     };
     for (const Case& c : cases) {
         const QString detail = Damage(c.bytes);
@@ -173,6 +176,10 @@ TEST(QueryPackage, EncodingRefusesOffsetsOutsideTheLayout)
     EXPECT_NO_THROW(EncodeQueryPackage(QueryPackage(), max - size));
     for (const qint64 offset : {qint64(0), qint64(-1), max - size + 1, max, max + 1})
         EXPECT_THROW(EncodeQueryPackage(QueryPackage(), offset), Exception) << offset;
+    // The runner would call a package with a larger text damaged.
+    QueryPackage large;
+    large.sql = QString(kMaxPackageText + 1, QLatin1Char('x'));
+    EXPECT_THROW(EncodeQueryPackage(large, 1), Exception);
 }
 
 TEST(QueryPackage, ReadsAFileByPath)
