@@ -3,8 +3,12 @@
 #include "platform/core/Exceptions.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 #include <utility>
 
@@ -52,13 +56,38 @@ TModalResult ResultOf(int button)
     }
 }
 
+// The width a box needs so that a window manager shows its whole caption: the
+// caption in a title-bar font (often bold and larger than the text's) and
+// room for the window's icon and buttons.
+int CaptionWidth(const QWidget& box)
+{
+    QFont font = box.font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(box.windowTitle()) * 5 / 4 + 150;
+}
+
+// A message box sizes itself to its text when shown; a spacer as wide as the
+// caption needs keeps it from getting narrower than that.
+void FitCaption(QMessageBox& box)
+{
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(CaptionWidth(box), 0, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+int Exec(QMessageBox& box)
+{
+    FitCaption(box);
+    return box.exec();
+}
+
 } // namespace
 
 void QtInteraction::ShowMessage(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok,
                     QApplication::activeWindow());
-    box.exec();
+    Exec(box);
 }
 
 TModalResult QtInteraction::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
@@ -71,17 +100,23 @@ TModalResult QtInteraction::MessageDlg(const QString& text, TMsgDlgType type, TM
     }
     if (box.buttons().isEmpty())
         box.addButton(QMessageBox::Ok);
-    return ResultOf(box.exec());
+    return ResultOf(Exec(box));
 }
 
 bool QtInteraction::InputQuery(const QString& caption, const QString& prompt, QString& value)
 {
-    bool ok = false;
-    const QString typed = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
-                                                QLineEdit::Normal, value, &ok);
-    if (ok)
-        value = typed;
-    return ok;
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(value);
+    // The dialog takes its minimum size from its layout, so the width goes
+    // on the prompt.
+    if (auto* label = dialog.findChild<QLabel*>())
+        label->setMinimumWidth(CaptionWidth(dialog));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    value = dialog.textValue();
+    return true;
 }
 
 void QtInteraction::ShowException(const std::exception& error)
@@ -90,7 +125,7 @@ void QtInteraction::ShowException(const std::exception& error)
         return;
     QMessageBox box(QMessageBox::Critical, ApplicationTitle(), ExceptionMessage(error),
                     QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    Exec(box);
 }
 
 void QtInteraction::Beep() { QApplication::beep(); }

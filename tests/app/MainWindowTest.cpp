@@ -11,6 +11,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 namespace {
 
@@ -61,6 +64,21 @@ TEST_F(MainWindowTest, CreationSetsCaptionsTextsAndSize)
     EXPECT_EQ(Find<QPushButton>(form, "btnExport")->text(), QStringLiteral("Export"));
     EXPECT_EQ(Find<QLabel>(form, "Label1")->text(), QStringLiteral("Alias:"));
     EXPECT_TRUE(Find<QWidget>(form, "Animate1")->isHidden());
+}
+
+// At the window's own size each of the default description's four lines is
+// laid out as one line, whatever the width of the desktop's font.
+TEST_F(MainWindowTest, TheDefaultDescriptionReadsAsFourLines)
+{
+    TformMain form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* desc = Find<QPlainTextEdit>(form, "memoDesc");
+    EXPECT_EQ(desc->font().pixelSize(), 13);
+    const QTextDocument* document = desc->document();
+    ASSERT_EQ(document->blockCount(), 4);
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        EXPECT_EQ(block.layout()->lineCount(), 1) << block.text().toStdString();
 }
 
 TEST_F(MainWindowTest, EmptyTitleAndDescriptionKeepTheDefaults)
