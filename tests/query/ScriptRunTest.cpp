@@ -248,7 +248,7 @@ TEST_F(ScriptRunTest, DestinationNameCannotLeaveItsFolder)
     const QString parent = QFileInfo(db_.Folder()).absolutePath();
     const QString terminators[] = {";../" + neighbour + "/ESCAPED KEEP",
                                    ";..\\" + neighbour + "\\ESCAPED", ";../ESCAPED FALSE",
-                                   ";sub/X FALSE"};
+                                   ";sub/X FALSE", ";.. FALSE"};
     for (const QString& terminator : terminators) {
         EXPECT_THROW(Run({"SELECT ID FROM T", terminator, "SELECT 1"}), EDatabaseError)
             << terminator.toStdString();
@@ -256,6 +256,13 @@ TEST_F(ScriptRunTest, DestinationNameCannotLeaveItsFolder)
     }
     EXPECT_EQ(other.Tables(), QStringList{"HELD"});
     EXPECT_FALSE(QFileInfo::exists(parent + "/tables.db"));
+    // The refusal shows the path with one kind of separator.
+    try {
+        Run({"SELECT ID FROM T", ";..", "SELECT 1"});
+        ADD_FAILURE() << "no error";
+    } catch (const EDatabaseError& error) {
+        EXPECT_EQ(error.Message(), "Invalid table path: " + db_.Folder() + "/..");
+    }
     EXPECT_EQ(db_.Tables(), QStringList{"T"});
 }
 
