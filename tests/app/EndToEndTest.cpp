@@ -337,4 +337,13 @@ TEST_F(EndToEndTest, AConfigurationFolderThatCannotHoldTheEngineConfigurationIsR
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(
         QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("/dev/null/x")));
+
+    // The window shows the message and waits for it to be read, where it used to abort.
+    QProcess window;
+    window.setProcessEnvironment(env);
+    window.start(packed, {});
+    ASSERT_TRUE(window.waitForStarted());
+    EXPECT_FALSE(window.waitForFinished(3000)) << window.readAllStandardError().toStdString();
+    window.kill();
+    window.waitForFinished();
 }
