@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
@@ -143,6 +144,12 @@ TEST(IniFile, RewriteLeavesNoTemporaryFilesBehind)
         ini.WriteString("S", QStringLiteral("N%1").arg(i), "v");
     ini.EraseSection("S");
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden), QStringList({"a.ini"}));
+
+    // A file kept as a link: the link stays, the file it points to changes.
+    ASSERT_TRUE(QFile::link(dir.File("a.ini"), dir.File("link.ini")));
+    TIniFile(dir.File("link.ini")).WriteString("T", "N", "v");
+    EXPECT_TRUE(QFileInfo(dir.File("link.ini")).isSymLink());
+    EXPECT_EQ(ReadAll(dir.File("a.ini")), QByteArray("[T]\nN=v\n"));
 }
 
 TEST(IniFile, RefusesTextThatWouldBreakTheFileAndChangesNothing)

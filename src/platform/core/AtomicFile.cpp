@@ -56,8 +56,11 @@ bool WriteAllBytes(int fd, const QByteArray& bytes)
 
 } // namespace
 
-void ReplaceFileContents(const QString& fileName, const QByteArray& bytes)
+void ReplaceFileContents(const QString& name, const QByteArray& bytes)
 {
+    // A file kept as a link elsewhere (a dotfile manager's) stays a link.
+    const QFileInfo info(name);
+    const QString fileName = info.isSymLink() ? info.symLinkTarget() : name;
     const QByteArray target = QFile::encodeName(fileName);
     QByteArray tempName;
     const int fd = CreateBeside(fileName, tempName);

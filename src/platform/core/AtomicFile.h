@@ -8,5 +8,5 @@
 #include <QString>
 
 // Raises EInOutError naming the file and the system's reason on failure; the
-// new file keeps the old one's permissions.
+// new file keeps the old one's permissions, and a link the file it points to.
 void ReplaceFileContents(const QString& fileName, const QByteArray& bytes);
