@@ -1,17 +1,19 @@
 #include "app/BatchMode.h"
 
 #include "app/BatchInteraction.h"
+#include "app/BatchSignals.h"
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
 #include "engine/DataSet.h"
+#include "engine/Session.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 #include "query/enhquery.h"
 #include "store/TessalyDB.h"
 
 #include <QLineEdit>
-
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -69,7 +71,8 @@ QString RunnerUsage()
 {
     return QStringLiteral(
         "Usage: tessaly-query [FILE.sql]\n"
-        "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save TABLE] [--overwrite]\n"
+        "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save TABLE] "
+        "[--overwrite]\n"
         "                     [--password-file FILE]\n"
         "\n"
         "Without --batch the window opens; a FILE.sql argument puts that script in the editor.\n"
@@ -119,13 +122,24 @@ bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QSt
 
 int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
 {
-    InteractionScope scope(std::make_unique<BatchInteraction>(options.overwrite, options.passwordFile));
+    InteractionScope scope(
+        std::make_unique<BatchInteraction>(options.overwrite, options.passwordFile));
+    const TBatchSignals stopSignals([] { Session()->Interrupt(); });
+    // Reported once, in place of the error the stopped statement raised.
+    const auto interrupted = [&stopSignals] {
+        Ui().ShowMessage(
+            QStringLiteral("The run was interrupted by %1.").arg(stopSignals.CaughtName()));
+        return exitFailed;
+    };
     TStartUpState state;
     try {
         switch (ReadStartUpState(executable, state)) {
-        case TStartUpOutcome::Damaged: return exitUsage;
-        case TStartUpOutcome::WrongPassword: return exitWrongPassword;
-        case TStartUpOutcome::Run: break;
+        case TStartUpOutcome::Damaged:
+            return exitUsage;
+        case TStartUpOutcome::WrongPassword:
+            return exitWrongPassword;
+        case TStartUpOutcome::Run:
+            break;
         }
     } catch (const std::exception& error) {
         Ui().ShowException(error); // an unreadable password file
@@ -137,27 +151,36 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
         state.alias = options.alias;
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
-    TformMain form;
-    form.SetScriptInEditor(false);
+    // The window is made inside the guard: making it reads the engine's
+    // configuration, which may be impossible to create (a read-only folder).
+    std::unique_ptr<TformMain> form;
     try {
-        HandOver(form, state);
+        form = std::make_unique<TformMain>();
+        form->SetScriptInEditor(false);
+        HandOver(*form, state);
     } catch (const std::exception& error) {
         Ui().ShowException(error);
         return exitFailed;
     }
-    if (!form.Database()->Connected())
+    if (stopSignals.Caught())
+        return interrupted();
+    if (!form->Database()->Connected())
         return exitFailed;
     try {
-        form.ExecuteSQL();
+        form->ExecuteSQL();
     } catch (const std::exception& error) {
+        if (stopSignals.Caught())
+            return interrupted();
         Ui().ShowException(error);
         return exitFailed;
     }
+    if (stopSignals.Caught())
+        return interrupted();
     int status = exitOk;
     if (options.saveGiven) {
-        form.findChild<QLineEdit*>(QStringLiteral("editTableName"))->setText(options.saveTable);
+        form->findChild<QLineEdit*>(QStringLiteral("editTableName"))->setText(options.saveTable);
         try {
-            if (!form.SaveTable())
+            if (!form->SaveTable())
                 status = exitFailed;
         } catch (const std::exception& error) {
             Ui().ShowException(error);
@@ -165,10 +188,10 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
         }
     }
     try {
-        WriteResult(form.Query(), out);
+        WriteResult(form->Query(), out);
     } catch (const std::exception& error) {
         Ui().ShowException(error);
         status = exitFailed;
     }
-    return status;
+    return stopSignals.Caught() ? interrupted() : status;
 }

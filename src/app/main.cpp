@@ -5,11 +5,12 @@
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
 #include "platform/Interaction.h"
+#include "store/PrivateFolder.h"
 
 #include <QApplication>
-
 #include <cstring>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -47,23 +48,29 @@ int RunWindow(const QStringList& arguments)
 
     TStartUpState state;
     switch (ReadStartUpState(QCoreApplication::applicationFilePath(), state)) {
-    case TStartUpOutcome::Damaged: return exitUsage;
-    case TStartUpOutcome::WrongPassword: return exitWrongPassword;
-    case TStartUpOutcome::Run: break;
+    case TStartUpOutcome::Damaged:
+        return exitUsage;
+    case TStartUpOutcome::WrongPassword:
+        return exitWrongPassword;
+    case TStartUpOutcome::Run:
+        break;
     }
     if (!scriptFile.isEmpty() && !ReplaceScript(state, scriptFile))
         return exitUsage;
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
-    TformMain form;
+    // Making the window reads the engine's configuration, which may fail (a
+    // configuration folder that cannot hold it): reported like any start-up error.
+    std::unique_ptr<TformMain> form;
     try {
-        HandOver(form, state);
+        form = std::make_unique<TformMain>();
+        HandOver(*form, state);
     } catch (const std::exception& error) {
         // Nothing catches during start-up: the report ends the program.
         Ui().ShowException(error);
         return exitFailed;
     }
-    form.show();
+    form->show();
     return QApplication::exec();
 }
 
@@ -79,6 +86,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
+    RemoveDeadRunLeftovers();
     if (!batch)
         return RunWindow(arguments);
 

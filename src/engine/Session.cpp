@@ -8,6 +8,7 @@
 #include "engine/EngineConfig.h"
 #include "engine/FolderTables.h"
 #include "engine/SessionState.h"
+#include "platform/core/DeadRunCleanup.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/SystemInfo.h"
@@ -158,8 +159,10 @@ void TSession::Close()
         ownDir = std::exchange(state_->ownDir, QString());
     }
     RemoveFiles(leftovers);
-    if (!ownDir.isEmpty())
+    if (!ownDir.isEmpty()) {
+        QFile::remove(ownDir + QLatin1Char('/') + kOwnFolderMarker);
         QDir().rmdir(ownDir);
+    }
     active_ = false;
 }
 
@@ -220,8 +223,11 @@ QString TSession::PrivateDir() const
         return privateDir_;
     std::lock_guard lock(state_->mutex);
     if (state_->ownDir.isEmpty()) {
-        QTemporaryDir dir(TempFolder() + QStringLiteral("tq-private-XXXXXX"));
-        if (!dir.isValid())
+        // Named after the process and marked, so that a later start can
+        // remove what a killed run left in it.
+        QTemporaryDir dir(TempFolder() +
+                          QStringLiteral("tq-private-%1-XXXXXX").arg(qint64(getpid())));
+        if (!dir.isValid() || !QFile(dir.filePath(kOwnFolderMarker)).open(QIODevice::WriteOnly))
             throw EDatabaseError(
                 QStringLiteral("Cannot create a private directory in %1").arg(TempFolder()));
         dir.setAutoRemove(false);
@@ -376,4 +382,16 @@ RunGuard::~RunGuard()
     std::lock_guard lock(state_.mutex);
     state_.running.erase(&connection_);
     connection_.Unwatch();
+}
+
+void RemoveDeadRunPrivateFolders(const QString& parent)
+{
+    static const QRegularExpression folders(QStringLiteral("^tq-private-(\\d+)-\\w+$"));
+    RemoveDeadRunFolders(parent, folders, AnswerFilePattern());
+}
+
+const QRegularExpression& AnswerFilePattern()
+{
+    static const QRegularExpression pattern(QStringLiteral("^tq-(\\d+)-"));
+    return pattern;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -79,6 +80,15 @@ private:
     QList<TDatabase*> databases_;
     State* state_;
 };
+
+// Answer files are named "tq-<pid>-...", after the process that made them
+// (SQLite's side files start the same); the first capture is the process id.
+const QRegularExpression& AnswerFilePattern();
+
+// Removes what killed runs left in parent (the temporary folder, or a user's
+// folder of private folders): their own private folders with the answer
+// files in them, and their answer files.
+void RemoveDeadRunPrivateFolders(const QString& parent);
 
 // The "Default" session.
 inline TSession* Session()

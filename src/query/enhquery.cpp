@@ -99,6 +99,16 @@ void TEnhQuery::Execute()
 
 namespace {
 
+// The folder of the query's database; empty when it names none.
+QString QueryFolder(const QString& databaseName)
+{
+    try {
+        return Session()->ResolveFolder(databaseName);
+    } catch (const Exception&) {
+        return QString();
+    }
+}
+
 const QString kBuiltInMacros[] = {QStringLiteral("DATE"), QStringLiteral("TIME"),
                                   QStringLiteral("NOW"), QStringLiteral("USERNAME"),
                                   QStringLiteral("COMPUTERNAME")};
@@ -336,6 +346,8 @@ void TEnhMultiQuery::RunStatement(const QStringList& statement, const QString& d
     if (!keep)
         TempTables.append(destination);
     TEnhQuery::Execute();
+    if (!keep)
+        tempJournal_.Made(QueryFolder(DatabaseName()), destination);
 }
 
 // Temporary tables are created in the query's own database, so they are
@@ -350,6 +362,7 @@ void TEnhMultiQuery::DropTempTables()
         try {
             table.SetTableName(TempTables.at(i));
             table.DeleteTable();
+            tempJournal_.Dropped(QueryFolder(DatabaseName()), TempTables.at(i));
         } catch (const Exception&) {
             // A table that cannot be dropped never fails the run.
         }
@@ -371,8 +384,15 @@ void TEnhMultiQuery::Execute()
         SetSQL(*ScriptCopy); // unchanged since the last run: the whole script again
 
     TempTables.clear();
-    // However the run ends, the settings are put back and the run's lists freed.
+    DropDeadRunTempTables(QueryFolder(DatabaseName()));
+    // However the run ends, the settings are put back and the run's lists
+    // freed. A failed run keeps its temporary tables; a stopped one, like a
+    // killed one, leaves none.
     const ScopeExit finish([this, savedRequestLive] {
+        if (Session()->Interrupted())
+            tempJournal_.DropRemaining();
+        else
+            tempJournal_.Close();
         SetRequestLive(savedRequestLive);
         LastRunSQL = SQLText();
         TempTables.clear();

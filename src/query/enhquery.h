@@ -12,6 +12,7 @@
 #pragma once
 
 #include "engine/Query.h"
+#include "engine/TempTableJournal.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -126,4 +127,5 @@ private:
     QHash<QString, int> definitionIndex_;   // upper-cased name -> its line, for fast look-ups
     QString LastRunSQL;                     // the SQL text as the previous run left it
     TClock clock_;
+    TTempTableJournal tempJournal_; // so a killed run's temporary tables go at the next run
 };

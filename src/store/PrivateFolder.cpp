@@ -2,6 +2,8 @@
 // emptying that spares live runners.
 #include "store/PrivateFolder.h"
 
+#include "engine/Session.h"
+#include "platform/core/DeadRunCleanup.h"
 #include "platform/core/SystemInfo.h"
 
 #include <QDir>
@@ -11,26 +13,19 @@
 #include <QSet>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-const QString kMarker = QStringLiteral(".tessaly-private");
 const QString kOwnPrefix = QStringLiteral(".tessaly-");
 
 const QRegularExpression& LockPattern()
 {
     static const QRegularExpression pattern(QStringLiteral("^\\.tessaly-(\\d+)-\\d+\\.lock$"));
-    return pattern;
-}
-
-// The engine names its answer files (and SQLite their side files) after the
-// process that created them.
-const QRegularExpression& AnswerPattern()
-{
-    static const QRegularExpression pattern(QStringLiteral("^tq-(\\d+)-"));
     return pattern;
 }
 
@@ -66,19 +61,22 @@ bool IsOwnedPrivateFolder(const QString& folder)
     if (folder.trimmed().isEmpty())
         return false;
     const QString path = Clean(folder);
-    if (QFileInfo(path + QLatin1Char('/') + kMarker).isFile())
-        return true;
-    const QString userTemp = Clean(TempFolder() + SanitizedUserName()) + QLatin1Char('/');
-    return path.startsWith(userTemp) && path.size() > userTemp.size();
+    return IsOwnEntry(path, true) && IsOwnEntry(path + QLatin1Char('/') + kOwnFolderMarker, false);
 }
 
 bool CreatePrivateFolder(const QString& folder)
 {
     const QString path = Clean(folder);
-    if (!QDir().mkpath(path))
+    const QByteArray name = QFile::encodeName(path);
+    if (!QDir().mkpath(QFileInfo(path).path()) ||
+        (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) || !IsOwnEntry(path, true))
         return false;
-    QFile marker(path + QLatin1Char('/') + kMarker);
-    return marker.open(QIODevice::WriteOnly);
+    const int fd = ::open(QFile::encodeName(path + QLatin1Char('/') + kOwnFolderMarker).constData(),
+                          O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 void EmptyPrivateFolder(const QString& folder)
@@ -92,14 +90,13 @@ void EmptyPrivateFolder(const QString& folder)
         if (lock.hasMatch() && LockIsLive(file.filePath()))
             livePids.insert(lock.captured(1));
     }
+    // Only answer files (and their side files) of runners that hold no lock:
+    // the marker and locks stay, and so does every file we did not name.
     for (const QFileInfo& file : files) {
-        // The marker, and locks (held, or being created by a runner right now).
-        if (file.fileName().startsWith(kOwnPrefix))
-            continue;
-        const QRegularExpressionMatch answer = AnswerPattern().match(file.fileName());
-        if (answer.hasMatch() && livePids.contains(answer.captured(1)))
-            continue;
-        QFile::remove(file.filePath());
+        const QRegularExpressionMatch answer = AnswerFilePattern().match(file.fileName());
+        if (answer.hasMatch() && !livePids.contains(answer.captured(1)) &&
+            !ProcessIsAlive(answer.captured(1).toLongLong()))
+            ::unlink(QFile::encodeName(file.filePath()).constData());
     }
 }
 
@@ -111,9 +108,75 @@ void RemovePrivateFolder(const QString& folder)
     const QString path = Clean(folder);
     const QStringList left =
         QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    if (left == QStringList{kMarker})
-        QFile::remove(path + QLatin1Char('/') + kMarker);
+    if (left == QStringList{kOwnFolderMarker})
+        QFile::remove(path + QLatin1Char('/') + kOwnFolderMarker);
     QDir().rmdir(path);
+}
+
+QString UserTempFolder()
+{
+    return Clean(TempFolder() + SanitizedUserName());
+}
+
+namespace {
+
+// The user's folder under the shared temporary folder: made 0700 when
+// missing; refused when it is a link, another user's, or open to others,
+// since anyone could then plant links or files in it.
+bool UserFolderIsSafe(const QString& folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info;
+    return ::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// A folder of the user's that holds nothing may become ours.
+bool IsEmptyOwnFolder(const QString& folder)
+{
+    return IsOwnEntry(folder, true) &&
+           QDir(folder)
+               .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+               .isEmpty();
+}
+
+// A fresh folder of this run, named after the process so that a later start
+// removes it should the run be killed.
+QString FreshPrivateFolder(const QString& parent)
+{
+    QByteArray pattern =
+        QFile::encodeName(parent + QStringLiteral("/tq-private-%1-XXXXXX").arg(qint64(::getpid())));
+    if (!::mkdtemp(pattern.data()))
+        return QString();
+    const QString folder = QFile::decodeName(pattern);
+    return CreatePrivateFolder(folder) ? folder : QString();
+}
+
+} // namespace
+
+QString ChoosePrivateFolder(const QString& derived)
+{
+    const QString userFolder = UserTempFolder();
+    if (!UserFolderIsSafe(userFolder))
+        return FreshPrivateFolder(Clean(TempFolder()));
+    const QString path = Clean(derived);
+    struct stat info;
+    const bool missing =
+        ::lstat(QFile::encodeName(path).constData(), &info) != 0 && errno == ENOENT;
+    if (IsOwnedPrivateFolder(path) ||
+        ((missing || IsEmptyOwnFolder(path)) && CreatePrivateFolder(path)))
+        return derived;
+    return FreshPrivateFolder(userFolder);
+}
+
+void RemoveDeadRunLeftovers()
+{
+    RemoveDeadRunPrivateFolders(Clean(TempFolder()));
+    const QString userFolder = UserTempFolder();
+    if (IsOwnEntry(userFolder, true))
+        RemoveDeadRunPrivateFolders(userFolder);
 }
 
 // Created under a temporary name and locked before it is renamed into place,

@@ -224,9 +224,11 @@ bool TTessalyDatabase::SetDatabase(const QString& entryName, const QString& alia
 // to prepare, and an empty path would name the current folder.
 void TTessalyDatabase::PreparePrivateFolder()
 {
+    // A folder derived from the user's temporary folder that is not ours
+    // (a link, someone else's files) gives way to a fresh one, silently.
     const QString dir =
         StartsWithSeparator(tempDir_)
-            ? NativePath(IncludeSlash(TempFolder() + SanitizedUserName() + tempDir_))
+            ? ChoosePrivateFolder(NativePath(IncludeSlash(UserTempFolder() + tempDir_)))
             : tempDir_;
     if (dir.trimmed().isEmpty())
         return;

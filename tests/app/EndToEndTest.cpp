@@ -2,8 +2,12 @@
 // as its own process against a configuration folder and a database made here.
 #include "AppFixture.h"
 
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
+#include <csignal>
 
 namespace {
 
@@ -33,8 +37,10 @@ protected:
         const QString output = data_->File(QStringLiteral("packed"));
         QProcess pack;
         pack.start(BinaryFolder() + QStringLiteral("/tessaly-pack"),
-                   QStringList{QStringLiteral("--runner"), runner_, QStringLiteral("--output"), output,
-                               QStringLiteral("--sql-file"), sql, QStringLiteral("--alias"), alias} + extra);
+                   QStringList{QStringLiteral("--runner"), runner_, QStringLiteral("--output"),
+                               output, QStringLiteral("--sql-file"), sql, QStringLiteral("--alias"),
+                               alias} +
+                       extra);
         EXPECT_TRUE(pack.waitForFinished(60000));
         EXPECT_EQ(pack.exitCode(), 0) << pack.readAllStandardError().toStdString();
         return output;
@@ -61,14 +67,57 @@ protected:
         return outcome;
     }
 
+    // Starts a batch run that makes the temporary table BIG, then runs a
+    // statement that never ends; returns once BIG exists.
+    void StartEndlessRun(QProcess& process, const QString& packed)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TESSALY_CONFIG_DIR"), ConfigDir());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.start(packed, {QStringLiteral("--batch")});
+        ASSERT_TRUE(process.waitForStarted());
+        QElapsedTimer timer;
+        timer.start();
+        while (!TablesIn(folder_).contains(QStringLiteral("BIG")) && timer.elapsed() < 60000)
+            QThread::msleep(50);
+        ASSERT_TRUE(TablesIn(folder_).contains(QStringLiteral("BIG")))
+            << process.readAllStandardError().toStdString();
+        QThread::msleep(300); // into the endless statement
+    }
+
+    // What a run of that process left: journals beside the tables, its
+    // private folders and answer files under the temporary folder.
+    QStringList LeftBy(qint64 pid) const
+    {
+        QStringList left = QDir(folder_).entryList({QStringLiteral(".tessaly-temp-*")},
+                                                   QDir::Files | QDir::Hidden);
+        QDirIterator it(QDir::tempPath(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString name = it.next().section(QLatin1Char('/'), -1);
+            if (name.startsWith(QStringLiteral("tq-%1-").arg(pid)) ||
+                name.startsWith(QStringLiteral("tq-private-%1-").arg(pid)))
+                left << name;
+        }
+        return left;
+    }
+
     QString runner_;
     QString folder_;
 };
 
+const char* const kEndlessScript =
+    "SELECT * FROM ORDERS WHERE TOTAL > 100\r\n"
+    ";BIG\r\n"
+    "WITH RECURSIVE C(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM C) "
+    "SELECT COUNT(*) AS N FROM C, BIG";
+
 TEST_F(EndToEndTest, WorkedExampleGivesTheCountAndLeavesOnlyInit)
 {
     WriteAliases({{QStringLiteral("KIVData3"), folder_}});
-    const QString packed = Pack(WorkedExampleScript(), QStringLiteral("KIVData3"), {QStringLiteral("--show-results")});
+    const QString packed =
+        Pack(WorkedExampleScript(), QStringLiteral("KIVData3"), {QStringLiteral("--show-results")});
     const Outcome run = Run(packed, {QStringLiteral("--batch")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("COUNT(*)\n3\n"));
@@ -79,8 +128,9 @@ TEST_F(EndToEndTest, WorkedExampleGivesTheCountAndLeavesOnlyInit)
 TEST_F(EndToEndTest, StandardEntryInTheRegistryReachesItsFolder)
 {
     WriteEntries({{QStringLiteral("Standard"), folder_ + QLatin1Char('/')}});
-    const QString packed = Pack(QStringLiteral("SELECT COUNT(*) AS N FROM ORDERS WHERE TOTAL >= 100"),
-                                QStringLiteral("<Standard>"));
+    const QString packed =
+        Pack(QStringLiteral("SELECT COUNT(*) AS N FROM ORDERS WHERE TOTAL >= 100"),
+             QStringLiteral("<Standard>"));
     const Outcome run = Run(packed, {QStringLiteral("--batch")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("N\n4\n"));
@@ -88,35 +138,45 @@ TEST_F(EndToEndTest, StandardEntryInTheRegistryReachesItsFolder)
 
 TEST_F(EndToEndTest, MissingAliasIsReportedAndFallsBack)
 {
-    WriteAliases({{QStringLiteral("KIVDemoData3"), folder_}, {QStringLiteral("Zeta"), data_->Path()}});
-    const QString packed = Pack(QStringLiteral("SELECT ORDER_NO FROM ORDERS WHERE TOTAL > 200"), QStringLiteral("Gone"));
+    WriteAliases(
+        {{QStringLiteral("KIVDemoData3"), folder_}, {QStringLiteral("Zeta"), data_->Path()}});
+    const QString packed = Pack(QStringLiteral("SELECT ORDER_NO FROM ORDERS WHERE TOTAL > 200"),
+                                QStringLiteral("Gone"));
     const Outcome run = Run(packed, {QStringLiteral("--batch")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.startsWith(QStringLiteral("Alias \"Gone\" does not exists.\n"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("Alias \"Gone\" does not exists.\n")))
+        << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("ORDER_NO\n5\n"));
 }
 
 TEST_F(EndToEndTest, SaveCreatesATableAndDoesNotOverwriteUnasked)
 {
     WriteAliases({{QStringLiteral("KIVData3"), folder_}});
-    const QString packed = Pack(QStringLiteral("SELECT ORDER_NO, TOTAL FROM ORDERS WHERE TOTAL > 100"),
-                                QStringLiteral("KIVData3"));
-    Outcome run = Run(packed, {QStringLiteral("--batch"), QStringLiteral("--save"), QStringLiteral("Kept")});
+    const QString packed =
+        Pack(QStringLiteral("SELECT ORDER_NO, TOTAL FROM ORDERS WHERE TOTAL > 100"),
+             QStringLiteral("KIVData3"));
+    Outcome run =
+        Run(packed, {QStringLiteral("--batch"), QStringLiteral("--save"), QStringLiteral("Kept")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.endsWith(QStringLiteral("New Table Saved.\n"))) << run.err.toStdString();
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM Kept")), QList<QStringList>{{QStringLiteral("3")}});
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM Kept")),
+              QList<QStringList>{{QStringLiteral("3")}});
 
     MakeDatabase(QStringLiteral("kiv"), {QStringLiteral("DELETE FROM Kept WHERE ORDER_NO = 5")});
-    run = Run(packed, {QStringLiteral("--batch"), QStringLiteral("--save"), QStringLiteral("Kept")});
+    run =
+        Run(packed, {QStringLiteral("--batch"), QStringLiteral("--save"), QStringLiteral("Kept")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.endsWith(QStringLiteral("Kept already exists.  Overwrite?\nTable Not Saved.\n")))
+    EXPECT_TRUE(
+        run.err.endsWith(QStringLiteral("Kept already exists.  Overwrite?\nTable Not Saved.\n")))
         << run.err.toStdString();
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM Kept")), QList<QStringList>{{QStringLiteral("2")}});
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM Kept")),
+              QList<QStringList>{{QStringLiteral("2")}});
 
     run = Run(packed, {QStringLiteral("--batch"), QStringLiteral("--save"), QStringLiteral("Kept"),
                        QStringLiteral("--overwrite")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM Kept")), QList<QStringList>{{QStringLiteral("3")}});
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM Kept")),
+              QList<QStringList>{{QStringLiteral("3")}});
 }
 
 TEST_F(EndToEndTest, PasswordFromAFileDecidesTheExitStatus)
@@ -128,7 +188,8 @@ TEST_F(EndToEndTest, PasswordFromAFileDecidesTheExitStatus)
     const QString right = data_->File(QStringLiteral("right"));
     WriteAll(wrong, "tr0ub4dor\n");
     WriteAll(right, "Tr0ub4dor\n");
-    Outcome run = Run(packed, {QStringLiteral("--batch"), QStringLiteral("--password-file"), wrong});
+    Outcome run =
+        Run(packed, {QStringLiteral("--batch"), QStringLiteral("--password-file"), wrong});
     EXPECT_EQ(run.status, 3);
     EXPECT_EQ(run.err, QStringLiteral("Invalid Password.\n"));
     EXPECT_TRUE(run.out.isEmpty());
@@ -150,7 +211,9 @@ TEST_F(EndToEndTest, DamagedPackageAndUsageErrorsExitWithTwo)
     WriteAll(packed, bytes);
     Outcome run = Run(packed, {QStringLiteral("--batch")});
     EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(run.err.startsWith(QStringLiteral("The query package of this program is damaged: "))) << run.err.toStdString();
+    EXPECT_TRUE(
+        run.err.startsWith(QStringLiteral("The query package of this program is damaged: ")))
+        << run.err.toStdString();
 
     run = Run(runner_, {QStringLiteral("--batch"), QStringLiteral("--no-such-option")});
     EXPECT_EQ(run.status, 2);
@@ -166,7 +229,8 @@ TEST_F(EndToEndTest, ReadOnlySqlCannotBeReplacedButAnEditableOneCan)
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.out.isEmpty());
 
-    packed = Pack(QStringLiteral("SELECT 1"), QStringLiteral("KIVData3"), {QStringLiteral("--editable")});
+    packed = Pack(QStringLiteral("SELECT 1"), QStringLiteral("KIVData3"),
+                  {QStringLiteral("--editable")});
     run = Run(packed, {QStringLiteral("--batch"), QStringLiteral("--sql-file"), other});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("N\n5\n"));
@@ -198,10 +262,12 @@ TEST_F(EndToEndTest, ScriptFilesAreReadLikePackageText)
 TEST_F(EndToEndTest, FailingScriptExitsWithOneAndReportsBoth)
 {
     WriteAliases({{QStringLiteral("KIVData3"), folder_}});
-    const QString packed = Pack(QStringLiteral("SELECT * FROM NOWHERE"), QStringLiteral("KIVData3"));
+    const QString packed =
+        Pack(QStringLiteral("SELECT * FROM NOWHERE"), QStringLiteral("KIVData3"));
     const Outcome run = Run(packed, {QStringLiteral("--batch")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.startsWith(QStringLiteral("An error has occurred while running the query.\n")));
+    EXPECT_TRUE(
+        run.err.startsWith(QStringLiteral("An error has occurred while running the query.\n")));
     EXPECT_TRUE(run.err.contains(QStringLiteral("NOWHERE")));
     EXPECT_TRUE(run.out.isEmpty());
 }
@@ -224,3 +290,83 @@ TEST_F(EndToEndTest, ThePackedRunnerOpensItsWindow)
 }
 
 } // namespace
+
+TEST_F(EndToEndTest, AKilledRunsLeftoversGoAtTheNextStartWhileTheyAreItsOwn)
+{
+    WriteAliases({{QStringLiteral("KIVData3"), folder_}});
+    const QString endless = data_->File(QStringLiteral("endless"));
+    ASSERT_TRUE(QFile::copy(Pack(QString::fromLatin1(kEndlessScript), QStringLiteral("KIVData3")),
+                            endless));
+    const QString quick =
+        Pack(QStringLiteral("SELECT COUNT(*) AS N FROM ORDERS"), QStringLiteral("KIVData3"));
+
+    // Killed, then BIG made anew by someone else: that BIG is not the run's to drop.
+    QProcess first;
+    StartEndlessRun(first, endless);
+    ::kill(pid_t(first.processId()), SIGKILL);
+    first.waitForFinished();
+    EXPECT_EQ(TablesIn(folder_), QStringList({QStringLiteral("BIG"), QStringLiteral("ORDERS")}));
+    MakeDatabase(QStringLiteral("kiv"),
+                 {QStringLiteral("DROP TABLE BIG"), QStringLiteral("CREATE TABLE BIG (X)")});
+    Outcome run = Run(quick, {QStringLiteral("--batch")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(TablesIn(folder_).contains(QStringLiteral("BIG")));
+    MakeDatabase(QStringLiteral("kiv"), {QStringLiteral("DROP TABLE BIG")});
+
+    // Killed with its temporary table and answer files in place: all go at the next start.
+    QProcess second;
+    StartEndlessRun(second, endless);
+    const qint64 pid = second.processId();
+    ::kill(pid_t(pid), SIGKILL);
+    second.waitForFinished();
+    EXPECT_FALSE(LeftBy(pid).isEmpty()) << "a killed run leaves its files";
+    run = Run(quick, {QStringLiteral("--batch")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(TablesIn(folder_), QStringList({QStringLiteral("INIT"), QStringLiteral("ORDERS")}));
+    EXPECT_EQ(LeftBy(pid), QStringList());
+}
+
+TEST_F(EndToEndTest, TerminatedBatchRunCleansUpAndSaysSo)
+{
+    WriteAliases({{QStringLiteral("KIVData3"), folder_}});
+    const QString endless = Pack(QString::fromLatin1(kEndlessScript), QStringLiteral("KIVData3"));
+    for (const int signal : {SIGTERM, SIGINT}) {
+        QProcess process;
+        StartEndlessRun(process, endless);
+        const qint64 pid = process.processId();
+        ::kill(pid_t(pid), signal);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 1);
+        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
+                        .endsWith(QStringLiteral("The run was interrupted by %1.\n")
+                                      .arg(signal == SIGTERM ? "SIGTERM" : "SIGINT")));
+        EXPECT_FALSE(TablesIn(folder_).contains(QStringLiteral("BIG")));
+        EXPECT_EQ(LeftBy(pid), QStringList());
+    }
+}
+
+TEST_F(EndToEndTest, AConfigurationFolderThatCannotHoldTheEngineConfigurationIsReported)
+{
+    const QString packed = Pack(QStringLiteral("SELECT 1 AS ONE"), QStringLiteral("KIVData3"));
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TESSALY_CONFIG_DIR"), QStringLiteral("/dev/null/x"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(env);
+    process.start(packed, {QStringLiteral("--batch")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(
+        QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("/dev/null/x")));
+
+    // The window shows the message and waits for it to be read, where it used to abort.
+    QProcess window;
+    window.setProcessEnvironment(env);
+    window.start(packed, {});
+    ASSERT_TRUE(window.waitForStarted());
+    EXPECT_FALSE(window.waitForFinished(3000)) << window.readAllStandardError().toStdString();
+    window.kill();
+    window.waitForFinished();
+}

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -193,3 +194,60 @@ TEST_F(SessionTest, DatabaseComponentsConnectThroughAliasOrPath)
 }
 
 } // namespace
+
+// A process id that no process has: a child that has ended and been reaped.
+qint64 DeadPid()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST_F(SessionTest, OnlyOurOwnLeftoversOfDeadRunsAreRemoved)
+{
+    TempFolder parent;
+    TempFolder elsewhere;
+    const QString dead = QString::number(DeadPid());
+    const QString live = QString::number(qint64(::getpid()));
+    const auto makeFolder = [&](const QString& name, bool marked, const QString& pid) {
+        const QString folder = parent.File(name);
+        QDir().mkpath(folder);
+        if (marked)
+            WriteAll(folder + "/.tessaly-private", "");
+        WriteAll(folder + "/tq-" + pid + "-1-abc.answer", "x");
+        WriteAll(folder + "/tq-" + pid + "-1-abc.answer-journal", "x");
+        return folder;
+    };
+    const QString gone = makeFolder("tq-private-" + dead + "-AbC123", true, dead);
+    const QString withNotes = makeFolder("tq-private-" + dead + "-notes1", true, dead);
+    WriteAll(withNotes + "/notes.txt", "x");
+    const QString unmarked = makeFolder("tq-private-" + dead + "-nomark", false, dead);
+    const QString living = makeFolder("tq-private-" + live + "-living", true, live);
+    const QString older = makeFolder("tq-private-Xy12Zw", true, dead);
+    WriteAll(elsewhere.File(".tessaly-private"), "");
+    WriteAll(elsewhere.File("tq-" + dead + "-1-abc.answer"), "x");
+    ASSERT_TRUE(QFile::link(elsewhere.Path(), parent.File("tq-private-" + dead + "-linked")));
+
+    RemoveDeadRunPrivateFolders(parent.Path());
+
+    EXPECT_FALSE(QFileInfo::exists(gone));
+    EXPECT_EQ(QDir(withNotes).entryList(QDir::Files | QDir::Hidden),
+              QStringList({".tessaly-private", "notes.txt"}));
+    EXPECT_EQ(QDir(unmarked).entryList(QDir::Files).size(), 2) << "not marked: not ours";
+    EXPECT_EQ(QDir(living).entryList(QDir::Files | QDir::Hidden).size(), 3) << "its run lives";
+    EXPECT_EQ(QDir(older).entryList(QDir::Files | QDir::Hidden).size(), 3) << "no process id";
+    EXPECT_EQ(QDir(elsewhere.Path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+        << "a link is never followed";
+}
+
+TEST_F(SessionTest, TheSessionsOwnFolderIsNamedAfterTheProcessAndMarked)
+{
+    const QString own = Session()->PrivateDir();
+    EXPECT_TRUE(
+        QFileInfo(own).fileName().startsWith(QStringLiteral("tq-private-%1-").arg(getpid())));
+    EXPECT_TRUE(QFileInfo::exists(own + "/.tessaly-private"));
+    Session()->Close();
+    EXPECT_FALSE(QFileInfo::exists(own));
+}

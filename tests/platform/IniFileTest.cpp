@@ -7,7 +7,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -140,6 +144,12 @@ TEST(IniFile, RewriteLeavesNoTemporaryFilesBehind)
         ini.WriteString("S", QStringLiteral("N%1").arg(i), "v");
     ini.EraseSection("S");
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden), QStringList({"a.ini"}));
+
+    // A file kept as a link: the link stays, the file it points to changes.
+    ASSERT_TRUE(QFile::link(dir.File("a.ini"), dir.File("link.ini")));
+    TIniFile(dir.File("link.ini")).WriteString("T", "N", "v");
+    EXPECT_TRUE(QFileInfo(dir.File("link.ini")).isSymLink());
+    EXPECT_EQ(ReadAll(dir.File("a.ini")), QByteArray("[T]\nN=v\n"));
 }
 
 TEST(IniFile, RefusesTextThatWouldBreakTheFileAndChangesNothing)
@@ -177,4 +187,89 @@ TEST(IniFile, UnreadableFileIsNeverReplacedByAWrite)
     EXPECT_THROW(ini.WriteString("S", "M", "v"), EInOutError);
     QFile::setPermissions(dir.File("a.ini"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(ReadAll(dir.File("a.ini")), QByteArray("[S]\nN=precious\n"));
+}
+
+TEST(IniFile, RewriteKeepsTheBytesOfEveryLineItDoesNotChange)
+{
+    using TChange = std::function<void(TIniFile&)>;
+    const struct
+    {
+        const char* name;
+        QByteArray before;
+        TChange change;
+        QByteArray after;
+    } cases[] = {
+        {"Latin-1 lines stay Latin-1, and so do new ones", "[S]\nName=M\xFCller\n",
+         [](TIniFile& ini) { ini.WriteString("S", "City", QStringLiteral("Köln")); },
+         "[S]\nName=M\xFCller\nCity=K\xF6ln\n"},
+        {"a key added to a Latin-1 file",
+         "; Gr\xFC\xDF"
+         "e\r\n[S]\r\nName=M\xFCller",
+         [](TIniFile& ini) { ini.CreateSection("\\Software\\T"); },
+         "; Gr\xFC\xDF"
+         "e\r\n[S]\r\nName=M\xFCller\r\n\r\n[\\Software\\T]\r\n"},
+        {"a character Latin-1 lacks turns the file into UTF-8, text intact",
+         "[S]\nName=M\xFCller\n",
+         [](TIniFile& ini) { ini.WriteString("S", "City", QStringLiteral("東京")); },
+         "[S]\nName=M\xC3\xBCller\nCity=\xE6\x9D\xB1\xE4\xBA\xAC\n"},
+        {"each line keeps its own line end", "[S]\r\nA=1\nB=2\r\nC=3\n",
+         [](TIniFile& ini) { ini.WriteString("S", "B", "9"); }, "[S]\r\nA=1\nB=9\r\nC=3\n"},
+        {"a changed last line without line end stays without", "[S]\nA=1",
+         [](TIniFile& ini) { ini.WriteString("S", "A", "2"); }, "[S]\nA=2"},
+        {"a last line without line end gets one when a line follows", "[S]\nA=1",
+         [](TIniFile& ini) { ini.WriteString("S", "B", "2"); }, "[S]\nA=1\nB=2\n"},
+        {"a lone CR at the end stays in its line", "[S]\nA=1\r",
+         [](TIniFile& ini) { ini.WriteString("S", "B", "2"); }, "[S]\nA=1\r\r\nB=2\n"},
+        {"a deleted line takes nothing else with it", "[S]\rX\nA=1\nB=\xE9\r\n",
+         [](TIniFile& ini) { ini.DeleteKey("S", "A"); }, "[S]\rX\nB=\xE9\r\n"},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        WriteAll(dir.File("a.ini"), c.before);
+        TIniFile ini(dir.File("a.ini"));
+        c.change(ini);
+        EXPECT_EQ(ReadAll(dir.File("a.ini")).toStdString(), c.after.toStdString()) << c.name;
+    }
+}
+
+// The file size limit stands in for a full disk: a write past it fails with
+// EFBIG instead of ending the process, once SIGXFSZ is ignored.
+class TFileSizeLimit
+{
+public:
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+TEST(IniFile, AWriteThatDoesNotFitKeepsTheOldFileAndSaysSo)
+{
+    TempFolder dir;
+    const QByteArray before = "[S]\nN=precious\n";
+    WriteAll(dir.File("a.ini"), before);
+    TIniFile ini(dir.File("a.ini"));
+    {
+        const TFileSizeLimit limit(1024);
+        EXPECT_THROW(ini.WriteString("S", "Big", QString(4096, QLatin1Char('x'))), EInOutError);
+        EXPECT_THROW(ini.CreateSection(QString(2048, QLatin1Char('k'))), EInOutError);
+    }
+    EXPECT_EQ(ReadAll(dir.File("a.ini")), before);
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden), QStringList({"a.ini"}))
+        << "no partial copy is left beside it";
+    ini.WriteString("S", "Small", "fits");
+    EXPECT_EQ(ReadAll(dir.File("a.ini")), before + "Small=fits\n");
 }

@@ -42,7 +42,12 @@ const TLocaleCase kLocales[] = {
      "8"},
     {"pt_BR", "00000416", ";", ",", ".", "dd/MM/yyyy", "/", "HH:mm:ss", ":", "R$", "2", "2", "12"},
     {"es_ES", "00000C0A", ";", ",", ".", "d/M/yyyy", "/", "H:mm:ss", ":", "€", "2", "3", "8"},
-    {"ja_JP", "00000411", ",", ".", ",", "yyyy/MM/dd", "/", nullptr, nullptr, "￥", "0", "0", "0"},
+    {"ja_JP", "00000411", ",", ".", ",", "yyyy/MM/dd", "/", nullptr, ":", "￥", "0", "0", "0"},
+    // Letters, marks and invisible characters in a pattern are no separators.
+    {"ko_KR", "00000412", nullptr, nullptr, nullptr, nullptr, ".", nullptr, ":", nullptr, nullptr,
+     nullptr, nullptr},
+    {"ar_EG", nullptr, nullptr, nullptr, nullptr, nullptr, "/", nullptr, ":", nullptr, nullptr,
+     nullptr, nullptr},
     {"de_LI", "00001407", ",", ".", "’", nullptr, ".", nullptr, ":", nullptr, "2", nullptr,
      nullptr},
     {"fr_SN", "0000040C", nullptr, ",", nullptr, nullptr, "/", nullptr, nullptr, nullptr, nullptr,

@@ -5,6 +5,7 @@
 #include "platform/core/Exceptions.h"
 #include "query/enhquery.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -39,6 +40,13 @@ protected:
         EXPECT_TRUE(query_.RequestLive());
     }
 
+    // The journals of temporary tables beside tables.db: only a killed run leaves one.
+    QStringList Journals() const
+    {
+        return QDir(db_.Folder())
+            .entryList({QStringLiteral(".tessaly-temp-*")}, QDir::Files | QDir::Hidden);
+    }
+
     FolderDatabase db_;
     TEnhMultiQuery query_;
 };
@@ -56,6 +64,7 @@ TEST_F(ScriptRunTest, WorkedExample)
     EXPECT_EQ(db_.Count("INIT"), 1);
     EXPECT_EQ(db_.Scalar("SELECT * FROM INIT").toLongLong(), 3);
     EXPECT_FALSE(db_.HasTable("BIG"));
+    EXPECT_EQ(Journals(), QStringList());
     EXPECT_EQ(query_.SQL(), QStringList{"SELECT COUNT(*) FROM BIG "});
     EXPECT_FALSE(query_.IsMacroName(QStringLiteral("MINIMUM")));
     ExpectSettingsKept();
@@ -159,6 +168,11 @@ TEST_F(ScriptRunTest, FailingStatementEndsTheRunAndPutsTheSettingsBack)
         EXPECT_FALSE(db_.HasTable("INIT")); // the later statements did not run
         EXPECT_FALSE(query_.IsMacroName(QStringLiteral("M")));
         ExpectSettingsKept();
+        // A failed run's tables are not for the next run to drop.
+        EXPECT_EQ(Journals(), QStringList());
+        Run({"SELECT 1"});
+        EXPECT_EQ(db_.Count("BIG"), 3);
+        db_.Exec(QStringLiteral("DROP TABLE INIT"));
     }
 }
 

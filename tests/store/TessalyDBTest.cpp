@@ -15,7 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -350,37 +352,126 @@ TEST_F(TessalyDBTest, AllDatabasesConnectedWalksTheSession)
     EXPECT_TRUE(first->AllDatabasesConnected());
 }
 
-TEST_F(TessalyDBTest, DerivedPrivateFolderIsEmptiedOfFilesAndRemovedAtTheEnd)
+// Removes a path without following it when it is a link.
+void RemovePath(const QString& path)
+{
+    if (QFileInfo(path).isSymLink())
+        QFile::remove(path);
+    else
+        QDir(path).removeRecursively();
+}
+
+TEST_F(TessalyDBTest, DerivedPrivateFolderIsUsedOnlyWhenItIsOurs)
 {
     const QString folder = MakeFolder("kiv");
     StoreEntry("Standard", folder);
-    const QString expected = TempFolder() + SanitizedUserName() + "/SQLLantern/";
-    QDir().mkpath(expected + "sub");
-    WriteAll(expected + "leftover.answer", "x");
-    WriteAll(expected + "sub/kept", "x");
+    const QString user = TempFolder() + SanitizedUserName();
+    const QString derived = user + "/SQLLantern/";
+    const QString link = user + "/SQLLantern";
+    TestFolder elsewhere; // someone's documents
+    const QString dead = "tq-999999992-1-abc.answer";
+    const struct
     {
-        auto db = MakeDatabase();
-        db->SetTempDir("\\SQLLantern");
-        ASSERT_TRUE(db->SetDatabase("Standard", QString()));
-        EXPECT_EQ(db->CreatedTempDir(), expected);
-        EXPECT_EQ(Session()->PrivateDir(), expected);
-        EXPECT_FALSE(QFile::exists(expected + "leftover.answer"));
-        EXPECT_TRUE(QFile::exists(expected + "sub/kept"));
-        QDir(expected + "sub").removeRecursively();
-    }
-    EXPECT_FALSE(QFileInfo::exists(expected)) << "emptied and removed with the component";
-
-    // Created afresh, and "/" works as the leading separator too.
-    {
-        auto db = MakeDatabase();
-        db->SetTempDir("/SQLLantern");
+        const char* name;
+        std::function<bool()> arrange; // false: the case cannot be made here
+        bool used;                     // the derived folder, else a fresh one
+        QStringList leftAfter;         // in the derived folder (or the link's target) after the end
+    } cases[] = {
+        {"missing, with the user's folder: both made",
+         [&] {
+             RemovePath(user);
+             return true;
+         },
+         true,
+         {}},
+        {"ours: dead runs' answers go, files we did not name stay",
+         [&] {
+             QDir().mkpath(derived + "sub");
+             WriteAll(derived + ".tessaly-private", "");
+             WriteAll(derived + dead, "x");
+             WriteAll(derived + "notes.txt", "x");
+             return true;
+         },
+         true,
+         {".tessaly-private", "notes.txt", "sub"}},
+        {"an empty folder of the user's becomes ours",
+         [&] { return QDir().mkpath(derived); },
+         true,
+         {}},
+        {"someone's files without our marker: another folder, nothing touched",
+         [&] {
+             QDir().mkpath(derived);
+             WriteAll(derived + dead, "x");
+             WriteAll(derived + "notes.txt", "x");
+             return true;
+         },
+         false,
+         {"notes.txt", dead}},
+        {"a link: another folder, its target untouched",
+         [&] {
+             WriteAll(elsewhere.File(dead), "x");
+             return QFile::link(elsewhere.Path(), link);
+         },
+         false,
+         {dead}},
+        {"the user's folder is a link: a folder beside it",
+         [&] {
+             RemovePath(user);
+             WriteAll(elsewhere.File(dead), "x");
+             return QFile::link(elsewhere.Path(), user);
+         },
+         false,
+         {dead}},
+        {"the user's folder is open to others: a folder beside it",
+         [&] {
+             QDir().mkpath(derived);
+             WriteAll(derived + dead, "x");
+             return ::chmod(QFile::encodeName(user).constData(), 0777) == 0;
+         },
+         false,
+         {dead}},
+        {"the user's folder is another user's: a folder beside it",
+         [&] {
+             QDir().mkpath(derived);
+             WriteAll(derived + dead, "x");
+             return ::getuid() == 0 &&
+                    ::chown(QFile::encodeName(user).constData(), 65534, 65534) == 0;
+         },
+         false,
+         {dead}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         Session()->SetPrivateDir(QString());
-        ASSERT_TRUE(db->SetDatabase("Standard", QString()));
-        EXPECT_EQ(db->CreatedTempDir(), expected);
-        EXPECT_TRUE(QFileInfo(expected).isDir());
-        db->Open();
+        RemovePath(user);
+        QDir().mkpath(user);
+        QFile::setPermissions(user, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ExeOwner);
+        if (!c.arrange())
+            continue;
+        QString used;
+        {
+            auto db = MakeDatabase();
+            db->SetTempDir("\\SQLLantern");
+            ASSERT_TRUE(db->SetDatabase("Standard", QString()));
+            used = db->CreatedTempDir();
+            EXPECT_EQ(Session()->PrivateDir(), used);
+            EXPECT_TRUE(QFile::exists(used + "/.tessaly-private"));
+            if (c.used) {
+                EXPECT_EQ(used, derived);
+                EXPECT_EQ(QFileInfo(user).permissions() & 0x0077, 0) << "the user's folder is 0700";
+            } else {
+                EXPECT_TRUE(used.contains("/tq-private-")) << used.toStdString();
+            }
+            db->Open();
+        }
+        EXPECT_FALSE(!c.used && QFileInfo::exists(used)) << "a fresh folder goes at the end";
+        const bool linked = QFileInfo(link).isSymLink() || QFileInfo(user).isSymLink();
+        EXPECT_EQ(Files(linked ? elsewhere.Path() : derived), c.leftAfter);
+        QFile::remove(elsewhere.File(dead));
+        ::chown(QFile::encodeName(user).constData(), ::getuid(), ::getgid());
     }
-    EXPECT_FALSE(QFileInfo::exists(expected));
+    RemovePath(user);
 }
 
 TEST_F(TessalyDBTest, FoldersThisProgramDoesNotOwnAreNeverEmptied)
@@ -416,7 +507,7 @@ TEST_F(TessalyDBTest, FoldersThisProgramDoesNotOwnAreNeverEmptied)
         db->SetTempDir("made/here");
         ASSERT_TRUE(db->SetDatabase("Standard", QString()));
         EXPECT_TRUE(QFile::exists(work.File("made/here/.tessaly-private")));
-        WriteAll(work.File("made/here/answer"), "x");
+        WriteAll(work.File("made/here/tq-999999993-1-x.answer"), "x");
     }
     EXPECT_FALSE(QFileInfo::exists(work.File("made/here")));
     EXPECT_EQ(Files(work.Path()), QStringList({"made", "precious.txt"}));

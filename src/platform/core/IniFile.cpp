@@ -1,8 +1,9 @@
 // The INI reader and writer behind IniFile.h: every call parses the whole file
-// into lines, and a change rewrites all of them, keeping the lines it does not
-// understand exactly as they were.
+// into lines, and a change rewrites all of them, giving back the bytes of the
+// lines it did not change exactly as they were.
 #include "platform/core/IniFile.h"
 
+#include "platform/core/AtomicFile.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Windows1252.h"
 
@@ -10,11 +11,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
+#include <QStringDecoder>
 #include <optional>
 
 namespace {
 
+// A line as read keeps its bytes, so a rewrite gives back every line it did
+// not change exactly: its encoding, its line end, even a lone carriage return.
 struct TLine
 {
     enum TKind
@@ -24,16 +27,21 @@ struct TLine
         Value
     };
     TKind kind = Other;
-    QString text; // the line as read, for Other lines and unchanged lines
+    QString text; // the line as read, without its line end
     QString name; // section name or value name
     QString value;
+    QByteArray raw; // the bytes as read, without the line end; null for new or changed lines
+    QByteArray end; // "\n", "\r\n", or empty for a last line without one
+
+    void Changed() { raw = QByteArray(); }
 };
 
 struct TDocument
 {
     QList<TLine> lines;
-    bool crlf = false;
+    QByteArray eol = "\n"; // for added lines: CR LF when the file has any
     bool bom = false;
+    bool utf8 = true; // else the file is Windows-1252, and new lines follow it
 };
 
 bool SameName(const QString& a, const QString& b)
@@ -109,40 +117,79 @@ TDocument Load(const QString& fileName, bool forWriting)
         doc.bom = true;
         bytes.remove(0, 3);
     }
-    QString text = DecodeUtf8OrWindows1252(bytes);
-    doc.crlf = text.contains(QLatin1String("\r\n"));
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast(); // the final line break
-    for (const QString& line : lines)
-        doc.lines.append(ParseLine(line));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString probe = utf8.decode(bytes);
+    doc.utf8 = !utf8.hasError();
+    if (bytes.contains("\r\n"))
+        doc.eol = "\r\n";
+    // A line feed byte never occurs inside a UTF-8 sequence, so lines split as bytes.
+    for (qsizetype from = 0; from < bytes.size();) {
+        const qsizetype lf = bytes.indexOf('\n', from);
+        const qsizetype stop = lf < 0 ? bytes.size() : lf;
+        const bool crlf = lf > from && bytes[lf - 1] == '\r';
+        const QByteArray raw = bytes.mid(from, stop - from - (crlf ? 1 : 0));
+        TLine line = ParseLine(doc.utf8 ? QString::fromUtf8(raw) : DecodeWindows1252(raw));
+        line.raw = raw.isNull() ? QByteArray("") : raw;
+        line.end = lf < 0 ? QByteArray() : crlf ? QByteArray("\r\n") : QByteArray("\n");
+        doc.lines.append(line);
+        from = lf < 0 ? bytes.size() : lf + 1;
+    }
     return doc;
 }
 
 QString Render(const TLine& line)
 {
-    if (line.kind == TLine::Value && line.text.isNull())
+    if (line.kind == TLine::Value)
         return line.name + QLatin1Char('=') + line.value;
-    if (line.kind == TLine::Section && line.text.isNull())
+    if (line.kind == TLine::Section)
         return QLatin1Char('[') + line.name + QLatin1Char(']');
     return line.text;
 }
 
-void Save(const QString& fileName, const TDocument& doc)
+bool FitsWindows1252(const QString& text)
 {
-    const QString eol = doc.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    QString text;
-    for (const TLine& line : doc.lines)
-        text += Render(line) + eol;
-    QByteArray bytes = text.toUtf8();
-    if (doc.bom)
-        bytes.prepend("\xEF\xBB\xBF");
+    unsigned char byte;
+    for (QChar c : text)
+        if (!Windows1252Byte(c, &byte))
+            return false;
+    return true;
+}
 
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EInOutError(QStringLiteral("Cannot write the file \"%1\": %2")
-                              .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+// New lines are written in the file's encoding. Only when a new line has a
+// character that Windows-1252 lacks does the whole file become UTF-8: the
+// text of every line stays, though the bytes of the old ones change.
+void ChooseEncoding(TDocument& doc)
+{
+    if (doc.utf8)
+        return;
+    for (const TLine& line : doc.lines)
+        if (line.raw.isNull() && !FitsWindows1252(Render(line))) {
+            for (TLine& old : doc.lines)
+                if (!old.raw.isNull())
+                    old.raw = DecodeWindows1252(old.raw).toUtf8();
+            doc.utf8 = true;
+            return;
+        }
+}
+
+void Save(const QString& fileName, TDocument& doc)
+{
+    ChooseEncoding(doc);
+    QByteArray bytes = doc.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    for (qsizetype i = 0; i < doc.lines.size(); ++i) {
+        const TLine& line = doc.lines[i];
+        if (!line.raw.isNull())
+            bytes += line.raw;
+        else
+            bytes += doc.utf8 ? Render(line).toUtf8() : EncodeWindows1252(Render(line));
+        if (!line.end.isEmpty())
+            bytes += line.end;
+        else if (i + 1 < doc.lines.size())
+            // A former last line gets a line end; after a lone CR only CR LF
+            // keeps that CR in the line.
+            bytes += bytes.endsWith('\r') ? QByteArray("\r\n") : doc.eol;
+    }
+    ReplaceFileContents(fileName, bytes);
 }
 
 std::optional<qsizetype> FindSection(const TDocument& doc, const QString& section)
@@ -215,11 +262,13 @@ qsizetype AppendSection(TDocument& doc, const QString& section)
     if (!doc.lines.isEmpty() && !TrimBlanks(doc.lines.last().text).isEmpty()) {
         TLine blank;
         blank.text = QStringLiteral("");
+        blank.end = doc.eol;
         doc.lines.append(blank);
     }
     TLine header;
     header.kind = TLine::Section;
     header.name = section;
+    header.end = doc.eol;
     doc.lines.append(header);
     return doc.lines.size() - 1;
 }
@@ -252,7 +301,7 @@ void TIniFile::WriteString(const QString& section, const QString& ident, const Q
             if (existing.value == value)
                 return false;
             existing.value = value;
-            existing.text = QString(); // rendered afresh, keeping the name as first written
+            existing.Changed(); // rendered afresh, keeping the name as first written
             return true;
         }
         auto start = FindSection(doc, section);
@@ -268,6 +317,7 @@ void TIniFile::WriteString(const QString& section, const QString& ident, const Q
         added.kind = TLine::Value;
         added.name = ident;
         added.value = value;
+        added.end = doc.eol;
         doc.lines.insert(at, added);
         return true;
     });

@@ -3,7 +3,9 @@
 // written (no quoting), lines that are neither kept untouched. The file is read
 // afresh by every call, so several objects (and programs) on one file agree;
 // every change rewrites the whole file under a temporary name and renames it
-// into place, so a crash never leaves half a file.
+// into place, so a crash or a full disk never leaves half a file. A rewrite
+// keeps the bytes of every line it does not change (encoding, line ends); new
+// lines follow the file's encoding and line ends.
 // A value written "name=value" is kept verbatim (a lone blank stays a blank);
 // the hand-written layout "name = value" has the blanks around the value dropped.
 // Names, sections and values that would break a line are refused (EInOutError).

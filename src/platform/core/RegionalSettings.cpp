@@ -129,7 +129,10 @@ QString TimeFormatOf(const QLocale& locale)
     return out.simplified();
 }
 
-// The first character between the pattern letters, outside quotes.
+// The first character between the pattern letters, outside quotes. Some
+// locales put a word (Japanese "時"), a mark or an invisible direction mark
+// there; none of those reads as a separator, so the fallback stands in, as a
+// desktop's regional settings have it.
 QString SeparatorIn(const QString& pattern, const QString& letters, const QString& fallback)
 {
     bool quoted = false;
@@ -137,7 +140,7 @@ QString SeparatorIn(const QString& pattern, const QString& letters, const QStrin
         if (c == QLatin1Char('\''))
             quoted = !quoted;
         else if (!quoted && !letters.contains(c) && !c.isSpace())
-            return c;
+            return c.isLetter() || c.isMark() || !c.isPrint() ? fallback : QString(c);
     }
     return fallback;
 }
