@@ -72,6 +72,10 @@ void TEnhQuery::MoveToDestination()
         throw EDatabaseError(
             QStringLiteral("Invalid destination table name \"%1\".").arg(destinationTable_));
     const QString folder = Session()->ResolveFolder(destDatabaseName_);
+    if (!keepRowsOpen_ && folder == Session()->ResolveFolder(DatabaseName())) {
+        StoreAsTable(destinationTable_);
+        return;
+    }
     Open();
     MakePermanent(folder + QLatin1Char('\\') + destinationTable_, true);
 }
@@ -400,6 +404,7 @@ void TEnhMultiQuery::Execute()
     TempTables.clear();
     // However the run ends, the settings are put back and the run's lists freed.
     const ScopeExit finish([this, savedRequestLive] {
+        SetKeepRowsOpen(true);
         SetRequestLive(savedRequestLive);
         LastRunSQL = SQLText();
         TempTables.clear();
@@ -430,6 +435,8 @@ void TEnhMultiQuery::Execute()
         }
         Close();
         SetRequestLive(destination.isEmpty() ? savedRequestLive : false);
+        // Another statement closes the query before it runs: nothing will see these rows.
+        SetKeepRowsOpen(i + 1 >= count);
         RunStatement(statement, destination, useDefaultDB, keep);
         ++i;
     }
