@@ -10,6 +10,7 @@
 #include "store/TessalyDB.h"
 
 #include <QLineEdit>
+#include <QStringEncoder>
 
 #include <exception>
 
@@ -26,17 +27,24 @@ private:
     std::unique_ptr<Interaction> previous_;
 };
 
-// A value on one line of tab-separated output: its own tabs and line ends become blanks.
-QByteArray Cell(const QString& text)
+// Appends a value to a line of tab-separated output: its own tabs and line
+// ends become blanks (in UTF-8 they are single bytes of their own).
+void AppendCell(QByteArray& line, const QString& text)
 {
-    QString cell = text;
-    for (QChar& c : cell) {
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            c = QLatin1Char(' ');
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    const qsizetype start = line.size();
+    line.resize(start + utf8.requiredSpace(text.size()));
+    char* const begin = line.data() + start;
+    char* const end = utf8.appendToBuffer(begin, text);
+    line.truncate(end - line.constData());
+    for (char* c = begin; c < end; ++c) {
+        if (*c == '\t' || *c == '\r' || *c == '\n')
+            *c = ' ';
     }
-    return cell.toUtf8();
 }
 
+// Walks the result with its controls disabled, so no bound control follows
+// the walk; they are brought to the record once at the end.
 void WriteResult(TDataSet* dataSet, FILE* out)
 {
     if (!dataSet->Active())
@@ -46,18 +54,30 @@ void WriteResult(TDataSet* dataSet, FILE* out)
         if (dataSet->Fields(i)->Visible())
             fields << dataSet->Fields(i);
     }
+    dataSet->DisableControls();
+    const struct Enable
+    {
+        TDataSet* dataSet;
+        ~Enable() { dataSet->EnableControls(); }
+    } enable{dataSet};
     QByteArray line;
     const auto flush = [&] {
         line += '\n';
         fwrite(line.constData(), 1, size_t(line.size()), out);
         line.clear();
     };
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        line += (i ? "\t" : "") + Cell(fields[i]->DisplayLabel());
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i)
+            line += '\t';
+        AppendCell(line, fields[i]->DisplayLabel());
+    }
     flush();
     for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) {
-        for (qsizetype i = 0; i < fields.size(); ++i)
-            line += (i ? "\t" : "") + Cell(fields[i]->DisplayText());
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i)
+                line += '\t';
+            AppendCell(line, fields[i]->DisplayText());
+        }
         flush();
     }
     fflush(out);
@@ -138,6 +158,9 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
     TformMain form;
+    // Nothing shows the result: no grid or model is attached to it, so
+    // memory does not grow with its rows.
+    form.findChild<TDataSource*>(QStringLiteral("DataSource1"))->SetDataSet(nullptr);
     try {
         HandOver(form, state);
     } catch (const std::exception& error) {
