@@ -60,26 +60,31 @@ void WriteResult(TDataSet* dataSet, FILE* out)
         TDataSet* dataSet;
         ~Enable() { dataSet->EnableControls(); }
     } enable{dataSet};
-    QByteArray line;
-    const auto flush = [&] {
-        line += '\n';
-        fwrite(line.constData(), 1, size_t(line.size()), out);
-        line.clear();
+    // Lines gather in one buffer that keeps its room and is written in large pieces.
+    QByteArray lines;
+    lines.reserve(1 << 17);
+    const auto endLine = [&] {
+        lines += '\n';
+        if (lines.size() >= (1 << 16)) {
+            fwrite(lines.constData(), 1, size_t(lines.size()), out);
+            lines.truncate(0);
+        }
     };
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i)
-            line += '\t';
-        AppendCell(line, fields[i]->DisplayLabel());
+            lines += '\t';
+        AppendCell(lines, fields[i]->DisplayLabel());
     }
-    flush();
+    endLine();
     for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) {
         for (qsizetype i = 0; i < fields.size(); ++i) {
             if (i)
-                line += '\t';
-            AppendCell(line, fields[i]->DisplayText());
+                lines += '\t';
+            AppendCell(lines, fields[i]->DisplayText());
         }
-        flush();
+        endLine();
     }
+    fwrite(lines.constData(), 1, size_t(lines.size()), out);
     fflush(out);
 }
 

@@ -51,6 +51,9 @@ AnswerTable::AnswerTable(TSession& session, TDataSet* owner, SqliteConnection& s
             FillByRows(sourceConnection, source);
         Measure();
         DecideTypes();
+        // Filled, the file is this connection's alone: keeping its lock spares
+        // every read of a block the locking and the look for a hot journal.
+        db_->Exec("PRAGMA main.locking_mode=EXCLUSIVE");
     } catch (...) {
         db_.reset();
         RemoveAnswerFile(session_, fileName_);

@@ -423,25 +423,28 @@ void TDateTimeFormat::Compile(const QString& pattern, const TFormatSettings& s, 
 
 void TDateTimeFormat::AppendTo(QString& out, const QDate& date, const QTime& time) const
 {
+    // The calendar parts of the date, worked out once for all its tokens.
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
     for (const Token& t : tokens_) {
         switch (t.kind) {
         case Token::Literal:
             out += t.text;
             break;
         case Token::Day:
-            AppendPadded(out, date.day(), t.width);
+            AppendPadded(out, day, t.width);
             break;
         case Token::DayName:
             out += t.names.value(date.dayOfWeek() % 7);
             break;
         case Token::Month:
-            AppendPadded(out, date.month(), t.width);
+            AppendPadded(out, month, t.width);
             break;
         case Token::MonthName:
-            out += t.names.value(date.month() - 1);
+            out += t.names.value(month - 1);
             break;
         case Token::Year:
-            AppendPadded(out, t.width == 2 ? date.year() % 100 : date.year(), t.width);
+            AppendPadded(out, t.width == 2 ? year % 100 : year, t.width);
             break;
         case Token::Hour: {
             int hour = time.hour();
