@@ -98,6 +98,19 @@ void TQuery::StoreAsTable(const QString& tableName)
         AnswerTable(session, this, connection, last.get()).CopyTo(folder, table, true);
 }
 
+bool TQuery::PreparesWithColumns() const
+{
+    try {
+        TSession& session = *Session();
+        SqliteConnection& connection =
+            FolderConnection(session, session.ResolveFolder(databaseName_));
+        const SqliteStatement stmt = connection.Prepare(SQLText());
+        return !stmt || sqlite3_column_count(stmt.get()) > 0;
+    } catch (const Exception&) {
+        return true;
+    }
+}
+
 void TQuery::InternalOpen()
 {
     TSession& session = *Session();

@@ -45,6 +45,11 @@ public:
     // when the rows allow it (DirectStore.h), else through an answer table
     // made permanent. The query is closed afterwards.
     void StoreAsTable(const QString& table);
+    // Whether the SQL's first statement yields result columns, found by
+    // preparing it (never stepping it) on the database's own connection,
+    // which has read the schema already; true when that cannot tell (no
+    // database, SQL the engine does not understand).
+    bool PreparesWithColumns() const;
 
 protected:
     void InternalOpen() override;

@@ -9,8 +9,6 @@
 #include "platform/core/StrUtils.h"
 #include "platform/core/SystemInfo.h"
 
-#include <sqlite3.h>
-
 namespace {
 
 // Position (1-based, 0 when absent) of a keyword in the upper-cased first line.
@@ -103,30 +101,12 @@ void TEnhQuery::Execute()
 }
 
 // Whether the statement yields result columns, found by preparing it (never
-// stepping it) on a read-only connection to the tables of the query's
-// database. When that cannot tell (no tables file yet, SQL the probe does not
-// understand), the statement is taken for a query and the engine judges it.
+// stepping it) on the connection of the query's database. When that cannot
+// tell (no database, SQL the engine does not understand), the statement is
+// taken for a query and the engine judges it.
 bool TEnhQuery::HasResultColumns() const
 {
-    QString folder;
-    try {
-        folder = Session()->ResolveFolder(DatabaseName());
-    } catch (const Exception&) {
-        return true;
-    }
-    const QByteArray file = (folder + QStringLiteral("/tables.db")).toUtf8();
-    sqlite3* db = nullptr;
-    bool columns = true;
-    if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        const QByteArray sql = SQLText().toUtf8();
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) == SQLITE_OK &&
-            stmt)
-            columns = sqlite3_column_count(stmt) > 0;
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return columns;
+    return PreparesWithColumns();
 }
 
 // ---------------------------------------------------------------------------
