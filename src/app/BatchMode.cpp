@@ -11,7 +11,6 @@
 
 #include <QLineEdit>
 #include <QStringEncoder>
-
 #include <exception>
 
 namespace {
