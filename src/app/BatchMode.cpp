@@ -12,6 +12,7 @@
 #include "store/TessalyDB.h"
 
 #include <QLineEdit>
+#include <QStringEncoder>
 #include <exception>
 #include <memory>
 
@@ -28,17 +29,24 @@ private:
     std::unique_ptr<Interaction> previous_;
 };
 
-// A value on one line of tab-separated output: its own tabs and line ends become blanks.
-QByteArray Cell(const QString& text)
+// Appends a value to a line of tab-separated output: its own tabs and line
+// ends become blanks (in UTF-8 they are single bytes of their own).
+void AppendCell(QByteArray& line, const QString& text)
 {
-    QString cell = text;
-    for (QChar& c : cell) {
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            c = QLatin1Char(' ');
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    const qsizetype start = line.size();
+    line.resize(start + utf8.requiredSpace(text.size()));
+    char* const begin = line.data() + start;
+    char* const end = utf8.appendToBuffer(begin, text);
+    line.truncate(end - line.constData());
+    for (char* c = begin; c < end; ++c) {
+        if (*c == '\t' || *c == '\r' || *c == '\n')
+            *c = ' ';
     }
-    return cell.toUtf8();
 }
 
+// Walks the result with its controls disabled, so no bound control follows
+// the walk; they are brought to the record once at the end.
 void WriteResult(TDataSet* dataSet, FILE* out)
 {
     if (!dataSet->Active())
@@ -48,20 +56,37 @@ void WriteResult(TDataSet* dataSet, FILE* out)
         if (dataSet->Fields(i)->Visible())
             fields << dataSet->Fields(i);
     }
-    QByteArray line;
-    const auto flush = [&] {
-        line += '\n';
-        fwrite(line.constData(), 1, size_t(line.size()), out);
-        line.clear();
+    dataSet->DisableControls();
+    const struct Enable
+    {
+        TDataSet* dataSet;
+        ~Enable() { dataSet->EnableControls(); }
+    } enable{dataSet};
+    // Lines gather in one buffer that keeps its room and is written in large pieces.
+    QByteArray lines;
+    lines.reserve(1 << 17);
+    const auto endLine = [&] {
+        lines += '\n';
+        if (lines.size() >= (1 << 16)) {
+            fwrite(lines.constData(), 1, size_t(lines.size()), out);
+            lines.truncate(0);
+        }
     };
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        line += (i ? "\t" : "") + Cell(fields[i]->DisplayLabel());
-    flush();
-    for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) {
-        for (qsizetype i = 0; i < fields.size(); ++i)
-            line += (i ? "\t" : "") + Cell(fields[i]->DisplayText());
-        flush();
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i)
+            lines += '\t';
+        AppendCell(lines, fields[i]->DisplayLabel());
     }
+    endLine();
+    for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i)
+                lines += '\t';
+            AppendCell(lines, fields[i]->DisplayText());
+        }
+        endLine();
+    }
+    fwrite(lines.constData(), 1, size_t(lines.size()), out);
     fflush(out);
 }
 
@@ -157,6 +182,9 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     try {
         form = std::make_unique<TformMain>();
         form->SetScriptInEditor(false);
+        // Nothing shows the result: no grid or model is attached to it, so
+        // memory does not grow with its rows.
+        form->findChild<TDataSource*>(QStringLiteral("DataSource1"))->SetDataSet(nullptr);
         HandOver(*form, state);
     } catch (const std::exception& error) {
         Ui().ShowException(error);

@@ -51,6 +51,9 @@ AnswerTable::AnswerTable(TSession& session, TDataSet* owner, SqliteConnection& s
             FillByRows(sourceConnection, source);
         Measure();
         DecideTypes();
+        // Filled, the file is this connection's alone: keeping its lock spares
+        // every read of a block the locking and the look for a hot journal.
+        db_->Exec("PRAGMA main.locking_mode=EXCLUSIVE");
     } catch (...) {
         db_.reset();
         RemoveAnswerFile(session_, fileName_);
@@ -65,24 +68,34 @@ AnswerTable::~AnswerTable()
     RemoveAnswerFile(session_, fileName_);
 }
 
-void AnswerTable::Describe(sqlite3_stmt* source)
+QStringList AnswerColumnNames(sqlite3_stmt* source)
 {
     const int count = sqlite3_column_count(source);
+    QStringList names;
     QSet<QString> used;
     for (int i = 0; i < count; ++i) {
-        AnswerColumn column;
         QString name = QString::fromUtf8(sqlite3_column_name(source, i));
         if (name.trimmed().isEmpty())
             name = QStringLiteral("Column%1").arg(i + 1);
-        column.name = name;
-        for (int n = 1; used.contains(column.name.toLower()); ++n)
-            column.name = name + QStringLiteral("_%1").arg(n);
-        used.insert(column.name.toLower());
+        QString unique = name;
+        for (int n = 1; used.contains(unique.toLower()); ++n)
+            unique = name + QStringLiteral("_%1").arg(n);
+        used.insert(unique.toLower());
+        names << unique;
+    }
+    return names;
+}
+
+void AnswerTable::Describe(sqlite3_stmt* source)
+{
+    const QStringList names = AnswerColumnNames(source);
+    for (int i = 0; i < int(names.size()); ++i) {
+        AnswerColumn column;
+        column.name = names.at(i);
         column.declared = SafeDeclaredType(QString::fromUtf8(sqlite3_column_decltype(source, i)));
         int size = 0;
         const TFieldType type = FieldTypeOfDeclared(column.declared, &size);
         column.undeclared = type == ftUnknown;
-        column.measure = type == ftUnknown || (type == ftString && size == 0);
         columns_.push_back(column);
     }
     QString sql = QStringLiteral("CREATE TABLE answer (");
@@ -180,14 +193,13 @@ void AnswerTable::FillByRows(SqliteConnection& sourceConnection, sqlite3_stmt* s
 
 void AnswerTable::Measure()
 {
-    // One pass over the answer for every column whose type or size comes from its values.
+    // One pass over the answer for the columns whose type comes from their values.
     QStringList terms;
     for (const AnswerColumn& column : columns_) {
         const QString c = QuoteIdentifier(column.name);
-        if (column.measure)
-            terms << QStringLiteral("max(length(%1))").arg(c);
         if (column.undeclared) {
-            terms << QStringLiteral("max(typeof(%1) = 'integer')").arg(c)
+            terms << QStringLiteral("max(length(%1))").arg(c)
+                  << QStringLiteral("max(typeof(%1) = 'integer')").arg(c)
                   << QStringLiteral("max(typeof(%1) = 'real')").arg(c)
                   << QStringLiteral("max(typeof(%1) = 'text')").arg(c)
                   << QStringLiteral("max(typeof(%1) = 'blob')").arg(c)
@@ -204,10 +216,9 @@ void AnswerTable::Measure()
         db_->Fail();
     int term = 0;
     for (AnswerColumn& column : columns_) {
-        if (column.measure)
-            column.longest = sqlite3_column_int(stats.get(), term++);
         if (!column.undeclared)
             continue;
+        column.longest = sqlite3_column_int(stats.get(), term++);
         for (int storage : {SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB}) {
             if (sqlite3_column_int(stats.get(), term++))
                 column.storages |= 1 << storage;
@@ -219,6 +230,34 @@ void AnswerTable::Measure()
         if (sqlite3_step(first.get()) == SQLITE_ROW)
             column.firstStorage = sqlite3_column_type(first.get(), 0);
     }
+}
+
+int AnswerTable::TextSize(int index) const
+{
+    if (index < 0 || index >= int(columns_.size()))
+        return 0;
+    if (!measured_) {
+        // One pass for every text column sized by its values, on the first question.
+        QStringList terms;
+        for (const AnswerColumn& column : columns_) {
+            if (column.size < 0)
+                terms << QStringLiteral("max(length(%1))").arg(QuoteIdentifier(column.name));
+        }
+        if (!terms.isEmpty() && rowCount_ > 0) {
+            const SqliteStatement stats = db_->Prepare(
+                QStringLiteral("SELECT %1 FROM answer").arg(terms.join(QStringLiteral(", "))));
+            if (sqlite3_step(stats.get()) != SQLITE_ROW)
+                db_->Fail();
+            int term = 0;
+            for (AnswerColumn& column : columns_) {
+                if (column.size < 0)
+                    column.longest = sqlite3_column_int(stats.get(), term++);
+            }
+        }
+        measured_ = true;
+    }
+    const AnswerColumn& column = columns_[size_t(index)];
+    return column.size < 0 ? qBound(1, column.longest, kMeasureCap) : column.size;
 }
 
 void AnswerTable::DecideTypes()
@@ -243,8 +282,10 @@ void AnswerTable::DecideTypes()
                 break;
             }
         }
+        // A text column without a declared length is sized by its longest value:
+        // at once when its values were read for its type, else when asked.
         if (type == ftString && size == 0)
-            size = qBound(1, column.longest, kMeasureCap);
+            size = column.undeclared ? qBound(1, column.longest, kMeasureCap) : -1;
         column.type = type;
         column.size = size;
         column.currency = currency;
@@ -305,17 +346,8 @@ void AnswerTable::CopyTo(const QString& folder, const QString& table, bool overw
     } detach{db_->Handle()};
     db_->Exec("BEGIN IMMEDIATE");
     try {
-        QString kind, stored;
-        {
-            const SqliteStatement find = db_->Prepare(QStringLiteral(
-                "SELECT type, name FROM tq_dest.sqlite_schema WHERE type IN ('table', 'view') "
-                "AND name = ?1 COLLATE NOCASE"));
-            BindText(find.get(), 1, table);
-            if (sqlite3_step(find.get()) == SQLITE_ROW) {
-                kind = ColumnText(find.get(), 0);
-                stored = ColumnText(find.get(), 1);
-            }
-        }
+        QString stored;
+        const QString kind = ObjectKindOn(*db_, QStringLiteral("tq_dest"), table, &stored);
         if (!kind.isEmpty()) {
             if (!overwrite)
                 throw EDatabaseError(QStringLiteral("Table %1 already exists").arg(table));

@@ -16,6 +16,7 @@
 #include "engine/SqliteConnection.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -27,15 +28,18 @@ struct AnswerColumn
     QString name;     // unique in the answer
     QString declared; // the result's declared type (made safe), or empty
     TFieldType type = ftUnknown;
-    int size = 0;
+    int size = 0; // -1: a text column sized by its longest value when asked (TextSize)
     bool currency = false;
     bool undeclared = false; // its type comes from its values
-    bool measure = false;    // a text field whose size comes from its longest value
     int firstStorage = 0;    // SQLITE_INTEGER... of the first non-NULL value, 0 when none
     int storages = 0;        // bit (1 << storage) for every storage class held
     bool large = false;      // it holds an integer outside 32 bits
     int longest = 0;         // characters of its longest value as text
 };
+
+// The names an answer gives the columns of a statement: its column names,
+// "ColumnN" for a blank one, made unique without regard to letter case.
+QStringList AnswerColumnNames(sqlite3_stmt* source);
 
 class AnswerTable
 {
@@ -51,6 +55,9 @@ public:
     const QString& FileName() const { return fileName_; }
     qint64 RowCount() const { return rowCount_; }
     const std::vector<AnswerColumn>& Columns() const { return columns_; }
+    // The size of a column's field: for a text column sized by its values,
+    // its longest value in characters (1 to 255), measured on the first call.
+    int TextSize(int column) const;
 
     // Rows [first, first + count), one value per column by field type.
     void Fetch(qint64 first, qint64 count, std::vector<std::vector<QVariant>>& rows) const;
@@ -71,7 +78,8 @@ private:
     TSession& session_;
     QString fileName_;
     std::unique_ptr<SqliteConnection> db_;
-    std::vector<AnswerColumn> columns_;
+    mutable std::vector<AnswerColumn> columns_;
+    mutable bool measured_ = false;
     qint64 rowCount_ = 0;
     mutable SqliteStatement fetch_;
 };

@@ -10,7 +10,7 @@
 // A few blocks of consecutive records, the most recently used first.
 struct TDataSet::Cache
 {
-    static constexpr qint64 kBlockRows = 128;
+    static constexpr qint64 kBlockRows = 512;
     static constexpr size_t kBlocks = 4;
     struct Block
     {

@@ -83,12 +83,16 @@ protected:
     // Reads records [first, first + count) into rows (one QVariant per field).
     virtual void InternalFetch(qint64 first, qint64 count,
                                std::vector<std::vector<QVariant>>& rows) const = 0;
+    // The size of a field created with size -1 (a text field sized by its
+    // values), asked by the field the first time it is needed.
+    virtual int InternalFieldSize(int) const { return 0; }
 
     TField* AddField(const QString& name, TFieldType type, int size);
     void ClearFields();
     void NotifyDataSetChanged();
 
 private:
+    friend class TField;
     void NotifyCurrentChanged();
 
     bool active_ = false;

@@ -6,6 +6,10 @@
 //   (12-hour clock), "/" and ":" (the regional separators), quoted literals;
 //   numbers: sections "positive;negative;zero", 0 and # digits, "." decimal
 //   point, "," thousands, E+ E- e+ e- exponents, quoted literals.
+//
+// A field formats every value of a column with the same pattern, so patterns
+// are read once into a compiled form (TDateTimeFormat, TNumberFormat) that
+// only fills in the values.
 #pragma once
 
 #include "engine/FormatSettings.h"
@@ -13,12 +17,54 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+#include <memory>
+#include <vector>
 
-// A date (invalid: day zero, 30 December 1899) and time of day in a pattern.
+// A date-time pattern read once with the regional settings of its time.
+class TDateTimeFormat
+{
+public:
+    // An empty pattern is "c".
+    TDateTimeFormat(const QString& pattern, const TFormatSettings& settings);
+    ~TDateTimeFormat();
+    TDateTimeFormat(TDateTimeFormat&&) noexcept;
+    TDateTimeFormat& operator=(TDateTimeFormat&&) noexcept;
+
+    // A date (invalid: day zero, 30 December 1899) and time of day (invalid: midnight).
+    QString Format(const QDate& date, const QTime& time) const;
+
+    struct Token;
+
+private:
+    TDateTimeFormat() = default;
+    void Compile(const QString& pattern, const TFormatSettings& settings, int depth);
+    void AppendTo(QString& out, const QDate& date, const QTime& time) const;
+
+    std::vector<Token> tokens_;
+};
+
+// A number display-format pattern read once.
+class TNumberFormat
+{
+public:
+    TNumberFormat(const QString& pattern, const TFormatSettings& settings);
+    ~TNumberFormat();
+    TNumberFormat(TNumberFormat&&) noexcept;
+    TNumberFormat& operator=(TNumberFormat&&) noexcept;
+
+    QString Format(double value) const;
+
+    struct Sections;
+
+private:
+    std::unique_ptr<Sections> sections_;
+};
+
+// A date and time of day in a pattern, read for this one call.
 QString FormatDateTimeText(const QString& pattern, const QDate& date, const QTime& time,
                            const TFormatSettings& settings);
 
-// A number in a display-format pattern.
+// A number in a display-format pattern, read for this one call.
 QString FormatFloatText(const QString& pattern, double value, const TFormatSettings& settings);
 
 // A number with up to 15 significant digits, the regional decimal separator,

@@ -72,8 +72,33 @@ double DayCount(const QDate& date, const QTime& time)
 TField::TField(TDataSet* dataSet, int index, const QString& fieldName, TFieldType dataType,
                int size)
     : dataSet_(dataSet), index_(index), fieldName_(fieldName), dataType_(dataType), size_(size),
-      settings_(TFormatSettings::Current())
+      settings_(TFormatSettings::Current()),
+      dateText_(std::make_unique<TDateTimeFormat>(QStringLiteral("ddddd"), *settings_)),
+      timeText_(std::make_unique<TDateTimeFormat>(QStringLiteral("tt"), *settings_)),
+      dateTimeText_(std::make_unique<TDateTimeFormat>(QStringLiteral("c"), *settings_))
 {
+}
+
+TField::~TField() = default;
+
+void TField::SetDisplayFormat(const QString& format)
+{
+    if (format == displayFormat_)
+        return;
+    displayFormat_ = format;
+    displayDates_.reset();
+    displayNumbers_.reset();
+    if (!format.isEmpty()) {
+        displayDates_ = std::make_unique<TDateTimeFormat>(format, *settings_);
+        displayNumbers_ = std::make_unique<TNumberFormat>(format, *settings_);
+    }
+}
+
+int TField::Size() const
+{
+    if (size_ < 0)
+        size_ = dataSet_ ? dataSet_->InternalFieldSize(index_) : 0;
+    return size_;
 }
 
 QString TField::DisplayLabel() const
@@ -89,7 +114,7 @@ int TField::DisplayWidth() const
     case ftString:
     case ftFixedChar:
     case ftWideString:
-        return size_;
+        return Size();
     case ftSmallint:
         return 6;
     case ftInteger:
@@ -202,12 +227,12 @@ QString TField::AsStringOf(const QVariant& value) const
     case QMetaType::Double:
         return FloatText(value.toDouble(), s);
     case QMetaType::QDate:
-        return FormatDateTimeText(QStringLiteral("ddddd"), value.toDate(), QTime(), s);
+        return dateText_->Format(value.toDate(), QTime());
     case QMetaType::QTime:
-        return FormatDateTimeText(QStringLiteral("tt"), QDate(), value.toTime(), s);
+        return timeText_->Format(QDate(), value.toTime());
     case QMetaType::QDateTime: {
         const QDateTime dt = value.toDateTime();
-        return FormatDateTimeText(QStringLiteral("c"), dt.date(), dt.time(), s);
+        return dateTimeText_->Format(dt.date(), dt.time());
     }
     case QMetaType::QByteArray:
         return Placeholder(ftBlob, false);
@@ -218,24 +243,23 @@ QString TField::AsStringOf(const QVariant& value) const
 
 QString TField::DisplayTextOf(const QVariant& value) const
 {
-    const TFormatSettings& s = *settings_;
     if (dataType_ == ftMemo || dataType_ == ftFmtMemo)
         return Placeholder(dataType_, value.isNull());
     if (value.isNull())
         return AsStringOf(value);
-    if (IsNumber(value) && !displayFormat_.isEmpty())
-        return FormatFloatText(displayFormat_, value.toDouble(), s);
+    if (IsNumber(value) && displayNumbers_)
+        return displayNumbers_->Format(value.toDouble());
     if (IsNumber(value) && currency_)
-        return CurrencyText(value.toDouble(), s);
-    if (!displayFormat_.isEmpty()) {
+        return CurrencyText(value.toDouble(), *settings_);
+    if (displayDates_) {
         switch (value.typeId()) {
         case QMetaType::QDate:
-            return FormatDateTimeText(displayFormat_, value.toDate(), QTime(), s);
+            return displayDates_->Format(value.toDate(), QTime());
         case QMetaType::QTime:
-            return FormatDateTimeText(displayFormat_, QDate(), value.toTime(), s);
+            return displayDates_->Format(QDate(), value.toTime());
         case QMetaType::QDateTime: {
             const QDateTime dt = value.toDateTime();
-            return FormatDateTimeText(displayFormat_, dt.date(), dt.time(), s);
+            return displayDates_->Format(dt.date(), dt.time());
         }
         default:
             break;

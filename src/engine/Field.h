@@ -8,6 +8,8 @@
 #include <memory>
 
 class TDataSet;
+class TDateTimeFormat;
+class TNumberFormat;
 struct TFormatSettings;
 
 // The field data types of the component layer, in their customary order.
@@ -56,13 +58,15 @@ class TField
 {
 public:
     TField(TDataSet* dataSet, int index, const QString& fieldName, TFieldType dataType, int size);
+    ~TField();
 
     TDataSet* DataSet() const { return dataSet_; }
     int Index() const { return index_; }
     const QString& FieldName() const { return fieldName_; }
     TFieldType DataType() const { return dataType_; }
-    // Declared length of a character field; for other types 0.
-    int Size() const { return size_; }
+    // Declared length of a character field (one without a declared length:
+    // its longest value, measured when first asked); for other types 0.
+    int Size() const;
 
     bool Visible() const { return visible_; }
     void SetVisible(bool visible) { visible_ = visible; }
@@ -78,7 +82,7 @@ public:
     // Format pattern of the display text in the desktop-database letters
     // ("dd/mm/yyyy", "hh:nn am/pm", "#,##0.00"); empty: the regional defaults.
     const QString& DisplayFormat() const { return displayFormat_; }
-    void SetDisplayFormat(const QString& format) { displayFormat_ = format; }
+    void SetDisplayFormat(const QString& format);
 
     // The value in the dataset's current record: a null QVariant, qint64,
     // double, bool, QDate, QTime, QDateTime, QString or QByteArray by type.
@@ -109,11 +113,16 @@ private:
     int index_;
     QString fieldName_;
     TFieldType dataType_;
-    int size_;
+    mutable int size_; // -1 until a size taken from the values is asked for
     bool visible_ = true;
     QString displayLabel_;
     int displayWidth_ = -1;
     bool currency_ = false;
     QString displayFormat_;
     std::shared_ptr<const TFormatSettings> settings_; // the regional settings at creation
+    // The patterns of the texts, read once: AsString's dates, times and
+    // date-times, and the display format's for dates and for numbers.
+    std::unique_ptr<const TDateTimeFormat> dateText_, timeText_, dateTimeText_;
+    std::unique_ptr<const TDateTimeFormat> displayDates_;
+    std::unique_ptr<const TNumberFormat> displayNumbers_;
 };

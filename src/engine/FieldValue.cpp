@@ -8,26 +8,48 @@
 
 namespace {
 
+// The parser reads a date's text as ASCII bytes (what SQLite hands over,
+// without making a QString of it) or as a QString, through one view.
+struct AsciiText
+{
+    const char* chars;
+    qsizetype length;
+    qsizetype size() const { return length; }
+    char16_t at(qsizetype i) const { return char16_t(uchar(chars[i])); }
+};
+
+struct Utf16Text
+{
+    const QString& text;
+    qsizetype size() const { return text.size(); }
+    char16_t at(qsizetype i) const { return text.at(i).unicode(); }
+};
+
+bool IsAsciiDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
 // Reads exactly `count` digits at text[*pos]; false when they are not there.
-bool Digits(const QString& text, qsizetype* pos, int count, int* value)
+template <typename Text> bool Digits(const Text& text, qsizetype* pos, int count, int* value)
 {
     if (*pos + count > text.size())
         return false;
     int result = 0;
     for (int i = 0; i < count; ++i) {
-        const QChar c = text.at(*pos + i);
-        if (!c.isDigit() || c.unicode() > '9')
+        const char16_t c = text.at(*pos + i);
+        if (!IsAsciiDigit(c))
             return false;
-        result = result * 10 + (c.unicode() - '0');
+        result = result * 10 + (c - u'0');
     }
     *pos += count;
     *value = result;
     return true;
 }
 
-bool Expect(const QString& text, qsizetype* pos, char c)
+template <typename Text> bool Expect(const Text& text, qsizetype* pos, char c)
 {
-    if (*pos < text.size() && text.at(*pos) == QLatin1Char(c)) {
+    if (*pos < text.size() && text.at(*pos) == char16_t(c)) {
         ++*pos;
         return true;
     }
@@ -35,7 +57,7 @@ bool Expect(const QString& text, qsizetype* pos, char c)
 }
 
 // HH:MM[:SS[.fff...]] at *pos.
-bool ParseTime(const QString& text, qsizetype* pos, QTime* time)
+template <typename Text> bool ParseTime(const Text& text, qsizetype* pos, QTime* time)
 {
     int h, m, s = 0, ms = 0;
     if (!Digits(text, pos, 2, &h) || !Expect(text, pos, ':') || !Digits(text, pos, 2, &m))
@@ -45,8 +67,8 @@ bool ParseTime(const QString& text, qsizetype* pos, QTime* time)
             return false;
         if (Expect(text, pos, '.')) {
             int scale = 100;
-            while (*pos < text.size() && text.at(*pos).isDigit()) {
-                ms += (text.at(*pos).unicode() - '0') * scale;
+            while (*pos < text.size() && QChar::isDigit(text.at(*pos))) {
+                ms += (text.at(*pos) - u'0') * scale;
                 scale /= 10;
                 ++*pos;
             }
@@ -54,6 +76,51 @@ bool ParseTime(const QString& text, qsizetype* pos, QTime* time)
     }
     *time = QTime(h, m, s, ms);
     return time->isValid();
+}
+
+// The date and/or time of trimmed text; false when it is neither.
+template <typename Text> bool ParseTrimmed(const Text& text, QDate* date, QTime* time)
+{
+    qsizetype pos = 0;
+    *date = QDate();
+    *time = QTime();
+    if (text.size() >= 10 && text.at(4) == u'-') {
+        int y, m, d;
+        if (!Digits(text, &pos, 4, &y) || !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &m) ||
+            !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &d))
+            return false;
+        *date = QDate(y, m, d);
+        if (!date->isValid())
+            return false;
+        if (pos == text.size())
+            return true;
+        if (!Expect(text, &pos, 'T') && !Expect(text, &pos, ' '))
+            return false;
+    }
+    if (!ParseTime(text, &pos, time))
+        return false;
+    // A zone suffix is accepted and ignored: values are shown as stored.
+    return pos == text.size() || text.at(pos) == u'Z' || text.at(pos) == u'+' ||
+           text.at(pos) == u'-';
+}
+
+// A column's text as ASCII without its surrounding white space; false when
+// it holds other characters (they go the QString way).
+bool TrimmedAscii(sqlite3_stmt* stmt, int column, AsciiText* text)
+{
+    const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    qsizetype begin = 0, end = sqlite3_column_bytes(stmt, column);
+    for (qsizetype i = 0; i < end; ++i) {
+        if (uchar(chars[i]) >= 0x80)
+            return false;
+    }
+    const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (begin < end && space(chars[begin]))
+        ++begin;
+    while (end > begin && space(chars[end - 1]))
+        --end;
+    *text = AsciiText{chars + begin, end - begin};
+    return true;
 }
 
 // Julian day number to date and time of day, to the millisecond.
@@ -73,7 +140,10 @@ QVariant DateTimeValue(sqlite3_stmt* stmt, int column, TFieldType type)
     QTime time;
     bool ok;
     const int storage = sqlite3_column_type(stmt, column);
-    if (storage == SQLITE_TEXT)
+    AsciiText ascii{};
+    if (storage == SQLITE_TEXT && TrimmedAscii(stmt, column, &ascii))
+        ok = ParseTrimmed(ascii, &date, &time);
+    else if (storage == SQLITE_TEXT)
         ok = ParseIsoDateTime(ColumnText(stmt, column), &date, &time);
     else
         ok = storage != SQLITE_BLOB &&
@@ -130,27 +200,7 @@ QVariant NumberValue(sqlite3_stmt* stmt, int column, bool integral)
 bool ParseIsoDateTime(const QString& input, QDate* date, QTime* time)
 {
     const QString text = input.trimmed();
-    qsizetype pos = 0;
-    *date = QDate();
-    *time = QTime();
-    if (text.size() >= 10 && text.at(4) == QLatin1Char('-')) {
-        int y, m, d;
-        if (!Digits(text, &pos, 4, &y) || !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &m) ||
-            !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &d))
-            return false;
-        *date = QDate(y, m, d);
-        if (!date->isValid())
-            return false;
-        if (pos == text.size())
-            return true;
-        if (!Expect(text, &pos, 'T') && !Expect(text, &pos, ' '))
-            return false;
-    }
-    if (!ParseTime(text, &pos, time))
-        return false;
-    // A zone suffix is accepted and ignored: values are shown as stored.
-    return pos == text.size() || text.at(pos) == QLatin1Char('Z') ||
-           text.at(pos) == QLatin1Char('+') || text.at(pos) == QLatin1Char('-');
+    return ParseTrimmed(Utf16Text{text}, date, time);
 }
 
 QVariant FieldValueOf(sqlite3_stmt* stmt, int column, TFieldType type)

@@ -82,3 +82,17 @@ QString ObjectKindIn(const QString& folder, const QString& name, QString* stored
         *storedName = names.first();
     return kinds.first();
 }
+
+QString ObjectKindOn(SqliteConnection& connection, const QString& schema, const QString& name,
+                     QString* storedName)
+{
+    const SqliteStatement find = connection.Prepare(
+        QStringLiteral("SELECT type, name FROM %1.sqlite_schema WHERE type IN ('table', 'view') "
+                       "AND name = ?1 COLLATE NOCASE")
+            .arg(schema));
+    BindText(find.get(), 1, name);
+    if (sqlite3_step(find.get()) != SQLITE_ROW)
+        return QString();
+    *storedName = ColumnText(find.get(), 1);
+    return ColumnText(find.get(), 0);
+}

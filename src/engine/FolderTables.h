@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class SqliteConnection;
+
 // The absolute folder of a path (its "\" read as "/"), without trailing
 // separator; raises EDatabaseError when it is no existing folder.
 QString ExistingFolder(const QString& path);
@@ -18,3 +20,8 @@ QStringList TableNamesIn(const QString& folder);
 // "table" or "view" for an object of that name (letter case ignored), with
 // its name as stored; empty when there is none.
 QString ObjectKindIn(const QString& folder, const QString& name, QString* storedName = nullptr);
+
+// The same, asked on an open connection of the tables: of its database
+// `schema` ("main", or the name of an attached one).
+QString ObjectKindOn(SqliteConnection& connection, const QString& schema, const QString& name,
+                     QString* storedName);

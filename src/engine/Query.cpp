@@ -3,6 +3,7 @@
 #include "engine/Query.h"
 
 #include "engine/AnswerTable.h"
+#include "engine/DirectStore.h"
 #include "engine/FolderTables.h"
 #include "engine/Session.h"
 #include "engine/SessionState.h"
@@ -94,6 +95,24 @@ bool TQuery::OpenOrExecute()
     return true;
 }
 
+bool TQuery::StoreAsTable(const QString& tableName)
+{
+    Close();
+    const QString table = TableNameOf(tableName);
+    TSession& session = *Session();
+    const QString folder = session.ResolveFolder(databaseName_);
+    SqliteConnection& connection = FolderConnection(session, folder);
+    RunGuard guard(session, connection);
+    const SqliteStatement last = RunStatementsButLast(connection, SQLText());
+    if (sqlite3_column_count(last.get()) == 0) {
+        connection.StepToEnd(last.get());
+        return false;
+    }
+    if (!StoreRowsAsTable(connection, last.get(), table))
+        AnswerTable(session, this, connection, last.get()).CopyTo(folder, table, true);
+    return true;
+}
+
 std::unique_ptr<AnswerTable> TQuery::RunToAnswer(bool commandWithoutColumns)
 {
     TSession& session = *Session();
@@ -133,4 +152,9 @@ void TQuery::InternalFetch(qint64 first, qint64 count,
 {
     if (answer_)
         answer_->table->Fetch(first, count, rows);
+}
+
+int TQuery::InternalFieldSize(int fieldIndex) const
+{
+    return answer_ ? answer_->table->TextSize(fieldIndex) : 0;
 }

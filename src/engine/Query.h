@@ -47,6 +47,14 @@ public:
     // table of that name when overwrite is set. The query stays open. A path
     // with a ".." folder is refused.
     void MakePermanent(const QString& tablePath, bool overwrite);
+    // Runs the SQL and stores the last statement's rows as table `table`
+    // ("INIT.DB" is INIT) of the query's own database, replacing a table or
+    // view of that name, without keeping them open: by one INSERT ... SELECT
+    // when the rows allow it (DirectStore.h), else through an answer table
+    // made permanent. The query is closed afterwards. A last statement
+    // without result columns runs as a command and nothing is stored; returns
+    // whether rows were stored.
+    bool StoreAsTable(const QString& table);
 
 protected:
     void InternalOpen() override;
@@ -54,6 +62,7 @@ protected:
     qint64 InternalRecordCount() const override;
     void InternalFetch(qint64 first, qint64 count,
                        std::vector<std::vector<QVariant>>& rows) const override;
+    int InternalFieldSize(int fieldIndex) const override;
 
 private:
     // Runs the SQL and stores the last statement's rows as an answer; with

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <unistd.h>
@@ -171,11 +172,18 @@ QStringList TSession::AliasNames() const
     static const QRegularExpression pattern(
         QStringLiteral("^\\\\DATABASES\\\\(.+)\\\\DB INFO\\\\$"),
         QRegularExpression::CaseInsensitiveOption);
+    // Names seen in case-folded form, so many aliases are listed in one pass.
     QStringList names;
+    QSet<QString> seen;
     for (const QString& section : TIniFile(EngineConfigFile()).ReadSections()) {
         const QRegularExpressionMatch match = pattern.match(section);
-        if (match.hasMatch() && !names.contains(match.captured(1), Qt::CaseInsensitive))
-            names << match.captured(1);
+        if (!match.hasMatch())
+            continue;
+        const QString name = match.captured(1);
+        const qsizetype before = seen.size();
+        seen.insert(name.toCaseFolded());
+        if (seen.size() > before)
+            names << name;
     }
     return names;
 }

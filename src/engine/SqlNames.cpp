@@ -20,7 +20,8 @@ QString TableNameOf(const QString& name)
     const qsizetype dot = table.lastIndexOf(QLatin1Char('.'));
     if (dot >= 0)
         table.truncate(dot);
-    if (table.trimmed().isEmpty())
+    // "." and ".." name folders, never tables.
+    if (table.trimmed().isEmpty() || table.count(QLatin1Char('.')) == table.size())
         throw EDatabaseError(QStringLiteral("Invalid table name: %1").arg(name));
     return table;
 }

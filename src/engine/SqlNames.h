@@ -9,7 +9,7 @@
 QString QuoteIdentifier(const QString& name);
 
 // The table a user's name stands for: "INIT.DB" is INIT. Raises EDatabaseError
-// for an empty name or one holding "/" or "\".
+// for an empty name, a name of dots only, or one holding "/" or "\".
 QString TableNameOf(const QString& name);
 
 // A declared column type fit to be written into CREATE TABLE: the type itself

@@ -47,14 +47,16 @@ void TTable::DeleteTable()
 {
     Close();
     const QString table = TableNameOf(tableName_);
-    const QString folder = Session()->ResolveFolder(databaseName_);
-    QString stored;
-    const QString kind = ObjectKindIn(folder, table, &stored);
-    if (kind.isEmpty())
-        throw EDatabaseError(QStringLiteral("no such table: %1").arg(table));
     TSession& session = *Session();
+    const QString folder = session.ResolveFolder(databaseName_);
+    // The folder's own connection knows the schema already; a new connection
+    // would read all of it again for every table a script drops.
     SqliteConnection& connection = FolderConnection(session, folder);
     RunGuard guard(session, connection);
+    QString stored;
+    const QString kind = ObjectKindOn(connection, QStringLiteral("main"), table, &stored);
+    if (kind.isEmpty())
+        throw EDatabaseError(QStringLiteral("no such table: %1").arg(table));
     const QString drop = kind == QLatin1String("view") ? QStringLiteral("DROP VIEW ")
                                                        : QStringLiteral("DROP TABLE ");
     connection.StepToEnd(connection.Prepare(drop + QuoteIdentifier(stored)).get());
@@ -93,4 +95,9 @@ void TTable::InternalFetch(qint64 first, qint64 count,
 {
     if (open_)
         open_->table->Fetch(first, count, rows);
+}
+
+int TTable::InternalFieldSize(int fieldIndex) const
+{
+    return open_ ? open_->table->TextSize(fieldIndex) : 0;
 }

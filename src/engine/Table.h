@@ -40,6 +40,7 @@ protected:
     qint64 InternalRecordCount() const override;
     void InternalFetch(qint64 first, qint64 count,
                        std::vector<std::vector<QVariant>>& rows) const override;
+    int InternalFieldSize(int fieldIndex) const override;
 
 private:
     QString databaseName_;

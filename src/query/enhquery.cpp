@@ -70,7 +70,9 @@ void TEnhQuery::MoveToDestination()
         throw EDatabaseError(
             QStringLiteral("Invalid destination table name \"%1\".").arg(destinationTable_));
     const QString folder = Session()->ResolveFolder(destDatabaseName_);
-    if (OpenOrExecute())
+    if (!keepRowsOpen_ && folder == Session()->ResolveFolder(DatabaseName()))
+        StoreAsTable(destinationTable_);
+    else if (OpenOrExecute())
         MakePermanent(folder + QLatin1Char('\\') + destinationTable_, true);
 }
 
@@ -393,6 +395,7 @@ void TEnhMultiQuery::Execute()
             tempJournal_.DropRemaining();
         else
             tempJournal_.Close();
+        SetKeepRowsOpen(true);
         SetRequestLive(savedRequestLive);
         LastRunSQL = SQLText();
         TempTables.clear();
@@ -423,6 +426,8 @@ void TEnhMultiQuery::Execute()
         }
         Close();
         SetRequestLive(destination.isEmpty() ? savedRequestLive : false);
+        // Another statement closes the query before it runs: nothing will see these rows.
+        SetKeepRowsOpen(i + 1 >= count);
         RunStatement(statement, destination, useDefaultDB, keep);
         ++i;
     }

@@ -58,10 +58,13 @@ public:
 
     // Opens the query and makes its answer the table DestinationTable in the
     // folder of DestDatabaseName, replacing a table of that name. The query
-    // stays open. A last statement without result columns runs as a command
-    // instead: the destination is not filled and the query stays closed. A
-    // table name holding a path separator is refused before anything runs, so
-    // a name can never reach outside its folder.
+    // stays open (unless the script runner has said that another statement
+    // follows: then the rows go straight into a destination in the query's
+    // own database and the query stays closed). A last statement without
+    // result columns runs as a command instead: the destination is not filled
+    // and the query stays closed. A table name holding a path separator is
+    // refused before anything runs, so a name can never reach outside its
+    // folder.
     virtual void MoveToDestination();
 
     // Runs the SQL by what its first line says (upper-cased, plain substring
@@ -74,11 +77,18 @@ public:
     // CREATE TABLE with a column named SELECTED) it runs as a command too.
     virtual void Execute();
 
+protected:
+    // Whether rows stored as the destination stay open afterwards; the script
+    // runner clears it for a statement that another one follows, since that
+    // one closes the query first anyway.
+    void SetKeepRowsOpen(bool keep) { keepRowsOpen_ = keep; }
+
 private:
     QString destinationTable_ = QStringLiteral("INIT.DB");
     QString destDatabaseName_;
     TBatchMode destBatchMoveMode_ = batCopy;
     bool doBatchMove_ = true;
+    bool keepRowsOpen_ = true;
 };
 
 class TEnhMultiQuery : public TEnhQuery

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSet>
 #include <QStringDecoder>
 #include <optional>
 
@@ -96,6 +97,14 @@ TLine ParseLine(const QString& text)
     if (eq > 0 && IsBlank(text[eq - 1]))
         line.value = TrimBlanks(line.value);
     return line;
+}
+
+// True when the name was seen before (letter case ignored); remembers it.
+bool SeenBefore(QSet<QString>& seen, const QString& name)
+{
+    const qsizetype before = seen.size();
+    seen.insert(name.toCaseFolded());
+    return seen.size() == before;
 }
 
 // A file that exists but cannot be read is an error only for writers: they
@@ -335,9 +344,11 @@ bool TIniFile::ValueExists(const QString& section, const QString& ident) const
 
 QStringList TIniFile::ReadSections() const
 {
+    // Seen names in case-folded form: a file of many sections is read in one pass.
     QStringList result;
+    QSet<QString> seen;
     for (const TLine& line : Load(fileName_, false).lines)
-        if (line.kind == TLine::Section && !result.contains(line.name, Qt::CaseInsensitive))
+        if (line.kind == TLine::Section && !SeenBefore(seen, line.name))
             result.append(line.name);
     return result;
 }
@@ -346,10 +357,10 @@ QStringList TIniFile::ReadSection(const QString& section) const
 {
     const TDocument doc = Load(fileName_, false);
     QStringList result;
+    QSet<QString> seen;
     if (const auto start = FindSection(doc, section))
         for (qsizetype i = *start + 1, end = SectionEnd(doc, *start); i < end; ++i)
-            if (doc.lines[i].kind == TLine::Value &&
-                !result.contains(doc.lines[i].name, Qt::CaseInsensitive))
+            if (doc.lines[i].kind == TLine::Value && !SeenBefore(seen, doc.lines[i].name))
                 result.append(doc.lines[i].name);
     return result;
 }
