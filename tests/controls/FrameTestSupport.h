@@ -10,6 +10,17 @@
 #include <QPalette>
 #include <QString>
 #include <functional>
+#include <ostream>
+
+// Failure messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* out)
+{
+    *out << '[' << texts.join(", ").toStdString() << ']';
+}
 
 // Installs a palette with a distinct colour per role for one test.
 class FixedPalette
