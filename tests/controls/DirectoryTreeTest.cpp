@@ -172,6 +172,16 @@ TEST_F(DirectoryTreeTest, ANestedMountIsAVolumeAndAFolder)
     EXPECT_TRUE(Texts(Node(tree, Data())).contains("a"));
 }
 
+TEST_F(DirectoryTreeTest, ShowingTheFrameRebuildsTheVolumesAndSelectsNothing)
+{
+    TFrDirectoryTree tree;
+    tree.SetDirectory(Data("a/a1"));
+    tree.SetFrameVisible(true);
+    EXPECT_EQ(tree.Directory(), "");
+    EXPECT_NE(Node(tree, Data()), nullptr);
+    EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(Node(tree, Data()))) << "built anew";
+}
+
 TEST_F(DirectoryTreeTest, DriveChangeAndLabelFollowTheSelection)
 {
     TFrDirectoryTree tree;

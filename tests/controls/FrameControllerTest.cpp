@@ -8,6 +8,8 @@
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QImage>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -217,6 +219,58 @@ TEST(FramedTreeView, FramePaintedInPlaceOfTheBorder)
 
     tree.SetFrameVisible(false);
     EXPECT_EQ(tree.frameShape(), QFrame::StyledPanel) << "the platform border comes back";
+}
+
+TEST(FramedTreeView, SelectionOutlineWithoutTheFocus)
+{
+    TFrCustomTreeView tree;
+    tree.resize(120, 80);
+    auto* node = new QTreeWidgetItem(&tree, {"node"});
+    tree.setCurrentItem(node);
+    tree.SetSelectionPen(QPen(QColor(255, 0, 255)));
+    const QPoint corner = tree.viewport()->mapTo(&tree, tree.visualItemRect(node).topLeft());
+    tree.SetHideSelection(true);
+    EXPECT_NE(tree.grab().toImage().pixelColor(corner), QColor(255, 0, 255));
+    tree.SetHideSelection(false);
+    EXPECT_EQ(tree.grab().toImage().pixelColor(corner), QColor(255, 0, 255));
+}
+
+TEST(FramedTreeView, WheelScrollsByLinesAndNeverAboveTheTop)
+{
+    TFrCustomTreeView tree;
+    tree.resize(120, 60);
+    for (int i = 0; i < 40; ++i)
+        new QTreeWidgetItem(&tree, {QString::number(i)});
+    tree.show();
+    QScrollBar* bar = tree.verticalScrollBar();
+    const int lines = QApplication::wheelScrollLines();
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(10, 10), tree.mapToGlobal(QPointF(10, 10)), {}, {0, delta},
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(tree.viewport(), &event);
+    };
+    wheel(-120);
+    EXPECT_EQ(bar->value(), lines);
+    bar->setValue(lines - 1);
+    wheel(120);
+    EXPECT_EQ(bar->value(), lines - 1) << "a step up that would pass the top does nothing";
+    bar->setValue(lines + 1);
+    wheel(120);
+    EXPECT_EQ(bar->value(), 1);
+}
+
+TEST(FramedTreeView, AutoSelectAndAutoExpandExcludeEachOther)
+{
+    TFrCustomTreeView tree;
+    auto* parent = new QTreeWidgetItem(&tree, {"parent"});
+    new QTreeWidgetItem(parent, {"child"});
+    tree.SetAutoExpand(true);
+    tree.SetAutoSelect(true);
+    EXPECT_FALSE(tree.AutoExpand());
+    parent->setExpanded(true);
+    EXPECT_EQ(tree.currentItem(), parent) << "expanding selects";
+    tree.SetAutoExpand(true);
+    EXPECT_FALSE(tree.AutoSelect());
 }
 
 #include "FrameControllerTest.moc"
