@@ -17,11 +17,10 @@ namespace {
 const QSet<QString>& PseudoFileSystems()
 {
     static const QSet<QString> names{
-        "proc",      "sysfs",           "devtmpfs",    "devpts",     "cgroup",
-        "cgroup2",   "securityfs",      "debugfs",     "tracefs",    "pstore",
-        "bpf",       "mqueue",          "hugetlbfs",   "configfs",   "fusectl",
-        "autofs",    "binfmt_misc",     "efivarfs",    "rpc_pipefs", "nsfs",
-        "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal", "nfsd",       "overlayfs-meta"};
+        "proc",       "sysfs",    "devtmpfs",  "devpts",          "cgroup",      "cgroup2",
+        "securityfs", "debugfs",  "tracefs",   "pstore",          "bpf",         "mqueue",
+        "hugetlbfs",  "configfs", "fusectl",   "autofs",          "binfmt_misc", "efivarfs",
+        "rpc_pipefs", "nsfs",     "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal", "nfsd"};
     return names;
 }
 
