@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QFont;
 class QPainter;
@@ -158,7 +159,6 @@ class TFrFrameController : public QObject
     Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
 public:
     explicit TFrFrameController(QObject* owner = nullptr);
-    ~TFrFrameController() override;
 
     TColor Color() const { return color_; }
     bool FlatButtons() const { return flatButtons_; }

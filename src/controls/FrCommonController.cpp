@@ -54,12 +54,6 @@ TFrFrameController::TFrFrameController(QObject* owner)
 {
 }
 
-TFrFrameController::~TFrFrameController()
-{
-    // The linked controls learn of this through destroyed().
-    controls_.reset();
-}
-
 void TFrFrameController::UpdateControl(QObject* control, TFrameChange change)
 {
     if (!qobject_cast<QWidget*>(control))

@@ -5,6 +5,7 @@
 #include "controls/FrFilSys.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -30,14 +31,16 @@ QString LabelCase(const QString& label)
     return text;
 }
 
+// Stops at the first sub-folder when that is all that is asked.
 QStringList ReadFoldersNow(const QString& folder, bool showHidden, bool firstOnly)
 {
     QDir::Filters filters = QDir::Dirs | QDir::NoDotAndDotDot;
     if (showHidden)
         filters |= QDir::Hidden;
-    QStringList names = QDir(folder).entryList(filters, QDir::Unsorted);
-    if (firstOnly && names.size() > 1)
-        names.resize(1);
+    QStringList names;
+    QDirIterator it(folder, filters);
+    while (it.hasNext() && !(firstOnly && !names.isEmpty()))
+        names << it.nextFileInfo().fileName();
     return names;
 }
 

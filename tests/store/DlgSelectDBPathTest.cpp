@@ -89,9 +89,10 @@ TEST_F(DlgSelectDBPathTest, SelectFollowsTheStartFolderWhenShown)
         EXPECT_EQ(dialog.findChild<QPushButton*>("btnOK")->isEnabled(), c.enabled)
             << c.start << " / " << c.validFileName;
         const QString directory = dialog.findChild<TFrDirectoryTree*>("dirTree")->Directory();
-        if (*c.start)
+        if (*c.start) {
             EXPECT_EQ(directory, QString(c.start) == "missing" ? data_.Path() : start)
                 << "the tree opens the start folder, or the nearest that exists";
+        }
         dialog.hide();
     }
 }
