@@ -82,9 +82,21 @@ bool RenameNoReplace(const QString& from, const QString& to)
     return ::rename(a.constData(), b.constData()) == 0;
 }
 
+// The closed folder, and the open one from the icon theme for a selected node.
 QIcon FolderIcon()
 {
-    static const QIcon icon = QFileIconProvider().icon(QFileIconProvider::Folder);
+    static const QIcon icon = [] {
+        const QIcon closed = QFileIconProvider().icon(QFileIconProvider::Folder);
+        const QIcon open = QIcon::fromTheme(QStringLiteral("folder-open"));
+        if (open.isNull())
+            return closed;
+        QIcon both;
+        for (int size : {16, 22, 24, 32}) {
+            both.addPixmap(closed.pixmap(size), QIcon::Normal);
+            both.addPixmap(open.pixmap(size), QIcon::Selected);
+        }
+        return both;
+    }();
     return icon;
 }
 
