@@ -1,16 +1,14 @@
 // The folder dialog behind DlgSelectDBPath.h.
 #include "store/DlgSelectDBPath.h"
 
-#include "platform/core/SystemInfo.h"
+#include "controls/FrFilSys.h"
 #include "store/TessalyDB.h"
 
 #include <QDialogButtonBox>
-#include <QFileInfo>
-#include <QFileSystemModel>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
-#include <QTreeView>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 TDlgSelectDBPath::TDlgSelectDBPath(QWidget* parent)
@@ -20,21 +18,27 @@ TDlgSelectDBPath::TDlgSelectDBPath(QWidget* parent)
     setWindowTitle(QStringLiteral("Select Store Database"));
     resize(341, 305);
 
-    model_ = new QFileSystemModel(this);
-    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    model_->setRootPath(QDir::rootPath());
-
-    dirTree = new QTreeView(this);
+    dirTree = new TFrDirectoryTree(this);
     dirTree->setObjectName(QStringLiteral("dirTree"));
-    dirTree->setModel(model_);
+    dirTree->SetDriveTypes(dtUnknown | dtFixed | dtNetwork | dtRAM);
+    // As a form file sets them: the flat frame keeps the style given here
+    // until the mouse or the focus first changes it.
+    dirTree->SetLoading(true);
+    dirTree->SetFrameFlat(true);
+    dirTree->SetFrameFlatStyle(fsGroove);
+    dirTree->SetFrameStyle(fsStatus);
+    dirTree->SetFrameVisible(true);
+    dirTree->SetLoading(false);
+    dirTree->SetHideSelection(false);
     dirTree->setIndentation(19);
-    dirTree->setHeaderHidden(true);
-    for (int column = 1; column < model_->columnCount(); ++column)
-        dirTree->hideColumn(column);
-    dirTree->setFrameShape(QFrame::StyledPanel);
-    dirTree->setFrameShadow(QFrame::Sunken);
+    dirTree->SetSelectionPen(QPen(ToQColor(clBtnShadow)));
+    dirTree->SetRightClickSelect(true);
+    dirTree->OnChange = [this](QObject*) { dirTreeChange(); };
+    dirTree->OnClick = [this](QObject*) { dirTreeChange(); };
+    dirTree->OnDblClick = [this](QObject*) { dirTreeDblClick(); };
 
-    btnOK = new QPushButton(QStringLiteral("&Select"), this);
+    btnOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                            QStringLiteral("&Select"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
     btnOK->setEnabled(false);
@@ -46,29 +50,25 @@ TDlgSelectDBPath::TDlgSelectDBPath(QWidget* parent)
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setFixedHeight(34);
     auto* panelLayout = new QHBoxLayout(panel);
-    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setContentsMargins(0, 6, 0, 0);
     panelLayout->addStretch();
     panelLayout->addWidget(btnOK);
     panelLayout->addWidget(btnCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(0);
     layout->addWidget(dirTree);
     layout->addWidget(panel);
 
-    connect(dirTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &TDlgSelectDBPath::UpdateSelectButton);
-    connect(dirTree, &QTreeView::clicked, this, &TDlgSelectDBPath::UpdateSelectButton);
-    connect(dirTree, &QTreeView::doubleClicked, this, &TDlgSelectDBPath::dirTreeDblClick);
     connect(btnOK, &QPushButton::clicked, this, &TDlgSelectDBPath::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    btnCancel->setFocus();
 }
 
 void TDlgSelectDBPath::SetStartPath(const QString& path)
 {
     selectedPath_ = path;
-    SetDirectory(path);
+    dirTree->SetDirectory(path);
 }
 
 bool TDlgSelectDBPath::Execute()
@@ -76,48 +76,29 @@ bool TDlgSelectDBPath::Execute()
     return exec() == QDialog::Accepted;
 }
 
-QString TDlgSelectDBPath::Directory() const
-{
-    const QModelIndex current = dirTree->currentIndex();
-    return current.isValid() ? model_->filePath(current) : QString();
-}
-
-// A path that names no folder leaves the tree without a selection.
-void TDlgSelectDBPath::SetDirectory(const QString& path)
-{
-    const QString native = NativePath(path);
-    const QModelIndex index = native.trimmed().isEmpty() || !QFileInfo(native).isDir()
-                                  ? QModelIndex()
-                                  : model_->index(native);
-    dirTree->setCurrentIndex(index);
-    if (index.isValid()) {
-        dirTree->expand(index);
-        dirTree->scrollTo(index);
-    }
-    UpdateSelectButton();
-}
-
 void TDlgSelectDBPath::showEvent(QShowEvent* event)
 {
-    SetDirectory(selectedPath_);
+    dirTree->SetDirectory(selectedPath_);
     btnOK->setEnabled(IsValidStorePath(selectedPath_, validFileName_));
-    btnCancel->setFocus();
+    if (QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
+    btnCancel->setFocus();
 }
 
-void TDlgSelectDBPath::UpdateSelectButton()
+void TDlgSelectDBPath::dirTreeChange()
 {
-    btnOK->setEnabled(IsValidStorePath(Directory(), validFileName_));
+    btnOK->setEnabled(IsValidStorePath(dirTree->Directory(), validFileName_));
 }
 
 void TDlgSelectDBPath::dirTreeDblClick()
 {
-    if (IsValidStorePath(Directory(), validFileName_))
+    if (IsValidStorePath(dirTree->Directory(), validFileName_))
         btnOK->click();
 }
 
 void TDlgSelectDBPath::btnOKClick()
 {
-    selectedPath_ = IncludeSlash(Directory());
+    selectedPath_ = IncludeSlash(dirTree->Directory());
     accept();
 }

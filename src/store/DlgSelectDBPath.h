@@ -1,15 +1,14 @@
-// "Select Store Database": a folder tree in which the user picks the store
-// database's folder; "&Select" is enabled only while the selected folder
-// qualifies.
+// "Select Store Database": a framed directory tree in which the user picks
+// the store database's folder; "&Select" is enabled only while the selected
+// folder qualifies.
 #pragma once
 
 #include "store/SelectDBPath.h"
 
 #include <QDialog>
 
-class QFileSystemModel;
 class QPushButton;
-class QTreeView;
+class TFrDirectoryTree;
 
 class TDlgSelectDBPath : public QDialog, public TSelectDBPathDialog
 {
@@ -17,26 +16,22 @@ class TDlgSelectDBPath : public QDialog, public TSelectDBPathDialog
 public:
     explicit TDlgSelectDBPath(QWidget* parent = nullptr);
 
-    // Opens and selects the folder in the tree.
+    // The folder to start at; the tree opens and selects it.
     void SetStartPath(const QString& path) override;
     void SetValidFileName(const QString& fileName) override { validFileName_ = fileName; }
     bool Execute() override;
+    // The chosen folder, with its trailing separator.
     QString SelectedPath() const override { return selectedPath_; }
-
-    // The folder selected in the tree, without a trailing separator ("/" for the root).
-    QString Directory() const;
-    void SetDirectory(const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void UpdateSelectButton();
+    void dirTreeChange();
     void dirTreeDblClick();
     void btnOKClick();
 
-    QFileSystemModel* model_;
-    QTreeView* dirTree;
+    TFrDirectoryTree* dirTree;
     QPushButton* btnOK;
     QPushButton* btnCancel;
     QString selectedPath_;

@@ -1,15 +1,16 @@
-// The folder dialog: "&Select" follows whether the selected folder qualifies,
-// confirming returns it with a trailing separator, double-click confirms only
-// a qualifying folder.
+// The folder dialog on the directory tree: its settings, "&Select" follows
+// whether the selected folder qualifies, confirming returns it with a
+// trailing separator, double-click confirms only a qualifying folder.
 #include "store/DlgSelectDBPath.h"
 
 #include "StoreFixture.h"
+#include "controls/FrFilSys.h"
 #include "store/SelectDBPath.h"
 
+#include <QApplication>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,10 +25,12 @@ protected:
         WriteAll(data_.File("store/tables.db"), QByteArray());
     }
     QPushButton* Select() { return dialog_.findChild<QPushButton*>("btnOK"); }
-    QTreeView* Tree() { return dialog_.findChild<QTreeView*>("dirTree"); }
-    QModelIndex IndexOf(const QString& path)
+    TFrDirectoryTree* Tree() { return dialog_.findChild<TFrDirectoryTree*>("dirTree"); }
+    // Double-clicks the selected folder's node as the user does.
+    void DoubleClickSelected()
     {
-        return static_cast<QFileSystemModel*>(Tree()->model())->index(path);
+        const QRect node = Tree()->visualItemRect(Tree()->currentItem());
+        QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, {}, node.center());
     }
 
     TestFolder data_;
@@ -36,13 +39,32 @@ protected:
 
 } // namespace
 
-TEST_F(DlgSelectDBPathTest, IsCaptionedAndStartsWithSelectDisabled)
+TEST_F(DlgSelectDBPathTest, FormAndTreeSettings)
 {
     EXPECT_EQ(dialog_.windowTitle(), "Select Store Database");
+    EXPECT_EQ(dialog_.size(), QSize(341, 305));
+    EXPECT_TRUE(dialog_.windowFlags() & Qt::WindowStaysOnTopHint);
     ASSERT_NE(Select(), nullptr);
     EXPECT_EQ(Select()->text(), "&Select");
+    EXPECT_TRUE(Select()->isDefault());
     EXPECT_FALSE(Select()->isEnabled());
-    EXPECT_NE(dialog_.findChild<QPushButton*>("btnCancel"), nullptr);
+    EXPECT_EQ(dialog_.findChild<QWidget*>("Panel1")->height(), 34);
+
+    TFrDirectoryTree* tree = Tree();
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->DriveTypes(), dtUnknown | dtFixed | dtNetwork | dtRAM);
+    EXPECT_TRUE(tree->FrameVisible());
+    EXPECT_TRUE(tree->FrameFlat());
+    EXPECT_EQ(tree->FrameFlatStyle(), fsGroove);
+    EXPECT_EQ(tree->FrameStyle(), fsStatus);
+    EXPECT_EQ(tree->indentation(), 19);
+    EXPECT_FALSE(tree->HideSelection());
+    EXPECT_TRUE(tree->RightClickSelect());
+    EXPECT_TRUE(tree->ReadOnly()) << "no renaming in this dialog";
+
+    dialog_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog_));
+    EXPECT_EQ(QApplication::focusWidget(), dialog_.findChild<QPushButton*>("btnCancel"));
 }
 
 TEST_F(DlgSelectDBPathTest, SelectFollowsTheStartFolderWhenShown)
@@ -66,8 +88,10 @@ TEST_F(DlgSelectDBPathTest, SelectFollowsTheStartFolderWhenShown)
         dialog.show();
         EXPECT_EQ(dialog.findChild<QPushButton*>("btnOK")->isEnabled(), c.enabled)
             << c.start << " / " << c.validFileName;
-        if (*c.start && c.enabled) {
-            EXPECT_EQ(dialog.Directory(), start);
+        const QString directory = dialog.findChild<TFrDirectoryTree*>("dirTree")->Directory();
+        if (*c.start) {
+            EXPECT_EQ(directory, QString(c.start) == "missing" ? data_.Path() : start)
+                << "the tree opens the start folder, or the nearest that exists";
         }
         dialog.hide();
     }
@@ -80,8 +104,11 @@ TEST_F(DlgSelectDBPathTest, ChoosingInTheTreeAndConfirming)
     dialog_.show();
     ASSERT_FALSE(Select()->isEnabled());
 
-    Tree()->setCurrentIndex(IndexOf(data_.File("store")));
+    Tree()->SetDirectory(data_.File("store"));
     ASSERT_TRUE(Select()->isEnabled());
+    Tree()->SetDirectory(data_.File("plain"));
+    ASSERT_FALSE(Select()->isEnabled());
+    Tree()->SetDirectory(data_.File("store"));
     Select()->click();
     EXPECT_EQ(dialog_.result(), QDialog::Accepted);
     EXPECT_EQ(dialog_.SelectedPath(), data_.File("store") + "/");
@@ -92,12 +119,12 @@ TEST_F(DlgSelectDBPathTest, DoubleClickConfirmsOnlyAQualifyingFolder)
     dialog_.SetValidFileName("tables.db");
     dialog_.SetStartPath(data_.File("plain"));
     dialog_.show();
-    emit Tree()->doubleClicked(IndexOf(data_.File("plain")));
+    DoubleClickSelected();
     EXPECT_TRUE(dialog_.isVisible());
     EXPECT_EQ(dialog_.SelectedPath(), data_.File("plain"));
 
-    Tree()->setCurrentIndex(IndexOf(data_.File("store")));
-    emit Tree()->doubleClicked(IndexOf(data_.File("store")));
+    Tree()->SetDirectory(data_.File("store"));
+    DoubleClickSelected();
     EXPECT_FALSE(dialog_.isVisible());
     EXPECT_EQ(dialog_.result(), QDialog::Accepted);
     EXPECT_EQ(dialog_.SelectedPath(), data_.File("store") + "/");

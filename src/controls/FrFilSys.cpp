@@ -1,0 +1,543 @@
+// The directory tree of FrFilSys.h.
+#include "controls/FrFilSys.h"
+
+#include "platform/CursorGuard.h"
+#include "platform/Interaction.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/SystemInfo.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileIconProvider>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int PathRole = Qt::UserRole;
+constexpr int ChildrenReadRole = Qt::UserRole + 1;
+const QString Placeholder = QStringLiteral(":");
+
+// Holds node updates (and the updating flag) for a scope and puts back what
+// was there on every exit.
+class TNodeUpdate
+{
+public:
+    TNodeUpdate(QWidget* tree, bool* flag)
+        : tree_(tree), flag_(flag), wasEnabled_(tree->updatesEnabled()), wasSet_(flag && *flag)
+    {
+        tree->setUpdatesEnabled(false);
+        if (flag_)
+            *flag_ = true;
+    }
+    ~TNodeUpdate()
+    {
+        tree_->setUpdatesEnabled(wasEnabled_);
+        if (flag_)
+            *flag_ = wasSet_;
+    }
+
+private:
+    QWidget* tree_;
+    bool* flag_;
+    bool wasEnabled_;
+    bool wasSet_;
+};
+
+// The label editor ends in the tree's rename.
+class TRenameDelegate : public QStyledItemDelegate
+{
+public:
+    explicit TRenameDelegate(TFrDirectoryTree* tree) : QStyledItemDelegate(tree), tree_(tree) {}
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        auto* edit = qobject_cast<QLineEdit*>(editor);
+        QTreeWidgetItem* node = tree_->itemFromIndex(index);
+        if (edit && node)
+            tree_->RenameNode(node, edit->text());
+    }
+
+private:
+    TFrDirectoryTree* tree_;
+};
+
+// Renames without ever replacing what is there.
+bool RenameNoReplace(const QString& from, const QString& to)
+{
+    const QByteArray a = QFile::encodeName(from), b = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the no-replace flag: look first.
+    struct stat existing;
+    if (::lstat(b.constData(), &existing) == 0)
+        return false;
+    return ::rename(a.constData(), b.constData()) == 0;
+}
+
+// The closed folder, and the open one from the icon theme for a selected node.
+QIcon FolderIcon()
+{
+    static const QIcon icon = [] {
+        const QIcon closed = QFileIconProvider().icon(QFileIconProvider::Folder);
+        const QIcon open = QIcon::fromTheme(QStringLiteral("folder-open"));
+        if (open.isNull())
+            return closed;
+        QIcon both;
+        for (int size : {16, 22, 24, 32}) {
+            both.addPixmap(closed.pixmap(size), QIcon::Normal);
+            both.addPixmap(open.pixmap(size), QIcon::Selected);
+        }
+        return both;
+    }();
+    return icon;
+}
+
+QIcon VolumeIcon(TDriveKind kind)
+{
+    static const QFileIconProvider provider;
+    return provider.icon(kind == dkRemote ? QFileIconProvider::Network : QFileIconProvider::Drive);
+}
+
+} // namespace
+
+TFrDirectoryTree::TFrDirectoryTree(QWidget* parent) : TFrCustomTreeView(parent)
+{
+    SetReadOnly(true);
+    SetHideSelection(false);
+    resize(250, 150);
+    setItemDelegate(new TRenameDelegate(this));
+    connect(this, &QTreeWidget::itemExpanded, this, &TFrDirectoryTree::Expanding);
+    connect(this, &QTreeWidget::currentItemChanged, this, &TFrDirectoryTree::CurrentChanged);
+    connect(this, &QTreeWidget::itemClicked, this, &TFrDirectoryTree::Clicked);
+    watcher_ = new TMountWatcher(this);
+    connect(watcher_, &TMountWatcher::Changed, this, &TFrDirectoryTree::MountTableChanged);
+    CreateWnd();
+}
+
+TFrDirectoryTree::~TFrDirectoryTree()
+{
+    destroying_ = true;
+    ClearNodes();
+}
+
+void TFrDirectoryTree::CreateWnd()
+{
+    LoadDrives();
+    const QString saved = std::exchange(savedDirectory_, QString());
+    if (saved.isEmpty())
+        OpenDirectory(CurrentDriveRoot(mountTable_));
+    else if (!recreating_)
+        OpenDirectory(saved);
+}
+
+void TFrDirectoryTree::DestroyWnd()
+{
+    savedDirectory_ = Directory();
+    ClearNodes();
+}
+
+// Showing or dropping the frame re-creates the control: the volumes are
+// loaded again and nothing is selected.
+void TFrDirectoryTree::FrameVisibleChanged()
+{
+    recreating_ = true;
+    DestroyWnd();
+    TFrCustomTreeView::FrameVisibleChanged();
+    recreating_ = true;
+    CreateWnd();
+    recreating_ = false;
+}
+
+void TFrDirectoryTree::SetDirLabel(QLabel* label)
+{
+    dirLabel_ = label;
+    UpdateDirLabel();
+}
+
+void TFrDirectoryTree::SetDriveTypes(TDriveTypes value)
+{
+    if (value == driveTypes_)
+        return;
+    driveTypes_ = value;
+    RefreshDrives();
+}
+
+void TFrDirectoryTree::SetOpenCurrentDir(bool value)
+{
+    if (value == openCurrentDir_)
+        return;
+    openCurrentDir_ = value;
+    if (value)
+        OpenDirectory(QDir::currentPath());
+}
+
+void TFrDirectoryTree::SetNetworkVolumeFormat(TNetworkVolumeFormat value)
+{
+    if (value == networkVolumeFormat_)
+        return;
+    networkVolumeFormat_ = value;
+    Reload();
+}
+
+void TFrDirectoryTree::SetShowHiddenDirs(bool value)
+{
+    if (value == showHiddenDirs_)
+        return;
+    showHiddenDirs_ = value;
+    Reload();
+}
+
+QString TFrDirectoryTree::NodePath(const QTreeWidgetItem* node)
+{
+    return node ? node->data(0, PathRole).toString() : QString();
+}
+
+bool TFrDirectoryTree::ChildrenRead(const QTreeWidgetItem* node)
+{
+    return node && node->data(0, ChildrenReadRole).toBool();
+}
+
+void TFrDirectoryTree::SetUpNode(QTreeWidgetItem* node, const QString& path)
+{
+    node->setData(0, PathRole, path);
+    node->setData(0, ChildrenReadRole, false);
+    if (node->parent()) {
+        node->setIcon(0, FolderIcon());
+        node->setFlags(node->flags() | Qt::ItemIsEditable);
+    }
+}
+
+void TFrDirectoryTree::AddPlaceholder(QTreeWidgetItem* node)
+{
+    auto* placeholder = new QTreeWidgetItem(node, {Placeholder});
+    placeholder->setFlags(placeholder->flags() & ~Qt::ItemIsEditable);
+}
+
+void TFrDirectoryTree::ProbeChildren(QTreeWidgetItem* node)
+{
+    const QString path = NodePath(node);
+    if (path.isEmpty() || ChildrenRead(node))
+        return;
+    if (!ReadSubFolders(mountTable_, path, showHiddenDirs_, true).isEmpty())
+        AddPlaceholder(node);
+}
+
+void TFrDirectoryTree::ReadChildren(QTreeWidgetItem* node)
+{
+    const QString path = NodePath(node);
+    if (path.isEmpty() || ChildrenRead(node))
+        return;
+    qDeleteAll(node->takeChildren());
+    node->setData(0, ChildrenReadRole, true);
+    QStringList names = ReadSubFolders(mountTable_, path, showHiddenDirs_, false);
+    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    for (const QString& name : std::as_const(names)) {
+        auto* child = new QTreeWidgetItem(node, {name});
+        SetUpNode(child, path + name + "/");
+    }
+}
+
+void TFrDirectoryTree::Expanding(QTreeWidgetItem* node)
+{
+    if (ChildrenRead(node))
+        return;
+    CursorGuard cursor;
+    ReadChildren(node);
+    for (int i = 0; i < node->childCount(); ++i)
+        ProbeChildren(node->child(i));
+}
+
+QStringList TFrDirectoryTree::GetDriveMask() const
+{
+    QStringList mountPoints;
+    for (const TVolume& volume : mountTable_.Volumes())
+        if (volume.Kind == dkNoRootDir || (driveTypes_ & TDriveTypes::fromInt(1 << volume.Kind)))
+            mountPoints << volume.MountPoint;
+    return mountPoints;
+}
+
+void TFrDirectoryTree::AddDriveNode(const QString& mountPoint, int index)
+{
+    const TVolume* volume = mountTable_.Find(mountPoint);
+    const TDriveKind kind = volume ? volume->Kind : dkUnknown;
+    const TVolumeDisplayName name =
+        GetVolumeDisplayName(mountTable_, mountPoint, networkVolumeFormat_);
+    serials_.insert(mountPoint, name.Serial);
+    auto* node = new QTreeWidgetItem({name.Text});
+    if (index < 0)
+        addTopLevelItem(node);
+    else
+        insertTopLevelItem(index, node);
+    SetUpNode(node, mountPoint == "/" ? mountPoint : mountPoint + "/");
+    node->setIcon(0, VolumeIcon(kind));
+    // Removable media and discs are not touched until they are opened.
+    if (kind == dkUnknown || kind == dkNoRootDir || kind == dkRemovable || kind == dkCDROM)
+        AddPlaceholder(node);
+    else
+        ProbeChildren(node);
+}
+
+// Pending events run while the volumes are read (only for a tree on screen);
+// the updating flag keeps selection changes from being processed meanwhile.
+void TFrDirectoryTree::PumpMessages()
+{
+    if (isVisible())
+        QCoreApplication::processEvents();
+}
+
+void TFrDirectoryTree::LoadDrives()
+{
+    CursorGuard cursor;
+    {
+        TNodeUpdate update(this, &updating_);
+        ClearNodes();
+        PumpMessages();
+        mountTable_ = ReadMountTable();
+        shownDrives_ = GetDriveMask();
+        for (const QString& mountPoint : std::as_const(shownDrives_)) {
+            AddDriveNode(mountPoint, -1);
+            PumpMessages();
+        }
+    }
+    if (currentItem())
+        scrollToItem(currentItem());
+}
+
+void TFrDirectoryTree::RefreshDrives()
+{
+    {
+        TNodeUpdate update(this, &updating_);
+        mountTable_ = ReadMountTable();
+        const QStringList drives = GetDriveMask();
+        for (const QString& gone : std::as_const(shownDrives_)) {
+            if (drives.contains(gone))
+                continue;
+            if (QTreeWidgetItem* node = FindDriveNode(gone)) {
+                RefreshNode(node);
+                delete node;
+            }
+            serials_.remove(gone);
+        }
+        for (const QString& added : drives) {
+            if (shownDrives_.contains(added))
+                continue;
+            const QString path = added == "/" ? added : added + "/";
+            int index = 0;
+            while (index < topLevelItemCount() && NodePath(topLevelItem(index)) <= path)
+                ++index;
+            AddDriveNode(added, index);
+        }
+        shownDrives_ = drives;
+    }
+    viewport()->update();
+}
+
+QTreeWidgetItem* TFrDirectoryTree::FindDriveNode(const QString& mountPoint) const
+{
+    const QString path = mountPoint == "/" ? mountPoint : mountPoint + "/";
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (NodePath(topLevelItem(i)) == path)
+            return topLevelItem(i);
+    return nullptr;
+}
+
+void TFrDirectoryTree::RefreshNode(QTreeWidgetItem* node)
+{
+    // Closed, so that opening it again reads it again.
+    node->setExpanded(false);
+    qDeleteAll(node->takeChildren());
+    node->setData(0, ChildrenReadRole, false);
+    ProbeChildren(node);
+}
+
+void TFrDirectoryTree::ClearNodes()
+{
+    TNodeUpdate update(this, &updating_);
+    clear();
+}
+
+QString TFrDirectoryTree::GetDirectory() const
+{
+    const QString path = NodePath(currentItem());
+    return path.size() > 1 ? path.chopped(1) : path;
+}
+
+QString TFrDirectoryTree::DriveOf(const QString& path) const
+{
+    if (path.isEmpty())
+        return {};
+    const TVolume* volume = mountTable_.Containing(path);
+    return volume ? volume->MountPoint : QString();
+}
+
+QString TFrDirectoryTree::GetDrive() const
+{
+    return DriveOf(Directory());
+}
+
+void TFrDirectoryTree::OpenDirectory(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    const QString full = UncToDrivePath(
+        mountTable_, QDir::cleanPath(QDir::current().absoluteFilePath(NativePath(path))));
+    if (full.isEmpty() || full == Directory())
+        return;
+    QString folder = full;
+    if (!FolderExists(mountTable_, folder)) {
+        folder.clear();
+        for (int n = CountChar('/', full); n >= 1 && folder.isEmpty(); --n) {
+            const QString ancestor = CopyToNthChar(full, '/', n);
+            if (FolderExists(mountTable_, ancestor))
+                folder = ancestor;
+        }
+        if (folder.isEmpty())
+            throw EInOutError(FrFilSysString(SDirNotExist).replace("%s", path));
+    }
+    if (LastChar(folder) != '/')
+        folder += '/';
+
+    CursorGuard cursor;
+    QTreeWidgetItem* node = nullptr;
+    {
+        TNodeUpdate update(this, nullptr);
+        // The walk starts at the volume that holds the folder, so a nested
+        // mount opens under its own node.
+        const QString drive = DriveOf(folder == "/" ? folder : folder.chopped(1));
+        node = drive.isEmpty() ? nullptr : FindDriveNode(drive);
+        const QString drivePath = NodePath(node);
+        const QStringList names = folder.mid(drivePath.size()).split('/', Qt::SkipEmptyParts);
+        for (const QString& name : names) {
+            if (!node)
+                break;
+            ReadChildren(node);
+            QTreeWidgetItem* found = nullptr;
+            for (int i = 0; i < node->childCount() && !found; ++i)
+                if (NodePath(node->child(i)) == NodePath(node) + name + "/")
+                    found = node->child(i);
+            node = found;
+        }
+    }
+    if (!node)
+        return;
+    setCurrentItem(node);
+    scrollToItem(node);
+}
+
+void TFrDirectoryTree::Reload()
+{
+    const QString kept = Directory();
+    LoadDrives();
+    OpenDirectory(kept);
+}
+
+void TFrDirectoryTree::UpdateDirLabel()
+{
+    if (!dirLabel_)
+        return;
+    const bool autoSize = dirLabel_->sizePolicy().horizontalPolicy() != QSizePolicy::Fixed;
+    const int width = autoSize ? this->width() : dirLabel_->width();
+    dirLabel_->setText(dirLabel_->fontMetrics().elidedText(Directory(), Qt::ElideMiddle, width));
+}
+
+void TFrDirectoryTree::CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)
+{
+    // What the selection leaves, remembered before the change is processed.
+    rememberedDrive_ = previous ? DriveOf(NodePath(previous)) : QString();
+    Change(current);
+}
+
+void TFrDirectoryTree::Change(QTreeWidgetItem* node)
+{
+    if (destroying_ || updating_)
+        return;
+    if (!NodePath(node).isEmpty()) {
+        // A medium that was changed, inserted or removed gets a fresh drive node.
+        mountTable_ = ReadMountTable();
+        const QString drive = DriveOf(NodePath(node));
+        const QString serial = GetVolumeSerial(mountTable_, drive);
+        if (serial != serials_.value(drive)) {
+            if (QTreeWidgetItem* root = FindDriveNode(drive)) {
+                const bool selectedUnder = node != root;
+                RefreshNode(root);
+                const TVolumeDisplayName name =
+                    GetVolumeDisplayName(mountTable_, drive, networkVolumeFormat_);
+                root->setText(0, name.Text);
+                serials_.insert(drive, name.Serial);
+                if (!name.Serial.isEmpty() && root->childCount() == 0)
+                    AddPlaceholder(root);
+                if (selectedUnder)
+                    setCurrentItem(root);
+            }
+        }
+    }
+    if (Drive() != rememberedDrive_) {
+        rememberedDrive_ = Drive();
+        if (OnDriveChange)
+            OnDriveChange(this);
+    }
+    UpdateDirLabel();
+    if (OnChange)
+        OnChange(this);
+}
+
+void TFrDirectoryTree::Clicked()
+{
+    QTreeWidgetItem* node = currentItem();
+    if (NodePath(node).isEmpty())
+        return;
+    const QString drive = DriveOf(NodePath(node));
+    if (GetVolumeSerial(ReadMountTable(), drive) != serials_.value(drive)) {
+        rememberedDrive_ = Drive();
+        Change(node);
+    } else if (OnClick) {
+        OnClick(this);
+    }
+}
+
+void TFrDirectoryTree::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    TFrCustomTreeView::mouseDoubleClickEvent(event);
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
+// Volumes came or went: their nodes are added or removed in order, the rest
+// of the tree stays as it is.
+void TFrDirectoryTree::MountTableChanged()
+{
+    rememberedDrive_ = Drive();
+    RefreshDrives();
+    Change(currentItem());
+}
+
+void TFrDirectoryTree::RenameNode(QTreeWidgetItem* node, const QString& text)
+{
+    const QString oldPath = NodePath(node);
+    if (!node->parent() || oldPath.isEmpty() || text == node->text(0))
+        return;
+    const QString parentPath = NodePath(node->parent());
+    const bool valid = !text.isEmpty() && !text.contains('/') && !text.contains(QChar(0)) &&
+                       text != "." && text != "..";
+    const QString newPath = parentPath + text;
+    if (!valid || !RenameNoReplace(oldPath.chopped(1), newPath)) {
+        Ui().MessageDlg(RenameErrorMessage(), mtError, mbOK);
+        return;
+    }
+    node->setText(0, text);
+    node->setData(0, PathRole, newPath + "/");
+    // Folders below were read under the old name: read them again when opened.
+    RefreshNode(node);
+    if (node == currentItem())
+        Change(node);
+}

@@ -1,0 +1,333 @@
+// The directory tree over a temporary folder structure mounted as a volume of
+// a captured mount table: lazy reading, placeholders, hidden folders, opening
+// paths, nested mounts, renaming, folders removed from outside, volumes that
+// come and go, and a network volume that never answers.
+#include "FrameTestSupport.h"
+#include "controls/FrFilSys.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QSemaphore>
+#include <QTest>
+#include <atomic>
+#include <gtest/gtest.h>
+
+namespace {
+
+class DirectoryTreeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (const char* path :
+             {"a/a1/a11", "a/a2", "B", "c", ".hidden/h1", "onlyhidden/.h", "net/n1"})
+            ASSERT_TRUE(QDir().mkpath(Data(path)));
+        Mount("26 1 8:1 / / rw - ext4 /dev/sda1 rw");
+        Mount("40 26 8:16 / " + Data() + " rw - ext4 /dev/sdb rw");
+        previous_ = SetMountSources(
+            {[this] { return mountinfo_.join('\n').toUtf8(); }, "/nonexistent", "/nonexistent"});
+    }
+    void TearDown() override { SetMountSources(previous_); }
+
+    QString Data(const QString& path = QString()) const
+    {
+        return path.isEmpty() ? folder_.Path() : folder_.File(path);
+    }
+    void Mount(const QString& line) { mountinfo_ << line; }
+
+    // The node of a folder, searched through the nodes that exist.
+    static QTreeWidgetItem* Node(const TFrDirectoryTree& tree, const QString& folder)
+    {
+        const QString path = folder.endsWith('/') ? folder : folder + "/";
+        QList<QTreeWidgetItem*> pending;
+        for (int i = 0; i < tree.topLevelItemCount(); ++i)
+            pending << tree.topLevelItem(i);
+        while (!pending.isEmpty()) {
+            QTreeWidgetItem* node = pending.takeFirst();
+            if (TFrDirectoryTree::NodePath(node) == path)
+                return node;
+            for (int i = 0; i < node->childCount(); ++i)
+                pending << node->child(i);
+        }
+        return nullptr;
+    }
+    static QStringList Texts(const QTreeWidgetItem* node)
+    {
+        QStringList texts;
+        for (int i = 0; i < node->childCount(); ++i)
+            texts << node->child(i)->text(0);
+        return texts;
+    }
+    // Volume paths in the order the tree keeps them.
+    static QStringList Ordered(QStringList paths)
+    {
+        paths.sort();
+        return paths;
+    }
+    static QStringList TopLevelPaths(const TFrDirectoryTree& tree)
+    {
+        QStringList paths;
+        for (int i = 0; i < tree.topLevelItemCount(); ++i)
+            paths << TFrDirectoryTree::NodePath(tree.topLevelItem(i));
+        return paths;
+    }
+
+    TempFolder folder_;
+    QStringList mountinfo_;
+    TMountSources previous_;
+};
+
+} // namespace
+
+TEST_F(DirectoryTreeTest, VolumesOfTheChosenKinds)
+{
+    Mount("50 26 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
+    Mount("51 26 0:40 / /run rw - tmpfs tmpfs rw");
+    Mount("52 26 0:41 / /proc rw - proc proc rw");
+    TFrDirectoryTree tree;
+    EXPECT_EQ(TopLevelPaths(tree),
+              Ordered(QStringList({"/", Data() + "/", "/media/cd/", "/run/"})));
+    EXPECT_EQ(Texts(Node(tree, "/media/cd")), QStringList({":"}))
+        << "a disc is not touched while the volumes load";
+    QTreeWidgetItem* data = Node(tree, Data());
+    tree.SetDriveTypes(dtUnknown | dtFixed | dtNetwork | dtRAM);
+    EXPECT_EQ(TopLevelPaths(tree), Ordered(QStringList({"/", Data() + "/", "/run/"})));
+    EXPECT_EQ(Node(tree, Data()), data) << "the other volumes stay as they are";
+}
+
+TEST_F(DirectoryTreeTest, FoldersAreReadLazilyBehindPlaceholders)
+{
+    TFrDirectoryTree tree;
+    QTreeWidgetItem* data = Node(tree, Data());
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(Texts(data), QStringList({":"})) << "one placeholder until it is opened";
+    EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(data));
+
+    data->setExpanded(true);
+    EXPECT_TRUE(TFrDirectoryTree::ChildrenRead(data));
+    EXPECT_EQ(Texts(data), QStringList({"a", "B", "c", "net", "onlyhidden"}));
+    EXPECT_EQ(Texts(Node(tree, Data("a"))), QStringList({":"}));
+    EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(Node(tree, Data("a"))));
+    EXPECT_EQ(Texts(Node(tree, Data("c"))), QStringList()) << "an empty folder has no button";
+    EXPECT_EQ(Texts(Node(tree, Data("onlyhidden"))), QStringList());
+
+    tree.SetShowHiddenDirs(true);
+    data = Node(tree, Data());
+    data->setExpanded(true);
+    EXPECT_EQ(Texts(data), QStringList({".hidden", "a", "B", "c", "net", "onlyhidden"}));
+    EXPECT_EQ(Texts(Node(tree, Data("onlyhidden"))), QStringList({":"}));
+}
+
+TEST_F(DirectoryTreeTest, OpeningAPathReadsOnlyTheNodesOnTheWay)
+{
+    TFrDirectoryTree tree;
+    tree.SetDirectory(Data("a/a1/a11"));
+    EXPECT_EQ(tree.Directory(), Data("a/a1/a11"));
+    EXPECT_TRUE(TFrDirectoryTree::ChildrenRead(Node(tree, Data("a"))));
+    EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(Node(tree, Data("a/a2"))));
+    EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(Node(tree, Data("B"))));
+
+    const struct
+    {
+        QString path;
+        QString directory;
+    } cases[] = {
+        {Data("a/missing/deeper"), Data("a")},
+        {Data("a/../B"), Data("B")},
+        {Data("c/"), Data("c")},
+        {Data("A"), Data("a")}, // no such folder: its parent, the volume
+        {"/", "/"},
+        {"//nobody/share/x", "/"}, // a network path no volume mounts: nothing happens
+    };
+    for (const auto& c : cases) {
+        tree.SetDirectory(c.path);
+        EXPECT_EQ(tree.Directory(), c.path == Data("A") ? Data() : c.directory)
+            << c.path.toStdString();
+    }
+}
+
+TEST_F(DirectoryTreeTest, AFolderOnAnExcludedVolumeLeavesTheSelection)
+{
+    Mount("50 40 11:0 / " + Data("c") + " ro - iso9660 /dev/sr0 ro");
+    TFrDirectoryTree tree;
+    tree.SetDriveTypes(dtUnknown | dtFixed | dtNetwork | dtRAM);
+    tree.SetDirectory(Data("B"));
+    tree.SetDirectory(Data("c"));
+    EXPECT_EQ(tree.Directory(), Data("B"));
+}
+
+TEST_F(DirectoryTreeTest, ANestedMountIsAVolumeAndAFolder)
+{
+    Mount("41 40 8:32 / " + Data("a") + " rw - ext4 /dev/sdc rw");
+    TFrDirectoryTree tree;
+    EXPECT_EQ(TopLevelPaths(tree), QStringList({"/", Data() + "/", Data("a") + "/"}));
+    tree.SetDirectory(Data("a/a1"));
+    QTreeWidgetItem* node = tree.currentItem();
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(TFrDirectoryTree::NodePath(node->parent()), Data("a") + "/");
+    EXPECT_EQ(node->parent()->parent(), nullptr) << "opened under its own volume";
+    EXPECT_EQ(tree.Drive(), Data("a"));
+    Node(tree, Data())->setExpanded(true);
+    EXPECT_TRUE(Texts(Node(tree, Data())).contains("a"));
+}
+
+TEST_F(DirectoryTreeTest, ShowingTheFrameRebuildsTheVolumesAndSelectsNothing)
+{
+    TFrDirectoryTree tree;
+    tree.SetDirectory(Data("a/a1"));
+    tree.SetFrameVisible(true);
+    EXPECT_EQ(tree.Directory(), "");
+    EXPECT_NE(Node(tree, Data()), nullptr);
+    EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(Node(tree, Data()))) << "built anew";
+}
+
+TEST_F(DirectoryTreeTest, DriveChangeAndLabelFollowTheSelection)
+{
+    TFrDirectoryTree tree;
+    QLabel label;
+    tree.SetDirLabel(&label);
+    int driveChanges = 0, changes = 0;
+    tree.OnDriveChange = [&](QObject* sender) { driveChanges += sender == &tree; };
+    tree.OnChange = [&](QObject*) { ++changes; };
+    tree.SetDirectory(Data("B"));
+    EXPECT_EQ(driveChanges, 1);
+    EXPECT_EQ(tree.Drive(), Data());
+    EXPECT_EQ(label.text(),
+              tree.fontMetrics().elidedText(Data("B"), Qt::ElideMiddle, tree.width()));
+    tree.SetDirectory(Data("a/a1"));
+    EXPECT_EQ(driveChanges, 1) << "the same volume";
+    tree.SetDirectory("/");
+    EXPECT_EQ(driveChanges, 2);
+    EXPECT_EQ(changes, 3);
+}
+
+TEST_F(DirectoryTreeTest, RenamingInPlace)
+{
+    ScriptedUi ui;
+    TFrDirectoryTree tree;
+    tree.SetReadOnly(false);
+    tree.SetDirectory(Data("a/a2"));
+    tree.show();
+    QTreeWidgetItem* node = tree.currentItem();
+    QTest::keyClick(&tree, Qt::Key_F2);
+    auto* editor = tree.findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr) << "F2 edits the selected folder";
+    editor->setText("renamed");
+    QTest::keyClick(editor, Qt::Key_Return); // the editor commits from the event loop
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(Data("a/renamed")).exists(); }));
+    EXPECT_FALSE(QDir(Data("a/a2")).exists());
+    EXPECT_EQ(node->text(0), "renamed");
+    EXPECT_EQ(tree.Directory(), Data("a/renamed"));
+    EXPECT_TRUE(ui->History().isEmpty());
+
+    // Each refused name shows the message and changes nothing; not even an
+    // empty folder of that name is replaced.
+    ASSERT_TRUE(QDir().mkpath(Data("a/empty")));
+    const char* refused[] = {"a1", "empty", "x/y", "", "..", "."};
+    for (const char* name : refused) {
+        ui->Clear();
+        tree.RenameNode(node, name);
+        ASSERT_EQ(ui->History().size(), 1) << name;
+        EXPECT_EQ(ui->History()[0].text, "A directory name cannot contain any of the following "
+                                         "characters:\r\\ / : * ? \" < > |");
+        EXPECT_EQ(ui->History()[0].type, mtError);
+        EXPECT_EQ(node->text(0), "renamed") << name;
+        EXPECT_TRUE(QDir(Data("a/renamed")).exists()) << name;
+        EXPECT_TRUE(QDir(Data("a/a1/a11")).exists()) << name << ": nothing was replaced";
+        EXPECT_TRUE(QDir(Data("a/empty")).exists()) << name << ": nothing was replaced";
+    }
+}
+
+TEST_F(DirectoryTreeTest, NoEditingWhenReadOnlyOrOnAVolume)
+{
+    TFrDirectoryTree tree;
+    tree.show();
+    tree.SetDirectory(Data("a"));
+    QTest::keyClick(&tree, Qt::Key_F2);
+    EXPECT_EQ(tree.findChild<QLineEdit*>(), nullptr) << "read-only by default";
+    tree.SetReadOnly(false);
+    tree.SetDirectory(Data());
+    QTest::keyClick(&tree, Qt::Key_F2);
+    EXPECT_EQ(tree.findChild<QLineEdit*>(), nullptr) << "a volume node cannot be renamed";
+}
+
+TEST_F(DirectoryTreeTest, FoldersRemovedFromOutside)
+{
+    ScriptedUi ui;
+    TFrDirectoryTree tree;
+    tree.SetDirectory(Data("a"));
+    QTreeWidgetItem* data = Node(tree, Data());
+    ASSERT_TRUE(Texts(data).contains("c"));
+    ASSERT_TRUE(QDir(Data("c")).removeRecursively());
+    ASSERT_TRUE(QDir(Data("a")).removeRecursively());
+    tree.currentItem()->setExpanded(true); // "a" is gone: no children, no error
+    EXPECT_EQ(Texts(tree.currentItem()), QStringList());
+    tree.RefreshNode(data);
+    data->setExpanded(true);
+    EXPECT_EQ(Texts(data), QStringList({"B", "net", "onlyhidden"}));
+    EXPECT_TRUE(ui->History().isEmpty());
+}
+
+TEST_F(DirectoryTreeTest, VolumesComeAndGoWithTheMountTable)
+{
+    Mount("50 26 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
+    TFrDirectoryTree tree;
+    tree.SetDirectory(Data("B"));
+    QTreeWidgetItem* data = Node(tree, Data());
+    mountinfo_.removeLast();
+    Mount("51 26 0:40 / /run rw - tmpfs tmpfs rw");
+    Mount("52 26 0:41 / /a rw - tmpfs tmpfs rw");
+    auto* watcher = tree.findChild<TMountWatcher*>();
+    ASSERT_NE(watcher, nullptr);
+    emit watcher->Changed();
+    EXPECT_EQ(TopLevelPaths(tree), Ordered(QStringList({"/", "/a/", Data() + "/", "/run/"})));
+    EXPECT_EQ(Node(tree, Data()), data) << "the other volumes stay as they are";
+    EXPECT_EQ(tree.Directory(), Data("B"));
+}
+
+TEST_F(DirectoryTreeTest, ANewMediumIsSeenWhenItsVolumeIsSelected)
+{
+    Mount("50 40 11:0 / " + Data("c") + " ro - iso9660 /dev/sr0 ro");
+    TFrDirectoryTree tree;
+    QTreeWidgetItem* disc = Node(tree, Data("c"));
+    ASSERT_NE(disc, nullptr);
+    ASSERT_EQ(disc->parent(), nullptr);
+    disc->setExpanded(true);
+    ASSERT_TRUE(TFrDirectoryTree::ChildrenRead(disc));
+    tree.SetDirectory(Data("B"));
+    mountinfo_.last().replace("11:0", "11:1"); // another disc, another serial
+    tree.setCurrentItem(disc);
+    EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(disc)) << "the drive node was refreshed";
+    EXPECT_EQ(Texts(disc), QStringList({":"})) << "a readable disc gets its button back";
+}
+
+TEST_F(DirectoryTreeTest, ANetworkVolumeThatNeverAnswersFreezesNothing)
+{
+    Mount("60 40 0:70 / " + Data("net") + " rw - nfs4 deadserver:/export rw");
+    const QString net = Data("net");
+    auto release = std::make_shared<QSemaphore>();
+    auto finished = std::make_shared<std::atomic<int>>(0);
+    const TFolderReader previous =
+        SetFolderReader([net, release, finished](const QString& folder, bool, bool) -> QStringList {
+            if (folder.startsWith(net)) {
+                release->acquire();
+                ++*finished;
+            }
+            return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        });
+    {
+        ScriptedUi ui;
+        TFrDirectoryTree tree; // probes the network volume while the drives load
+        QTreeWidgetItem* node = Node(tree, net);
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(finished->load(), 0) << "the tree came back while the server hangs";
+        EXPECT_EQ(Texts(node), QStringList()) << "no answer: no children";
+        node->setExpanded(true);
+        EXPECT_EQ(Texts(node), QStringList()) << "a volume that hangs is not asked again";
+        EXPECT_TRUE(ui->History().isEmpty());
+    }
+    release->release(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return finished->load() == 1; }));
+    SetFolderReader(previous);
+}

@@ -1,0 +1,138 @@
+// The volumes of a captured mount table: which mounts are volumes, their
+// kind, label, serial and network name, and which volume holds a path.
+#include "platform/MountTable.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A machine with a local disk, a nested /home, a USB stick, tmpfs, a CIFS and
+// an NFS share, a CD-ROM, the pseudo file systems, a tmpfs inside /sys, a bind
+// mount of a file, and a mount point hidden by a later mount.
+const QByteArray Captured = R"(21 26 0:20 / /proc rw,relatime - proc proc rw
+22 26 0:21 / /sys rw,relatime - sysfs sysfs rw
+23 26 0:6 / /dev rw,relatime - devtmpfs devtmpfs rw
+24 23 0:22 / /dev/shm rw,relatime - tmpfs tmpfs rw
+26 1 8:1 / / rw,relatime shared:1 - ext4 DISK/sda1 rw
+27 26 8:2 / /home rw,relatime shared:2 - ext4 DISK/sda2 rw
+30 22 0:27 / /sys/fs/cgroup rw,relatime - tmpfs tmpfs rw,mode=755
+31 26 0:40 / /run rw,nosuid - tmpfs tmpfs rw
+32 27 0:50 / /home/ann/work rw - cifs //srv/Share rw,vers=3.0
+33 26 0:51 / /net/proj rw - nfs4 nas:/export/projects rw
+34 26 11:0 / /media/ann/CDROM ro - iso9660 DISK/sr0 ro
+35 26 8:17 / /media/ann/My\040Stick rw - vfat DISK/sdb1 rw
+36 26 8:1 /etc/hostname /etc/hostname rw - ext4 DISK/sda1 rw
+37 26 0:60 / /mnt/over rw - ext4 DISK/sdc1 rw
+38 26 0:61 / /mnt/over rw - tmpfs tmpfs rw
+)";
+
+class MountTableTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QDir root(folder_.Path());
+        for (const char* path : {"disk/by-label", "disk/by-uuid", "dev", "sys/dev/block",
+                                 "sys/devices/sdb/sdb1", "sys/devices/sda/sda1"})
+            root.mkpath(path);
+        for (const char* device : {"sda1", "sda2", "sdb1", "sr0"})
+            WriteAll(folder_.File(QString("dev/") + device), {});
+        link("dev/sda1", "disk/by-label/SYSTEM");
+        link("dev/sda1", "disk/by-uuid/1111-aaaa");
+        link("dev/sdb1", "disk/by-label/MY\\x20STICK");
+        link("dev/sr0", "disk/by-label/AUDIO_CD");
+        WriteAll(folder_.File("sys/devices/sdb/removable"), "1\n");
+        WriteAll(folder_.File("sys/devices/sdb/sdb1/partition"), "1\n");
+        WriteAll(folder_.File("sys/devices/sda/removable"), "0\n");
+        WriteAll(folder_.File("sys/devices/sda/sda1/partition"), "1\n");
+        link("sys/devices/sdb/sdb1", "sys/dev/block/8:17");
+        link("sys/devices/sda/sda1", "sys/dev/block/8:1");
+        QByteArray text = Captured;
+        text.replace("DISK/", (folder_.Path() + "/dev/").toUtf8());
+        table_ = TMountTable::Parse(text, folder_.File("disk"), folder_.File("sys"));
+    }
+    void link(const QString& target, const QString& name)
+    {
+        ASSERT_TRUE(QFile::link(folder_.File(target), folder_.File(name))) << name.toStdString();
+    }
+
+    TempFolder folder_;
+    TMountTable table_;
+};
+
+} // namespace
+
+TEST_F(MountTableTest, RealVolumesWithKindLabelSerialAndRemoteName)
+{
+    const struct
+    {
+        const char* mountPoint;
+        TDriveKind kind;
+        const char* label;
+        const char* serial;
+        const char* remote;
+    } expected[] = {
+        {"/", dkFixed, "SYSTEM", "1111-aaaa", ""},
+        {"/home", dkFixed, "", "fsid:8:2", ""},
+        {"/home/ann/work", dkRemote, "", "fsid:0:50", "//srv/Share"},
+        {"/media/ann/CDROM", dkCDROM, "AUDIO_CD", "fsid:11:0", ""},
+        {"/media/ann/My Stick", dkRemovable, "MY STICK", "fsid:8:17", ""},
+        {"/mnt/over", dkRAMDisk, "", "fsid:0:61", ""},
+        {"/net/proj", dkRemote, "", "fsid:0:51", "//nas/export/projects"},
+        {"/run", dkRAMDisk, "", "fsid:0:40", ""},
+    };
+    ASSERT_EQ(table_.Volumes().size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        const TVolume& volume = table_.Volumes()[i];
+        const auto& e = expected[i];
+        EXPECT_EQ(volume.MountPoint.toStdString(), e.mountPoint);
+        EXPECT_EQ(volume.Kind, e.kind) << e.mountPoint;
+        EXPECT_EQ(volume.Label.toStdString(), e.label) << e.mountPoint;
+        EXPECT_EQ(volume.Serial.toStdString(), e.serial) << e.mountPoint;
+        EXPECT_EQ(volume.RemoteName.toStdString(), e.remote) << e.mountPoint;
+    }
+}
+
+TEST_F(MountTableTest, TheLongestMountHoldsAPath)
+{
+    const struct
+    {
+        const char* path;
+        const char* mountPoint;
+    } cases[] = {{"/", "/"},
+                 {"/etc", "/"},
+                 {"/proc/1", "/"},
+                 {"/home", "/home"},
+                 {"/home/ann", "/home"},
+                 {"/home/ann/work/x", "/home/ann/work"},
+                 {"/home/ann/workshop", "/home"},
+                 {"/media/ann/My Stick/a", "/media/ann/My Stick"}};
+    for (const auto& c : cases) {
+        const TVolume* volume = table_.Containing(c.path);
+        ASSERT_NE(volume, nullptr) << c.path;
+        EXPECT_EQ(volume->MountPoint.toStdString(), c.mountPoint) << c.path;
+    }
+    EXPECT_EQ(table_.Containing("relative"), nullptr);
+}
+
+TEST_F(MountTableTest, NetworkPathsMapOntoTheirMountPoint)
+{
+    EXPECT_EQ(table_.RemoteToLocal("//srv/Share/docs/a"), "/home/ann/work/docs/a");
+    EXPECT_EQ(table_.RemoteToLocal("//SRV/share"), "/home/ann/work");
+    EXPECT_EQ(table_.RemoteToLocal("//nas/export/projects/x"), "/net/proj/x");
+    EXPECT_EQ(table_.RemoteToLocal("//srv/Shared/x"), "") << "another share";
+    EXPECT_EQ(table_.RemoteToLocal("//other/x"), "");
+}
+
+TEST(MountTable, SourcesSeamAndEmptyText)
+{
+    EXPECT_TRUE(TMountTable::Parse("", "/nonexistent", "/nonexistent").Volumes().isEmpty());
+    const TMountSources previous = SetMountSources(
+        {[] { return QByteArray("1 0 8:1 / / rw - ext4 /dev/x rw\n"); }, "/none", "/none"});
+    EXPECT_EQ(ReadMountTable().Volumes().size(), 1);
+    SetMountSources(previous);
+}
