@@ -2,8 +2,8 @@
 
 #include "app/BlockingRun.h"
 #include "app/BusyIndicator.h"
-#include "app/DBGrid.h"
-#include "app/DBNavigator.h"
+#include "dbctrls/DBGrid.h"
+#include "dbctrls/DBNavigator.h"
 #include "engine/DataSet.h"
 #include "engine/Session.h"
 #include "platform/Interaction.h"

@@ -1,6 +1,6 @@
-#include "app/DBGrid.h"
+#include "dbctrls/DBGrid.h"
 
-#include "app/ResultModel.h"
+#include "dbctrls/ResultModel.h"
 #include "engine/DataSet.h"
 
 #include <QHeaderView>

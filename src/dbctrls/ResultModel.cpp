@@ -1,4 +1,4 @@
-#include "app/ResultModel.h"
+#include "dbctrls/ResultModel.h"
 
 #include "engine/DataSet.h"
 
