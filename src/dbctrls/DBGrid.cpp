@@ -4,6 +4,8 @@
 #include "engine/DataSet.h"
 
 #include <QHeaderView>
+#include <algorithm>
+#include <utility>
 
 TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent)
 {
@@ -27,10 +29,19 @@ void TDBGrid::SetDataSource(TDataSource* source)
     delete model_;
     model_ = new TResultModel(source, this);
     setModel(model_);
+    // Following the cursor selects the current row, so the selection is
+    // taken before the reload and put back after it.
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        kept_ = selected_;
+        keptOfRows_ = selectedOfRows_;
+    });
     connect(model_, &QAbstractItemModel::modelReset, this, [this] {
         FitColumns();
         FollowCursor();
+        RestoreSelection();
     });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TDBGrid::SyncSelection);
     connect(source, &TDataSource::CurrentChanged, this, &TDBGrid::FollowCursor);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
@@ -72,4 +83,86 @@ void TDBGrid::FitColumns()
             width = qMax(width, metrics.horizontalAdvance(model_->index(row, column).data().toString()));
         setColumnWidth(column, qMin(width, metrics.averageCharWidth() * kWidestChars) + 14);
     }
+}
+
+void TDBGrid::SetColumns(const QList<TDBGridColumn>& columns)
+{
+    columns_ = columns;
+    QStringList names;
+    for (const TDBGridColumn& column : columns)
+        names << column.FieldName;
+    if (model_)
+        model_->SetColumnFieldNames(names);
+    for (int i = 0; i < columns.size(); ++i)
+        setColumnHidden(i, !columns.at(i).Visible);
+}
+
+int TDBGrid::ColumnCount() const
+{
+    return model_ ? model_->columnCount() : 0;
+}
+
+TField* TDBGrid::ColumnField(int index) const
+{
+    return model_ ? model_->ColumnField(index) : nullptr;
+}
+
+QString TDBGrid::ColumnTitle(int index) const
+{
+    if (index < columns_.size() && !columns_.at(index).Title.isEmpty())
+        return columns_.at(index).Title;
+    TField* field = ColumnField(index);
+    return field ? field->DisplayLabel() : QString();
+}
+
+bool TDBGrid::ColumnVisible(int index) const
+{
+    return index >= columns_.size() || columns_.at(index).Visible;
+}
+
+bool TDBGrid::CurrentRowSelected() const
+{
+    TDataSet* dataSet = model_ ? model_->DataSet() : nullptr;
+    return dataSet &&
+           std::binary_search(selected_.begin(), selected_.end(), dataSet->GetBookmark());
+}
+
+void TDBGrid::SelectRows(const QList<int>& rows)
+{
+    if (!model_ || rows.isEmpty())
+        return;
+    setCurrentIndex(model_->index(rows.first(), qMax(0, currentIndex().column())));
+    QItemSelection selection;
+    for (int row : rows)
+        selection.select(model_->index(row, 0),
+                         model_->index(row, qMax(0, model_->columnCount() - 1)));
+    selectionModel()->select(selection,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// A row's bookmark is its record number less one.
+void TDBGrid::SyncSelection()
+{
+    if (!model_ || model_->rowCount() == 0)
+        return;
+    selected_.clear();
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        selected_ << TBookmark(index.row());
+    std::sort(selected_.begin(), selected_.end());
+    selectedOfRows_ = model_->rowCount();
+}
+
+// A reload of the same number of records (the dataset coming back from an
+// export, say) keeps the selection; other answers start without one.
+void TDBGrid::RestoreSelection()
+{
+    const QList<TBookmark> keep = std::exchange(kept_, {});
+    if (keep.isEmpty() || model_->rowCount() != keptOfRows_)
+        return;
+    QItemSelection selection;
+    const int last = qMax(0, model_->columnCount() - 1);
+    for (TBookmark row : keep)
+        selection.select(model_->index(int(row), 0), model_->index(int(row), last));
+    selectionModel()->select(selection,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
