@@ -17,6 +17,7 @@ class TDataSource;
 class TDBGrid;
 class TDBNavigator;
 class TEnhMultiQuery;
+class TExportDBGrid;
 class TOptionsFile;
 class TTessalyDatabase;
 
@@ -50,6 +51,8 @@ public:
     // The window's components, for batch mode.
     TEnhMultiQuery* Query() const { return qryQuery; }
     TTessalyDatabase* Database() const { return Database1; }
+    TExportDBGrid* Exporter() const { return ExportGrid; }
+    TDBGrid* Grid() const { return DBGrid1; }
 
 public slots:
     void btnChangeTabClick();
@@ -63,6 +66,7 @@ private:
     QWidget* CreateDescriptionPage();
     QWidget* CreateSQLPage();
     QWidget* CreateResultsPage();
+    void CreateExportGrid();
     QWidget* CreateBottomPanel();
     void FillAliasList();
     // Runs the query's script off the GUI thread while the window waits.
@@ -74,6 +78,7 @@ private:
     TTessalyDatabase* Database1;
     TEnhMultiQuery* qryQuery;
     TDataSource* DataSource1;
+    TExportDBGrid* ExportGrid;
 
     // Visual components.
     QTabWidget* PageControl1;
