@@ -460,11 +460,12 @@ public:
     void UpdateColumnWidths(const QStringList& values);
 
     // Values over the regional settings.
+    // The separators are those of the regional settings when the writer was made.
     static QString GetDisplayValue(const TExportValues& values, int index);
-    static QString GetExportValue(const TExportValue& value);
-    static QString NumericOrDefault(const QString& text, const QString& defaultValue);
-    static QString ToDotDecimal(const QString& text);
-    static bool IsNumber(const QString& text);
+    QString GetExportValue(const TExportValue& value) const;
+    QString NumericOrDefault(const QString& text, const QString& defaultValue) const;
+    QString ToDotDecimal(const QString& text) const;
+    bool IsNumber(const QString& text) const;
     TExportColumnKind GetColumnKind(int index, const QString& value) const;
     static TDateTime ParseDate(const QString& text);
     static TDateTime ParseDateTime(const QString& text);
@@ -500,6 +501,8 @@ protected:
     bool constructed_ = false;
     bool succeeded_ = false;
     std::unique_ptr<TProgressForm> progressForm_;
+    QChar decimalSeparator_;
+    QChar thousandSeparator_;
 
 private:
     void ReleaseProgressForm();

@@ -5,6 +5,7 @@
 #include "export/XProgress.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/RegionalSettings.h"
 
 #include <QApplication>
 #include <QThread>
@@ -12,7 +13,9 @@
 
 TCustomExport::TCustomExport(TExportXComponent* source, TExportType exportType,
                              const QString& fileName)
-    : Source(source), ExportType(exportType), FileName(fileName)
+    : Source(source), ExportType(exportType), FileName(fileName),
+      decimalSeparator_(Regional::DecimalSeparator()),
+      thousandSeparator_(Regional::ThousandSeparator())
 {
     if (!source->CanExport())
         throw EAbort();

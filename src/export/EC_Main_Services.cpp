@@ -155,15 +155,15 @@ QString TCustomExport::GetDisplayValue(const TExportValues& values, int index)
     return value.HasInfo && value.Info.HasDisplayText ? value.Info.DisplayText : value.Value;
 }
 
-QString TCustomExport::GetExportValue(const TExportValue& value)
+QString TCustomExport::GetExportValue(const TExportValue& value) const
 {
     return value.HasInfo ? NumericOrDefault(value.Info.DisplayText, value.Value) : value.Value;
 }
 
-QString TCustomExport::NumericOrDefault(const QString& text, const QString& defaultValue)
+QString TCustomExport::NumericOrDefault(const QString& text, const QString& defaultValue) const
 {
-    const QChar thousand = Regional::ThousandSeparator();
-    const QChar decimal = Regional::DecimalSeparator();
+    const QChar thousand = thousandSeparator_;
+    const QChar decimal = decimalSeparator_;
     QString stripped = text.trimmed();
     stripped.remove(thousand);
     if (stripped.isEmpty())
@@ -179,9 +179,9 @@ QString TCustomExport::NumericOrDefault(const QString& text, const QString& defa
     return stripped;
 }
 
-QString TCustomExport::ToDotDecimal(const QString& text)
+QString TCustomExport::ToDotDecimal(const QString& text) const
 {
-    const QChar decimal = Regional::DecimalSeparator();
+    const QChar decimal = decimalSeparator_;
     QString result = text;
     if (decimal != QLatin1Char('.')) {
         const qsizetype at = result.indexOf(decimal);
@@ -193,9 +193,9 @@ QString TCustomExport::ToDotDecimal(const QString& text)
 
 // A floating-point literal: leading blanks, a sign, digits with at most one
 // point, an exponent; nothing after it.
-bool TCustomExport::IsNumber(const QString& text)
+bool TCustomExport::IsNumber(const QString& text) const
 {
-    if (Regional::DecimalSeparator() != QLatin1Char('.') && text.contains(QLatin1Char('.')))
+    if (decimalSeparator_ != QLatin1Char('.') && text.contains(QLatin1Char('.')))
         return false;
     const QString s = ToDotDecimal(text);
     qsizetype i = 0;

@@ -65,12 +65,14 @@ TEST_F(ServicesTest, NumbersFollowTheDecimalSeparatorOfTheSettings)
 {
     {
         PinnedRegional german(GermanSettings());
-        EXPECT_TRUE(TCustomExport::IsNumber("1,5"));
-        EXPECT_FALSE(TCustomExport::IsNumber("1.5"));
-        EXPECT_EQ(TCustomExport::NumericOrDefault("1.234,5", "raw"), "1234,5");
-        EXPECT_EQ(TCustomExport::ToDotDecimal("1234,5"), "1234.5");
+        Services services(&source);
+        EXPECT_TRUE(services.IsNumber("1,5"));
+        EXPECT_FALSE(services.IsNumber("1.5"));
+        EXPECT_EQ(services.NumericOrDefault("1.234,5", "raw"), "1234,5");
+        EXPECT_EQ(services.ToDotDecimal("1234,5"), "1234.5");
     }
     PinnedRegional us(UsSettings());
+    Services services(&source);
     struct Case
     {
         const char* text;
@@ -80,11 +82,11 @@ TEST_F(ServicesTest, NumbersFollowTheDecimalSeparatorOfTheSettings)
                           {"1,234", false}, {"1e5", true}, {"1e", false}, {".", false},
                           {"", false},      {"$1", false}};
     for (const Case& c : cases)
-        EXPECT_EQ(TCustomExport::IsNumber(c.text), c.number) << c.text;
-    EXPECT_EQ(TCustomExport::NumericOrDefault("1,234.50", "raw"), "1234.50");
-    EXPECT_EQ(TCustomExport::NumericOrDefault("$1,234.50", "raw"), "raw");
-    EXPECT_EQ(TCustomExport::NumericOrDefault("", "raw"), "raw");
-    EXPECT_EQ(TCustomExport::NumericOrDefault("12-3", "raw"), "raw");
+        EXPECT_EQ(services.IsNumber(c.text), c.number) << c.text;
+    EXPECT_EQ(services.NumericOrDefault("1,234.50", "raw"), "1234.50");
+    EXPECT_EQ(services.NumericOrDefault("$1,234.50", "raw"), "raw");
+    EXPECT_EQ(services.NumericOrDefault("", "raw"), "raw");
+    EXPECT_EQ(services.NumericOrDefault("12-3", "raw"), "raw");
 }
 
 TEST_F(ServicesTest, CurrencyPatternsForEveryNegativeForm)

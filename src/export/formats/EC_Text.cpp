@@ -141,9 +141,14 @@ void AppendQuoted(QString& line, const QString& value)
 
 } // namespace
 
+TCSVExport::TCSVExport(TExportXComponent* source, TExportType exportType, const QString& fileName)
+    : TCustomTextExport(source, exportType, fileName), separator_(GetListSeparator())
+{
+}
+
 QString TCSVExport::BuildCSVLine(const TExportValues& values) const
 {
-    const QString separator = GetListSeparator();
+    const QString& separator = separator_;
     QString line;
     for (int i = 0; i < values.Count(); ++i) {
         const TExportColumnKind kind = GetColumnKind(i, values[i].Value);

@@ -54,13 +54,18 @@ private:
 // decimal separator is "," and "," elsewhere.
 QString GetListSeparator();
 
+// The separator is read once per run, not per line: the settings cannot
+// change while the export holds the application.
 class TCSVExport : public TCustomTextExport
 {
 public:
-    using TCustomTextExport::TCustomTextExport;
+    TCSVExport(TExportXComponent* source, TExportType exportType, const QString& fileName);
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
     QString BuildCSVLine(const TExportValues& values) const;
+
+private:
+    QString separator_;
 };
 
 class TTabExport : public TCustomTextExport
