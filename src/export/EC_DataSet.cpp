@@ -162,7 +162,9 @@ void TExportDataSet::GetColumns(TExportColumns& columns)
         if (!field || !IsFieldExported(field))
             continue;
         columns.push_back({GetColumnCaption(i), TExportColumnInfo{FieldKind(field)}});
-        exported_.push_back(field);
+        const bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
+        exported_.push_back(
+            {field, memo, !memo && field->DisplayFormat().isEmpty() && !field->Currency()});
     }
 }
 
@@ -190,14 +192,18 @@ void TExportDataSet::CloseSource()
 // The fields of the current record, then the next record.
 void TExportDataSet::GetItemValues(TExportValues& values)
 {
-    for (TField* field : exported_) {
+    for (const ExportedField& exported : exported_) {
+        TField* field = exported.field;
         TExportValue& value = values.Add();
         const QVariant raw = field->Value();
         value.Value = field->AsStringOf(raw);
         value.HasInfo = true;
-        const bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
-        value.Info.HasDisplayText = !memo;
-        value.Info.DisplayText = memo ? QString() : field->DisplayTextOf(raw);
+        value.Info.HasDisplayText = !exported.memo;
+        if (exported.memo)
+            value.Info.DisplayText.clear();
+        else
+            value.Info.DisplayText =
+                exported.displayIsText ? value.Value : field->DisplayTextOf(raw);
         value.Info.BoolState = 0;
         if (field->DataType() == ftBoolean && !raw.isNull())
             value.Info.BoolState = raw.toBool() ? 2 : 1;

@@ -39,5 +39,12 @@ protected:
     TBookmark SavedPlace = -1;
 
 private:
-    std::vector<TField*> exported_; // the exported fields of this run, in column order
+    struct ExportedField
+    {
+        TField* field;
+        bool memo;
+        // Without a display format or money form the display text is the value's text.
+        bool displayIsText;
+    };
+    std::vector<ExportedField> exported_; // the exported fields of this run, in column order
 };

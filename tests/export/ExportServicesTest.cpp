@@ -6,6 +6,7 @@
 #include "platform/core/Exceptions.h"
 #include "support/TestSupport.h"
 
+#include <QDate>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,6 +60,28 @@ TEST_F(ServicesTest, FitTextPadsAlignsAndTruncates)
                   QString::fromUtf8(c.expected))
             << c.value << " in " << c.width;
     }
+}
+
+TEST_F(ServicesTest, TextHeaderAndFooterLayout)
+{
+    source.SetOptions((source.Options() | NumberRows | ShowColHeaders) & ~TimeStamp);
+    source.SetTitle("Orders");
+    source.SetHeader({"a\tb"});
+    source.SetColWidths({"6"});
+    Services services(&source);
+    source.ColumnList = {
+        {"Item", {}}, {"Name", TExportColumnInfo{ckString}}, {"Qty", TExportColumnInfo{ckNumber}}};
+    EXPECT_EQ(services.BuildTextHeader(source.ColumnList),
+              "Orders\r\n------\r\n\r\na\tb\r\n\r\nItem Name   Qty \r\n----------------\r\n");
+    source.FormattedFooter = {"Total 12"};
+    EXPECT_EQ(services.BuildTextFooter(), "----------------\r\n\r\nTotal 12\r\n\r\n");
+    source.FormattedFooter = {" "};
+    EXPECT_EQ(services.BuildTextFooter(), "");
+    EXPECT_EQ(TCustomExport::ConvertControlChars("a\tb\r\nc\x01", "<T>", "|"), "a<T>b|c");
+    EXPECT_EQ(TCustomExport::FilterChars("12.03.2024 x", "0123456789."), "12.03.2024");
+    EXPECT_TRUE(TCustomExport::TimeStampText().startsWith("Created: "));
+    EXPECT_TRUE(
+        TCustomExport::TimeStampText().contains(QString::number(QDate::currentDate().year())));
 }
 
 TEST_F(ServicesTest, NumbersFollowTheDecimalSeparatorOfTheSettings)
