@@ -246,3 +246,20 @@ TEST_F(ServicesTest, TempFileNamesCarryThePrefixAndAreUnique)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MyRegTest, ReadOnlyOpensAbsoluteOrRelativeAndNeverCreates)
+{
+    PinnedRegional pinned({qMakePair(QStringLiteral("sList"), QStringLiteral(";"))});
+    TMyReg reg;
+    EXPECT_TRUE(reg.OpenKeyReadOnly("\\Control Panel"));
+    EXPECT_TRUE(reg.OpenKeyReadOnly("International"));
+    EXPECT_EQ(reg.CurrentPath().toLower(), "\\control panel\\international");
+    EXPECT_EQ(reg.ReadString("sList"), ";");
+    EXPECT_FALSE(reg.OpenKeyReadOnly("Missing"));
+    EXPECT_FALSE(reg.OpenKeyReadOnly("\\Control Panel\\International\\Missing"));
+    EXPECT_FALSE(TRegistry().KeyExists("\\Control Panel\\International\\Missing"));
+}
+
+} // namespace
