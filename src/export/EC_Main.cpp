@@ -23,7 +23,7 @@ const char* const kExtensions[kExportTypeCount] = {"htm", "doc", "xls", "txt", "
 
 QString ExportTypeName(TExportType type)
 {
-    return LoadStr(sTypeNameFirst + type);
+    return LoadStr(int(sTypeNameFirst) + int(type));
 }
 
 QString ExportTypeExt(TExportType type)
