@@ -95,16 +95,22 @@ void WriteResult(TDataSet* dataSet, FILE* out)
 QString RunnerUsage()
 {
     return QStringLiteral(
-        "Usage: tessaly-query [FILE.sql]\n"
-        "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save TABLE] "
-        "[--overwrite]\n"
-        "                     [--password-file FILE]\n"
-        "\n"
-        "Without --batch the window opens; a FILE.sql argument puts that script in the editor.\n"
-        "With --batch the query runs without a display: messages go to standard error, the last\n"
-        "result to standard output as tab-separated text.\n"
-        "Exit status: 0 success, 1 connecting or the script failed, 2 usage error or damaged\n"
-        "package, 3 wrong password.\n");
+               "Usage: tessaly-query [FILE.sql]\n"
+               "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save TABLE] [--overwrite]\n"
+               "                     [--password-file FILE]\n") +
+           BatchExportUsage() +
+           QStringLiteral(
+               "       tessaly-query --version\n"
+               "\n"
+               "Without --batch the window opens; a FILE.sql argument puts that script in the editor.\n"
+               "With --batch the query runs without a display: messages go to standard error, the last\n"
+               "result to standard output as tab-separated text. With --export the last result is\n"
+               "exported instead, as the Export button does: TYPE is html, htm, doc, xls, txt, rtf, csv,\n"
+               "tab, dif, slk, sylk or clipboard (the clipboard text goes to standard output); FILE is\n"
+               "replaced only when the export succeeds; --selected-rows numbers rows from 1; --header\n"
+               "and --footer may be repeated, one line each.\n"
+               "Exit status: 0 success, 1 connecting, the script or the export failed, 2 usage error or\n"
+               "damaged package, 3 wrong password.\n");
 }
 
 bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QString& error)
@@ -137,12 +143,15 @@ bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QSt
                 return false;
         } else if (argument == QLatin1String("--overwrite")) {
             options.overwrite = true;
+        } else if (ParseExportArgument(arguments, i, options.exportOptions, error)) {
+            if (!error.isEmpty())
+                return false;
         } else {
             error = QStringLiteral("unknown argument: ") + argument;
             return false;
         }
     }
-    return true;
+    return CheckExportOptions(options.exportOptions, error);
 }
 
 int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
@@ -182,9 +191,10 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     try {
         form = std::make_unique<TformMain>();
         form->SetScriptInEditor(false);
-        // Nothing shows the result: no grid or model is attached to it, so
-        // memory does not grow with its rows.
-        form->findChild<TDataSource*>(QStringLiteral("DataSource1"))->SetDataSet(nullptr);
+        // Printed, the result needs no grid or model, so memory does not grow
+        // with its rows; an export reads it through the grid, as the window's does.
+        if (!options.exportOptions.given)
+            form->findChild<TDataSource*>(QStringLiteral("DataSource1"))->SetDataSet(nullptr);
         HandOver(*form, state);
     } catch (const std::exception& error) {
         Ui().ShowException(error);
@@ -204,6 +214,10 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     }
     if (stopSignals.Caught())
         return interrupted();
+    if (QString error; !CheckSelectedRows(options.exportOptions, form->Query()->RecordCount(), error)) {
+        fprintf(stderr, "tessaly-query: %s\n", error.toLocal8Bit().constData());
+        return exitUsage;
+    }
     int status = exitOk;
     if (options.saveGiven) {
         form->findChild<QLineEdit*>(QStringLiteral("editTableName"))->setText(options.saveTable);
@@ -215,6 +229,8 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
             status = exitFailed;
         }
     }
+    if (options.exportOptions.given)
+        return status == exitOk ? RunBatchExport(*form, options.exportOptions) : status;
     try {
         WriteResult(form->Query(), out);
     } catch (const std::exception& error) {

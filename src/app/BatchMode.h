@@ -4,6 +4,8 @@
 // tab-separated text.
 #pragma once
 
+#include "app/BatchExport.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,7 @@ struct TBatchOptions
     bool saveGiven = false;
     bool overwrite = false;
     QString passwordFile;
+    TBatchExport exportOptions;
 };
 
 // The usage text of the runner.

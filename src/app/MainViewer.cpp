@@ -2,10 +2,11 @@
 
 #include "app/BlockingRun.h"
 #include "app/BusyIndicator.h"
-#include "app/DBGrid.h"
-#include "app/DBNavigator.h"
+#include "dbctrls/DBGrid.h"
+#include "dbctrls/DBNavigator.h"
 #include "engine/DataSet.h"
 #include "engine/Session.h"
+#include "export/EC_DBGrid.h"
 #include "platform/Interaction.h"
 #include "query/enhquery.h"
 #include "store/OptionsFile.h"
@@ -96,6 +97,7 @@ TformMain::TformMain(QWidget* parent) : QWidget(parent)
     tabDesc = CreateDescriptionPage();
     tabSQL = CreateSQLPage();
     tabResults = CreateResultsPage();
+    CreateExportGrid();
     PageControl1->addTab(tabDesc, QStringLiteral("Description"));
     PageControl1->addTab(tabSQL, QStringLiteral("SQL"));
     PageControl1->addTab(tabResults, QStringLiteral("Results"));
@@ -206,6 +208,38 @@ QWidget* TformMain::CreateSQLPage()
     return page;
 }
 
+// The grid-bound export component with the settings of the results page.
+void TformMain::CreateExportGrid()
+{
+    ExportGrid = new TExportDBGrid(this);
+    ExportGrid->setObjectName(QStringLiteral("ExportGrid"));
+    ExportGrid->SetDBGrid(DBGrid1);
+    ExportGrid->SetOptions(NumberRows | ShowColHeaders | ShowClipboardMsg | ShowProgress | TimeStamp);
+    ExportGrid->SetHTML_Options(htColHeadersBold | htAutoLink | htOddRowColoring);
+    ExportGrid->SetExportType(xMicrosoft_Excel);
+    ExportGrid->SetAllowedTypes(AllExportTypes());
+    ExportGrid->SetTruncateSymbol(QStringLiteral("-"));
+    TXL_Options* xl = ExportGrid->XL_Options();
+    xl->PrintGridlines = false;
+    xl->PrintHeadings = false;
+    xl->PageFooter = QStringLiteral("Page &P of &N");
+    const auto font = [](const char* family, int pixels, bool bold, bool italic, bool underline) {
+        QFont f(QString::fromLatin1(family));
+        f.setPixelSize(pixels);
+        f.setBold(bold);
+        f.setItalic(italic);
+        f.setUnderline(underline);
+        return f;
+    };
+    TPrint_Options* print = ExportGrid->Print_Options();
+    print->DefaultFont = font("Courier New", 11, false, false, false);
+    print->DetailedTitle = font("Arial", 21, true, false, true);
+    print->DetailedHeader = font("Arial", 16, false, true, false);
+    print->DetailedFooter = font("Arial", 16, false, true, false);
+    print->DetailedFont = font("Courier New", 12, false, false, false);
+    ExportGrid->Loaded();
+}
+
 QWidget* TformMain::CreateResultsPage()
 {
     auto* page = new QWidget;
@@ -232,7 +266,6 @@ QWidget* TformMain::CreateResultsPage()
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnExport = new QPushButton(QStringLiteral("Export"), Panel1);
     btnExport->setObjectName(QStringLiteral("btnExport"));
-    btnExport->setEnabled(false); // exporting arrives with the export formats
     row->addWidget(DBNavigator1);
     row->addStretch(1);
     row->addWidget(editTableName);
@@ -411,7 +444,10 @@ void TformMain::btnChangeTabClick()
 
 void TformMain::btnExecuteClick() { Reported([this] { ExecuteSQL(); }); }
 void TformMain::btnSaveClick() { Reported([this] { SaveTable(); }); }
-void TformMain::btnExportClick() {}
+void TformMain::btnExportClick()
+{
+    Reported([this] { ExportGrid->Execute(); });
+}
 
 void TformMain::RunQuery()
 {

@@ -17,6 +17,7 @@ class TDataSource;
 class TDBGrid;
 class TDBNavigator;
 class TEnhMultiQuery;
+class TExportDBGrid;
 class TOptionsFile;
 class TTessalyDatabase;
 
@@ -54,6 +55,8 @@ public:
     // The window's components, for batch mode.
     TEnhMultiQuery* Query() const { return qryQuery; }
     TTessalyDatabase* Database() const { return Database1; }
+    TExportDBGrid* Exporter() const { return ExportGrid; }
+    TDBGrid* Grid() const { return DBGrid1; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +73,7 @@ private:
     QWidget* CreateDescriptionPage();
     QWidget* CreateSQLPage();
     QWidget* CreateResultsPage();
+    void CreateExportGrid();
     QWidget* CreateBottomPanel();
     void FillAliasList();
     void FitDefaultDescription();
@@ -82,6 +86,7 @@ private:
     TTessalyDatabase* Database1;
     TEnhMultiQuery* qryQuery;
     TDataSource* DataSource1;
+    TExportDBGrid* ExportGrid;
 
     // Visual components.
     QTabWidget* PageControl1;

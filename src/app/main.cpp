@@ -78,6 +78,10 @@ int RunWindow(const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
+    if (HasArgument(argc, argv, "--version")) {
+        fputs("tessaly-query " TESSALY_VERSION "\n", stdout);
+        return exitOk;
+    }
     const bool batch = HasArgument(argc, argv, "--batch");
     if (batch && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

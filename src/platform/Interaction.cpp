@@ -4,6 +4,7 @@
 #include "platform/core/Exceptions.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 
 namespace {
 
@@ -55,3 +56,7 @@ QString ExceptionMessage(const std::exception& error)
         return own->Message();
     return QString::fromUtf8(error.what());
 }
+
+bool Interaction::PromptForSaveFile(const TSaveFileRequest&, QString&) { return false; }
+
+int Interaction::ExecDialog(QDialog& dialog) { return dialog.exec(); }

@@ -7,7 +7,19 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <memory>
+
+class QDialog;
+
+// What a save dialog is asked: it always asks before overwriting, requires an
+// existing folder and offers no read-only choice.
+struct TSaveFileRequest
+{
+    QString title;
+    QString filter;           // "Name files (*.ext)|*.ext|All Files (*.*)|*.*"
+    QString defaultExtension; // without the dot; added to a name typed without one
+};
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 
@@ -44,6 +56,11 @@ public:
     // EAbort shows nothing.
     virtual void ShowException(const std::exception& error) = 0;
     virtual void Beep() = 0;
+    // A save dialog; false when cancelled. fileName receives the chosen path.
+    virtual bool PromptForSaveFile(const TSaveFileRequest& request, QString& fileName);
+    // Shows a form of the program modally and returns its result
+    // (QDialog::Accepted or Rejected).
+    virtual int ExecDialog(QDialog& dialog);
 };
 
 // The interaction in force; a Qt one until another is installed.

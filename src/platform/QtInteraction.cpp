@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QInputDialog>
@@ -129,3 +130,23 @@ void QtInteraction::ShowException(const std::exception& error)
 }
 
 void QtInteraction::Beep() { QApplication::beep(); }
+
+// The filter comes as "Name (*.ext)|*.ext|..." pairs; Qt wants the names alone.
+bool QtInteraction::PromptForSaveFile(const TSaveFileRequest& request, QString& fileName)
+{
+    const QStringList parts = request.filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i];
+    QFileDialog dialog(QApplication::activeWindow(), request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    fileName = dialog.selectedFiles().constFirst();
+    return true;
+}

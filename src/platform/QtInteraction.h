@@ -11,4 +11,5 @@ public:
     bool InputQuery(const QString& caption, const QString& prompt, QString& value) override;
     void ShowException(const std::exception& error) override;
     void Beep() override;
+    bool PromptForSaveFile(const TSaveFileRequest& request, QString& fileName) override;
 };

@@ -2,6 +2,8 @@
 
 #include "platform/core/Exceptions.h"
 
+#include <QDialog>
+
 QStringList ScriptedInteraction::Texts() const
 {
     QStringList texts;
@@ -55,3 +57,36 @@ void ScriptedInteraction::ShowException(const std::exception& error)
 }
 
 void ScriptedInteraction::Beep() { history_.append({Kind::Beep, {}, {}, mtCustom, {}}); }
+
+bool ScriptedInteraction::PromptForSaveFile(const TSaveFileRequest& request, QString& fileName)
+{
+    history_.append({Kind::SaveFile, request.filter, request.title, mtCustom, {}});
+    lastSaveRequest_ = request;
+    if (saveAnswers_.empty()) {
+        ++unanswered_;
+        return false;
+    }
+    std::optional<QString> answer = saveAnswers_.front();
+    saveAnswers_.pop_front();
+    if (!answer)
+        return false;
+    fileName = *answer;
+    return true;
+}
+
+int ScriptedInteraction::ExecDialog(QDialog& dialog)
+{
+    history_.append({Kind::Form, dialog.objectName(), dialog.windowTitle(), mtCustom, {}});
+    if (formAnswers_.empty()) {
+        ++unanswered_;
+        return QDialog::Rejected;
+    }
+    FormAnswer answer = std::move(formAnswers_.front());
+    formAnswers_.pop_front();
+    // Shown without a modal loop, so the form's own on-show work runs.
+    dialog.show();
+    const int result = answer(dialog);
+    dialog.hide();
+    dialog.setResult(result);
+    return result;
+}

@@ -13,13 +13,13 @@
 class ScriptedInteraction : public Interaction
 {
 public:
-    enum class Kind { Message, Dialog, Input, Error, Beep };
+    enum class Kind { Message, Dialog, Input, Error, Beep, SaveFile, Form };
 
     struct Shown
     {
         Kind kind;
         QString text;       // message, dialog text, input prompt or error message
-        QString caption;    // input box caption
+        QString caption;    // input box, save dialog or form caption
         TMsgDlgType type = mtCustom;
         TMsgDlgButtons buttons;
     };
@@ -28,6 +28,15 @@ public:
     void AnswerDialog(TModalResult result) { dialogAnswers_.push_back(result); }
     // The next input box answers this text; std::nullopt cancels it.
     void AnswerInput(std::optional<QString> text) { inputAnswers_.push_back(std::move(text)); }
+
+    // The next save dialog answers this path; std::nullopt cancels it.
+    void AnswerSaveFile(std::optional<QString> path) { saveAnswers_.push_back(std::move(path)); }
+    // The next form shown modally is shown without a modal loop and handed to
+    // this, which sets its controls and returns QDialog::Accepted or Rejected.
+    using FormAnswer = std::function<int(QDialog&)>;
+    void AnswerForm(FormAnswer answer) { formAnswers_.push_back(std::move(answer)); }
+    // The request of the last save dialog.
+    const TSaveFileRequest& LastSaveRequest() const { return lastSaveRequest_; }
 
     const QList<Shown>& History() const { return history_; }
     // Texts shown, in order, of every kind but the beep.
@@ -40,8 +49,13 @@ public:
     bool InputQuery(const QString& caption, const QString& prompt, QString& value) override;
     void ShowException(const std::exception& error) override;
     void Beep() override;
+    bool PromptForSaveFile(const TSaveFileRequest& request, QString& fileName) override;
+    int ExecDialog(QDialog& dialog) override;
 
 private:
+    std::deque<std::optional<QString>> saveAnswers_;
+    std::deque<FormAnswer> formAnswers_;
+    TSaveFileRequest lastSaveRequest_;
     QList<Shown> history_;
     std::deque<TModalResult> dialogAnswers_;
     std::deque<std::optional<QString>> inputAnswers_;

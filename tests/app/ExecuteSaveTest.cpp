@@ -4,10 +4,15 @@
 
 #include "app/MainViewer.h"
 #include "engine/DataSet.h"
+#include "export/EC_DBGrid.h"
 #include "query/enhquery.h"
 #include "store/TessalyDB.h"
 
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
 #include <QKeyEvent>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -229,3 +234,39 @@ TEST_F(ExecuteSaveTest, AFailedSaveGoesStraightToTheReport)
 }
 
 } // namespace
+
+// Export on the results page: the choice dialog, the save dialog, the file;
+// a type without its writer yet says so and writes nothing.
+TEST_F(ExecuteSaveTest, ExportWritesTheResultThroughTheChoiceAndSaveDialogs)
+{
+    form_->SetSQL(QStringLiteral("SELECT * FROM ORDERS ORDER BY TOTAL"));
+    form_->SetShowResults(true);
+    Click("btnExecute");
+    ASSERT_TRUE(Find<QPushButton>("btnExport")->isEnabled());
+    const QString file = data_->File(QStringLiteral("orders.csv"));
+    const auto choose = [](const char* type) {
+        return [type](QDialog& dialog) {
+            auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("ExportTypeComboBox"));
+            combo->setCurrentIndex(combo->findText(QString::fromLatin1(type)));
+            dialog.findChild<QRadioButton*>(QStringLiteral("FileRadioButton"))->click();
+            dialog.findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+            return dialog.result();
+        };
+    };
+    ui->AnswerForm(choose("Comma-Delimited Text (CSV)"));
+    ui->AnswerSaveFile(file);
+    Click("btnExport");
+    const QList<QByteArray> lines = ReadAll(file).split('\n');
+    ASSERT_EQ(lines.size(), 7) << ReadAll(file).toStdString(); // captions, five rows, end
+    EXPECT_TRUE(lines[0].startsWith("\"Item\","));
+    EXPECT_TRUE(lines[1].startsWith("1,"));
+    EXPECT_TRUE(form_->isEnabled());
+
+    ui->AnswerForm(choose("Microsoft Excel"));
+    ui->AnswerSaveFile(data_->File(QStringLiteral("orders.xls")));
+    Click("btnExport");
+    EXPECT_EQ(ui->Texts().last(), QStringLiteral("Microsoft Excel export is not available yet."));
+    EXPECT_FALSE(QFile::exists(data_->File(QStringLiteral("orders.xls"))));
+    EXPECT_EQ(form_->Exporter()->GetAllowedTypeNames().size(), 10);
+    EXPECT_EQ(form_->Exporter()->DBGrid(), form_->Grid());
+}

@@ -29,8 +29,12 @@ public:
     // Re-reads the dataset's shape (after it opened, closed or was refilled).
     void Reload();
 
+    // The fields shown, by name, one column each; empty: every visible field.
+    void SetColumnFieldNames(const QStringList& names);
+
 private:
     QPointer<TDataSource> source_;
-    QList<int> fieldIndexes_; // the visible fields, in order
+    QStringList columnFieldNames_;
+    QList<int> fieldIndexes_; // the field of each column, in order
     int rows_ = 0;
 };

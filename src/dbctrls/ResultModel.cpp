@@ -1,4 +1,4 @@
-#include "app/ResultModel.h"
+#include "dbctrls/ResultModel.h"
 
 #include "engine/DataSet.h"
 
@@ -37,7 +37,11 @@ void TResultModel::Reload()
     fieldIndexes_.clear();
     rows_ = 0;
     if (TDataSet* dataSet = DataSet(); dataSet && dataSet->Active()) {
-        for (int i = 0; i < dataSet->FieldCount(); ++i) {
+        for (const QString& name : columnFieldNames_) {
+            if (TField* field = dataSet->FindField(name))
+                fieldIndexes_ << field->Index();
+        }
+        for (int i = 0; columnFieldNames_.isEmpty() && i < dataSet->FieldCount(); ++i) {
             if (dataSet->Fields(i)->Visible())
                 fieldIndexes_ << i;
         }
@@ -45,6 +49,12 @@ void TResultModel::Reload()
         rows_ = int(qMin<qint64>(dataSet->RecordCount(), std::numeric_limits<int>::max()));
     }
     endResetModel();
+}
+
+void TResultModel::SetColumnFieldNames(const QStringList& names)
+{
+    columnFieldNames_ = names;
+    Reload();
 }
 
 TField* TResultModel::ColumnField(int column) const

@@ -1,4 +1,4 @@
-#include "app/DBNavigator.h"
+#include "dbctrls/DBNavigator.h"
 
 #include "engine/DataSet.h"
 #include "platform/Interaction.h"

@@ -1,0 +1,107 @@
+// Benchmark of the CSV export: the last result of "SELECT * FROM BIG" (8
+// mixed columns) exported through the real component, pipeline and writer
+// from the result grid, beside `sqlite3 -csv -header` writing the same rows
+// in the same run, at two table sizes, with the peak memory of the export.
+//
+// Usage: export_csv [rows ...]   (default: 100000 1000000)
+#include "BenchSupport.h"
+#include "dbctrls/DBGrid.h"
+#include "engine/Database.h"
+#include "engine/Query.h"
+#include "export/EC_DBGrid.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <cstdio>
+
+namespace {
+
+void RunSize(const QString& folder, qint64 rows)
+{
+    BuildBig(folder, rows);
+    std::printf("BIG with %lld rows, 8 columns (best of %d runs)\n", static_cast<long long>(rows),
+                kRepeats);
+    QWidget window;
+    TQuery query(&window);
+    query.SetDatabaseName(QStringLiteral("BENCH"));
+    query.SetSQL({QStringLiteral("SELECT * FROM BIG")});
+    query.Open();
+    TDataSource source(&window);
+    source.SetDataSet(&query);
+    auto* grid = new TDBGrid(&window);
+    grid->SetDataSource(&source);
+    auto* exporter = new TExportDBGrid(&window);
+    exporter->SetDBGrid(grid);
+    exporter->SetOptions(NumberRows | ShowColHeaders);
+    exporter->SetExportType(xText_Comma_Delimited);
+    exporter->SetViewOnly(false);
+    window.show();
+
+    const QString ours = folder + QStringLiteral("/ours.csv");
+    const QString theirs = folder + QStringLiteral("/sqlite.csv");
+    Phase exported, baseline;
+    for (int repeat = 0; repeat < kRepeats; ++repeat) {
+        const bool first = repeat == 0;
+        exporter->SetExportFile(ours);
+        Keep(exported, Measure([&] {
+                 if (!exporter->DoExport())
+                     std::exit(1);
+             }),
+             first);
+        Keep(baseline, Measure([&] {
+                 QProcess sqlite;
+                 sqlite.setStandardOutputFile(theirs);
+                 sqlite.start(QStringLiteral("sqlite3"),
+                              {QStringLiteral("-csv"), QStringLiteral("-header"),
+                               folder + QStringLiteral("/tables.db"),
+                               QStringLiteral("SELECT * FROM BIG")});
+                 if (!sqlite.waitForFinished(-1) || sqlite.exitCode() != 0)
+                     std::exit(1);
+             }),
+             first);
+    }
+    Report("export (CSV through ExportGrid)", exported);
+    Report("sqlite3 -csv -header (own process)", baseline);
+    std::printf("  ratio export / sqlite3: %.2f   file sizes %lld / %lld bytes\n",
+                exported.seconds / baseline.seconds, static_cast<long long>(QFileInfo(ours).size()),
+                static_cast<long long>(QFileInfo(theirs).size()));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir sandbox;
+    if (!sandbox.isValid())
+        return 1;
+    QDir().mkpath(sandbox.filePath(QStringLiteral("config")));
+    QDir().mkpath(sandbox.filePath(QStringLiteral("tmp")));
+    qputenv("TESSALY_CONFIG_DIR", sandbox.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("TMPDIR", sandbox.filePath(QStringLiteral("tmp")).toLocal8Bit());
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QList<qint64> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes << QByteArray(argv[i]).toLongLong();
+    if (sizes.isEmpty())
+        sizes = {100000, 1000000};
+
+    const QString folder = sandbox.filePath(QStringLiteral("db"));
+    QDir().mkpath(folder);
+    TDatabase database;
+    database.SetDatabaseName(QStringLiteral("BENCH"));
+    database.SetDriverName(QStringLiteral("STANDARD"));
+    database.Params() << QStringLiteral("PATH=") + folder;
+    database.SetConnected(true);
+    std::printf("peak memory: %s\n", ResetPeak() ? "VmHWM, reset before each phase"
+                                                 : "VmRSS at the end of each phase (no reset)");
+    for (qint64 rows : sizes)
+        RunSize(folder, rows);
+    return 0;
+}

@@ -1,0 +1,180 @@
+#include "app/BatchExport.h"
+
+#include "app/MainViewer.h"
+#include "app/StartUp.h"
+#include "export/EC_DBGrid.h"
+#include "platform/Interaction.h"
+
+#include <QFileInfo>
+#include <QSet>
+#include <exception>
+
+bool ExportTypeFromArgument(const QString& name, TExportType& type)
+{
+    static const QList<std::pair<const char*, TExportType>> names = {{"html", xHTML},
+                                                                     {"htm", xHTML},
+                                                                     {"doc", xMicrosoft_Word},
+                                                                     {"xls", xMicrosoft_Excel},
+                                                                     {"txt", xText},
+                                                                     {"rtf", xRichText},
+                                                                     {"csv", xText_Comma_Delimited},
+                                                                     {"tab", xText_Tab_Delimited},
+                                                                     {"dif", xDIF},
+                                                                     {"slk", xSYLK},
+                                                                     {"sylk", xSYLK},
+                                                                     {"clipboard", xClipboard}};
+    for (const auto& [text, value] : names) {
+        if (name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0) {
+            type = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+bool ParseRows(const QString& text, QList<int>& rows, QString& error)
+{
+    QSet<int> seen;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int row = part.trimmed().toInt(&ok);
+        if (!ok || row < 1) {
+            error = QStringLiteral("--selected-rows: \"%1\" is no row number (rows count from 1)")
+                        .arg(part);
+            return false;
+        }
+        if (seen.contains(row)) {
+            error = QStringLiteral("--selected-rows: row %1 is given twice").arg(row);
+            return false;
+        }
+        seen.insert(row);
+        rows << row;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseExportArgument(const QStringList& arguments, qsizetype& i, TBatchExport& options,
+                         QString& error)
+{
+    const QString& argument = arguments[i];
+    const auto value = [&](QString& target) {
+        if (i + 1 >= arguments.size()) {
+            error = argument + QStringLiteral(" needs a value");
+            return false;
+        }
+        target = arguments[++i];
+        return true;
+    };
+    QString text;
+    if (argument == QLatin1String("--export")) {
+        if (value(text) && !ExportTypeFromArgument(text, options.type))
+            error = QStringLiteral("unknown export type: ") + text;
+        options.given = true;
+    } else if (argument == QLatin1String("--output")) {
+        value(options.output);
+        options.outputGiven = true;
+    } else if (argument == QLatin1String("--selected-rows")) {
+        if (value(text))
+            ParseRows(text, options.selectedRows, error);
+    } else if (argument == QLatin1String("--title")) {
+        value(options.title);
+    } else if (argument == QLatin1String("--header")) {
+        if (value(text))
+            options.header << text;
+    } else if (argument == QLatin1String("--footer")) {
+        if (value(text))
+            options.footer << text;
+    } else if (argument == QLatin1String("--detailed")) {
+        options.detailed = true;
+    } else if (argument == QLatin1String("--no-number-rows")) {
+        options.numberRows = false;
+    } else if (argument == QLatin1String("--no-headers")) {
+        options.headers = false;
+    } else if (argument == QLatin1String("--no-timestamp")) {
+        options.timeStamp = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool CheckExportOptions(const TBatchExport& options, QString& error)
+{
+    const bool anyExportOption =
+        options.outputGiven || options.detailed || !options.selectedRows.isEmpty() ||
+        !options.numberRows || !options.headers || !options.timeStamp || !options.title.isEmpty() ||
+        !options.header.isEmpty() || !options.footer.isEmpty();
+    if (!options.given) {
+        if (anyExportOption)
+            error = QStringLiteral("the export options need --export TYPE");
+        return !anyExportOption;
+    }
+    if (options.type == xClipboard && options.outputGiven) {
+        error = QStringLiteral("--output cannot be given with --export clipboard");
+        return false;
+    }
+    if (options.type != xClipboard &&
+        (!options.outputGiven || options.output.trimmed().isEmpty())) {
+        error = QStringLiteral("--export needs --output FILE");
+        return false;
+    }
+    return true;
+}
+
+bool CheckSelectedRows(const TBatchExport& options, qint64 rowCount, QString& error)
+{
+    for (int row : options.selectedRows) {
+        if (row > rowCount) {
+            error = QStringLiteral("--selected-rows: row %1 is beyond the %2 rows of the result")
+                        .arg(row)
+                        .arg(rowCount);
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunBatchExport(TformMain& form, const TBatchExport& options)
+{
+    TExportDBGrid* exporter = form.Exporter();
+    TExportOptions set = ShowClipboardMsg;
+    set.setFlag(NumberRows, options.numberRows);
+    set.setFlag(ShowColHeaders, options.headers);
+    set.setFlag(TimeStamp, options.timeStamp);
+    set.setFlag(DetailedMode, options.detailed);
+    set.setFlag(SelectedRowsOnly, !options.selectedRows.isEmpty());
+    exporter->SetOptions(set);
+    exporter->SetTitle(options.title);
+    exporter->SetHeader(options.header);
+    exporter->SetFooter(options.footer);
+    if (!options.selectedRows.isEmpty()) {
+        QList<int> rows;
+        for (int row : options.selectedRows)
+            rows << row - 1;
+        form.Grid()->SelectRows(rows);
+    }
+    exporter->SetExportType(options.type);
+    exporter->SetViewOnly(false);
+    exporter->SetExportFile(
+        options.type == xClipboard ? QString() : QFileInfo(options.output).absoluteFilePath());
+    try {
+        return exporter->DoExport() ? exitOk : exitFailed;
+    } catch (const std::exception& error) {
+        Ui().ShowException(
+            error); // the silent abort of a writer that reported already shows nothing
+        return exitFailed;
+    }
+}
+
+QString BatchExportUsage()
+{
+    return QStringLiteral(
+        "                     [--export TYPE (--output FILE) [--detailed] [--selected-rows "
+        "N,M,...]\n"
+        "                      [--no-number-rows] [--no-headers] [--no-timestamp] [--title TEXT]\n"
+        "                      [--header LINE]... [--footer LINE]...]\n");
+}

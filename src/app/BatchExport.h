@@ -1,0 +1,47 @@
+// Export from batch mode: the --export options, their checks, and the run
+// that exports the last result through the window's ExportGrid, as the
+// Export button would, writing the file atomically.
+#pragma once
+
+#include "export/EC_Main.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+class TformMain;
+
+struct TBatchExport
+{
+    bool given = false;
+    TExportType type = xText_Comma_Delimited;
+    QString output;
+    bool outputGiven = false;
+    bool detailed = false;
+    QList<int> selectedRows; // 1-based grid row numbers
+    bool numberRows = true;
+    bool headers = true;
+    bool timeStamp = true;
+    QString title;
+    QStringList header;
+    QStringList footer;
+};
+
+// The type named on the command line (letter case ignored); false for an unknown name.
+bool ExportTypeFromArgument(const QString& name, TExportType& type);
+
+// Takes the export option at arguments[i] (and its value); returns false when
+// arguments[i] is no export option. error is set for a bad value.
+bool ParseExportArgument(const QStringList& arguments, qsizetype& i, TBatchExport& options,
+                         QString& error);
+// The checks that need every option: an output for a file, none for the clipboard.
+bool CheckExportOptions(const TBatchExport& options, QString& error);
+// Rows beyond the result are a usage error, found once the result is there.
+bool CheckSelectedRows(const TBatchExport& options, qint64 rowCount, QString& error);
+
+// Exports the window's last result; the exit status (0, or 1 when the export failed).
+int RunBatchExport(TformMain& form, const TBatchExport& options);
+
+// The usage lines of the export options.
+QString BatchExportUsage();

@@ -1,0 +1,219 @@
+#include "export/EC_DataSet.h"
+
+#include "engine/Table.h"
+#include "platform/core/Exceptions.h"
+
+#include <QFileInfo>
+
+TExportDataSet::TExportDataSet(QObject* owner) : TSharewareExportComponent(owner)
+{
+    unsupportedOptions_ = ExportAllWhenNoneSelected;
+    SetOptions(Options());
+}
+
+void TExportDataSet::SetColWidths(const QStringList& lines)
+{
+    QStringList trimmed = WithoutTrailingBlankLines(lines);
+    for (QString& line : trimmed) {
+        line = line.trimmed();
+        bool ok = true;
+        if (!line.isEmpty() && (line.toInt(&ok) < 1 || !ok))
+            throw EConvertError(
+                QStringLiteral("ColWidths Property Error\r\n\r\n\"%1\" is an Invalid Column "
+                               "Width. It must be a Positive Integer Number greater than Zero.")
+                    .arg(line));
+    }
+    TSharewareExportComponent::SetColWidths(trimmed);
+}
+
+bool TExportDataSet::IsExportableType(TFieldType type)
+{
+    switch (type) {
+    case ftUnknown:
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
+    case ftCursor:
+    case ftADT:
+    case ftArray:
+    case ftReference:
+    case ftDataSet:
+        return false;
+    default:
+        return true;
+    }
+}
+
+namespace {
+
+// A date-time shows only a date or only a time when its display format says so.
+TExportColumnKind DateTimeKind(const QString& displayFormat)
+{
+    QString format = displayFormat.toLower().trimmed();
+    for (const char* marker : {"am/pm", "a/p", "ampm"}) {
+        const qsizetype at = format.indexOf(QLatin1String(marker));
+        if (at >= 0)
+            format.remove(at, qsizetype(strlen(marker)));
+    }
+    if (format.isEmpty() || format.contains(QLatin1Char('c')))
+        return ckDateTime;
+    const auto any = [&](const char* letters) {
+        for (const char* p = letters; *p; ++p) {
+            if (format.contains(QLatin1Char(*p)))
+                return true;
+        }
+        return false;
+    };
+    const bool hasDate = any("dmy");
+    const bool hasTime = any("hnst");
+    if (hasDate && !hasTime)
+        return ckDateTimeDate;
+    if (hasTime && !hasDate)
+        return ckDateTimeTime;
+    return ckDateTime;
+}
+
+} // namespace
+
+TExportColumnKind TExportDataSet::FieldKind(const TField* field)
+{
+    TExportColumnKind kind = ckUnknown;
+    switch (field->DataType()) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftLargeint:
+        kind = ckString;
+        break;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftAutoInc:
+        kind = ckNumber;
+        break;
+    case ftBoolean:
+        kind = ckBoolean;
+        break;
+    case ftDate:
+        kind = ckDate;
+        break;
+    case ftTime:
+        kind = ckTime;
+        break;
+    case ftDateTime:
+        kind = DateTimeKind(field->DisplayFormat());
+        break;
+    case ftMemo:
+        kind = ckMemo;
+        break;
+    case ftFmtMemo:
+        kind = ckFmtMemo;
+        break;
+    default:
+        break;
+    }
+    const TFieldType type = field->DataType();
+    if ((type == ftCurrency || type == ftFloat || type == ftBCD) && field->Currency())
+        kind = ckCurrency;
+    return kind;
+}
+
+int TExportDataSet::GetTableRecordCount() const
+{
+    const auto* table = qobject_cast<const TTable*>(DataSet.data());
+    if (!table)
+        return -1;
+    switch (table->TableType()) {
+    case ttParadox:
+    case ttDBase:
+    case ttFoxPro:
+        return int(table->RecordCount());
+    case ttDefault: {
+        const QString ext = QFileInfo(table->TableName()).suffix().toLower();
+        return ext == QLatin1String("db") || ext == QLatin1String("dbf") ? int(table->RecordCount())
+                                                                         : -1;
+    }
+    default:
+        return -1;
+    }
+}
+
+bool TExportDataSet::IsFieldExported(TField* field)
+{
+    return IsExportableType(field->DataType()) &&
+           (Options().testFlag(ExportInvisibleCols) || field->Visible());
+}
+
+void TExportDataSet::GetColumns(TExportColumns& columns)
+{
+    columns.clear();
+    exported_.clear();
+    const int count = GetFieldCount();
+    columns.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        TField* field = GetField(i);
+        if (!field || !IsFieldExported(field))
+            continue;
+        columns.push_back({GetColumnCaption(i), TExportColumnInfo{FieldKind(field)}});
+        const bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
+        exported_.push_back(
+            {field, memo, !memo && field->DisplayFormat().isEmpty() && !field->Currency()});
+    }
+}
+
+void TExportDataSet::OpenSource()
+{
+    OpenItemCount = GetItemCount();
+    SavedPlace = DataSet->GetBookmark();
+    DataSet->DisableControls();
+    if (OpenItemCount != 1)
+        DataSet->First();
+}
+
+void TExportDataSet::CloseSource()
+{
+    TSharewareExportComponent::CloseSource();
+    if (!DataSet)
+        return;
+    if (SavedPlace >= 0 && DataSet->BookmarkValid(SavedPlace))
+        DataSet->GotoBookmark(SavedPlace);
+    DataSet->EnableControls();
+    DataSet->FreeBookmark(SavedPlace);
+    SavedPlace = -1;
+}
+
+// The fields of the current record, then the next record.
+void TExportDataSet::GetItemValues(TExportValues& values)
+{
+    for (const ExportedField& exported : exported_) {
+        TField* field = exported.field;
+        TExportValue& value = values.Add();
+        const QVariant raw = field->Value();
+        value.Value = field->AsStringOf(raw);
+        value.HasInfo = true;
+        value.Info.HasDisplayText = !exported.memo;
+        if (exported.memo)
+            value.Info.DisplayText.clear();
+        else
+            value.Info.DisplayText =
+                exported.displayIsText ? value.Value : field->DisplayTextOf(raw);
+        value.Info.BoolState = 0;
+        if (field->DataType() == ftBoolean && !raw.isNull())
+            value.Info.BoolState = raw.toBool() ? 2 : 1;
+    }
+    DataSet->Next();
+}
+
+bool TExportDataSet::HasMoreItems()
+{
+    if (Options().testFlag(SelectedRowsOnly))
+        return TSharewareExportComponent::HasMoreItems();
+    return !DataSet->Eof();
+}

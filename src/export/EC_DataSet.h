@@ -1,0 +1,50 @@
+// The dataset as an export source: each exported field a column, each record
+// an item. The user's place in the dataset is kept and given back, and the
+// dataset's controls stay still while the export walks it.
+#pragma once
+
+#include "engine/DataSet.h"
+#include "export/EC_Main.h"
+
+#include <QPointer>
+
+class TExportDataSet : public TSharewareExportComponent
+{
+    Q_OBJECT
+    Q_PROPERTY(QStringList ColWidths READ ColWidths WRITE SetColWidths)
+public:
+    explicit TExportDataSet(QObject* owner = nullptr);
+
+    // Every non-blank line must be an integer of at least 1.
+    void SetColWidths(const QStringList& lines) override;
+
+    // The column kind of a field by its type, display format and currency flag.
+    static TExportColumnKind FieldKind(const TField* field);
+    static bool IsExportableType(TFieldType type);
+    // The record count of a desktop-format table; -1 (unknown) for anything else.
+    int GetTableRecordCount() const;
+
+    void OpenSource() override;
+    void CloseSource() override;
+    void GetColumns(TExportColumns& columns) override;
+    void GetItemValues(TExportValues& values) override;
+    bool HasMoreItems() override;
+
+    virtual int GetFieldCount() = 0;
+    virtual TField* GetField(int index) = 0;
+    virtual bool IsFieldExported(TField* field);
+
+protected:
+    QPointer<TDataSet> DataSet;
+    TBookmark SavedPlace = -1;
+
+private:
+    struct ExportedField
+    {
+        TField* field;
+        bool memo;
+        // Without a display format or money form the display text is the value's text.
+        bool displayIsText;
+    };
+    std::vector<ExportedField> exported_; // the exported fields of this run, in column order
+};

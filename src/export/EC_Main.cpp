@@ -1,0 +1,371 @@
+// The export component: its settings and setter rules, Execute and DoExport
+// with their events, the item walk shared by every data source, and the
+// option classes and tables beside it.
+#include "export/EC_Main.h"
+
+#include "export/EC_Choice.h"
+#include "export/EC_Strings.h"
+#include "platform/Interaction.h"
+#include "platform/core/Exceptions.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QWidget>
+
+// ---- Tables ----
+
+namespace {
+
+const char* const kExtensions[kExportTypeCount] = {"htm", "doc", "xls", "txt", "rtf",
+                                                   "csv", "txt", "dif", "slk", ""};
+
+} // namespace
+
+QString ExportTypeName(TExportType type)
+{
+    return LoadStr(int(sTypeNameFirst) + int(type));
+}
+
+QString ExportTypeExt(TExportType type)
+{
+    return QString::fromLatin1(kExtensions[type]);
+}
+
+TExportType ExportTypeFromName(const QString& name)
+{
+    for (int i = 0; i < kExportTypeCount; ++i) {
+        if (ExportTypeName(TExportType(i)) == name)
+            return TExportType(i);
+    }
+    return xText;
+}
+
+// ---- Helpers ----
+
+QString RemoveControlChars(const QString& s)
+{
+    QString result;
+    result.reserve(s.size());
+    for (QChar c : s) {
+        if (c.unicode() >= 32)
+            result += c;
+    }
+    return result;
+}
+
+bool IsBlank(const QString& s)
+{
+    for (QChar c : s) {
+        if (c.unicode() > 32)
+            return false;
+    }
+    return true;
+}
+
+QString DashLine(int n)
+{
+    return n > 0 ? QString(n, QLatin1Char('-')) : QString();
+}
+
+QStringList WithoutTrailingBlankLines(QStringList lines)
+{
+    while (!lines.isEmpty() && lines.constLast().trimmed().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+QString ListText(const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines)
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+QString RemoveFileExt(const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash =
+        qMax(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    return dot > slash ? fileName.left(dot) : fileName;
+}
+
+QString ReplaceFileExt(const QString& fileName, const QString& ext)
+{
+    return RemoveFileExt(fileName) + QLatin1Char('.') + ext;
+}
+
+// ---- Lists ----
+
+TExportValue& TExportValues::Add()
+{
+    if (size_t(count_) == items_.size())
+        items_.emplace_back();
+    TExportValue& value = items_[size_t(count_++)];
+    value.HasInfo = false;
+    return value;
+}
+
+QStringList TExportValues::Strings() const
+{
+    QStringList strings;
+    for (int i = 0; i < count_; ++i)
+        strings << items_[size_t(i)].Value;
+    return strings;
+}
+
+// ---- Option classes ----
+
+namespace {
+
+QFont MakeFont(const char* family, int points, bool bold = false, bool italic = false,
+               bool underline = false)
+{
+    QFont font(QString::fromLatin1(family), points);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    return font;
+}
+
+} // namespace
+
+TPrint_Options::TPrint_Options(QObject* owner)
+    : QObject(owner), DefaultFont(MakeFont("Courier New", 8)),
+      DetailedTitle(MakeFont("Arial", 16, true, false, true)),
+      DetailedHeader(MakeFont("Arial", 12, false, true)),
+      DetailedFooter(MakeFont("Arial", 12, false, true)), DetailedFont(MakeFont("Courier New", 9))
+{
+}
+
+void TPrint_Options::Assign(const TPrint_Options& other)
+{
+    DefaultFont = other.DefaultFont;
+    DetailedTitle = other.DetailedTitle;
+    DetailedHeader = other.DetailedHeader;
+    DetailedFooter = other.DetailedFooter;
+    DetailedFont = other.DetailedFont;
+}
+
+TXL_Options::TXL_Options(QObject* owner) : QObject(owner), PageFooter(LoadStr(sPageFooter)) {}
+
+void TXL_Options::Assign(const TXL_Options& other)
+{
+    PrintGridlines = other.PrintGridlines;
+    PrintHeadings = other.PrintHeadings;
+    PageHeader = other.PageHeader;
+    PageFooter = other.PageFooter;
+}
+
+TRTF_Options::TRTF_Options(QObject* owner) : QObject(owner) {}
+
+void TRTF_Options::Assign(const TRTF_Options& other)
+{
+    LeftMargin = other.LeftMargin;
+    RightMargin = other.RightMargin;
+    TopMargin = other.TopMargin;
+    BottomMargin = other.BottomMargin;
+}
+
+bool TMyReg::OpenKeyReadOnly(const QString& key)
+{
+    const QString previous = CurrentPath();
+    QString path;
+    if (key.startsWith(QLatin1Char('\\')))
+        path = key;
+    else if (previous.isEmpty())
+        path = QLatin1Char('\\') + key;
+    else
+        path = previous + QLatin1Char('\\') + key;
+    return TRegistry::OpenKeyReadOnly(path);
+}
+
+// ---- The component ----
+
+TExportXComponent::TExportXComponent(QObject* owner)
+    : QObject(owner), printOptions_(new TPrint_Options(this)), xlOptions_(new TXL_Options(this)),
+      rtfOptions_(new TRTF_Options(this))
+{
+    // The application's activation brings back a window minimised for a viewer.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::applicationStateChanged, this,
+                [this](Qt::ApplicationState state) {
+                    if (state == Qt::ApplicationActive)
+                        RestoreAfterViewer();
+                });
+    }
+}
+
+TExportXComponent::~TExportXComponent() = default;
+
+void TExportXComponent::RestoreAfterViewer()
+{
+    if (!MinimizedForViewer)
+        return;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isMinimized())
+            window->showNormal();
+    }
+    MinimizedForViewer = false;
+}
+
+void TExportXComponent::SetOptions(TExportOptions options)
+{
+    if (options != options_)
+        options_ = options & ~unsupportedOptions_;
+}
+
+void TExportXComponent::SetColWidths(const QStringList& lines)
+{
+    colWidths_ = WithoutTrailingBlankLines(lines);
+}
+
+void TExportXComponent::SetHTML_CustomTemplate(const QString& value)
+{
+    if (value.trimmed().isEmpty()) {
+        htmlCustomTemplate_.clear();
+        return;
+    }
+    const qsizetype count = value.count(QLatin1Char(';'));
+    if (count != 10)
+        throw Exception(
+            QStringLiteral("Invalid Template! Please correct it.\r\n\r\nYou should have "
+                           "\"%1\" semicolons but instead you have \"%2\"")
+                .arg(10)
+                .arg(count));
+    htmlCustomTemplate_ = value;
+}
+
+QStringList TExportXComponent::GetAllowedTypeNames() const
+{
+    QStringList names;
+    for (int i = 0; i < kExportTypeCount; ++i) {
+        if (allowedTypes_.testFlag(TypeFlag(TExportType(i))))
+            names << ExportTypeName(TExportType(i));
+    }
+    return names;
+}
+
+QString TExportXComponent::GetColumnCaption(int index)
+{
+    if (index >= 0 && index < captions_.size())
+        return captions_.at(index);
+    return GetDefaultCaption(index);
+}
+
+int TExportXComponent::GetDisplayWidth(int index)
+{
+    const size_t at = size_t(index + (options_.testFlag(NumberRows) ? 1 : 0));
+    const int length = at < ColumnList.size() ? int(ColumnList[at].Caption.size()) : 0;
+    return length + ColumnPadding;
+}
+
+bool TExportXComponent::HasExportableColumns()
+{
+    TExportColumns columns;
+    GetColumns(columns);
+    for (const TExportColumn& column : columns) {
+        if (IsNotBlank(column.Caption))
+            return true;
+    }
+    Ui().MessageDlg(
+        LoadStr(sNoData) +
+            QStringLiteral("\r\n\r\nPlease ensure your columns are visible and have data."),
+        mtWarning, mbOK);
+    return false;
+}
+
+void TExportXComponent::GetItem(TExportValues& values)
+{
+    if (!(OpenItemCount == 0 && options_.testFlag(ExportAllWhenNoneSelected))) {
+        while (options_.testFlag(SelectedRowsOnly) && !IsCurrentItemSelected())
+            SkipItem();
+    }
+    values.Clear();
+    // The item number goes first; its slot is taken before the values.
+    if (options_.testFlag(NumberRows))
+        values.Add();
+    GetItemValues(values);
+    ++NumItemsExported;
+    if (options_.testFlag(NumberRows))
+        values[0].Value = QString::number(NumItemsExported);
+}
+
+void TExportXComponent::FireFailed()
+{
+    if (OnExportFailed)
+        OnExportFailed(this);
+}
+
+bool TExportXComponent::Execute()
+{
+    bool result = false;
+    if (CanExport()) {
+        TExportChoiceForm choice(qobject_cast<QWidget*>(parent()));
+        choice.SelectedType = lastExportType_;
+        choice.ItemTotal = GetItemCount();
+        choice.SetTypeNames(GetAllowedTypeNames());
+        if (Ui().ExecDialog(choice) == QDialog::Accepted) {
+            viewOnly_ = choice.ViewChoice;
+            exportFile_.clear();
+            lastExportType_ = exportType_ = choice.SelectedType;
+            result = DoExport();
+        }
+    }
+    if (!result)
+        FireFailed();
+    return result;
+}
+
+bool TExportXComponent::DoExport()
+{
+    bool result = false;
+    struct FailedGuard
+    {
+        TExportXComponent* self;
+        const bool& result;
+        ~FailedGuard()
+        {
+            if (!result)
+                self->FireFailed();
+        }
+    } failedGuard{this, result};
+
+    if (!CanExport())
+        return false;
+    struct ClearFileGuard
+    {
+        QString& file;
+        ~ClearFileGuard() { file.clear(); }
+    } clearFile{exportFile_};
+    QCoreApplication::processEvents();
+    const bool viewOnly = exportType_ == xClipboard || viewOnly_;
+    if (!viewOnly && IsBlank(exportFile_)) {
+        const QString name = ExportTypeName(exportType_);
+        const QString ext = ExportTypeExt(exportType_);
+        TSaveFileRequest request;
+        request.title = QStringLiteral("Export to %1 File").arg(name);
+        request.filter = QStringLiteral("%1 files (*.%2)|*.%2|All Files (*.*)|*.*").arg(name, ext);
+        request.defaultExtension = ext;
+        QString chosen;
+        if (!Ui().PromptForSaveFile(request, chosen))
+            return false;
+        exportFile_ = chosen;
+    }
+    const QString target = viewOnly ? QString() : exportFile_;
+    ItemCount = GetItemCount();
+    std::unique_ptr<TCustomExport> writer = CreateExportWriter(this, exportType_, target);
+    if (!writer) {
+        Ui().MessageDlg(
+            QStringLiteral("%1 export is not available yet.").arg(ExportTypeName(exportType_)),
+            mtError, mbOK);
+        return false;
+    }
+    if (OnBeginExport)
+        OnBeginExport(this);
+    result = writer->Run();
+    writer.reset(); // closes the file, views it or fills the clipboard
+    if (result && OnExportFinished)
+        OnExportFinished(this);
+    return result;
+}

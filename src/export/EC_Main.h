@@ -1,0 +1,514 @@
+// The export component and everything its writers share: the export types
+// and option sets (their ordinals are part of the stored settings and never
+// change; a set keeps member n in bit n), the option classes, the registry
+// reader, the type tables, the component TExportXComponent with its events,
+// and the writer base TCustomExport with its pipeline and text, value and
+// pattern services.
+#pragma once
+
+#include "platform/core/Registry.h"
+
+#include <QFlags>
+#include <QFont>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class TProgressForm;
+
+// Days since 30 December 1899, the time of day as the fraction.
+using TDateTime = double;
+namespace ExportTypes {
+Q_NAMESPACE
+
+enum TExportType : quint8
+{
+    xHTML = 0,
+    xMicrosoft_Word = 1,
+    xMicrosoft_Excel = 2,
+    xText = 3,
+    xRichText = 4,
+    xText_Comma_Delimited = 5,
+    xText_Tab_Delimited = 6,
+    xDIF = 7,
+    xSYLK = 8,
+    xClipboard = 9,
+};
+Q_ENUM_NS(TExportType)
+constexpr int kExportTypeCount = 10;
+
+// One bit per export type, bit n for the type of ordinal n.
+enum TExportTypeFlag : quint16
+{
+    tsHTML = 1 << xHTML,
+    tsMicrosoft_Word = 1 << xMicrosoft_Word,
+    tsMicrosoft_Excel = 1 << xMicrosoft_Excel,
+    tsText = 1 << xText,
+    tsRichText = 1 << xRichText,
+    tsText_Comma_Delimited = 1 << xText_Comma_Delimited,
+    tsText_Tab_Delimited = 1 << xText_Tab_Delimited,
+    tsDIF = 1 << xDIF,
+    tsSYLK = 1 << xSYLK,
+    tsClipboard = 1 << xClipboard,
+};
+Q_DECLARE_FLAGS(TExportTypeSet, TExportTypeFlag)
+Q_FLAG_NS(TExportTypeSet)
+
+enum TExportOption : quint16
+{
+    DetailedMode = 1 << 0,
+    ExportAllWhenNoneSelected = 1 << 1,
+    ExportInvisibleCols = 1 << 2,
+    NumberRows = 1 << 3,
+    SelectedRowsOnly = 1 << 4,
+    ShowColHeaders = 1 << 5,
+    ShowClipboardMsg = 1 << 6,
+    ShowProgress = 1 << 7,
+    TimeStamp = 1 << 8,
+    TimeDisplaySeconds = 1 << 9,
+    Time24HourFormat = 1 << 10,
+};
+Q_DECLARE_FLAGS(TExportOptions, TExportOption)
+Q_FLAG_NS(TExportOptions)
+
+enum THTML_Option : quint8
+{
+    htShowGridLines = 1 << 0,
+    htColHeadersBold = 1 << 1,
+    htAutoLink = 1 << 2,
+    htOddRowColoring = 1 << 3,
+    htDisplayTitle = 1 << 4,
+    htHorzRules = 1 << 5,
+    htIgnoreLineBreaks = 1 << 6,
+};
+Q_DECLARE_FLAGS(THTML_Options, THTML_Option)
+Q_FLAG_NS(THTML_Options)
+
+enum THTML_Template : quint8
+{
+    htClassic = 0,
+    htSimple = 1,
+    htPlain = 2,
+    htMurky = 3,
+    htMS_Money = 4,
+    htColorful = 5,
+    htGray = 6,
+    htOlive = 7,
+    htBW = 8,
+};
+Q_ENUM_NS(THTML_Template)
+
+// The kind of an exported column; writers switch on it.
+enum TExportColumnKind : quint8
+{
+    ckUnknown = 0,
+    ckString = 1,
+    ckMemo = 2,
+    ckFmtMemo = 3,
+    ckNumber = 4,
+    ckCurrency = 5,
+    ckBoolean = 6,
+    ckDate = 7,
+    ckTime = 8,
+    ckDateTime = 9,
+    ckDateTimeDate = 10,
+    ckDateTimeTime = 11,
+};
+Q_ENUM_NS(TExportColumnKind)
+
+inline TExportTypeFlag TypeFlag(TExportType type)
+{
+    return TExportTypeFlag(1 << type);
+}
+inline TExportTypeSet AllExportTypes()
+{
+    return TExportTypeSet::fromInt((1 << kExportTypeCount) - 1);
+}
+
+} // namespace ExportTypes
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(ExportTypes::TExportTypeSet)
+Q_DECLARE_OPERATORS_FOR_FLAGS(ExportTypes::TExportOptions)
+Q_DECLARE_OPERATORS_FOR_FLAGS(ExportTypes::THTML_Options)
+
+using namespace ExportTypes;
+
+// ---- Records attached to captions and values ----
+
+struct TExportColumnInfo
+{
+    TExportColumnKind Kind = ckUnknown;
+};
+
+struct TExportItemInfo
+{
+    bool HasDisplayText = false;
+    QString DisplayText;
+    quint8 BoolState = 0; // booleans: 0 null, 1 False, 2 True
+};
+
+// A caption of the column list, with the info of an exported field ("Item" has none).
+struct TExportColumn
+{
+    QString Caption;
+    std::optional<TExportColumnInfo> Info;
+};
+using TExportColumns = std::vector<TExportColumn>;
+
+// A raw value of an item, with the info of its field (the item number has none).
+struct TExportValue
+{
+    QString Value;
+    bool HasInfo = false;
+    TExportItemInfo Info;
+};
+
+// The values of one item. The buffer is kept between items, so walking a
+// million records allocates no list and no info per record.
+class TExportValues
+{
+public:
+    void Clear() { count_ = 0; }
+    // Appends an entry without info and returns it.
+    TExportValue& Add();
+    int Count() const { return count_; }
+    const TExportValue& operator[](int index) const { return items_[size_t(index)]; }
+    TExportValue& operator[](int index) { return items_[size_t(index)]; }
+    QStringList Strings() const;
+
+private:
+    std::vector<TExportValue> items_;
+    int count_ = 0;
+};
+
+// ---- Option classes ----
+
+class TPrint_Options : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QFont DefaultFont MEMBER DefaultFont)
+    Q_PROPERTY(QFont DetailedTitle MEMBER DetailedTitle)
+    Q_PROPERTY(QFont DetailedHeader MEMBER DetailedHeader)
+    Q_PROPERTY(QFont DetailedFooter MEMBER DetailedFooter)
+    Q_PROPERTY(QFont DetailedFont MEMBER DetailedFont)
+public:
+    explicit TPrint_Options(QObject* owner = nullptr);
+    void Assign(const TPrint_Options& other);
+
+    QFont DefaultFont, DetailedTitle, DetailedHeader, DetailedFooter, DetailedFont;
+};
+
+class TXL_Options : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool PrintGridlines MEMBER PrintGridlines)
+    Q_PROPERTY(bool PrintHeadings MEMBER PrintHeadings)
+    Q_PROPERTY(QString PageHeader MEMBER PageHeader)
+    Q_PROPERTY(QString PageFooter MEMBER PageFooter)
+public:
+    explicit TXL_Options(QObject* owner = nullptr);
+    void Assign(const TXL_Options& other);
+
+    bool PrintGridlines = false;
+    bool PrintHeadings = false;
+    QString PageHeader;
+    QString PageFooter;
+};
+
+// Margins in twentieths of a point; their initial values are their stream defaults.
+class TRTF_Options : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("LeftMargin.default", "1250")
+    Q_CLASSINFO("RightMargin.default", "1250")
+    Q_CLASSINFO("TopMargin.default", "1000")
+    Q_CLASSINFO("BottomMargin.default", "1000")
+    Q_PROPERTY(quint16 LeftMargin MEMBER LeftMargin)
+    Q_PROPERTY(quint16 RightMargin MEMBER RightMargin)
+    Q_PROPERTY(quint16 TopMargin MEMBER TopMargin)
+    Q_PROPERTY(quint16 BottomMargin MEMBER BottomMargin)
+public:
+    explicit TRTF_Options(QObject* owner = nullptr);
+    void Assign(const TRTF_Options& other);
+
+    quint16 LeftMargin = 1250, RightMargin = 1250, TopMargin = 1000, BottomMargin = 1000;
+};
+
+// The registry with a read-only open that never creates: "\" starts from the
+// root, anything else is relative to the open key.
+class TMyReg : public TRegistry
+{
+public:
+    using TRegistry::TRegistry;
+    bool OpenKeyReadOnly(const QString& key);
+};
+
+// ---- Type tables ----
+
+// Display name ("Comma-Delimited Text (CSV)") and extension ("csv", empty for
+// the clipboard) of each type, by ordinal.
+QString ExportTypeName(TExportType type);
+QString ExportTypeExt(TExportType type);
+// The type whose display name equals name exactly; xText when none does.
+TExportType ExportTypeFromName(const QString& name);
+
+// ---- Unit-level helpers ----
+
+// S without the characters 0..31.
+QString RemoveControlChars(const QString& s);
+// S is empty after trimming blanks and control characters.
+bool IsBlank(const QString& s);
+inline bool IsNotBlank(const QString& s)
+{
+    return !IsBlank(s);
+}
+QString DashLine(int n);
+// Trailing lines that are blank after trimming are dropped.
+QStringList WithoutTrailingBlankLines(QStringList lines);
+// Lines joined by CR LF, as a string list's text (each line ends with CR LF).
+QString ListText(const QStringList& lines);
+QString RemoveFileExt(const QString& fileName);
+QString ReplaceFileExt(const QString& fileName, const QString& ext);
+QString TempFilePath(const QString& name);
+
+// The footer pattern: "%%" and at most one directive %[0:][-][width][.precision]
+// with e, f, g, n (thousand separators) or m (money), filled with value.
+// Anything else raises EConvertError.
+QString FormatFooter(const QString& pattern, double value);
+
+class TCustomExport;
+
+// ---- The component ----
+
+// Settings stream under their names; a "<name>.default" class info gives the
+// value a stream leaves out.
+class TExportXComponent : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("ViewOnly.default", "true")
+    Q_CLASSINFO("HTML_Template.default", "htSimple")
+    Q_PROPERTY(ExportTypes::TExportOptions Options READ Options WRITE SetOptions)
+    Q_PROPERTY(ExportTypes::THTML_Options HTML_Options READ HTML_Options WRITE SetHTML_Options)
+    Q_PROPERTY(QString ExportFile READ ExportFile WRITE SetExportFile)
+    Q_PROPERTY(QString Title READ Title WRITE SetTitle)
+    Q_PROPERTY(QStringList Header READ Header WRITE SetHeader)
+    Q_PROPERTY(QStringList Footer READ Footer WRITE SetFooter)
+    Q_PROPERTY(bool ViewOnly READ ViewOnly WRITE SetViewOnly)
+    Q_PROPERTY(ExportTypes::TExportType ExportType READ ExportType WRITE SetExportType)
+    Q_PROPERTY(ExportTypes::TExportTypeSet AllowedTypes READ AllowedTypes WRITE SetAllowedTypes)
+    Q_PROPERTY(QStringList Captions READ Captions WRITE SetCaptions)
+    Q_PROPERTY(QString HTML_CustomTemplate READ HTML_CustomTemplate WRITE SetHTML_CustomTemplate)
+    Q_PROPERTY(ExportTypes::THTML_Template HTML_Template READ HTML_Template WRITE SetHTML_Template)
+    Q_PROPERTY(QString TruncateSymbol READ TruncateSymbol WRITE SetTruncateSymbol)
+    Q_PROPERTY(TPrint_Options* Print_Options READ Print_Options)
+    Q_PROPERTY(TXL_Options* XL_Options READ XL_Options)
+    Q_PROPERTY(TRTF_Options* Word_RTF_Options READ Word_RTF_Options)
+public:
+    using TNotifyEvent = std::function<void(QObject* sender)>;
+    using TWriteFooterEvent = std::function<void(QObject* sender, int numItemsExported)>;
+
+    explicit TExportXComponent(QObject* owner = nullptr);
+    ~TExportXComponent() override;
+
+    // Choose format and destination in the choice dialog, then export.
+    bool Execute();
+    // Export with the current ExportType, ViewOnly and ExportFile.
+    bool DoExport();
+    bool HasExportableColumns();
+    QStringList GetAllowedTypeNames() const;
+    QString GetColumnCaption(int index);
+    // After loading settings: the choice dialog preselects ExportType.
+    void Loaded() { lastExportType_ = exportType_; }
+
+    TExportOptions Options() const { return options_; }
+    void SetOptions(TExportOptions options);
+    THTML_Options HTML_Options() const { return htmlOptions_; }
+    void SetHTML_Options(THTML_Options options) { htmlOptions_ = options; }
+    const QString& ExportFile() const { return exportFile_; }
+    void SetExportFile(const QString& file) { exportFile_ = file; }
+    const QString& Title() const { return title_; }
+    void SetTitle(const QString& title) { title_ = RemoveControlChars(title); }
+    const QStringList& Header() const { return header_; }
+    void SetHeader(const QStringList& lines) { header_ = WithoutTrailingBlankLines(lines); }
+    const QStringList& Footer() const { return footer_; }
+    void SetFooter(const QStringList& lines) { footer_ = WithoutTrailingBlankLines(lines); }
+    bool ViewOnly() const { return viewOnly_; }
+    void SetViewOnly(bool viewOnly) { viewOnly_ = viewOnly; }
+    TExportType ExportType() const { return exportType_; }
+    void SetExportType(TExportType type) { exportType_ = type; }
+    TExportTypeSet AllowedTypes() const { return allowedTypes_; }
+    void SetAllowedTypes(TExportTypeSet types) { allowedTypes_ = types; }
+    const QStringList& Captions() const { return captions_; }
+    void SetCaptions(const QStringList& lines) { captions_ = WithoutTrailingBlankLines(lines); }
+    const QStringList& ColWidths() const { return colWidths_; }
+    // Raises EConvertError for a line that is no positive integer; keeps the old value then.
+    virtual void SetColWidths(const QStringList& lines);
+    const QString& HTML_CustomTemplate() const { return htmlCustomTemplate_; }
+    void SetHTML_CustomTemplate(const QString& value);
+    THTML_Template HTML_Template() const { return htmlTemplate_; }
+    void SetHTML_Template(THTML_Template value) { htmlTemplate_ = value; }
+    const QString& TruncateSymbol() const { return truncateSymbol_; }
+    void SetTruncateSymbol(const QString& symbol) { truncateSymbol_ = symbol.trimmed(); }
+    TPrint_Options* Print_Options() const { return printOptions_; }
+    void SetPrint_Options(const TPrint_Options& options) { printOptions_->Assign(options); }
+    TXL_Options* XL_Options() const { return xlOptions_; }
+    void SetXL_Options(const TXL_Options& options) { xlOptions_->Assign(options); }
+    TRTF_Options* Word_RTF_Options() const { return rtfOptions_; }
+    void SetWord_RTF_Options(const TRTF_Options& options) { rtfOptions_->Assign(options); }
+    TExportOptions UnsupportedOptions() const { return unsupportedOptions_; }
+    TExportType LastExportType() const { return lastExportType_; }
+
+    TNotifyEvent OnBeginExport, OnExportFinished, OnExportFailed, OnPrintFailed;
+    TWriteFooterEvent OnWriteFooter;
+
+    // State of the export in progress, read by the writers.
+    TExportColumns ColumnList;
+    QStringList FormattedFooter;
+    int NumItemsExported = 0;
+    int ItemCount = 0;
+    int OpenItemCount = 0;
+    int ColumnPadding = 0;
+    bool MinimizedForViewer = false;
+
+    // The data source, implemented by the descendants.
+    virtual int GetDisplayWidth(int index);
+    virtual void OpenSource() {}
+    virtual void CloseSource() {}
+    virtual QString GetDefaultCaption(int index) = 0;
+    virtual int GetItemCount() = 0; // negative: unknown
+    virtual bool IsCurrentItemSelected() { return true; }
+    virtual void GetColumns(TExportColumns& columns) { columns.clear(); }
+    virtual void FirstItem() { NumItemsExported = 0; }
+    virtual void SkipItem() {}
+    virtual void GetItem(TExportValues& values);
+    virtual void GetItemValues(TExportValues& values) = 0;
+    virtual bool HasMoreItems() { return NumItemsExported < ItemCount; }
+    virtual bool CanExport() = 0;
+
+protected:
+    TExportOptions unsupportedOptions_;
+
+private:
+    bool ExportWithWriter();
+    void FireFailed();
+    void RestoreAfterViewer();
+
+    TExportOptions options_ =
+        NumberRows | ShowColHeaders | ShowClipboardMsg | ShowProgress | TimeStamp;
+    THTML_Options htmlOptions_ = htColHeadersBold | htAutoLink | htOddRowColoring;
+    QString exportFile_;
+    QString title_;
+    QStringList header_, footer_, captions_, colWidths_;
+    bool viewOnly_ = true;
+    TExportType exportType_ = xMicrosoft_Excel;
+    TExportTypeSet allowedTypes_ = AllExportTypes();
+    QString htmlCustomTemplate_;
+    THTML_Template htmlTemplate_ = htSimple;
+    QString truncateSymbol_ = QStringLiteral("-");
+    TPrint_Options* printOptions_;
+    TXL_Options* xlOptions_;
+    TRTF_Options* rtfOptions_;
+    TExportType lastExportType_ = xMicrosoft_Excel;
+};
+
+// Sits between the component and the dataset source; adds nothing.
+class TSharewareExportComponent : public TExportXComponent
+{
+    Q_OBJECT
+public:
+    using TExportXComponent::TExportXComponent;
+};
+
+// ---- The writer base ----
+
+class TCustomExport
+{
+public:
+    TCustomExport(TExportXComponent* source, TExportType exportType, const QString& fileName);
+    virtual ~TCustomExport();
+    TCustomExport(const TCustomExport&) = delete;
+    TCustomExport& operator=(const TCustomExport&) = delete;
+
+    // The pipeline: header, every item, footer; the source is closed again on every path.
+    bool Run();
+
+    virtual void WriteHeader(const TExportColumns& columns);
+    virtual void WriteItem(const TExportValues& values, int itemIndex);
+    virtual void WriteFooter();
+    // Completes the output after the footer (a file is put in place); a
+    // failure here fails the export like any other.
+    virtual void FinishOutput() {}
+    // error is null for a failure that is no exception of ours.
+    virtual void ShowExportError(const std::exception* error);
+
+    // Text layout.
+    QString FitText(const QString& value, int width, bool alignNumbersRight) const;
+    QString BuildTextHeader(const TExportColumns& columns);
+    QString BuildTextLine(const TExportValues& values) const;
+    QString BuildTextFooter() const;
+    static QString ConvertControlChars(const QString& text, const QString& tabText,
+                                       const QString& lineBreakText);
+    static QString FilterChars(const QString& text, const QString& allowed);
+    void MeasureCaptions();
+    int ColumnWidth(int index) const;
+    void ResetColumnWidths(const QStringList& columns);
+    void UpdateColumnWidths(const QStringList& values);
+
+    // Values over the regional settings.
+    // The separators are those of the regional settings when the writer was made.
+    static QString GetDisplayValue(const TExportValues& values, int index);
+    QString GetExportValue(const TExportValue& value) const;
+    QString NumericOrDefault(const QString& text, const QString& defaultValue) const;
+    QString ToDotDecimal(const QString& text) const;
+    bool IsNumber(const QString& text) const;
+    TExportColumnKind GetColumnKind(int index, const QString& value) const;
+    static TDateTime ParseDate(const QString& text);
+    static TDateTime ParseDateTime(const QString& text);
+
+    // Spreadsheet cell patterns.
+    static QString DateFormatPattern();
+    QString TimeFormatPattern() const;
+    QString DateTimeFormatPattern() const;
+    static QString CurrencyFormatPattern();
+
+    // A fresh temporary file name with the prefix "exp" and the extension;
+    // the file is deleted when the program ends.
+    static QString MakeTempFileName(const QString& ext);
+    static QString TimeStampText();
+
+    bool Succeeded() const { return succeeded_; }
+    bool Constructed() const { return constructed_; }
+    TProgressForm* ProgressForm() const { return progressForm_.get(); }
+
+protected:
+    TExportXComponent* Source;
+    TExportColumns Columns;
+    std::vector<int> ColumnWidths;
+    int ItemIndex = 0;
+    TExportType ExportType;
+    QString FileName;
+    QString FileExt;
+    bool ToFile = false;
+    bool ViewerInstance = false; // the output was handed to a viewer
+    int HeaderWidth = 0;
+    int CaptionWidth = 0;
+    // Set as the last step of construction; only then does the destructor work.
+    bool constructed_ = false;
+    bool succeeded_ = false;
+    std::unique_ptr<TProgressForm> progressForm_;
+    QChar decimalSeparator_;
+    QChar thousandSeparator_;
+
+private:
+    void ReleaseProgressForm();
+};
+
+// Creates the writer for a type (text and clipboard by DetailedMode); null
+// when this build has no writer for it yet.
+std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TExportType type,
+                                                  const QString& fileName);

@@ -1,0 +1,153 @@
+// The writer base: the pipeline that walks the source's columns and items
+// into the four writer operations, and the progress dialog beside it.
+#include "export/EC_Main.h"
+#include "export/EC_Strings.h"
+#include "export/XProgress.h"
+#include "platform/Interaction.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/RegionalSettings.h"
+
+#include <QApplication>
+#include <QThread>
+#include <QWidget>
+
+TCustomExport::TCustomExport(TExportXComponent* source, TExportType exportType,
+                             const QString& fileName)
+    : Source(source), ExportType(exportType), FileName(fileName),
+      decimalSeparator_(Regional::DecimalSeparator()),
+      thousandSeparator_(Regional::ThousandSeparator())
+{
+    if (!source->CanExport())
+        throw EAbort();
+    source->ColumnPadding = 1;
+    FileExt = ExportTypeExt(exportType);
+    ToFile = IsNotBlank(fileName);
+    if (source->Options().testFlag(ShowProgress))
+        progressForm_ = CreateProgressForm(LoadStr(sExporting), QString(), LoadStr(sElapsed),
+                                           source->ItemCount);
+    constructed_ = true;
+}
+
+// A viewer that got the output needs the front: when this program still has
+// it a moment later, the window steps aside until the user comes back.
+TCustomExport::~TCustomExport()
+{
+    if (!constructed_)
+        return;
+    progressForm_.reset();
+    if (!ToFile && ViewerInstance) {
+        QThread::msleep(250);
+        QCoreApplication::processEvents();
+        auto* owner = qobject_cast<QWidget*>(Source->parent());
+        QWidget* active = QApplication::activeWindow();
+        if (active && (owner == nullptr || active == owner->window())) {
+            active->showMinimized();
+            Source->MinimizedForViewer = true;
+        }
+    }
+}
+
+void TCustomExport::ReleaseProgressForm()
+{
+    if (progressForm_)
+        progressForm_->close();
+    progressForm_.reset();
+}
+
+bool TCustomExport::Run()
+{
+    QCoreApplication::processEvents();
+    bool result = false;
+    if (!Source->CanExport())
+        return false;
+    Source->GetColumns(Source->ColumnList);
+    if (Source->Options().testFlag(NumberRows))
+        Source->ColumnList.insert(Source->ColumnList.begin(),
+                                  TExportColumn{LoadStr(sItemCaption), {}});
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QWidget* owner = Source->Options().testFlag(ShowProgress)
+                         ? qobject_cast<QWidget*>(Source->parent())
+                         : nullptr;
+    if (owner)
+        owner->setEnabled(false);
+    // Runs on every way out: cancel, a reported error, or an exception from OpenSource.
+    struct Cleanup
+    {
+        TCustomExport* self;
+        QWidget* owner;
+        const bool& result;
+        ~Cleanup()
+        {
+            self->Source->CloseSource();
+            if (owner)
+                owner->setEnabled(true);
+            QApplication::restoreOverrideCursor();
+            self->succeeded_ = result;
+        }
+    } cleanup{this, owner, result};
+
+    Source->OpenSource();
+    try {
+        TExportValues values;
+        WriteHeader(Source->ColumnList);
+        Source->FirstItem();
+        bool cancelled = false;
+        while (Source->HasMoreItems()) {
+            Source->GetItem(values);
+            WriteItem(values, Source->NumItemsExported);
+            if (progressForm_ && !progressForm_->UpdateProgress(Source->NumItemsExported)) {
+                cancelled = true;
+                break;
+            }
+        }
+        if (!cancelled) {
+            WriteFooter();
+            FinishOutput();
+            result = true;
+        }
+    } catch (const std::exception& error) {
+        ShowExportError(&error);
+        ReleaseProgressForm();
+        result = false;
+    }
+    return result;
+}
+
+void TCustomExport::WriteHeader(const TExportColumns& columns)
+{
+    if (progressForm_)
+        progressForm_->show();
+    Columns = columns;
+    ColumnWidths.assign(columns.size(), 0);
+    for (size_t i = 0; i < columns.size(); ++i)
+        ColumnWidths[i] = int(columns[i].Caption.size());
+}
+
+void TCustomExport::WriteItem(const TExportValues& values, int itemIndex)
+{
+    ItemIndex = itemIndex;
+    const int count = qMin(values.Count(), int(ColumnWidths.size()));
+    for (int i = 0; i < count; ++i)
+        ColumnWidths[size_t(i)] = qMax(ColumnWidths[size_t(i)], int(values[i].Value.size()));
+}
+
+// The event runs first, so a handler may still change the footer.
+void TCustomExport::WriteFooter()
+{
+    if (Source->OnWriteFooter)
+        Source->OnWriteFooter(Source, Source->NumItemsExported);
+    const QString footer = ListText(Source->Footer());
+    Source->FormattedFooter =
+        FormatFooter(footer, double(Source->NumItemsExported)).split(QStringLiteral("\r\n"));
+    if (!Source->FormattedFooter.isEmpty() && Source->FormattedFooter.constLast().isEmpty())
+        Source->FormattedFooter.removeLast();
+}
+
+void TCustomExport::ShowExportError(const std::exception* error)
+{
+    QString text = LoadStr(sExportFailed);
+    if (error)
+        text += QLatin1Char('\r') + ExceptionMessage(*error);
+    Ui().MessageDlg(text, mtError, mbOK);
+}

@@ -1,0 +1,456 @@
+// The services the writers share: fixed-width text layout, values read over
+// the regional settings, spreadsheet cell patterns, temporary output files
+// and the time stamp.
+#include "engine/DisplayFormat.h"
+#include "export/EC_Main.h"
+#include "export/EC_Strings.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/RegionalSettings.h"
+#include "platform/core/SystemInfo.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QMutex>
+#include <QTemporaryFile>
+
+// ---- Text layout ----
+
+QString TCustomExport::FitText(const QString& value, int width, bool alignNumbersRight) const
+{
+    const QString clean = RemoveControlChars(value);
+    if (width <= 0)
+        return QString();
+    const QString& symbol = Source->TruncateSymbol();
+    if (clean.size() > width) {
+        if (symbol.size() < width)
+            return clean.left(width - symbol.size()) + symbol;
+        return clean.left(width);
+    }
+    if (alignNumbersRight && clean.size() < width && IsNumber(clean))
+        return clean.rightJustified(width, QLatin1Char(' '));
+    return clean.leftJustified(width, QLatin1Char(' '));
+}
+
+int TCustomExport::ColumnWidth(int index) const
+{
+    const bool numberRows = Source->Options().testFlag(NumberRows);
+    if (numberRows && index == 0) {
+        const int count = Source->GetItemCount();
+        const int digits = count > 0 ? int(QString::number(count).size()) : 0;
+        return qMax(int(LoadStr(sItemCaption).size()), digits);
+    }
+    if (numberRows)
+        --index;
+    const QStringList& widths = Source->ColWidths();
+    if (index >= 0 && index < widths.size() && IsNotBlank(widths.at(index))) {
+        bool ok = false;
+        const int width = widths.at(index).trimmed().toInt(&ok);
+        if (!ok)
+            throw EConvertError(
+                QStringLiteral("'%1' is not a valid integer value").arg(widths.at(index)));
+        return width;
+    }
+    return Source->GetDisplayWidth(index);
+}
+
+QString TCustomExport::BuildTextHeader(const TExportColumns& columns)
+{
+    QString text;
+    const QString crlf = QStringLiteral("\r\n");
+    if (IsNotBlank(Source->Title()))
+        text += Source->Title() + crlf + DashLine(int(Source->Title().size())) + crlf + crlf;
+    if (Source->Options().testFlag(TimeStamp))
+        text += TimeStampText() + crlf + crlf;
+    const QString header = ListText(Source->Header());
+    if (IsNotBlank(header))
+        text += ConvertControlChars(header, QStringLiteral("\t"), crlf) + crlf;
+    if (Source->Options().testFlag(ShowColHeaders)) {
+        QString line;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (i)
+                line += QLatin1Char(' ');
+            line += FitText(columns[i].Caption, ColumnWidth(int(i)), true);
+        }
+        HeaderWidth = int(line.size());
+        text += line + crlf + DashLine(HeaderWidth) + crlf;
+    }
+    return text;
+}
+
+QString TCustomExport::BuildTextLine(const TExportValues& values) const
+{
+    QString line;
+    for (int i = 0; i < values.Count(); ++i) {
+        if (i)
+            line += QLatin1Char(' ');
+        line += FitText(GetDisplayValue(values, i), ColumnWidth(i), true);
+    }
+    return line + QStringLiteral("\r\n");
+}
+
+QString TCustomExport::BuildTextFooter() const
+{
+    const QString footer = ListText(Source->FormattedFooter);
+    if (IsBlank(footer))
+        return QString();
+    const QString crlf = QStringLiteral("\r\n");
+    QString text;
+    if (Source->Options().testFlag(ShowColHeaders))
+        text += DashLine(HeaderWidth) + crlf + crlf;
+    return text + ConvertControlChars(footer, QStringLiteral("\t"), crlf) + crlf;
+}
+
+QString TCustomExport::ConvertControlChars(const QString& text, const QString& tabText,
+                                           const QString& lineBreakText)
+{
+    QString result;
+    result.reserve(text.size());
+    for (QChar c : text) {
+        if (c.unicode() >= 32)
+            result += c;
+        else if (c == QLatin1Char('\t'))
+            result += tabText;
+        else if (c == QLatin1Char('\n'))
+            result += lineBreakText;
+    }
+    return result;
+}
+
+QString TCustomExport::FilterChars(const QString& text, const QString& allowed)
+{
+    QString result;
+    for (QChar c : text) {
+        if (allowed.contains(c))
+            result += c;
+    }
+    return result;
+}
+
+void TCustomExport::MeasureCaptions()
+{
+    CaptionWidth = 0;
+    for (const TExportColumn& column : Columns)
+        CaptionWidth = qMax(CaptionWidth, int(column.Caption.size()));
+}
+
+void TCustomExport::ResetColumnWidths(const QStringList& columns)
+{
+    ColumnWidths.assign(size_t(columns.size()), 0);
+    UpdateColumnWidths(columns);
+}
+
+void TCustomExport::UpdateColumnWidths(const QStringList& values)
+{
+    const int count = qMin(int(values.size()), int(ColumnWidths.size()));
+    for (int i = 0; i < count; ++i)
+        ColumnWidths[size_t(i)] = qMax(ColumnWidths[size_t(i)], int(values.at(i).size()));
+}
+
+// ---- Values ----
+
+QString TCustomExport::GetDisplayValue(const TExportValues& values, int index)
+{
+    const TExportValue& value = values[index];
+    return value.HasInfo && value.Info.HasDisplayText ? value.Info.DisplayText : value.Value;
+}
+
+QString TCustomExport::GetExportValue(const TExportValue& value) const
+{
+    return value.HasInfo ? NumericOrDefault(value.Info.DisplayText, value.Value) : value.Value;
+}
+
+QString TCustomExport::NumericOrDefault(const QString& text, const QString& defaultValue) const
+{
+    const QChar thousand = thousandSeparator_;
+    const QChar decimal = decimalSeparator_;
+    QString stripped = text.trimmed();
+    stripped.remove(thousand);
+    if (stripped.isEmpty())
+        return defaultValue;
+    const QChar first = stripped.at(0);
+    if (first != QLatin1Char('-') && !first.isDigit() && first != decimal)
+        return defaultValue;
+    for (qsizetype i = 1; i < stripped.size(); ++i) {
+        const QChar c = stripped.at(i);
+        if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && c != decimal)
+            return defaultValue;
+    }
+    return stripped;
+}
+
+QString TCustomExport::ToDotDecimal(const QString& text) const
+{
+    const QChar decimal = decimalSeparator_;
+    QString result = text;
+    if (decimal != QLatin1Char('.')) {
+        const qsizetype at = result.indexOf(decimal);
+        if (at >= 0)
+            result[at] = QLatin1Char('.');
+    }
+    return result;
+}
+
+// A floating-point literal: leading blanks, a sign, digits with at most one
+// point, an exponent; nothing after it.
+bool TCustomExport::IsNumber(const QString& text) const
+{
+    if (decimalSeparator_ != QLatin1Char('.') && text.contains(QLatin1Char('.')))
+        return false;
+    const QString s = ToDotDecimal(text);
+    qsizetype i = 0;
+    while (i < s.size() && s.at(i) == QLatin1Char(' '))
+        ++i;
+    if (i < s.size() && (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-')))
+        ++i;
+    int digits = 0;
+    const auto isDigit = [&](qsizetype at) {
+        return at < s.size() && s.at(at) >= QLatin1Char('0') && s.at(at) <= QLatin1Char('9');
+    };
+    while (isDigit(i)) {
+        ++i;
+        ++digits;
+    }
+    if (i < s.size() && s.at(i) == QLatin1Char('.')) {
+        ++i;
+        while (isDigit(i)) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return false;
+    if (i < s.size() && (s.at(i) == QLatin1Char('e') || s.at(i) == QLatin1Char('E'))) {
+        ++i;
+        if (i < s.size() && (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-')))
+            ++i;
+        if (!isDigit(i))
+            return false;
+        while (isDigit(i))
+            ++i;
+    }
+    return i == s.size();
+}
+
+TExportColumnKind TCustomExport::GetColumnKind(int index, const QString& value) const
+{
+    const bool numberRows = Source->Options().testFlag(NumberRows);
+    if (ItemIndex == 0 && Source->Options().testFlag(ShowColHeaders))
+        return ckString;
+    const TExportColumns& list = Source->ColumnList;
+    if (index >= 0 && size_t(index) < list.size() && list[size_t(index)].Info &&
+        list[size_t(index)].Info->Kind != ckUnknown)
+        return list[size_t(index)].Info->Kind;
+    if ((index == 0 && numberRows) || IsNumber(value))
+        return ckNumber;
+    return ckUnknown;
+}
+
+namespace {
+
+const QDate kDayZero(1899, 12, 30);
+
+// The short date pattern with one-letter day and month, so "1/2/2024" reads
+// like "01/02/2024", as the run-time library's date conversion takes them.
+QDate ParseShortDate(const QString& text)
+{
+    QString pattern = Regional::ShortDateFormat();
+    pattern.replace(QStringLiteral("dd"), QStringLiteral("d"));
+    pattern.replace(QStringLiteral("MM"), QStringLiteral("M"));
+    QDate date = QDate::fromString(text.trimmed(), pattern);
+    if (!date.isValid() && pattern.contains(QStringLiteral("yyyy"))) {
+        pattern.replace(QStringLiteral("yyyy"), QStringLiteral("yy"));
+        date = QDate::fromString(text.trimmed(), pattern);
+        if (date.isValid() && date.year() < 1950)
+            date = date.addYears(100);
+    }
+    if (!date.isValid())
+        throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+    return date;
+}
+
+} // namespace
+
+TDateTime TCustomExport::ParseDate(const QString& text)
+{
+    const QString kept =
+        FilterChars(text, QStringLiteral("0123456789 ") + Regional::DateSeparator());
+    return double(kDayZero.daysTo(ParseShortDate(kept)));
+}
+
+TDateTime TCustomExport::ParseDateTime(const QString& text)
+{
+    const QString am = Regional::AmSymbol();
+    const QString pm = Regional::PmSymbol();
+    const QString kept =
+        FilterChars(text, QStringLiteral("0123456789 ") + Regional::DateSeparator() +
+                              Regional::TimeSeparator() + am + pm)
+            .trimmed();
+    const qsizetype blank = kept.indexOf(QLatin1Char(' '));
+    const QString datePart = blank < 0 ? kept : kept.left(blank);
+    QString timePart = blank < 0 ? QString() : kept.mid(blank + 1).trimmed();
+    double result = double(kDayZero.daysTo(ParseShortDate(datePart)));
+    if (timePart.isEmpty())
+        return result;
+    bool afternoon = false, marked = false;
+    for (const auto& [symbol, isPm] : {std::pair{pm, true}, std::pair{am, false}}) {
+        if (!symbol.isEmpty() && timePart.endsWith(symbol, Qt::CaseInsensitive)) {
+            timePart.chop(symbol.size());
+            afternoon = isPm;
+            marked = true;
+            break;
+        }
+    }
+    const QStringList parts = timePart.trimmed().split(Regional::TimeSeparator());
+    int values[3] = {0, 0, 0};
+    bool ok = parts.size() <= 3 && !parts.isEmpty();
+    for (qsizetype i = 0; ok && i < parts.size(); ++i)
+        values[i] = parts.at(i).toInt(&ok);
+    if (ok && marked) {
+        ok = values[0] >= 1 && values[0] <= 12;
+        values[0] = values[0] % 12 + (afternoon ? 12 : 0);
+    }
+    if (!ok || values[0] > 23 || values[1] > 59 || values[2] > 59)
+        throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+    return result + (values[0] * 3600 + values[1] * 60 + values[2]) / 86400.0;
+}
+
+// ---- Patterns for spreadsheet cells ----
+
+QString TCustomExport::DateFormatPattern()
+{
+    return FilterChars(Regional::ShortDateFormat().toLower(),
+                       QStringLiteral("mdy") + Regional::DateSeparator());
+}
+
+QString TCustomExport::TimeFormatPattern() const
+{
+    QString pattern = QStringLiteral("h:mm");
+    if (Source->Options().testFlag(TimeDisplaySeconds))
+        pattern += QStringLiteral(":ss");
+    if (!Source->Options().testFlag(Time24HourFormat) && IsNotBlank(Regional::AmSymbol()) &&
+        IsNotBlank(Regional::PmSymbol()))
+        pattern += QStringLiteral("\\ AM/PM");
+    return pattern;
+}
+
+QString TCustomExport::DateTimeFormatPattern() const
+{
+    return DateFormatPattern() + QLatin1Char(' ') + TimeFormatPattern();
+}
+
+namespace {
+
+// Positive and negative money patterns: "S" takes the symbol, "D" the decimals.
+const char* const kPositiveCurrency[] = {
+    "\"S\"#,##0.D",
+    "#,##0.D\"S\"",
+    "\"S \"#,##0.D",
+    "#,##0.D\" S\"",
+};
+const char* const kNegativeCurrency[] = {
+    "\\(\"S\"#,##0.D\\)", "\"-S\"#,##0.D",   "\"S-\"#,##0.D",       "\"S\"#,##0.D\\-",
+    "\\(#,##0.D\"S\"\\)", "\\-#,##0.D\"S\"", "#,##0.D\"-S\"",       "#,##0.D\"S-\"",
+    "\\-#,##0.D\" S\"",   "\"-S \"#,##0.D",  "#,##0.D\" S-\"",      "\"S \"#,##0.D\\-",
+    "\"S -\"#,##0.D",     "#,##0.D\"- S\"",  "\\(\"S \"#,##0.D\\)", "\\(#,##0.D\" S\"\\)",
+};
+
+// Fills one pattern; the symbol goes only inside the quoted section.
+QString FillCurrency(const char* pattern, const QString& symbol, const QString& digits)
+{
+    QString result;
+    bool quoted = false;
+    for (const char* p = pattern; *p; ++p) {
+        if (*p == '"')
+            quoted = !quoted;
+        if (*p == 'S' && quoted)
+            result += symbol;
+        else if (*p == 'D' && !quoted)
+            result += digits;
+        else
+            result += QLatin1Char(*p);
+    }
+    return result;
+}
+
+} // namespace
+
+QString TCustomExport::CurrencyFormatPattern()
+{
+    const QString digits(qMax(0, Regional::CurrencyDigits()), QLatin1Char('0'));
+    const QString symbol = Regional::CurrencySymbol();
+    const int positive = Regional::CurrencyFormat();
+    const int negative = Regional::NegativeCurrencyFormat();
+    const QString positivePart = positive >= 0 && positive < 4
+                                     ? FillCurrency(kPositiveCurrency[positive], symbol, digits)
+                                     : QString();
+    const QString negativePart = negative >= 0 && negative < 16
+                                     ? FillCurrency(kNegativeCurrency[negative], symbol, digits)
+                                     : QString();
+    return positivePart + QStringLiteral("_);[Red]") + negativePart;
+}
+
+// ---- Temporary files and the time stamp ----
+
+namespace {
+
+// The temporary files handed out this run, deleted when the program ends.
+class TempFiles
+{
+public:
+    ~TempFiles()
+    {
+        for (const QString& file : files_)
+            QFile::remove(file);
+    }
+    void Register(const QString& file)
+    {
+        QMutexLocker lock(&mutex_);
+        files_ << file;
+    }
+
+private:
+    QMutex mutex_;
+    QStringList files_;
+};
+
+TempFiles& RegisteredTempFiles()
+{
+    static TempFiles files;
+    return files;
+}
+
+} // namespace
+
+QString TempFilePath(const QString& name)
+{
+    return TempFolder() + name;
+}
+
+// The name carries the process id, so leftovers of a run that died can be told
+// from those of a run still going.
+QString TCustomExport::MakeTempFileName(const QString& ext)
+{
+    QString result;
+    QTemporaryFile probe(
+        TempFolder() + QStringLiteral("exp%1-XXXXXX.tmp").arg(QCoreApplication::applicationPid()));
+    probe.setAutoRemove(true);
+    if (probe.open())
+        result = ReplaceFileExt(probe.fileName(), ext);
+    else
+        result = TempFilePath(QStringLiteral("temp.") + ext);
+    RegisteredTempFiles().Register(result);
+    RegisteredTempFiles().Register(ReplaceFileExt(result, QStringLiteral("TMP")));
+    return result;
+}
+
+QString TCustomExport::TimeStampText()
+{
+    const QString created = LoadStr(sCreated);
+    const auto settings = TFormatSettings::Current();
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString stamp =
+        FormatDateTimeText(settings->shortDateFormat + QLatin1Char(' ') + settings->longTimeFormat,
+                           now.date(), now.time(), *settings);
+    return IsNotBlank(created) ? created + QLatin1Char(' ') + stamp : stamp;
+}

@@ -1,0 +1,208 @@
+#include "export/formats/EC_Text.h"
+
+#include "export/DesktopApps.h"
+#include "export/EC_Strings.h"
+#include "platform/Interaction.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/RegionalSettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+// ---- Shell view ----
+
+namespace {
+
+// The display name behind an extension: the first type that has it, so both
+// text types read "Text".
+QString NameOfExtension(const QString& ext)
+{
+    for (int i = 0; !ext.isEmpty() && i < kExportTypeCount; ++i) {
+        if (ExportTypeExt(TExportType(i)) == ext)
+            return ExportTypeName(TExportType(i));
+    }
+    return QString();
+}
+
+} // namespace
+
+TCustomShellViewExport::TCustomShellViewExport(TExportXComponent* source, TExportType exportType,
+                                               const QString& fileName)
+    : TCustomExport(source, exportType, fileName)
+{
+    const QString name = NameOfExtension(FileExt);
+    viewErrorMessage_ = LoadStr(sViewFailed);
+    viewErrorMessage_.replace(viewErrorMessage_.indexOf(QStringLiteral("%s")), 2, name);
+    viewErrorMessage_.replace(viewErrorMessage_.indexOf(QStringLiteral("%s")), 2, name);
+    outputFile_ = ToFile ? FileName : MakeTempFileName(FileExt);
+}
+
+TCustomShellViewExport::~TCustomShellViewExport()
+{
+    if (!constructed_ || ToFile || !succeeded_)
+        return;
+    if (LaunchDefaultApplication(outputFile_))
+        ViewerInstance = true;
+    else
+        Ui().MessageDlg(viewErrorMessage_, mtError, mbOK);
+}
+
+// ---- Text files ----
+
+TCustomTextExport::TCustomTextExport(TExportXComponent* source, TExportType exportType,
+                                     const QString& fileName)
+    : TCustomShellViewExport(source, exportType, fileName)
+{
+    constructed_ = false;
+    outFile_.setFileName(outputFile_);
+    // No direct write when the folder cannot take the temporary file: the
+    // file the user named must never be left half written.
+    outFile_.setDirectWriteFallback(false);
+    if (!outFile_.open(QIODevice::WriteOnly)) {
+        const EInOutError error(
+            QStringLiteral("Cannot create %1: %2")
+                .arg(QDir::toNativeSeparators(outputFile_), outFile_.errorString()));
+        ShowExportError(&error);
+        throw EAbort();
+    }
+    constructed_ = true;
+}
+
+// A run that did not finish leaves no file behind and the earlier one untouched.
+TCustomTextExport::~TCustomTextExport()
+{
+    if (!outFileClosed_)
+        outFile_.cancelWriting();
+}
+
+void TCustomTextExport::Write(const QString& text)
+{
+    buffer_ += text.toUtf8();
+    if (buffer_.size() >= (1 << 16)) {
+        if (outFile_.write(buffer_) != buffer_.size())
+            throw EInOutError(outFile_.errorString());
+        buffer_.clear();
+    }
+}
+
+void TCustomTextExport::WriteLine(const QString& line)
+{
+    Write(line);
+    buffer_ += "\r\n";
+}
+
+void TCustomTextExport::CloseOutput()
+{
+    if (outFileClosed_)
+        return;
+    if (!buffer_.isEmpty() && outFile_.write(buffer_) != buffer_.size())
+        throw EInOutError(outFile_.errorString());
+    buffer_.clear();
+    if (!outFile_.commit()) {
+        outFileClosed_ = true;
+        throw EInOutError(outFile_.errorString());
+    }
+    outFileClosed_ = true;
+}
+
+void TCustomTextExport::ShowExportError(const std::exception* error)
+{
+    QString text = LoadStr(sFileExportFailed);
+    if (error)
+        text += QLatin1Char('\r') + ExceptionMessage(*error);
+    Ui().MessageDlg(text, mtError, mbOK);
+}
+
+// ---- CSV ----
+
+QString GetListSeparator()
+{
+    const QString separator = Regional::Value(QStringLiteral("sList")).left(255);
+    if (!separator.isEmpty())
+        return separator;
+    return Regional::DecimalSeparator() == QLatin1Char(',') ? QStringLiteral(";")
+                                                            : QStringLiteral(",");
+}
+
+namespace {
+
+void AppendQuoted(QString& line, const QString& value)
+{
+    line += QLatin1Char('"');
+    for (QChar c : value) {
+        if (c.unicode() < 32)
+            continue;
+        if (c == QLatin1Char('"'))
+            line += QLatin1Char('"');
+        line += c;
+    }
+    line += QLatin1Char('"');
+}
+
+} // namespace
+
+TCSVExport::TCSVExport(TExportXComponent* source, TExportType exportType, const QString& fileName)
+    : TCustomTextExport(source, exportType, fileName), separator_(GetListSeparator())
+{
+}
+
+QString TCSVExport::BuildCSVLine(const TExportValues& values) const
+{
+    const QString& separator = separator_;
+    QString line;
+    for (int i = 0; i < values.Count(); ++i) {
+        const TExportColumnKind kind = GetColumnKind(i, values[i].Value);
+        if (kind == ckNumber || kind == ckCurrency)
+            line += GetExportValue(values[i]);
+        else
+            AppendQuoted(line, values[i].Value);
+        if (i + 1 < values.Count())
+            line += separator;
+    }
+    return line;
+}
+
+void TCSVExport::WriteHeader(const TExportColumns& columns)
+{
+    TCustomTextExport::WriteHeader(columns);
+    if (!Source->Options().testFlag(ShowColHeaders))
+        return;
+    TExportValues captions;
+    for (const TExportColumn& column : columns)
+        captions.Add().Value = column.Caption;
+    WriteLine(BuildCSVLine(captions));
+}
+
+void TCSVExport::WriteItem(const TExportValues& values, int itemIndex)
+{
+    TCustomTextExport::WriteItem(values, itemIndex);
+    WriteLine(BuildCSVLine(values));
+}
+
+// ---- Tab-delimited ----
+
+// Captions as they stand, each followed by a TAB, the last one too.
+void TTabExport::WriteHeader(const TExportColumns& columns)
+{
+    TCustomTextExport::WriteHeader(columns);
+    if (!Source->Options().testFlag(ShowColHeaders))
+        return;
+    QString line;
+    for (const TExportColumn& column : columns)
+        line += column.Caption + QLatin1Char('\t');
+    WriteLine(line);
+}
+
+void TTabExport::WriteItem(const TExportValues& values, int itemIndex)
+{
+    TCustomTextExport::WriteItem(values, itemIndex);
+    QString line;
+    for (int i = 0; i < values.Count(); ++i) {
+        if (i)
+            line += QLatin1Char('\t');
+        const TExportColumnKind kind = GetColumnKind(i, values[i].Value);
+        line += kind == ckNumber || kind == ckCurrency ? GetExportValue(values[i])
+                                                       : RemoveControlChars(values[i].Value);
+    }
+    WriteLine(line);
+}

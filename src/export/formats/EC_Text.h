@@ -1,0 +1,77 @@
+// The file writers' bases and the two delimited formats.
+//   TCustomShellViewExport: which file is written (the chosen one, or a
+//     temporary one to view), and opening it in the desktop's application
+//     after a successful run in view mode.
+//   TCustomTextExport: the file as UTF-8 text lines ending in CR LF, written
+//     under a temporary name in the target folder and put in place only when
+//     the run succeeds, so a cancelled or failed export leaves any earlier
+//     file as it was.
+//   TCSVExport: fields separated by the list separator, text quoted.
+//   TTabExport: fields separated by TAB, nothing quoted.
+#pragma once
+
+#include "export/EC_Main.h"
+
+#include <QSaveFile>
+
+class TCustomShellViewExport : public TCustomExport
+{
+public:
+    TCustomShellViewExport(TExportXComponent* source, TExportType exportType,
+                           const QString& fileName);
+    ~TCustomShellViewExport() override;
+
+    const QString& OutputFile() const { return outputFile_; }
+    const QString& ViewErrorMessage() const { return viewErrorMessage_; }
+
+protected:
+    QString outputFile_;
+    QString viewErrorMessage_;
+};
+
+class TCustomTextExport : public TCustomShellViewExport
+{
+public:
+    TCustomTextExport(TExportXComponent* source, TExportType exportType, const QString& fileName);
+    ~TCustomTextExport() override;
+
+    // Puts the finished file in place; raises EInOutError when it cannot.
+    void CloseOutput();
+    void FinishOutput() override { CloseOutput(); }
+    void ShowExportError(const std::exception* error) override;
+
+protected:
+    void WriteLine(const QString& line);
+    void Write(const QString& text);
+
+private:
+    QSaveFile outFile_;
+    bool outFileClosed_ = false;
+    QByteArray buffer_;
+};
+
+// The list separator of the regional settings; without one, ";" where the
+// decimal separator is "," and "," elsewhere.
+QString GetListSeparator();
+
+// The separator is read once per run, not per line: the settings cannot
+// change while the export holds the application.
+class TCSVExport : public TCustomTextExport
+{
+public:
+    TCSVExport(TExportXComponent* source, TExportType exportType, const QString& fileName);
+    void WriteHeader(const TExportColumns& columns) override;
+    void WriteItem(const TExportValues& values, int itemIndex) override;
+    QString BuildCSVLine(const TExportValues& values) const;
+
+private:
+    QString separator_;
+};
+
+class TTabExport : public TCustomTextExport
+{
+public:
+    using TCustomTextExport::TCustomTextExport;
+    void WriteHeader(const TExportColumns& columns) override;
+    void WriteItem(const TExportValues& values, int itemIndex) override;
+};

@@ -1,0 +1,17 @@
+// Which writer class serves which export type. Types whose writer this build
+// does not have yet give no writer.
+#include "export/EC_Main.h"
+#include "export/formats/EC_Text.h"
+
+std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TExportType type,
+                                                  const QString& fileName)
+{
+    switch (type) {
+    case xText_Comma_Delimited:
+        return std::make_unique<TCSVExport>(source, type, fileName);
+    case xText_Tab_Delimited:
+        return std::make_unique<TTabExport>(source, type, fileName);
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,129 @@
+// Export from batch mode, run as its own process: the usage rules of the
+// export options, the file replaced only on success, the messages of an empty
+// result, a command and a failing footer, and --version.
+#include "AppFixture.h"
+#include "app/BatchMode.h"
+
+#include <QFile>
+#include <QProcess>
+
+namespace {
+
+class BatchExportTest : public AppTest
+{
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        WriteAliases({{QStringLiteral("KIVData3"), MakeOrdersDatabase()}});
+        output_ = data_->File(QStringLiteral("orders.csv"));
+    }
+
+    // Runs the runner on a script with extra arguments; the exit status, and standard error.
+    int Run(const QString& sql, const QStringList& extra, QString* err = nullptr)
+    {
+        const QString script = data_->File(QStringLiteral("script.sql"));
+        WriteAll(script, sql.toUtf8());
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TESSALY_CONFIG_DIR"), ConfigDir());
+        process.setProcessEnvironment(env);
+        process.start(BinaryFolder() + QStringLiteral("/tessaly-query"),
+                      QStringList{QStringLiteral("--batch"), QStringLiteral("--sql-file"), script,
+                                  QStringLiteral("--alias"), QStringLiteral("KIVData3")} +
+                          extra);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        if (err)
+            *err = QString::fromUtf8(process.readAllStandardError());
+        out_ = process.readAllStandardOutput();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QString output_;
+    QByteArray out_;
+};
+
+TEST_F(BatchExportTest, UsageErrorsRunNothing)
+{
+    const QStringList bad[] = {
+        {"--export", "xlsm", "--output", "x"},
+        {"--export", "csv"},
+        {"--export", "clipboard", "--output", "x"},
+        {"--export", "csv", "--output", "x", "--selected-rows", "0"},
+        {"--export", "csv", "--output", "x", "--selected-rows", "2,2"},
+        {"--output", "x"},
+    };
+    for (const QStringList& arguments : bad) {
+        TBatchOptions options;
+        QString error;
+        EXPECT_FALSE(ParseBatchOptions(arguments, options, error))
+            << arguments.join(' ').toStdString();
+        EXPECT_FALSE(error.isEmpty());
+    }
+    TBatchOptions options;
+    QString error;
+    ASSERT_TRUE(ParseBatchOptions({"--export", "SyLk", "--output", "x", "--header", "a", "--header",
+                                   "b", "--selected-rows", "3,1"},
+                                  options, error));
+    EXPECT_EQ(options.exportOptions.type, xSYLK);
+    EXPECT_EQ(options.exportOptions.header, QStringList({"a", "b"}));
+    EXPECT_EQ(options.exportOptions.selectedRows, QList<int>({3, 1}));
+
+    WriteAll(output_, "earlier");
+    QString err;
+    EXPECT_EQ(Run("SELECT * FROM ORDERS",
+                  {"--export", "csv", "--output", output_, "--selected-rows", "6"}, &err),
+              2);
+    EXPECT_TRUE(err.contains("beyond")) << err.toStdString();
+    EXPECT_EQ(ReadAll(output_), "earlier");
+}
+
+TEST_F(BatchExportTest, ExportsTheLastResultAndReplacesTheFileOnlyOnSuccess)
+{
+    WriteAll(output_, "earlier");
+    const QString sql = QStringLiteral("SELECT * FROM ORDERS ORDER BY TOTAL");
+    QString err;
+    EXPECT_EQ(Run(sql,
+                  {"--export", "CSV", "--output", output_, "--no-timestamp", "--footer",
+                   "Total: %d rows"},
+                  &err),
+              1);
+    EXPECT_TRUE(err.startsWith("Query Executed\nExport failed. Try again")) << err.toStdString();
+    EXPECT_EQ(ReadAll(output_), "earlier");
+
+    EXPECT_EQ(Run(sql,
+                  {"--export", "tab", "--output", output_, "--selected-rows", "4,2",
+                   "--no-number-rows", "--footer", "Total: %.0f rows"},
+                  &err),
+              0)
+        << err.toStdString();
+    const QList<QByteArray> lines = ReadAll(output_).split('\n');
+    ASSERT_EQ(lines.size(), 4); // captions, rows 2 and 4, end
+    EXPECT_TRUE(lines[0].endsWith("\t\r"));
+    EXPECT_TRUE(out_.isEmpty()); // no tab-separated result beside the export
+
+    EXPECT_EQ(
+        Run("SELECT * FROM ORDERS WHERE TOTAL < 0", {"--export", "csv", "--output", output_}, &err),
+        1);
+    EXPECT_EQ(err, "Query Executed\nThere is no Data to Export.\n");
+    EXPECT_EQ(Run("CREATE TABLE T2 (A INTEGER)", {"--export", "csv", "--output", output_}, &err),
+              1);
+    EXPECT_TRUE(err.startsWith("Query Executed\nAssigned DataSet not Active."))
+        << err.toStdString();
+    EXPECT_EQ(Run(sql, {"--export", "xls", "--output", data_->File("x.xls")}, &err), 1);
+    EXPECT_EQ(err, "Query Executed\nMicrosoft Excel export is not available yet.\n");
+    EXPECT_FALSE(QFile::exists(data_->File("x.xls")));
+}
+
+TEST_F(BatchExportTest, VersionAndHelp)
+{
+    QProcess process;
+    process.start(BinaryFolder() + QStringLiteral("/tessaly-query"), {QStringLiteral("--version")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardOutput().startsWith("tessaly-query 0."));
+    EXPECT_TRUE(RunnerUsage().contains("--export TYPE"));
+    EXPECT_TRUE(RunnerUsage().contains("--footer LINE"));
+}
+
+} // namespace

@@ -1,0 +1,265 @@
+// The writer base's services over pinned regional settings: text fitting,
+// number recognition, cell patterns (all sixteen negative money forms), the
+// footer pattern against hostile input, and the component's setter rules.
+#include "engine/EngineTestSupport.h"
+#include "export/EC_Main.h"
+#include "platform/core/Exceptions.h"
+#include "support/TestSupport.h"
+
+#include <QDate>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A source with fixed columns, enough for the services.
+class FixedSource : public TSharewareExportComponent
+{
+public:
+    QString GetDefaultCaption(int) override { return {}; }
+    int GetItemCount() override { return 12; }
+    void GetItemValues(TExportValues&) override {}
+    bool CanExport() override { return true; }
+};
+
+class Services : public TCustomExport
+{
+public:
+    explicit Services(TExportXComponent* source) : TCustomExport(source, xText, {}) {}
+};
+
+struct ServicesTest : ::testing::Test
+{
+    FixedSource source;
+    void SetUp() override { source.SetOptions(source.Options() & ~ShowProgress); }
+};
+
+TEST_F(ServicesTest, FitTextPadsAlignsAndTruncates)
+{
+    Services services(&source);
+    struct Case
+    {
+        const char* value;
+        int width;
+        QString symbol;
+        bool right;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"12", 5, "-", true, "   12"},
+        {"abc", 5, "-", true, "abc  "},
+        {"abcdefgh", 5, "-", true, "abcd-"},
+        {"abcdefgh", 5, "~~~~~", true, "abcde"},
+        {"abcdefgh", 5, "..", true, "abc.."},
+        {"a\tbcdef", 5, "-", true, "abcd-"}, // the tab goes before fitting
+        {"12", 5, "-", false, "12   "},
+        {"12345", 5, "-", true, "12345"},
+    };
+    for (const Case& c : cases) {
+        source.SetTruncateSymbol(c.symbol);
+        EXPECT_EQ(services.FitText(QString::fromUtf8(c.value), c.width, c.right),
+                  QString::fromUtf8(c.expected))
+            << c.value << " in " << c.width;
+    }
+}
+
+TEST_F(ServicesTest, TextHeaderAndFooterLayout)
+{
+    source.SetOptions((source.Options() | NumberRows | ShowColHeaders) & ~TimeStamp);
+    source.SetTitle("Orders");
+    source.SetHeader({"a\tb"});
+    source.SetColWidths({"6"});
+    Services services(&source);
+    source.ColumnList = {
+        {"Item", {}}, {"Name", TExportColumnInfo{ckString}}, {"Qty", TExportColumnInfo{ckNumber}}};
+    EXPECT_EQ(services.BuildTextHeader(source.ColumnList),
+              "Orders\r\n------\r\n\r\na\tb\r\n\r\nItem Name   Qty \r\n----------------\r\n");
+    source.FormattedFooter = {"Total 12"};
+    EXPECT_EQ(services.BuildTextFooter(), "----------------\r\n\r\nTotal 12\r\n\r\n");
+    source.FormattedFooter = {" "};
+    EXPECT_EQ(services.BuildTextFooter(), "");
+    EXPECT_EQ(TCustomExport::ConvertControlChars("a\tb\r\nc\x01", "<T>", "|"), "a<T>b|c");
+    EXPECT_EQ(TCustomExport::FilterChars("12.03.2024 x", "0123456789."), "12.03.2024");
+    EXPECT_TRUE(TCustomExport::TimeStampText().startsWith("Created: "));
+    EXPECT_TRUE(
+        TCustomExport::TimeStampText().contains(QString::number(QDate::currentDate().year())));
+}
+
+TEST_F(ServicesTest, NumbersFollowTheDecimalSeparatorOfTheSettings)
+{
+    {
+        PinnedRegional german(GermanSettings());
+        Services services(&source);
+        EXPECT_TRUE(services.IsNumber("1,5"));
+        EXPECT_FALSE(services.IsNumber("1.5"));
+        EXPECT_EQ(services.NumericOrDefault("1.234,5", "raw"), "1234,5");
+        EXPECT_EQ(services.ToDotDecimal("1234,5"), "1234.5");
+    }
+    PinnedRegional us(UsSettings());
+    Services services(&source);
+    struct Case
+    {
+        const char* text;
+        bool number;
+    };
+    const Case cases[] = {{"1.5", true},    {"-2", true},  {" 3", true},  {"3 ", false},
+                          {"1,234", false}, {"1e5", true}, {"1e", false}, {".", false},
+                          {"", false},      {"$1", false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(services.IsNumber(c.text), c.number) << c.text;
+    EXPECT_EQ(services.NumericOrDefault("1,234.50", "raw"), "1234.50");
+    EXPECT_EQ(services.NumericOrDefault("$1,234.50", "raw"), "raw");
+    EXPECT_EQ(services.NumericOrDefault("", "raw"), "raw");
+    EXPECT_EQ(services.NumericOrDefault("12-3", "raw"), "raw");
+}
+
+TEST_F(ServicesTest, CurrencyPatternsForEveryNegativeForm)
+{
+    const char* const negatives[16] = {
+        "\\(\"$\"#,##0.00\\)", "\"-$\"#,##0.00",   "\"$-\"#,##0.00",       "\"$\"#,##0.00\\-",
+        "\\(#,##0.00\"$\"\\)", "\\-#,##0.00\"$\"", "#,##0.00\"-$\"",       "#,##0.00\"$-\"",
+        "\\-#,##0.00\" $\"",   "\"-$ \"#,##0.00",  "#,##0.00\" $-\"",      "\"$ \"#,##0.00\\-",
+        "\"$ -\"#,##0.00",     "#,##0.00\"- $\"",  "\\(\"$ \"#,##0.00\\)", "\\(#,##0.00\" $\"\\)",
+    };
+    for (int n = 0; n < 16; ++n) {
+        auto settings = UsSettings();
+        settings << qMakePair(QStringLiteral("iNegCurr"), QString::number(n));
+        PinnedRegional pinned(settings);
+        EXPECT_EQ(TCustomExport::CurrencyFormatPattern(),
+                  QStringLiteral("\"$\"#,##0.00_);[Red]") + QString::fromLatin1(negatives[n]))
+            << "negative form " << n;
+    }
+    const char* const positives[4] = {"\"$\"#,##0.00", "#,##0.00\"$\"", "\"$ \"#,##0.00",
+                                      "#,##0.00\" $\""};
+    for (int p = 0; p < 4; ++p) {
+        auto settings = UsSettings();
+        settings << qMakePair(QStringLiteral("iCurrency"), QString::number(p));
+        PinnedRegional pinned(settings);
+        EXPECT_TRUE(TCustomExport::CurrencyFormatPattern().startsWith(
+            QString::fromLatin1(positives[p]) + "_);"))
+            << "positive form " << p;
+    }
+    auto noDecimals = UsSettings();
+    noDecimals << qMakePair(QStringLiteral("iCurrDigits"), QStringLiteral("0"));
+    PinnedRegional pinned(noDecimals);
+    EXPECT_EQ(TCustomExport::CurrencyFormatPattern(), "\"$\"#,##0._);[Red]\\(\"$\"#,##0.\\)");
+}
+
+TEST_F(ServicesTest, DateAndTimePatterns)
+{
+    PinnedRegional us(UsSettings());
+    Services services(&source);
+    EXPECT_EQ(TCustomExport::DateFormatPattern(), "m/d/yyyy");
+    EXPECT_EQ(services.TimeFormatPattern(), "h:mm\\ AM/PM");
+    source.SetOptions(source.Options() | TimeDisplaySeconds | Time24HourFormat);
+    EXPECT_EQ(services.TimeFormatPattern(), "h:mm:ss");
+    EXPECT_EQ(services.DateTimeFormatPattern(), "m/d/yyyy h:mm:ss");
+    PinnedRegional german(GermanSettings());
+    source.SetOptions(source.Options() & ~(TimeDisplaySeconds | Time24HourFormat));
+    EXPECT_EQ(services.TimeFormatPattern(), "h:mm");
+    EXPECT_EQ(TCustomExport::DateFormatPattern(), "dd.mm.yyyy");
+    EXPECT_DOUBLE_EQ(TCustomExport::ParseDate("31.12.1899"), 1.0);
+    EXPECT_DOUBLE_EQ(TCustomExport::ParseDateTime("01.01.1900 18:00"), 2.75);
+    EXPECT_THROW(TCustomExport::ParseDate("31.02.2020"), EConvertError);
+}
+
+TEST_F(ServicesTest, FooterPatternTakesOneFloatDirectiveOnly)
+{
+    PinnedRegional us(UsSettings());
+    struct Case
+    {
+        const char* pattern;
+        const char* expected;
+    };
+    const Case accepted[] = {
+        {"Total: %.0f rows", "Total: 12 rows"},
+        {"100%% of %0:-6.1f|", "100% of 12.0  |"},
+        {"[%8.2f]", "[   12.00]"},
+        {"%n", "12.00"},
+        {"%.3e", "1.20E+001"},
+        {"%g", "12"},
+        {"%m", "$12.00"},
+        {"no directive", "no directive"},
+    };
+    for (const Case& c : accepted)
+        EXPECT_EQ(FormatFooter(c.pattern, 12.0), QString::fromLatin1(c.expected)) << c.pattern;
+    EXPECT_EQ(FormatFooter("%n", 1234567.0), "1,234,567.00");
+    const char* const hostile[] = {"%s",
+                                   "%d",
+                                   "%u",
+                                   "%x",
+                                   "%p",
+                                   "%*f",
+                                   "%1:f",
+                                   "%f %f",
+                                   "%",
+                                   "abc %",
+                                   "%99999999999999999999n",
+                                   "%.999999f",
+                                   "%-",
+                                   "%0:",
+                                   "%.f%"};
+    for (const char* pattern : hostile)
+        EXPECT_THROW(FormatFooter(pattern, 12.0), EConvertError) << pattern;
+}
+
+TEST_F(ServicesTest, SetterRules)
+{
+    source.SetTruncateSymbol(" ~ ");
+    EXPECT_EQ(source.TruncateSymbol(), "~");
+    source.SetTitle("A\tB\r\nC");
+    EXPECT_EQ(source.Title(), "ABC");
+    source.SetHeader({"one", "", "two", "  ", ""});
+    EXPECT_EQ(source.Header(), QStringList({"one", "", "two"}));
+    const QString nine = QString(9, QLatin1Char(';'));
+    try {
+        source.SetHTML_CustomTemplate(nine);
+        ADD_FAILURE() << "nine semicolons accepted";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(),
+                  "Invalid Template! Please correct it.\r\n\r\nYou should have \"10\" "
+                  "semicolons but instead you have \"9\"");
+    }
+    source.SetHTML_CustomTemplate(" a;;;;;;;;;;b ");
+    EXPECT_EQ(source.HTML_CustomTemplate(), " a;;;;;;;;;;b ");
+    EXPECT_THROW(source.SetHTML_CustomTemplate(QString(11, QLatin1Char(';'))), Exception);
+    EXPECT_EQ(source.HTML_CustomTemplate(), " a;;;;;;;;;;b ");
+    source.SetHTML_CustomTemplate("   ");
+    EXPECT_TRUE(source.HTML_CustomTemplate().isEmpty());
+
+    source.SetAllowedTypes(tsText | tsHTML);
+    EXPECT_EQ(source.GetAllowedTypeNames(), QStringList({"HTML", "Text"}));
+    EXPECT_EQ(ExportTypeFromName("Rich Text"), xRichText);
+    EXPECT_EQ(ExportTypeFromName("rich text"), xText);
+    EXPECT_EQ(int(xClipboard), 9);
+    EXPECT_EQ(int(TExportOptions(Time24HourFormat).toInt()), 1 << 10);
+    EXPECT_EQ(source.XL_Options()->PageFooter, "Page &P of &N");
+}
+
+TEST_F(ServicesTest, TempFileNamesCarryThePrefixAndAreUnique)
+{
+    const QString first = TCustomExport::MakeTempFileName("csv");
+    const QString second = TCustomExport::MakeTempFileName("csv");
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(QFileInfo(first).fileName().startsWith("exp"));
+    EXPECT_TRUE(first.endsWith(".csv"));
+    EXPECT_FALSE(QFile::exists(first)); // made, then deleted: only the name is handed out
+}
+
+} // namespace
+
+namespace {
+
+TEST(MyRegTest, ReadOnlyOpensAbsoluteOrRelativeAndNeverCreates)
+{
+    PinnedRegional pinned({qMakePair(QStringLiteral("sList"), QStringLiteral(";"))});
+    TMyReg reg;
+    EXPECT_TRUE(reg.OpenKeyReadOnly("\\Control Panel"));
+    EXPECT_TRUE(reg.OpenKeyReadOnly("International"));
+    EXPECT_EQ(reg.CurrentPath().toLower(), "\\control panel\\international");
+    EXPECT_EQ(reg.ReadString("sList"), ";");
+    EXPECT_FALSE(reg.OpenKeyReadOnly("Missing"));
+    EXPECT_FALSE(reg.OpenKeyReadOnly("\\Control Panel\\International\\Missing"));
+    EXPECT_FALSE(TRegistry().KeyExists("\\Control Panel\\International\\Missing"));
+}
+
+} // namespace
