@@ -2,7 +2,7 @@
 // export) moves no bound grid; enabling the controls again brings the grid
 // to the dataset's record once.
 #include "AppFixture.h"
-#include "app/DBGrid.h"
+#include "dbctrls/DBGrid.h"
 #include "engine/DataSet.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
