@@ -4,6 +4,7 @@
 #include "app/BatchMode.h"
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
+#include "export/EC_Main.h"
 #include "platform/Interaction.h"
 #include "store/PrivateFolder.h"
 
@@ -91,6 +92,7 @@ int main(int argc, char** argv)
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     RemoveDeadRunLeftovers();
+    TCustomExport::RemoveDeadRunTempFiles();
     if (!batch)
         return RunWindow(arguments);
 

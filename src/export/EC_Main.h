@@ -479,6 +479,9 @@ public:
     // A fresh temporary file name with the prefix "exp" and the extension;
     // the file is deleted when the program ends.
     static QString MakeTempFileName(const QString& ext);
+    // Deletes the temporary files that runs which no longer live left behind
+    // (only this program's, by their name, and only this user's).
+    static void RemoveDeadRunTempFiles();
     static QString TimeStampText();
 
     bool Succeeded() const { return succeeded_; }

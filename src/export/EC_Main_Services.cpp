@@ -4,6 +4,7 @@
 #include "engine/DisplayFormat.h"
 #include "export/EC_Main.h"
 #include "export/EC_Strings.h"
+#include "platform/core/DeadRunCleanup.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"
 #include "platform/core/SystemInfo.h"
@@ -427,13 +428,14 @@ QString TempFilePath(const QString& name)
     return TempFolder() + name;
 }
 
-// The name carries the process id, so leftovers of a run that died can be told
-// from those of a run still going.
+// The name carries this program's mark and the process id, so leftovers of a
+// run that died can be told from those of a run still going, and from the
+// files of other programs that use the same prefix.
 QString TCustomExport::MakeTempFileName(const QString& ext)
 {
     QString result;
-    QTemporaryFile probe(
-        TempFolder() + QStringLiteral("exp%1-XXXXXX.tmp").arg(QCoreApplication::applicationPid()));
+    QTemporaryFile probe(TempFolder() +
+                         QStringLiteral("exp-tq%1-XXXXXX.tmp").arg(QCoreApplication::applicationPid()));
     probe.setAutoRemove(true);
     if (probe.open())
         result = ReplaceFileExt(probe.fileName(), ext);
@@ -442,6 +444,12 @@ QString TCustomExport::MakeTempFileName(const QString& ext)
     RegisteredTempFiles().Register(result);
     RegisteredTempFiles().Register(ReplaceFileExt(result, QStringLiteral("TMP")));
     return result;
+}
+
+void TCustomExport::RemoveDeadRunTempFiles()
+{
+    static const QRegularExpression ours(QStringLiteral("^exp-tq(\\d+)-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,16}$"));
+    RemoveDeadRunFiles(TempFolder(), ours);
 }
 
 QString TCustomExport::TimeStampText()

@@ -6,7 +6,10 @@
 #include "platform/core/Exceptions.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDate>
+#include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -243,6 +246,24 @@ TEST_F(ServicesTest, TempFileNamesCarryThePrefixAndAreUnique)
     EXPECT_TRUE(QFileInfo(first).fileName().startsWith("exp"));
     EXPECT_TRUE(first.endsWith(".csv"));
     EXPECT_FALSE(QFile::exists(first)); // made, then deleted: only the name is handed out
+}
+
+// Only this program's temporary files of runs that are gone are deleted; a
+// live run's and another program's with the same prefix stay.
+TEST_F(ServicesTest, DeadRunsTempFilesGoAtTheNextStart)
+{
+    const QString folder = QFileInfo(TCustomExport::MakeTempFileName("csv")).absolutePath() + '/';
+    const QString dead = "exp-tq999999999-AbC123.csv"; // no process has this id
+    const QString live = QStringLiteral("exp-tq%1-AbC123.csv").arg(QCoreApplication::applicationPid());
+    const QString foreign[] = {"exp999999999-AbC123.csv", "exp-tq999999999-AbC123.csv.keep"};
+    for (const QString& name : {dead, live, foreign[0], foreign[1]})
+        WriteAll(folder + name, "x");
+    TCustomExport::RemoveDeadRunTempFiles();
+    EXPECT_FALSE(QFile::exists(folder + dead));
+    for (const QString& name : {live, foreign[0], foreign[1]}) {
+        EXPECT_TRUE(QFile::exists(folder + name)) << name.toStdString();
+        QFile::remove(folder + name);
+    }
 }
 
 } // namespace
