@@ -11,8 +11,11 @@
 #include <functional>
 #include <memory>
 
+class QAbstractScrollArea;
 class QFont;
+class QFrame;
 class QPainter;
+class QWheelEvent;
 class QWidget;
 
 namespace Fr {
@@ -134,6 +137,13 @@ int CountChar(QChar character, const QString& text);
 QString CopyToNthChar(const QString& text, QChar character, int n);
 // The font's character cell height plus 2: the height of one list item.
 int FontItemHeight(const QFont& font);
+
+// A scroll-area control's border: a plain two-pixel panel under its own
+// frame (FrameVisible), the platform's sunken border otherwise.
+void ApplyFrameBorder(QFrame& control, bool frameVisible);
+// One wheel step moves by the system's wheel-scroll lines; a step up that
+// would pass the top does nothing. The event is taken either way.
+void ScrollByWheel(QAbstractScrollArea& control, QWheelEvent& event);
 
 // The names of the object's properties that a form file would hold: those
 // the meta-object declares stored, less those whose Is<Name>Stored() says no.
@@ -265,6 +275,8 @@ protected:
     void FrameMouseEnter();
     void FrameMouseLeave();
     void FrameResized();
+    // For a control that tracks its own focus and hover looks.
+    void SetMouseOver(bool value) { mouseOver_ = value; }
 
     QWidget* self_;
     TColor color_ = clWindow;

@@ -4,8 +4,6 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
-#include <QWheelEvent>
 
 TFrCustomTreeView::TFrCustomTreeView(QWidget* parent)
     : QTreeWidget(parent), TFrFramedControl(this), selectionPen_(ToQColor(clBtnShadow))
@@ -97,16 +95,9 @@ void TFrCustomTreeView::FrameVisibleChanged()
     recreating_ = false;
 }
 
-// The frame is painted over a plain two-pixel border of the scroll area, so
-// the viewport sits inside it exactly as inside the platform border.
 void TFrCustomTreeView::ApplyFrameBorder()
 {
-    if (FrameVisible()) {
-        setFrameStyle(QFrame::Panel | QFrame::Plain);
-        setLineWidth(2);
-    } else {
-        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    }
+    ::ApplyFrameBorder(*this, FrameVisible());
 }
 
 void TFrCustomTreeView::ApplyPalette()
@@ -177,19 +168,9 @@ void TFrCustomTreeView::resizeEvent(QResizeEvent* event)
     FrameResized();
 }
 
-// One wheel step moves by the system's wheel-scroll lines; a step up that
-// would pass the top does nothing.
 void TFrCustomTreeView::wheelEvent(QWheelEvent* event)
 {
-    const int steps = event->angleDelta().y() / 120;
-    QScrollBar* bar = verticalScrollBar();
-    const int lines = QApplication::wheelScrollLines();
-    for (int i = 0; i < std::abs(steps); ++i) {
-        const int position = bar->value() + (steps < 0 ? lines : -lines);
-        if (position >= 0)
-            bar->setValue(position);
-    }
-    event->accept();
+    ScrollByWheel(*this, *event);
 }
 
 void TFrCustomTreeView::mousePressEvent(QMouseEvent* event)
