@@ -166,36 +166,16 @@ void AnnounceToSiblings(QWidget* control);
 
 // A list box with the framed-control property family: the base of the file
 // list and the directory list. Items are painted by the control itself.
-class TFrCustomListBox : public QListWidget, public TFrFramedControl
+class TFrCustomListBox : public TFrFramedView<QListWidget>
 {
     Q_OBJECT
-    Q_PROPERTY(quint32 Color READ Color WRITE SetColor)
+    FR_FRAMED_CONTROL_PROPERTIES
     Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
-    Q_PROPERTY(quint32 FrameColor READ FrameColor WRITE SetFrameColor)
-    Q_PROPERTY(TFrFrameController* FrameController READ FrameController WRITE SetFrameController)
-    Q_PROPERTY(bool FrameFlat READ FrameFlat WRITE SetFrameFlat)
-    Q_PROPERTY(Fr::TFrameStyle FrameFlatStyle READ FrameFlatStyle WRITE SetFrameFlatStyle)
-    Q_PROPERTY(Fr::TFrameStyle FrameFocusStyle READ FrameFocusStyle WRITE SetFrameFocusStyle)
-    Q_PROPERTY(Fr::TSides FrameSides READ FrameSides WRITE SetFrameSides)
-    Q_PROPERTY(Fr::TFrameStyle FrameStyle READ FrameStyle WRITE SetFrameStyle)
-    Q_PROPERTY(bool FrameVisible READ FrameVisible WRITE SetFrameVisible)
-    Q_PROPERTY(bool UseFrameController READ UseFrameController WRITE SetUseFrameController)
 public:
     explicit TFrCustomListBox(QWidget* parent = nullptr);
 
-    Q_INVOKABLE bool IsColorStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameColorStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameFlatStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameFlatStyleStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameFocusStyleStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameSidesStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameStyleStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameVisibleStored() const { return IsFrameSettingStored(); }
-
     // The colour repaints the frame too when it is shown.
     void SetColor(TColor value) override;
-    bool ParentColor() const { return parentColor_; }
-    void SetParentColor(bool value);
     int ItemHeight() const { return itemHeight_; }
 
     // Paints one item into its rectangle; the list fills the background.
@@ -206,16 +186,7 @@ protected:
     void FrameVisibleChanged() override;
     void ApplyPalette();
 
-    bool event(QEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-
 private:
-    bool parentColor_ = false;
     int itemHeight_ = 16;
 };
 
@@ -470,17 +441,8 @@ private:
 class TFrDriveComboBox : public QComboBox, public TFrFramedControl, public TFrSiblingListener
 {
     Q_OBJECT
-    Q_PROPERTY(quint32 Color READ Color WRITE SetColor)
+    FR_FRAMED_CONTROL_PROPERTIES
     Q_PROPERTY(bool FlatButtons READ FlatButtons WRITE SetFlatButtons)
-    Q_PROPERTY(quint32 FrameColor READ FrameColor WRITE SetFrameColor)
-    Q_PROPERTY(TFrFrameController* FrameController READ FrameController WRITE SetFrameController)
-    Q_PROPERTY(bool FrameFlat READ FrameFlat WRITE SetFrameFlat)
-    Q_PROPERTY(Fr::TFrameStyle FrameFlatStyle READ FrameFlatStyle WRITE SetFrameFlatStyle)
-    Q_PROPERTY(Fr::TFrameStyle FrameFocusStyle READ FrameFocusStyle WRITE SetFrameFocusStyle)
-    Q_PROPERTY(Fr::TSides FrameSides READ FrameSides WRITE SetFrameSides)
-    Q_PROPERTY(Fr::TFrameStyle FrameStyle READ FrameStyle WRITE SetFrameStyle)
-    Q_PROPERTY(bool FrameVisible READ FrameVisible WRITE SetFrameVisible)
-    Q_PROPERTY(bool UseFrameController READ UseFrameController WRITE SetUseFrameController)
     Q_PROPERTY(FrFs::TDriveTypes DriveTypes READ DriveTypes WRITE SetDriveTypes)
     Q_PROPERTY(FrFs::TTextCase TextCase READ TextCase WRITE SetTextCase)
     Q_PROPERTY(QString Drive READ Drive WRITE SetDrive STORED false)
@@ -488,15 +450,7 @@ class TFrDriveComboBox : public QComboBox, public TFrFramedControl, public TFrSi
 public:
     explicit TFrDriveComboBox(QWidget* parent = nullptr);
 
-    Q_INVOKABLE bool IsColorStored() const { return IsFrameSettingStored(); }
     Q_INVOKABLE bool IsFlatButtonsStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameColorStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameFlatStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameFlatStyleStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameFocusStyleStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameSidesStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameStyleStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameVisibleStored() const { return IsFrameSettingStored(); }
 
     bool FlatButtons() const { return flatButtons_; }
     virtual void SetFlatButtons(bool value);

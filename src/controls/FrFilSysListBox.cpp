@@ -60,14 +60,11 @@ void AnnounceToSiblings(QWidget* control)
             listener->SiblingInserted(control);
 }
 
-TFrCustomListBox::TFrCustomListBox(QWidget* parent) : QListWidget(parent), TFrFramedControl(this)
+TFrCustomListBox::TFrCustomListBox(QWidget* parent) : TFrFramedView(parent)
 {
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
     setSortingEnabled(false);
     setUniformItemSizes(true);
     setItemDelegate(new TItemPainter(this));
-    ApplyFrameBorder(*this, FrameVisible());
     ApplyPalette();
 }
 
@@ -80,19 +77,6 @@ void TFrCustomListBox::SetColor(TColor value)
     ApplyPalette();
     if (FrameVisible())
         RepaintFrame();
-}
-
-// With ParentColor the list takes its parent's colour (the face colour of a form).
-void TFrCustomListBox::SetParentColor(bool value)
-{
-    if (value == parentColor_)
-        return;
-    if (value) {
-        const QVariant parentColor =
-            parentWidget() ? parentWidget()->property("Color") : QVariant();
-        SetColor(parentColor.isValid() ? parentColor.toUInt() : clBtnFace);
-    }
-    parentColor_ = value;
 }
 
 void TFrCustomListBox::SetItemHeight(int height)
@@ -114,48 +98,4 @@ void TFrCustomListBox::FrameVisibleChanged()
 {
     ApplyFrameBorder(*this, FrameVisible());
     RepaintFrame();
-}
-
-// The scroll area's own paint event is the non-client paint: the border.
-bool TFrCustomListBox::event(QEvent* event)
-{
-    const bool result = QListWidget::event(event);
-    if (event->type() == QEvent::Paint)
-        PaintFrame();
-    return result;
-}
-
-void TFrCustomListBox::focusInEvent(QFocusEvent* event)
-{
-    FrameFocusIn();
-    QListWidget::focusInEvent(event);
-}
-
-void TFrCustomListBox::focusOutEvent(QFocusEvent* event)
-{
-    QListWidget::focusOutEvent(event);
-    FrameFocusOut();
-}
-
-void TFrCustomListBox::enterEvent(QEnterEvent* event)
-{
-    QListWidget::enterEvent(event);
-    FrameMouseEnter();
-}
-
-void TFrCustomListBox::leaveEvent(QEvent* event)
-{
-    QListWidget::leaveEvent(event);
-    FrameMouseLeave();
-}
-
-void TFrCustomListBox::resizeEvent(QResizeEvent* event)
-{
-    QListWidget::resizeEvent(event);
-    FrameResized();
-}
-
-void TFrCustomListBox::wheelEvent(QWheelEvent* event)
-{
-    ScrollByWheel(*this, *event);
 }

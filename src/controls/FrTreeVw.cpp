@@ -6,13 +6,10 @@
 #include <QPainter>
 
 TFrCustomTreeView::TFrCustomTreeView(QWidget* parent)
-    : QTreeWidget(parent), TFrFramedControl(this), selectionPen_(ToQColor(clBtnShadow))
+    : TFrFramedView(parent), selectionPen_(ToQColor(clBtnShadow))
 {
     setHeaderHidden(true);
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
-    ApplyFrameBorder();
     ApplyPalette();
     // AutoSelect selects what is expanded or collapsed; AutoExpand opens what is selected.
     const auto select = [this](QTreeWidgetItem* item) {
@@ -34,21 +31,6 @@ void TFrCustomTreeView::SetColor(TColor value)
     parentColor_ = false;
     TFrFramedControl::SetColor(value);
     ApplyPalette();
-}
-
-// With ParentColor the control takes its parent's colour (the face colour of
-// a form).
-void TFrCustomTreeView::SetParentColor(bool value)
-{
-    if (value == parentColor_)
-        return;
-    if (value) {
-        const QVariant parentColor =
-            parentWidget() ? parentWidget()->property("Color") : QVariant();
-        TFrFramedControl::SetColor(parentColor.isValid() ? parentColor.toUInt() : clBtnFace);
-        ApplyPalette();
-    }
-    parentColor_ = value;
 }
 
 void TFrCustomTreeView::SetSelectionPen(const QPen& pen)
@@ -90,14 +72,9 @@ void TFrCustomTreeView::SetReadOnly(bool value)
 void TFrCustomTreeView::FrameVisibleChanged()
 {
     recreating_ = true;
-    ApplyFrameBorder();
+    ApplyFrameBorder(*this, FrameVisible());
     RepaintFrame();
     recreating_ = false;
-}
-
-void TFrCustomTreeView::ApplyFrameBorder()
-{
-    ::ApplyFrameBorder(*this, FrameVisible());
 }
 
 void TFrCustomTreeView::ApplyPalette()
@@ -118,15 +95,6 @@ void TFrCustomTreeView::ApplyPalette()
     setPalette(palette);
 }
 
-// The scroll area's own paint event is the non-client paint: the border.
-bool TFrCustomTreeView::event(QEvent* event)
-{
-    const bool result = QTreeWidget::event(event);
-    if (event->type() == QEvent::Paint)
-        PaintFrame();
-    return result;
-}
-
 void TFrCustomTreeView::paintEvent(QPaintEvent* event)
 {
     QTreeWidget::paintEvent(event);
@@ -136,41 +104,6 @@ void TFrCustomTreeView::paintEvent(QPaintEvent* event)
     painter.setPen(selectionPen_);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(visualItemRect(currentItem()).adjusted(0, 0, -1, -1));
-}
-
-void TFrCustomTreeView::focusInEvent(QFocusEvent* event)
-{
-    FrameFocusIn();
-    QTreeWidget::focusInEvent(event);
-}
-
-void TFrCustomTreeView::focusOutEvent(QFocusEvent* event)
-{
-    QTreeWidget::focusOutEvent(event);
-    FrameFocusOut();
-}
-
-void TFrCustomTreeView::enterEvent(QEnterEvent* event)
-{
-    QTreeWidget::enterEvent(event);
-    FrameMouseEnter();
-}
-
-void TFrCustomTreeView::leaveEvent(QEvent* event)
-{
-    QTreeWidget::leaveEvent(event);
-    FrameMouseLeave();
-}
-
-void TFrCustomTreeView::resizeEvent(QResizeEvent* event)
-{
-    QTreeWidget::resizeEvent(event);
-    FrameResized();
-}
-
-void TFrCustomTreeView::wheelEvent(QWheelEvent* event)
-{
-    ScrollByWheel(*this, *event);
 }
 
 void TFrCustomTreeView::mousePressEvent(QMouseEvent* event)
