@@ -22,24 +22,61 @@ TGalleryWindow::TGalleryWindow(QWidget* parent) : QWidget(parent)
     FrameController1->SetFrameVisible(true);
     FrameController1->SetFrameStyle(fsGroove);
 
-    lblDirectory = new QLabel(this);
-    lblDirectory->setObjectName(QStringLiteral("lblDirectory"));
-    dirTree = new TFrDirectoryTree(this);
-    dirTree->setObjectName(QStringLiteral("dirTree"));
-    dirTree->SetDirLabel(lblDirectory);
-    dirTree->SetFrameController(FrameController1);
-    dirTree->SetReadOnly(false);
+    createFileSystemControls();
 
+    auto* volumeColumn = new QVBoxLayout;
+    volumeColumn->addWidget(new QLabel(QStringLiteral("Volume:"), this));
+    volumeColumn->addWidget(driveCombo);
+    volumeColumn->addWidget(dirList, 1);
     auto* treeColumn = new QVBoxLayout;
     treeColumn->addWidget(new QLabel(QStringLiteral("Folder:"), this));
     treeColumn->addWidget(lblDirectory);
     treeColumn->addWidget(dirTree, 1);
+    auto* fileColumn = new QVBoxLayout;
+    fileColumn->addWidget(new QLabel(QStringLiteral("Files:"), this));
+    fileColumn->addWidget(fileList, 1);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
-    layout->addLayout(treeColumn, 1);
+    layout->addLayout(volumeColumn, 3);
+    layout->addLayout(treeColumn, 4);
+    layout->addLayout(fileColumn, 3);
     layout->addWidget(createControllerBox());
-    resize(600, 400);
+    resize(890, 420);
+}
+
+// Built in this order, each control links the ones placed before it: the
+// tree takes the file list, the file list the directory list, and the
+// directory list the drive combo box. The tree and the directory list follow
+// each other.
+void TGalleryWindow::createFileSystemControls()
+{
+    lblDirectory = new QLabel(this);
+    lblDirectory->setObjectName(QStringLiteral("lblDirectory"));
+    // The label fits the path to the tree's width; it never widens the window.
+    lblDirectory->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    dirTree = new TFrDirectoryTree(this);
+    dirTree->setObjectName(QStringLiteral("dirTree"));
+    dirTree->SetDirLabel(lblDirectory);
+    dirTree->SetReadOnly(false);
+    fileList = new TFrFileListBox(this);
+    fileList->setObjectName(QStringLiteral("fileList"));
+    fileList->SetAllowOpen(true);
+    fileList->SetFileType(ftNormal | ftDirectory);
+    fileList->setMinimumWidth(160);
+    dirList = new TFrDirectoryListBox(this);
+    dirList->setObjectName(QStringLiteral("dirList"));
+    driveCombo = new TFrDriveComboBox(this);
+    driveCombo->setObjectName(QStringLiteral("driveCombo"));
+    dirTree->OnChange = [this](QObject*) {
+        if (!dirTree->Directory().isEmpty())
+            dirList->SetDirectory(dirTree->Directory());
+    };
+    dirList->OnChange = [this](QObject*) { dirTree->SetDirectory(dirList->Directory()); };
+    dirTree->SetFrameController(FrameController1);
+    fileList->SetFrameController(FrameController1);
+    dirList->SetFrameController(FrameController1);
+    driveCombo->SetFrameController(FrameController1);
 }
 
 QWidget* TGalleryWindow::createControllerBox()

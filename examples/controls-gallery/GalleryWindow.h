@@ -1,6 +1,8 @@
-// The gallery's window: a framed directory tree with its folder label, a
-// frame controller with a few switches that restyle the tree, and the
-// "Select Store Database" dialog on a button.
+// The gallery's window: the whole framed file-system control set linked
+// together (a drive combo box, a directory list, the directory tree and a
+// file list, with a folder label), a frame controller with a few switches
+// that restyles all of them at once, and the "Select Store Database" dialog
+// on a button.
 #pragma once
 
 #include <QWidget>
@@ -8,7 +10,10 @@
 class QComboBox;
 class QCheckBox;
 class QLabel;
+class TFrDirectoryListBox;
 class TFrDirectoryTree;
+class TFrDriveComboBox;
+class TFrFileListBox;
 class TFrFrameController;
 
 class TGalleryWindow : public QWidget
@@ -25,11 +30,15 @@ public:
 
 private:
     QWidget* createControllerBox();
+    void createFileSystemControls();
     void styleChanged();
     void colourChanged();
 
     TFrFrameController* FrameController1;
     TFrDirectoryTree* dirTree;
+    TFrFileListBox* fileList;
+    TFrDirectoryListBox* dirList;
+    TFrDriveComboBox* driveCombo;
     QLabel* lblDirectory;
     QComboBox* cbStyle;
     QCheckBox* chkFlat;

@@ -1,5 +1,6 @@
-// The controls gallery: shows the framed directory tree, restyled by a frame
-// controller, and the "Select Store Database" dialog.
+// The controls gallery: shows the framed file-system controls linked
+// together, restyled by a frame controller, and the "Select Store Database"
+// dialog.
 //   controls-gallery [--open FOLDER] [--frame-style fsName] [--colour NAME]
 //                    [--dialog FOLDER] [--mountinfo FILE]
 // --mountinfo reads the volumes from a captured mount table, so pictures of

@@ -1,11 +1,14 @@
 // The colour model, the text and font helpers and the storage rule of FrCommon.h.
 #include "controls/FrCommon.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QColor>
 #include <QFontMetrics>
 #include <QMetaProperty>
 #include <QPalette>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -171,4 +174,29 @@ QStringList StoredProperties(const QObject& object)
             names << QString::fromLatin1(property.name());
     }
     return names;
+}
+
+// The frame is painted over a plain two-pixel border, so the viewport sits
+// inside it exactly as inside the platform border.
+void ApplyFrameBorder(QFrame& control, bool frameVisible)
+{
+    if (frameVisible) {
+        control.setFrameStyle(QFrame::Panel | QFrame::Plain);
+        control.setLineWidth(2);
+    } else {
+        control.setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    }
+}
+
+void ScrollByWheel(QAbstractScrollArea& control, QWheelEvent& event)
+{
+    const int steps = event.angleDelta().y() / 120;
+    QScrollBar* bar = control.verticalScrollBar();
+    const int lines = QApplication::wheelScrollLines();
+    for (int i = 0; i < std::abs(steps); ++i) {
+        const int position = bar->value() + (steps < 0 ? lines : -lines);
+        if (position >= 0)
+            bar->setValue(position);
+    }
+    event.accept();
 }

@@ -5,14 +5,21 @@
 // property family, and a few text and font helpers.
 #pragma once
 
+#include <QAbstractScrollArea>
+#include <QEvent>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariant>
+#include <QWidget>
 #include <functional>
 #include <memory>
 
+class QAbstractScrollArea;
 class QFont;
+class QFrame;
 class QPainter;
+class QWheelEvent;
 class QWidget;
 
 namespace Fr {
@@ -134,6 +141,13 @@ int CountChar(QChar character, const QString& text);
 QString CopyToNthChar(const QString& text, QChar character, int n);
 // The font's character cell height plus 2: the height of one list item.
 int FontItemHeight(const QFont& font);
+
+// A scroll-area control's border: a plain two-pixel panel under its own
+// frame (FrameVisible), the platform's sunken border otherwise.
+void ApplyFrameBorder(QFrame& control, bool frameVisible);
+// One wheel step moves by the system's wheel-scroll lines; a step up that
+// would pass the top does nothing. The event is taken either way.
+void ScrollByWheel(QAbstractScrollArea& control, QWheelEvent& event);
 
 // The names of the object's properties that a form file would hold: those
 // the meta-object declares stored, less those whose Is<Name>Stored() says no.
@@ -265,6 +279,8 @@ protected:
     void FrameMouseEnter();
     void FrameMouseLeave();
     void FrameResized();
+    // For a control that tracks its own focus and hover looks.
+    void SetMouseOver(bool value) { mouseOver_ = value; }
 
     QWidget* self_;
     TColor color_ = clWindow;
@@ -282,4 +298,118 @@ private:
     bool useFrameController_ = true;
     bool mouseOver_ = false;
     bool loading_ = false;
+};
+
+// The published framed-control property family with its storage rule, named
+// once in each framed control class's declaration, after Q_OBJECT.
+#define FR_FRAMED_CONTROL_PROPERTIES                                                               \
+    Q_PROPERTY(quint32 Color READ Color WRITE SetColor)                                            \
+    Q_PROPERTY(quint32 FrameColor READ FrameColor WRITE SetFrameColor)                             \
+    Q_PROPERTY(TFrFrameController* FrameController READ FrameController WRITE SetFrameController)  \
+    Q_PROPERTY(bool FrameFlat READ FrameFlat WRITE SetFrameFlat)                                   \
+    Q_PROPERTY(Fr::TFrameStyle FrameFlatStyle READ FrameFlatStyle WRITE SetFrameFlatStyle)         \
+    Q_PROPERTY(Fr::TFrameStyle FrameFocusStyle READ FrameFocusStyle WRITE SetFrameFocusStyle)      \
+    Q_PROPERTY(Fr::TSides FrameSides READ FrameSides WRITE SetFrameSides)                          \
+    Q_PROPERTY(Fr::TFrameStyle FrameStyle READ FrameStyle WRITE SetFrameStyle)                     \
+    Q_PROPERTY(bool FrameVisible READ FrameVisible WRITE SetFrameVisible)                          \
+    Q_PROPERTY(bool UseFrameController READ UseFrameController WRITE SetUseFrameController)        \
+public:                                                                                            \
+    Q_INVOKABLE bool IsColorStored() const                                                         \
+    {                                                                                              \
+        return IsFrameSettingStored();                                                             \
+    }                                                                                              \
+    Q_INVOKABLE bool IsFrameColorStored() const                                                    \
+    {                                                                                              \
+        return IsFrameSettingStored();                                                             \
+    }                                                                                              \
+    Q_INVOKABLE bool IsFrameFlatStored() const                                                     \
+    {                                                                                              \
+        return IsFrameSettingStored();                                                             \
+    }                                                                                              \
+    Q_INVOKABLE bool IsFrameFlatStyleStored() const                                                \
+    {                                                                                              \
+        return IsFrameSettingStored();                                                             \
+    }                                                                                              \
+    Q_INVOKABLE bool IsFrameFocusStyleStored() const                                               \
+    {                                                                                              \
+        return IsFrameSettingStored();                                                             \
+    }                                                                                              \
+    Q_INVOKABLE bool IsFrameSidesStored() const                                                    \
+    {                                                                                              \
+        return IsFrameSettingStored();                                                             \
+    }                                                                                              \
+    Q_INVOKABLE bool IsFrameStyleStored() const                                                    \
+    {                                                                                              \
+        return IsFrameSettingStored();                                                             \
+    }                                                                                              \
+    Q_INVOKABLE bool IsFrameVisibleStored() const                                                  \
+    {                                                                                              \
+        return IsFrameSettingStored();                                                             \
+    }
+
+// The framed-control family over a scroll-area view (the tree, the list
+// boxes): the frame painted over a plain two-pixel border, focus, hover,
+// resize and wheel routed to the family, and ParentColor.
+template <class View> class TFrFramedView : public View, public TFrFramedControl
+{
+public:
+    explicit TFrFramedView(QWidget* parent) : View(parent), TFrFramedControl(this)
+    {
+        this->setFocusPolicy(Qt::StrongFocus);
+        this->setMouseTracking(true);
+        ApplyFrameBorder(*this, FrameVisible());
+    }
+
+    bool ParentColor() const { return parentColor_; }
+    // With ParentColor the control takes its parent's colour (the face colour
+    // of a form).
+    void SetParentColor(bool value)
+    {
+        if (value == parentColor_)
+            return;
+        if (value) {
+            QWidget* parent = this->parentWidget();
+            const QVariant color = parent ? parent->property("Color") : QVariant();
+            SetColor(color.isValid() ? color.toUInt() : clBtnFace);
+        }
+        parentColor_ = value;
+    }
+
+protected:
+    // The scroll area's own paint event is the non-client paint: the border.
+    bool event(QEvent* event) override
+    {
+        const bool result = View::event(event);
+        if (event->type() == QEvent::Paint)
+            PaintFrame();
+        return result;
+    }
+    void focusInEvent(QFocusEvent* event) override
+    {
+        FrameFocusIn();
+        View::focusInEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        View::focusOutEvent(event);
+        FrameFocusOut();
+    }
+    void enterEvent(QEnterEvent* event) override
+    {
+        View::enterEvent(event);
+        FrameMouseEnter();
+    }
+    void leaveEvent(QEvent* event) override
+    {
+        View::leaveEvent(event);
+        FrameMouseLeave();
+    }
+    void resizeEvent(QResizeEvent* event) override
+    {
+        View::resizeEvent(event);
+        FrameResized();
+    }
+    void wheelEvent(QWheelEvent* event) override { ScrollByWheel(*this, *event); }
+
+    bool parentColor_ = false;
 };

@@ -108,6 +108,13 @@ QIcon VolumeIcon(TDriveKind kind)
 
 } // namespace
 
+void ShowPathInLabel(QLabel& label, const QString& path, int autoSizeWidth)
+{
+    const bool autoSize = label.sizePolicy().horizontalPolicy() != QSizePolicy::Fixed;
+    const int width = autoSize ? autoSizeWidth : label.width();
+    label.setText(label.fontMetrics().elidedText(path, Qt::ElideMiddle, width));
+}
+
 TFrDirectoryTree::TFrDirectoryTree(QWidget* parent) : TFrCustomTreeView(parent)
 {
     SetReadOnly(true);
@@ -120,6 +127,7 @@ TFrDirectoryTree::TFrDirectoryTree(QWidget* parent) : TFrCustomTreeView(parent)
     watcher_ = new TMountWatcher(this);
     connect(watcher_, &TMountWatcher::Changed, this, &TFrDirectoryTree::MountTableChanged);
     CreateWnd();
+    AnnounceToSiblings(this);
 }
 
 TFrDirectoryTree::~TFrDirectoryTree()
@@ -160,6 +168,26 @@ void TFrDirectoryTree::SetDirLabel(QLabel* label)
 {
     dirLabel_ = label;
     UpdateDirLabel();
+}
+
+void TFrDirectoryTree::SetFileList(TFrFileListBox* fileList)
+{
+    if (fileList == fileList_)
+        return;
+    if (fileList_)
+        fileList_->tree_ = nullptr;
+    fileList_ = fileList;
+    if (!fileList)
+        return;
+    fileList->tree_ = this;
+    if (!Directory().isEmpty())
+        fileList->SetDirectory(Directory());
+}
+
+void TFrDirectoryTree::SiblingInserted(QObject* sibling)
+{
+    if (auto* fileList = qobject_cast<TFrFileListBox*>(sibling); fileList && !fileList_)
+        SetFileList(fileList);
 }
 
 void TFrDirectoryTree::SetDriveTypes(TDriveTypes value)
@@ -443,11 +471,8 @@ void TFrDirectoryTree::Reload()
 
 void TFrDirectoryTree::UpdateDirLabel()
 {
-    if (!dirLabel_)
-        return;
-    const bool autoSize = dirLabel_->sizePolicy().horizontalPolicy() != QSizePolicy::Fixed;
-    const int width = autoSize ? this->width() : dirLabel_->width();
-    dirLabel_->setText(dirLabel_->fontMetrics().elidedText(Directory(), Qt::ElideMiddle, width));
+    if (dirLabel_)
+        ShowPathInLabel(*dirLabel_, Directory(), width());
 }
 
 void TFrDirectoryTree::CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)
@@ -486,6 +511,8 @@ void TFrDirectoryTree::Change(QTreeWidgetItem* node)
         if (OnDriveChange)
             OnDriveChange(this);
     }
+    if (fileList_ && !Directory().isEmpty())
+        fileList_->SetDirectory(Directory());
     UpdateDirLabel();
     if (OnChange)
         OnChange(this);

@@ -9,7 +9,12 @@
 #include "controls/FrTreeVw.h"
 #include "platform/MountTable.h"
 
+#include <QComboBox>
+#include <QDateTime>
+#include <QIcon>
 #include <QLabel>
+#include <QListWidget>
+#include <QPixmap>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
@@ -31,6 +36,27 @@ enum TDriveType
 Q_DECLARE_FLAGS(TDriveTypes, TDriveType)
 Q_FLAG_NS(TDriveTypes)
 
+// The kinds of entry a file list shows, as the attribute bits of an entry.
+enum TFileAttr
+{
+    ftReadOnly = 0x01,
+    ftHidden = 0x02,
+    ftSystem = 0x04,
+    ftVolumeID = 0x08,
+    ftDirectory = 0x10,
+    ftArchive = 0x20,
+    ftNormal = 0x80
+};
+Q_DECLARE_FLAGS(TFileType, TFileAttr)
+Q_FLAG_NS(TFileType)
+
+enum TTextCase
+{
+    tcLowerCase,
+    tcUpperCase
+};
+Q_ENUM_NS(TTextCase)
+
 enum TNetworkVolumeFormat
 {
     nvfExplorer,
@@ -42,14 +68,21 @@ Q_ENUM_NS(TNetworkVolumeFormat)
 } // namespace FrFs
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(FrFs::TDriveTypes)
+Q_DECLARE_OPERATORS_FOR_FLAGS(FrFs::TFileType)
 
 using FrFs::TDriveType;
 using FrFs::TDriveTypes;
+using FrFs::TFileAttr;
+using FrFs::TFileType;
 using FrFs::TNetworkVolumeFormat;
+using FrFs::TTextCase;
+using enum FrFs::TFileAttr;
+using enum FrFs::TTextCase;
 using enum FrFs::TDriveType;
 using enum FrFs::TNetworkVolumeFormat;
 
 // The unit's string table.
+inline constexpr int SFileNotExist = 42500;
 inline constexpr int SDirNotExist = 42501;
 QString FrFilSysString(int id);
 // The message of a refused folder rename.
@@ -66,6 +99,12 @@ struct TVolumeDisplayName
 TVolumeDisplayName GetVolumeDisplayName(const TMountTable& table, const QString& mountPoint,
                                         TNetworkVolumeFormat format);
 QString GetVolumeSerial(const TMountTable& table, const QString& mountPoint);
+// A volume's label (else its mount point's last name) in file-name case, as
+// SYSTEM becomes System; empty when the volume is not in the table.
+QString GetVolumeLabel(const TMountTable& table, const QString& mountPoint);
+// A network volume's source, lower-cased or upper-cased; the volume label
+// when the volume has no network source.
+QString GetNetworkName(const TMountTable& table, const QString& mountPoint, TTextCase textCase);
 // A network volume's source as //Server/Share; empty for other volumes.
 QString GetUncRoot(const TMountTable& table, const QString& mountPoint);
 // The server part of //Server/Share.
@@ -90,7 +129,211 @@ QStringList ReadSubFolders(const TMountTable& table, const QString& folder, bool
 // Whether the folder exists, with the same bounded wait on a network volume.
 bool FolderExists(const TMountTable& table, const QString& folder);
 
-class TFrDirectoryTree : public TFrCustomTreeView
+// Shows a path in a label, shortened in the middle to fit the label's width,
+// or the given width when the label sizes itself.
+void ShowPathInLabel(QLabel& label, const QString& path, int autoSizeWidth);
+
+// One of the unit's glyphs (FRFILBMP_...), transparent where it shows its
+// bottom-left pixel's colour.
+QPixmap FrFilSysGlyph(const char* name);
+
+// Opens a file in the desktop's default application for its type; false
+// when there is none or it cannot be started. Tests replace it.
+using TShellOpener = std::function<bool(const QString& path)>;
+TShellOpener SetShellOpener(TShellOpener opener);
+bool ShellOpen(const QString& path);
+
+// The long and short forms of a path: both are the full path itself here,
+// where names have no short form.
+QString LongPathName(const QString& path);
+QString ShortPathName(const QString& path);
+
+class TFrDirectoryTree;
+class TFrDirectoryListBox;
+class TFrFileListBox;
+class TFrDriveComboBox;
+
+// The file-system controls link a partner placed beside them (same parent)
+// when they have no partner of that kind yet. A newly built control tells
+// its siblings, and each takes what it lacks.
+class TFrSiblingListener
+{
+public:
+    virtual ~TFrSiblingListener() = default;
+    virtual void SiblingInserted(QObject* sibling) = 0;
+};
+void AnnounceToSiblings(QWidget* control);
+
+// A list box with the framed-control property family: the base of the file
+// list and the directory list. Items are painted by the control itself.
+class TFrCustomListBox : public TFrFramedView<QListWidget>
+{
+    Q_OBJECT
+    FR_FRAMED_CONTROL_PROPERTIES
+    Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
+public:
+    explicit TFrCustomListBox(QWidget* parent = nullptr);
+
+    // The colour repaints the frame too when it is shown.
+    void SetColor(TColor value) override;
+    int ItemHeight() const { return itemHeight_; }
+
+    // Paints one item into its rectangle; the list fills the background.
+    virtual void PaintItem(QPainter& canvas, int index, QRect rect) const = 0;
+
+protected:
+    void SetItemHeight(int height);
+    void FrameVisibleChanged() override;
+    void ApplyPalette();
+
+private:
+    int itemHeight_ = 16;
+};
+
+// The current folder's ancestors from "/", the folder itself and its
+// sub-folders, one a line, indented by level. A folder that no longer exists
+// gives way to its nearest existing ancestor when the list is built.
+class TFrDirectoryListBox : public TFrCustomListBox, public TFrSiblingListener
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Directory READ Directory WRITE SetDirectory STORED false)
+    Q_PROPERTY(bool ShowLongNames READ ShowLongNames WRITE SetShowLongNames)
+    Q_PROPERTY(QLabel* DirLabel READ DirLabel WRITE SetDirLabel)
+    Q_PROPERTY(TFrFileListBox* FileList READ FileList WRITE SetFileList)
+public:
+    explicit TFrDirectoryListBox(QWidget* parent = nullptr);
+
+    QString Directory() const { return directory_; }
+    void SetDirectory(const QString& path);
+    QString LongDirectory() const { return LongPathName(directory_); }
+    bool ShowLongNames() const { return showLongNames_; }
+    void SetShowLongNames(bool value);
+    QLabel* DirLabel() const { return dirLabel_; }
+    void SetDirLabel(QLabel* label);
+    TFrFileListBox* FileList() const { return fileList_; }
+    void SetFileList(TFrFileListBox* fileList);
+    // The combo box that this list follows; set by the combo's DirList setter.
+    TFrDriveComboBox* DriveCombo() const { return driveCombo_; }
+
+    // The full path of an item: an ancestor, the folder or a sub-folder.
+    QString GetItemPath(int index) const;
+    // The level offset of an item's glyph: sub-folders sit one level below
+    // the current folder, whatever their place in the list.
+    int ItemOffset(int index) const;
+    const QPixmap& OpenedGlyph() const { return opened_; }
+    const QPixmap& ClosedGlyph() const { return closed_; }
+    const QPixmap& CurrentGlyph() const { return current_; }
+
+    // Reads the folder again, stepping up from a folder that has gone.
+    void BuildList();
+    void UpdateDirLabel();
+    void PaintItem(QPainter& canvas, int index, QRect rect) const override;
+    void SiblingInserted(QObject* sibling) override;
+
+    std::function<void(QObject*)> OnChange;
+
+private:
+    friend class TFrDriveComboBox;
+    void Change();
+    void OpenItem(QListWidgetItem* item);
+    const QPixmap* GlyphOf(int index) const;
+
+    QString directory_;
+    bool showLongNames_ = true;
+    QPointer<QLabel> dirLabel_;
+    QPointer<TFrFileListBox> fileList_;
+    QPointer<TFrDriveComboBox> driveCombo_;
+    QPixmap opened_, closed_, current_;
+    int currentIndex_ = 0; // the item of the folder itself
+};
+
+// One listed entry of a file list.
+struct TFrFileInfo
+{
+    QString EntryName;
+    int Attributes = 0; // TFileAttr bits
+    QDateTime TimeStamp;
+    qint64 FileSize = 0;
+    bool IsFolder = false;
+    QIcon Icon;
+};
+
+// The files of one folder with their icons, folders first, then files, each
+// group in case-insensitive name order; several masks separated by ";".
+class TFrFileListBox : public TFrCustomListBox, public TFrSiblingListener
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Directory READ Directory WRITE SetDirectory STORED false)
+    Q_PROPERTY(QString Mask READ Mask WRITE SetMask)
+    Q_PROPERTY(FrFs::TFileType FileType READ FileType WRITE SetFileType)
+    Q_PROPERTY(QString FileName READ FileName WRITE SetFileName STORED false)
+    Q_PROPERTY(bool AllowOpen READ AllowOpen WRITE SetAllowOpen)
+    Q_PROPERTY(bool ShowGlyphs READ ShowGlyphs WRITE SetShowGlyphs)
+    Q_PROPERTY(bool ShowLongNames READ ShowLongNames WRITE SetShowLongNames)
+public:
+    explicit TFrFileListBox(QWidget* parent = nullptr);
+
+    QString Directory() const { return directory_; }
+    // A folder that cannot be entered leaves Directory as it was.
+    void SetDirectory(const QString& path);
+    QString Mask() const { return mask_; }
+    void SetMask(const QString& mask);
+    TFileType FileType() const { return fileType_; }
+    void SetFileType(TFileType value);
+    // The selected item's text; empty without a selection.
+    QString FileName() const;
+    void SetFileName(const QString& name);
+    // The folder and the selected name joined.
+    QString FilePath() const;
+    QString LongFilePath() const { return LongPathName(FilePath()); }
+    QString ShortFilePath() const { return ShortPathName(FilePath()); }
+    bool AllowOpen() const { return allowOpen_; }
+    void SetAllowOpen(bool value) { allowOpen_ = value; }
+    bool ShowGlyphs() const { return showGlyphs_; }
+    void SetShowGlyphs(bool value);
+    bool ShowLongNames() const { return showLongNames_; }
+    void SetShowLongNames(bool value);
+    const QList<TFrFileInfo>& ItemInfo() const { return itemInfo_; }
+    TFrDirectoryListBox* DirList() const { return dirList_; }
+    TFrDirectoryTree* DirectoryTree() const { return tree_; }
+
+    // A typed path: a folder, a mask (with * or ?) or a file, alone or after
+    // a folder. A file that does not exist raises EInOutError.
+    void ApplyPath(const QString& text);
+    // Reads the folder into the list.
+    void LoadFileNames();
+    // A folder entry opens the folder; a file opens in its application when
+    // AllowOpen.
+    void OpenSelected();
+    void RepaintFrame() override;
+    void PaintItem(QPainter& canvas, int index, QRect rect) const override;
+    void SiblingInserted(QObject* sibling) override;
+
+    std::function<void(QObject*)> OnChange;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    friend class TFrDirectoryListBox;
+    friend class TFrDirectoryTree;
+    void UpdateItemHeight();
+    void Change();
+
+    QString directory_;
+    QString mask_ = QStringLiteral("*.*");
+    TFileType fileType_ = ftNormal;
+    bool allowOpen_ = false;
+    bool showGlyphs_ = true;
+    bool showLongNames_ = true;
+    bool rebuilding_ = false;
+    QList<TFrFileInfo> itemInfo_; // parallel to the items
+    QPointer<TFrDirectoryListBox> dirList_;
+    QPointer<TFrDirectoryTree> tree_;
+};
+
+class TFrDirectoryTree : public TFrCustomTreeView, public TFrSiblingListener
 {
     Q_OBJECT
     Q_PROPERTY(QLabel* DirLabel READ DirLabel WRITE SetDirLabel)
@@ -100,6 +343,7 @@ class TFrDirectoryTree : public TFrCustomTreeView
                    SetNetworkVolumeFormat)
     Q_PROPERTY(bool ShowHiddenDirs READ ShowHiddenDirs WRITE SetShowHiddenDirs)
     Q_PROPERTY(QString Directory READ Directory WRITE SetDirectory STORED false)
+    Q_PROPERTY(TFrFileListBox* FileList READ FileList WRITE SetFileList)
 public:
     explicit TFrDirectoryTree(QWidget* parent = nullptr);
     ~TFrDirectoryTree() override;
@@ -114,6 +358,10 @@ public:
     virtual void SetNetworkVolumeFormat(TNetworkVolumeFormat value);
     bool ShowHiddenDirs() const { return showHiddenDirs_; }
     virtual void SetShowHiddenDirs(bool value);
+    // The file list kept on the selected folder; it knows this tree back.
+    TFrFileListBox* FileList() const { return fileList_; }
+    virtual void SetFileList(TFrFileListBox* fileList);
+    void SiblingInserted(QObject* sibling) override;
 
     // The selected folder without its trailing "/" ("/" itself for the root);
     // empty without a selection.
@@ -169,6 +417,7 @@ private:
     void PumpMessages();
 
     QPointer<QLabel> dirLabel_;
+    QPointer<TFrFileListBox> fileList_;
     TDriveTypes driveTypes_ =
         TDriveTypes(dtUnknown | dtFloppy | dtFixed | dtNetwork | dtCDROM | dtRAM);
     bool openCurrentDir_ = false;
@@ -183,4 +432,69 @@ private:
     bool destroying_ = false;
     QString savedDirectory_;
     TMountWatcher* watcher_;
+};
+
+// The machine's volumes in a drop-down list, filtered by kind, each with its
+// glyph, mount point and label or network name; it can drive a directory
+// list. The frame is painted in the client area, over the platform's look,
+// with a flat drop-down button while idle.
+class TFrDriveComboBox : public QComboBox, public TFrFramedControl, public TFrSiblingListener
+{
+    Q_OBJECT
+    FR_FRAMED_CONTROL_PROPERTIES
+    Q_PROPERTY(bool FlatButtons READ FlatButtons WRITE SetFlatButtons)
+    Q_PROPERTY(FrFs::TDriveTypes DriveTypes READ DriveTypes WRITE SetDriveTypes)
+    Q_PROPERTY(FrFs::TTextCase TextCase READ TextCase WRITE SetTextCase)
+    Q_PROPERTY(QString Drive READ Drive WRITE SetDrive STORED false)
+    Q_PROPERTY(TFrDirectoryListBox* DirList READ DirList WRITE SetDirList)
+public:
+    explicit TFrDriveComboBox(QWidget* parent = nullptr);
+
+    Q_INVOKABLE bool IsFlatButtonsStored() const { return IsFrameSettingStored(); }
+
+    bool FlatButtons() const { return flatButtons_; }
+    virtual void SetFlatButtons(bool value);
+    TDriveTypes DriveTypes() const { return driveTypes_; }
+    void SetDriveTypes(TDriveTypes value);
+    TTextCase TextCase() const { return textCase_; }
+    void SetTextCase(TTextCase value);
+    // The mount point of the chosen volume.
+    QString Drive() const;
+    // Chooses the volume that holds the path.
+    void SetDrive(const QString& path);
+    TFrDirectoryListBox* DirList() const { return dirList_; }
+    void SetDirList(TFrDirectoryListBox* dirList);
+    // The mount point of each item, in item order.
+    const QStringList& MountPoints() const { return mountPoints_; }
+    // Whether the drop-down button is drawn flat now (idle, FlatButtons).
+    bool ButtonFlat() const;
+
+    // Lists the volumes again.
+    void BuildList();
+    void UpdateFrameState(bool isMouseEvent, bool value) override;
+    // Every frame setting just repaints the control.
+    void RepaintFrame() override;
+    void SiblingInserted(QObject* sibling) override;
+
+    std::function<void(QObject*)> OnChange;
+
+protected:
+    void FrameVisibleChanged() override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Chosen(int index);
+
+    bool flatButtons_ = true;
+    bool focused_ = false;
+    TDriveTypes driveTypes_ = TDriveTypes(dtFloppy | dtFixed | dtNetwork | dtCDROM | dtRAM);
+    TTextCase textCase_ = tcLowerCase;
+    QStringList mountPoints_;
+    QPointer<TFrDirectoryListBox> dirList_;
 };

@@ -54,7 +54,8 @@ TFolderReader& Reader()
 
 QString FrFilSysString(int id)
 {
-    static const QHash<int, QString> table{{SDirNotExist, "The %s directory does not exist"}};
+    static const QHash<int, QString> table{{SFileNotExist, "The %s file does not exist"},
+                                           {SDirNotExist, "The %s directory does not exist"}};
     return table.value(id);
 }
 
@@ -70,7 +71,7 @@ TVolumeDisplayName GetVolumeDisplayName(const TMountTable& table, const QString&
     const TVolume* volume = table.Find(mountPoint);
     if (!volume)
         return {"(" + mountPoint + ")", QString()};
-    const QString label = LabelCase(volume->Label.isEmpty() ? LastName(mountPoint) : volume->Label);
+    const QString label = GetVolumeLabel(table, mountPoint);
     const auto named = [&](const QString& name) {
         return name.isEmpty() ? mountPoint : name + " (" + mountPoint + ")";
     };
@@ -88,6 +89,22 @@ TVolumeDisplayName GetVolumeDisplayName(const TMountTable& table, const QString&
 QString GetVolumeSerial(const TMountTable& table, const QString& mountPoint)
 {
     return GetVolumeDisplayName(table, mountPoint, nvfVolumeOnly).Serial;
+}
+
+QString GetVolumeLabel(const TMountTable& table, const QString& mountPoint)
+{
+    const TVolume* volume = table.Find(mountPoint);
+    if (!volume)
+        return {};
+    return LabelCase(volume->Label.isEmpty() ? LastName(mountPoint) : volume->Label);
+}
+
+QString GetNetworkName(const TMountTable& table, const QString& mountPoint, TTextCase textCase)
+{
+    const TVolume* volume = table.Find(mountPoint);
+    if (!volume || volume->RemoteName.isEmpty())
+        return GetVolumeLabel(table, mountPoint);
+    return textCase == tcLowerCase ? volume->RemoteName.toLower() : volume->RemoteName.toUpper();
 }
 
 QString GetUncRoot(const TMountTable& table, const QString& mountPoint)

@@ -4,17 +4,12 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
-#include <QWheelEvent>
 
 TFrCustomTreeView::TFrCustomTreeView(QWidget* parent)
-    : QTreeWidget(parent), TFrFramedControl(this), selectionPen_(ToQColor(clBtnShadow))
+    : TFrFramedView(parent), selectionPen_(ToQColor(clBtnShadow))
 {
     setHeaderHidden(true);
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
-    ApplyFrameBorder();
     ApplyPalette();
     // AutoSelect selects what is expanded or collapsed; AutoExpand opens what is selected.
     const auto select = [this](QTreeWidgetItem* item) {
@@ -36,21 +31,6 @@ void TFrCustomTreeView::SetColor(TColor value)
     parentColor_ = false;
     TFrFramedControl::SetColor(value);
     ApplyPalette();
-}
-
-// With ParentColor the control takes its parent's colour (the face colour of
-// a form).
-void TFrCustomTreeView::SetParentColor(bool value)
-{
-    if (value == parentColor_)
-        return;
-    if (value) {
-        const QVariant parentColor =
-            parentWidget() ? parentWidget()->property("Color") : QVariant();
-        TFrFramedControl::SetColor(parentColor.isValid() ? parentColor.toUInt() : clBtnFace);
-        ApplyPalette();
-    }
-    parentColor_ = value;
 }
 
 void TFrCustomTreeView::SetSelectionPen(const QPen& pen)
@@ -92,21 +72,9 @@ void TFrCustomTreeView::SetReadOnly(bool value)
 void TFrCustomTreeView::FrameVisibleChanged()
 {
     recreating_ = true;
-    ApplyFrameBorder();
+    ApplyFrameBorder(*this, FrameVisible());
     RepaintFrame();
     recreating_ = false;
-}
-
-// The frame is painted over a plain two-pixel border of the scroll area, so
-// the viewport sits inside it exactly as inside the platform border.
-void TFrCustomTreeView::ApplyFrameBorder()
-{
-    if (FrameVisible()) {
-        setFrameStyle(QFrame::Panel | QFrame::Plain);
-        setLineWidth(2);
-    } else {
-        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    }
 }
 
 void TFrCustomTreeView::ApplyPalette()
@@ -127,15 +95,6 @@ void TFrCustomTreeView::ApplyPalette()
     setPalette(palette);
 }
 
-// The scroll area's own paint event is the non-client paint: the border.
-bool TFrCustomTreeView::event(QEvent* event)
-{
-    const bool result = QTreeWidget::event(event);
-    if (event->type() == QEvent::Paint)
-        PaintFrame();
-    return result;
-}
-
 void TFrCustomTreeView::paintEvent(QPaintEvent* event)
 {
     QTreeWidget::paintEvent(event);
@@ -145,51 +104,6 @@ void TFrCustomTreeView::paintEvent(QPaintEvent* event)
     painter.setPen(selectionPen_);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(visualItemRect(currentItem()).adjusted(0, 0, -1, -1));
-}
-
-void TFrCustomTreeView::focusInEvent(QFocusEvent* event)
-{
-    FrameFocusIn();
-    QTreeWidget::focusInEvent(event);
-}
-
-void TFrCustomTreeView::focusOutEvent(QFocusEvent* event)
-{
-    QTreeWidget::focusOutEvent(event);
-    FrameFocusOut();
-}
-
-void TFrCustomTreeView::enterEvent(QEnterEvent* event)
-{
-    QTreeWidget::enterEvent(event);
-    FrameMouseEnter();
-}
-
-void TFrCustomTreeView::leaveEvent(QEvent* event)
-{
-    QTreeWidget::leaveEvent(event);
-    FrameMouseLeave();
-}
-
-void TFrCustomTreeView::resizeEvent(QResizeEvent* event)
-{
-    QTreeWidget::resizeEvent(event);
-    FrameResized();
-}
-
-// One wheel step moves by the system's wheel-scroll lines; a step up that
-// would pass the top does nothing.
-void TFrCustomTreeView::wheelEvent(QWheelEvent* event)
-{
-    const int steps = event->angleDelta().y() / 120;
-    QScrollBar* bar = verticalScrollBar();
-    const int lines = QApplication::wheelScrollLines();
-    for (int i = 0; i < std::abs(steps); ++i) {
-        const int position = bar->value() + (steps < 0 ? lines : -lines);
-        if (position >= 0)
-            bar->setValue(position);
-    }
-    event->accept();
 }
 
 void TFrCustomTreeView::mousePressEvent(QMouseEvent* event)

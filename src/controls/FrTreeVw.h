@@ -8,20 +8,11 @@
 #include <QPen>
 #include <QTreeWidget>
 
-class TFrCustomTreeView : public QTreeWidget, public TFrFramedControl
+class TFrCustomTreeView : public TFrFramedView<QTreeWidget>
 {
     Q_OBJECT
-    Q_PROPERTY(quint32 Color READ Color WRITE SetColor)
+    FR_FRAMED_CONTROL_PROPERTIES
     Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
-    Q_PROPERTY(quint32 FrameColor READ FrameColor WRITE SetFrameColor)
-    Q_PROPERTY(TFrFrameController* FrameController READ FrameController WRITE SetFrameController)
-    Q_PROPERTY(bool FrameFlat READ FrameFlat WRITE SetFrameFlat)
-    Q_PROPERTY(Fr::TFrameStyle FrameFlatStyle READ FrameFlatStyle WRITE SetFrameFlatStyle)
-    Q_PROPERTY(Fr::TFrameStyle FrameFocusStyle READ FrameFocusStyle WRITE SetFrameFocusStyle)
-    Q_PROPERTY(Fr::TSides FrameSides READ FrameSides WRITE SetFrameSides)
-    Q_PROPERTY(Fr::TFrameStyle FrameStyle READ FrameStyle WRITE SetFrameStyle)
-    Q_PROPERTY(bool FrameVisible READ FrameVisible WRITE SetFrameVisible)
-    Q_PROPERTY(bool UseFrameController READ UseFrameController WRITE SetUseFrameController)
     Q_PROPERTY(QPen SelectionPen READ SelectionPen WRITE SetSelectionPen)
     Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
     Q_PROPERTY(bool AutoExpand READ AutoExpand WRITE SetAutoExpand)
@@ -32,19 +23,7 @@ class TFrCustomTreeView : public QTreeWidget, public TFrFramedControl
 public:
     explicit TFrCustomTreeView(QWidget* parent = nullptr);
 
-    // The storage rule of the frame settings a controller drives.
-    Q_INVOKABLE bool IsColorStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameColorStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameFlatStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameFlatStyleStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameFocusStyleStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameSidesStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameStyleStored() const { return IsFrameSettingStored(); }
-    Q_INVOKABLE bool IsFrameVisibleStored() const { return IsFrameSettingStored(); }
-
     void SetColor(TColor value) override;
-    bool ParentColor() const { return parentColor_; }
-    void SetParentColor(bool value);
     const QPen& SelectionPen() const { return selectionPen_; }
     void SetSelectionPen(const QPen& pen);
     bool AutoSelect() const { return autoSelect_; }
@@ -64,21 +43,12 @@ protected:
     // True only while FrameVisible re-creates the control.
     bool recreating_ = false;
 
-    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void ApplyFrameBorder();
     void ApplyPalette();
 
-    bool parentColor_ = false;
     QPen selectionPen_;
     bool autoSelect_ = false;
     bool autoExpand_ = false;

@@ -1,0 +1,314 @@
+// The file list of FrFilSys.h. Entries carry the attributes a file list
+// filters by, read off the file system: hidden = a leading dot, read-only =
+// not writable by the user, directory = a folder, archive = a regular file,
+// system = anything else (a device, socket or pipe); never a volume ID.
+#include "controls/FrFilSys.h"
+#include "platform/CursorGuard.h"
+#include "platform/Interaction.h"
+#include "platform/core/Exceptions.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileIconProvider>
+#include <QFontMetrics>
+#include <QHash>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSet>
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// Extensions whose icon differs from file to file: never cached.
+bool IconPerFile(const QString& extension)
+{
+    static const QSet<QString> perFile{".exe", ".lnk", ".ico", ".scr"};
+    return perFile.contains(extension);
+}
+
+QString ExtensionOf(const QString& name)
+{
+    const int dot = int(name.lastIndexOf('.'));
+    return dot < 0 ? QString() : name.mid(dot).toLower();
+}
+
+// File icons are fetched once per extension for the life of the process.
+QIcon FileIcon(const QFileInfo& file)
+{
+    static const QFileIconProvider provider;
+    static QHash<QString, QIcon> cache;
+    const QString extension = ExtensionOf(file.fileName());
+    if (IconPerFile(extension))
+        return provider.icon(file);
+    auto cached = cache.constFind(extension);
+    if (cached == cache.constEnd())
+        cached = cache.insert(extension, provider.icon(file));
+    return *cached;
+}
+
+int AttributesOf(const QFileInfo& entry)
+{
+    int attributes = 0;
+    if (entry.fileName().startsWith('.'))
+        attributes |= ftHidden;
+    if (!entry.isWritable())
+        attributes |= ftReadOnly;
+    if (entry.isDir())
+        attributes |= ftDirectory;
+    else if (entry.isFile())
+        attributes |= ftArchive;
+    else
+        attributes |= ftSystem;
+    return attributes;
+}
+
+// A mask as a file search reads it: "*.*" is every name, letter case aside.
+QRegularExpression MaskPattern(const QString& mask)
+{
+    const QString wildcard = mask == "*.*" ? QStringLiteral("*") : mask;
+    return QRegularExpression(QRegularExpression::wildcardToRegularExpression(
+                                  wildcard, QRegularExpression::UnanchoredWildcardConversion),
+                              QRegularExpression::CaseInsensitiveOption);
+}
+
+bool CompareItems(const TFrFileInfo& a, const TFrFileInfo& b)
+{
+    if (a.IsFolder != b.IsFolder)
+        return a.IsFolder;
+    return QString::localeAwareCompare(a.EntryName.toLower(), b.EntryName.toLower()) < 0;
+}
+
+} // namespace
+
+TFrFileListBox::TFrFileListBox(QWidget* parent) : TFrCustomListBox(parent)
+{
+    UpdateItemHeight();
+    connect(this, &QListWidget::currentRowChanged, this, [this] { Change(); });
+    directory_ = QDir::currentPath();
+    LoadFileNames();
+    AnnounceToSiblings(this);
+}
+
+void TFrFileListBox::SetDirectory(const QString& path)
+{
+    const QString full = QDir::cleanPath(QDir(directory_).absoluteFilePath(path));
+    if (full == directory_)
+        return;
+    const QFileInfo folder(full);
+    if (!folder.isDir() || !folder.isExecutable())
+        return;
+    directory_ = full;
+    LoadFileNames();
+}
+
+void TFrFileListBox::SetMask(const QString& mask)
+{
+    if (mask == mask_)
+        return;
+    mask_ = mask;
+    LoadFileNames();
+}
+
+void TFrFileListBox::SetFileType(TFileType value)
+{
+    if (value == fileType_)
+        return;
+    fileType_ = value;
+    LoadFileNames();
+}
+
+void TFrFileListBox::LoadFileNames()
+{
+    rebuilding_ = true;
+    const auto done = qScopeGuard([this] { rebuilding_ = false; });
+    const int attributeMask = int(fileType_ & ~TFileType(ftNormal));
+    constexpr int searchedOnlyWhenAsked = ftHidden | ftSystem | ftDirectory;
+    clear();
+    itemInfo_.clear();
+
+    const QStringList masks = mask_.split(';', Qt::SkipEmptyParts);
+    QSet<QString> taken;
+    std::optional<CursorGuard> busy;
+    const QFileInfoList entries =
+        QDir(directory_)
+            .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                           QDir::Unsorted);
+    for (const QString& mask : masks) {
+        const QRegularExpression pattern = MaskPattern(mask);
+        for (const QFileInfo& entry : entries) {
+            const QString name = entry.fileName();
+            const int attributes = AttributesOf(entry);
+            if ((attributes & searchedOnlyWhenAsked & ~attributeMask) ||
+                !pattern.match(name).hasMatch())
+                continue;
+            if (!(fileType_ & ftNormal) && !(attributes & attributeMask))
+                continue;
+            if (masks.size() > 1 && taken.contains(name))
+                continue;
+            taken.insert(name);
+            TFrFileInfo info{name,         attributes,    entry.lastModified(),
+                             entry.size(), entry.isDir(), QIcon()};
+            if (showGlyphs_)
+                info.Icon = info.IsFolder ? QFileIconProvider().icon(entry) : FileIcon(entry);
+            itemInfo_.append(info);
+            if (itemInfo_.size() == 100)
+                busy.emplace();
+        }
+    }
+    std::stable_sort(itemInfo_.begin(), itemInfo_.end(), CompareItems);
+    for (const TFrFileInfo& info : std::as_const(itemInfo_))
+        addItem(info.EntryName);
+    Change();
+}
+
+// A frame repaint while the names are read would show a half-built list.
+void TFrFileListBox::RepaintFrame()
+{
+    if (!rebuilding_)
+        TFrCustomListBox::RepaintFrame();
+}
+
+QString TFrFileListBox::FileName() const
+{
+    const QListWidgetItem* selected = currentItem();
+    return selected && selected->isSelected() ? selected->text() : QString();
+}
+
+void TFrFileListBox::SetFileName(const QString& name)
+{
+    if (name == FileName())
+        return;
+    int found = -1;
+    for (int i = 0; i < count() && found < 0; ++i)
+        if (item(i)->text().compare(name, Qt::CaseInsensitive) == 0)
+            found = i;
+    setCurrentRow(found);
+    if (found < 0)
+        clearSelection();
+    Change();
+}
+
+QString TFrFileListBox::FilePath() const
+{
+    return QDir(directory_).filePath(FileName());
+}
+
+void TFrFileListBox::ApplyPath(const QString& text)
+{
+    if (text.isEmpty() || text == FilePath())
+        return;
+    const QDir here(directory_);
+    // A path that names a folder is all folder.
+    const bool folder = QFileInfo(here.absoluteFilePath(text)).isDir();
+    const int slash = folder ? int(text.size()) : int(text.lastIndexOf('/'));
+    const QString folderPart = folder ? text + "/" : text.left(slash + 1);
+    const QString filePart = text.mid(slash + 1);
+    if (dirList_)
+        dirList_->SetDirectory(here.absoluteFilePath(text));
+    if (tree_ && !folderPart.isEmpty())
+        tree_->OpenDirectory(here.absoluteFilePath(folderPart));
+    if (!dirList_ && !tree_ && !folderPart.isEmpty())
+        SetDirectory(folderPart);
+    if (filePart.contains('*') || filePart.contains('?')) {
+        SetMask(filePart);
+    } else if (!filePart.isEmpty()) {
+        SetFileName(filePart);
+        if (!QFileInfo::exists(QDir(directory_).filePath(filePart)))
+            throw EInOutError(FrFilSysString(SFileNotExist).replace("%s", text));
+        if (FileName().isEmpty()) {
+            SetMask(filePart);
+            SetFileName(filePart);
+        }
+    }
+}
+
+void TFrFileListBox::OpenSelected()
+{
+    const QString name = FileName();
+    if (name.isEmpty())
+        return;
+    const QString full = QDir(directory_).filePath(name);
+    if (QFileInfo(full).isDir()) {
+        setUpdatesEnabled(false);
+        const auto restore = qScopeGuard([this] { setUpdatesEnabled(true); });
+        ApplyPath(name);
+    } else if (allowOpen_ && !ShellOpen(full)) {
+        Ui().MessageDlg(QStringLiteral("Could not open file."), mtInformation, mbOK);
+    }
+}
+
+void TFrFileListBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    TFrCustomListBox::mouseDoubleClickEvent(event);
+    OpenSelected();
+}
+
+void TFrFileListBox::SetShowGlyphs(bool value)
+{
+    if (value == showGlyphs_)
+        return;
+    showGlyphs_ = value;
+    UpdateItemHeight();
+    if (value)
+        LoadFileNames();
+    viewport()->update();
+}
+
+void TFrFileListBox::SetShowLongNames(bool value)
+{
+    if (value == showLongNames_)
+        return;
+    showLongNames_ = value;
+    LoadFileNames();
+}
+
+void TFrFileListBox::UpdateItemHeight()
+{
+    const int height = FontItemHeight(font()) - 3;
+    SetItemHeight(showGlyphs_ ? std::max(height, 18) : height);
+}
+
+void TFrFileListBox::changeEvent(QEvent* event)
+{
+    TFrCustomListBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        UpdateItemHeight();
+}
+
+void TFrFileListBox::PaintItem(QPainter& canvas, int index, QRect rect) const
+{
+    if (showGlyphs_)
+        rect.setLeft(rect.left() + 24);
+    const int offset = (rect.height() - QFontMetrics(canvas.font()).height()) / 2;
+    canvas.setClipRect(rect);
+    canvas.drawText(QRect(rect.left() + 2, rect.top() + offset, rect.width(), rect.height()),
+                    Qt::AlignLeft | Qt::AlignTop, item(index)->text());
+    if (!showGlyphs_ || index >= itemInfo_.size())
+        return;
+    canvas.setClipping(false);
+    const QPoint at(rect.left() - 20, rect.top() + offset - 1);
+    const QIcon& icon = itemInfo_[index].Icon;
+    if (item(index)->isSelected())
+        canvas.drawPixmap(at, QFileIconProvider()
+                                  .icon(QFileInfo(QDir(directory_).filePath(item(index)->text())))
+                                  .pixmap(16, QIcon::Selected));
+    else if (!icon.isNull())
+        canvas.drawPixmap(at, icon.pixmap(16));
+}
+
+void TFrFileListBox::SiblingInserted(QObject* sibling)
+{
+    if (auto* dirList = qobject_cast<TFrDirectoryListBox*>(sibling);
+        dirList && !dirList->FileList())
+        dirList->SetFileList(this);
+    else if (auto* tree = qobject_cast<TFrDirectoryTree*>(sibling); tree && !tree->FileList())
+        tree->SetFileList(this);
+}
+
+void TFrFileListBox::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}

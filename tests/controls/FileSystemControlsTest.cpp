@@ -1,0 +1,309 @@
+// The directory list, the file list and the drive combo box over temporary
+// folder structures and captured mount tables: items, indentation, masks and
+// attributes, typed paths, opening entries, the links between the controls
+// and the tree, folders removed from outside, and the frame they draw.
+#include "FrameTestSupport.h"
+#include "controls/FrFilSys.h"
+#include "platform/core/Exceptions.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QStringList Items(const QListWidget& list)
+{
+    QStringList texts;
+    for (int i = 0; i < list.count(); ++i)
+        texts << list.item(i)->text();
+    return texts;
+}
+
+QStringList Items(const QComboBox& combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo.count(); ++i)
+        texts << combo.itemText(i);
+    return texts;
+}
+
+class FileSystemControlsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (const char* path : {"a/b/c1", "a/b/C2", "a/b/.hid", "files/sub", "files/Zed"})
+            ASSERT_TRUE(QDir().mkpath(Data(path)));
+        for (const char* name : {"b.txt", "A.log", "c.TXT", "noext", ".hidden", "ro.dat"})
+            WriteAll(Data(QString("files/") + name), "x");
+        ::chmod(QFile::encodeName(Data("files/ro.dat")).constData(), 0444);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(Data("files/pipe")).constData(), 0644), 0);
+        // The volumes: the machine's root, the data folder and a few others
+        // that are never touched.
+        QDir().mkpath(Data("dev"));
+        WriteAll(Data("dev/sda1"), "");
+        QDir().mkpath(Data("disk/by-label"));
+        QFile::link(Data("dev/sda1"), Data("disk/by-label/SYSTEM"));
+        QDir().mkpath(Data("sys/dev/block/8:16"));
+        WriteAll(Data("sys/dev/block/8:16/removable"), "1\n");
+        mountinfo_ = {"26 1 8:1 / / rw - ext4 " + Data("dev/sda1") + " rw",
+                      "27 26 0:40 / /run rw - tmpfs tmpfs rw",
+                      "28 26 0:50 / /mnt/share rw - cifs //Server/Share rw",
+                      "29 26 11:0 / /media/cdrom ro - iso9660 /dev/sr0 ro",
+                      "30 26 8:16 / /media/usb rw - vfat /dev/sdb rw",
+                      "31 26 0:5 / /proc rw - proc proc rw",
+                      "40 26 8:32 / " + Data() + " rw - ext4 /dev/sdc rw"};
+        previous_ = SetMountSources(
+            {[this] { return mountinfo_.join('\n').toUtf8(); }, Data("disk"), Data("sys")});
+    }
+    void TearDown() override
+    {
+        SetMountSources(previous_);
+        SetShellOpener({});
+    }
+    QString Data(const QString& path = QString()) const
+    {
+        return path.isEmpty() ? folder_.Path() : folder_.File(path);
+    }
+
+    TempFolder folder_;
+    QStringList mountinfo_;
+    TMountSources previous_;
+};
+
+} // namespace
+
+TEST_F(FileSystemControlsTest, DirectoryListShowsAncestorsAndSubFoldersIndented)
+{
+    TFrDirectoryListBox list;
+    list.resize(400, 400);
+    list.SetDirectory(Data("a/b"));
+    QStringList expected{"/"};
+    expected << Data("a/b").split('/', Qt::SkipEmptyParts) << "c1"
+             << "C2";
+    EXPECT_EQ(Items(list), expected) << "hidden folders are not listed";
+    const int current = int(expected.size()) - 3;
+    EXPECT_EQ(list.currentRow(), current);
+    EXPECT_EQ(list.GetItemPath(current), Data("a/b"));
+    EXPECT_EQ(list.GetItemPath(current + 1), Data("a/b/c1"));
+    EXPECT_EQ(list.GetItemPath(0), "/");
+    EXPECT_EQ(list.ItemOffset(1), 6);
+    const int subLevel = int(Data("a/b").count('/')) + 1;
+    EXPECT_EQ(list.ItemOffset(current + 1), subLevel * 4 + 2);
+    EXPECT_EQ(list.ItemOffset(current + 2), subLevel * 4 + 2);
+
+    // The painted glyph of a sub-folder starts at its offset.
+    list.show();
+    list.scrollToBottom();
+    const QImage image = list.viewport()->grab().toImage();
+    const QRect row = list.visualItemRect(list.item(current + 2));
+    const QRgb base = image.pixel(row.right() - 1, row.center().y());
+    int firstInk = -1;
+    for (int x = 0; x < row.width() && firstInk < 0; ++x)
+        for (int y = row.top(); y <= row.bottom() && firstInk < 0; ++y)
+            if (image.pixel(row.left() + x, y) != base)
+                firstInk = x;
+    EXPECT_EQ(firstInk, subLevel * 4 + 2);
+}
+
+TEST_F(FileSystemControlsTest, DirectoryListStepsUpFromAFolderRemovedFromOutside)
+{
+    QWidget form;
+    auto* list = new TFrDirectoryListBox(&form);
+    auto* files = new TFrFileListBox(&form);
+    ASSERT_EQ(list->FileList(), files) << "a file list placed beside the list is linked";
+    list->SetDirectory(Data("a/b/c1"));
+    EXPECT_EQ(files->Directory(), Data("a/b/c1"));
+    ASSERT_TRUE(QDir(Data("a/b")).removeRecursively());
+    list->BuildList();
+    EXPECT_EQ(list->Directory(), Data("a"));
+    EXPECT_EQ(files->Directory(), Data("a")) << "the file list follows";
+    list->SetDirectory("/nonexistent-folder/x/y");
+    EXPECT_EQ(list->Directory(), "/") << "the walk up ends at the root";
+}
+
+TEST_F(FileSystemControlsTest, FileListMasksAndAttributes)
+{
+    const bool root = ::geteuid() == 0;
+    const struct
+    {
+        const char* mask;
+        TFileType type;
+        QStringList items;
+    } cases[] = {
+        {"*.*", ftNormal, {"A.log", "b.txt", "c.TXT", "noext", "ro.dat"}},
+        {"*.txt;*.t*", ftNormal, {"b.txt", "c.TXT"}},
+        {"*.*",
+         ftNormal | ftDirectory,
+         {"sub", "Zed", "A.log", "b.txt", "c.TXT", "noext", "ro.dat"}},
+        {"*", ftHidden, {".hidden"}},
+        {"*", ftSystem, {"pipe"}},
+        {"*", ftArchive, {"A.log", "b.txt", "c.TXT", "noext", "ro.dat"}},
+        {"*", ftDirectory, {"sub", "Zed"}},
+        {"*", ftVolumeID, {}},
+        {"*", ftReadOnly, root ? QStringList() : QStringList{"ro.dat"}},
+    };
+    TFrFileListBox list;
+    list.SetDirectory(Data("files"));
+    for (const auto& c : cases) {
+        list.SetFileType(c.type);
+        list.SetMask(c.mask);
+        EXPECT_EQ(Items(list), c.items) << c.mask << " " << c.type.toInt();
+        ASSERT_EQ(list.ItemInfo().size(), list.count());
+        for (int i = 0; i < list.count(); ++i)
+            EXPECT_EQ(list.ItemInfo()[i].EntryName, list.item(i)->text());
+    }
+}
+
+TEST_F(FileSystemControlsTest, FileListItemHeightAndGlyphs)
+{
+    TFrFileListBox list;
+    list.SetDirectory(Data("files"));
+    QFont small = list.font();
+    small.setPixelSize(6);
+    list.setFont(small);
+    EXPECT_EQ(list.ItemHeight(), 18);
+    EXPECT_FALSE(list.ItemInfo().first().Icon.isNull());
+    list.SetShowGlyphs(false);
+    EXPECT_EQ(list.ItemHeight(), FontItemHeight(small) - 3);
+    list.LoadFileNames();
+    EXPECT_TRUE(list.ItemInfo().first().Icon.isNull()) << "no icons fetched without glyphs";
+}
+
+TEST_F(FileSystemControlsTest, FileListTypedPaths)
+{
+    TFrFileListBox list;
+    list.SetDirectory(Data("a"));
+    list.SetFileType(ftNormal);
+    list.ApplyPath(Data("files") + "/*.txt");
+    EXPECT_EQ(list.Directory(), Data("files"));
+    EXPECT_EQ(list.Mask(), "*.txt");
+    list.ApplyPath("ro.dat");
+    EXPECT_EQ(list.Mask(), "ro.dat") << "a file outside the mask becomes the mask";
+    EXPECT_EQ(list.FileName(), "ro.dat");
+    EXPECT_EQ(list.FilePath(), Data("files/ro.dat"));
+    try {
+        list.ApplyPath("missing.txt");
+        ADD_FAILURE() << "a missing file is refused";
+    } catch (const EInOutError& error) {
+        EXPECT_STREQ(error.what(), "The missing.txt file does not exist");
+    }
+}
+
+TEST_F(FileSystemControlsTest, FileListOpensFoldersAndFiles)
+{
+    ScriptedUi ui;
+    QStringList opened;
+    bool opens = false;
+    SetShellOpener([&](const QString& path) {
+        opened << path;
+        return opens;
+    });
+    TFrFileListBox list;
+    list.SetDirectory(Data("files"));
+    list.SetFileType(ftNormal | ftDirectory);
+    list.SetFileName("sub");
+    list.OpenSelected();
+    EXPECT_EQ(list.Directory(), Data("files/sub")) << "a folder entry opens the folder";
+
+    list.SetDirectory(Data("files"));
+    list.SetFileName("b.txt");
+    list.OpenSelected();
+    EXPECT_TRUE(opened.isEmpty()) << "files open only with AllowOpen";
+    list.SetAllowOpen(true);
+    list.OpenSelected();
+    EXPECT_EQ(opened, QStringList{Data("files/b.txt")});
+    EXPECT_EQ(ui->Texts(), QStringList{"Could not open file."});
+    opens = true;
+    ui->Clear();
+    list.OpenSelected();
+    EXPECT_TRUE(ui->Texts().isEmpty());
+}
+
+TEST_F(FileSystemControlsTest, TreeListAndComboLinkedTogether)
+{
+    QWidget form;
+    auto* tree = new TFrDirectoryTree(&form);
+    auto* files = new TFrFileListBox(&form);
+    EXPECT_EQ(tree->FileList(), files);
+    EXPECT_EQ(files->DirectoryTree(), tree);
+    tree->SetDirectory(Data("files"));
+    EXPECT_EQ(files->Directory(), Data("files")) << "selecting a folder updates the list";
+    files->ApplyPath(Data("a") + "/*");
+    EXPECT_EQ(tree->Directory(), Data("a")) << "a typed folder opens in the tree";
+
+    auto* dirs = new TFrDirectoryListBox(&form);
+    auto* combo = new TFrDriveComboBox(&form);
+    EXPECT_EQ(combo->DirList(), dirs);
+    EXPECT_EQ(dirs->FileList(), files) << "a file list links a directory list placed after it";
+    combo->SetDrive("/run");
+    EXPECT_EQ(dirs->Directory(), "/run") << "choosing a volume moves the list to it";
+    EXPECT_EQ(files->Directory(), "/run");
+    dirs->SetDirectory(Data("a"));
+    EXPECT_EQ(combo->Drive(), Data()) << "the combo follows the list's volume";
+    EXPECT_EQ(dirs->Directory(), Data("a"));
+
+    delete files;
+    EXPECT_EQ(tree->FileList(), nullptr);
+    EXPECT_EQ(dirs->FileList(), nullptr);
+}
+
+TEST_F(FileSystemControlsTest, DriveComboTextsAndGlyphs)
+{
+    TFrDriveComboBox combo;
+    const QStringList volumes{"/", "/media/cdrom", "/media/usb", "/mnt/share", "/run", Data()};
+    EXPECT_EQ(combo.MountPoints(), volumes) << "pseudo file systems are not volumes";
+    const QStringList lower{
+        "/: System",   "/media/cdrom: Cdrom",
+        "/media/usb:", "/mnt/share: //server/share",
+        "/run: Run",   Data() + ": " + GetVolumeLabel(ReadMountTable(), Data())};
+    EXPECT_EQ(Items(combo), lower);
+    const char* glyphs[] = {"FRFILBMP_FIXEDDISK", "FRFILBMP_CDROM", "FRFILBMP_FLOPPY",
+                            "FRFILBMP_NETDRIVE",  "FRFILBMP_RAM",   "FRFILBMP_FIXEDDISK"};
+    for (int i = 0; i < combo.count(); ++i)
+        EXPECT_EQ(combo.itemIcon(i).pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32),
+                  FrFilSysGlyph(glyphs[i]).toImage().convertToFormat(QImage::Format_ARGB32))
+            << glyphs[i];
+    combo.SetTextCase(tcUpperCase);
+    EXPECT_EQ(combo.itemText(3), "/mnt/share: //SERVER/SHARE");
+    combo.SetDriveTypes(dtFixed | dtUnknown | dtNoDrive);
+    EXPECT_EQ(combo.MountPoints(), (QStringList{"/", Data()}));
+    EXPECT_EQ(GetVolumeLabel(ReadMountTable(), "/gone"), "") << "an unreadable volume";
+}
+
+TEST_F(FileSystemControlsTest, FrameSettingsReachEveryControl)
+{
+    FixedPalette palette;
+    QWidget form;
+    TFrFrameController controller;
+    auto* dirs = new TFrDirectoryListBox(&form);
+    auto* files = new TFrFileListBox(&form);
+    auto* combo = new TFrDriveComboBox(&form);
+    for (TFrFramedControl* control : std::initializer_list<TFrFramedControl*>{dirs, files, combo})
+        control->SetFrameController(&controller);
+    controller.SetFrameColor(RGB(255, 0, 0));
+    controller.SetFrameVisible(true);
+    EXPECT_TRUE(dirs->FrameVisible() && files->FrameVisible() && combo->FrameVisible());
+    EXPECT_EQ(files->frameStyle(), QFrame::Panel | QFrame::Plain);
+    EXPECT_FALSE(StoredProperties(*combo).contains("FlatButtons"));
+    controller.SetFrameVisible(false);
+    EXPECT_EQ(files->frameStyle(), QFrame::StyledPanel | QFrame::Sunken);
+    controller.SetFrameVisible(true);
+
+    combo->resize(200, 24);
+    const auto pixel = [&](int x, int y) { return combo->grab().toImage().pixel(x, y); };
+    EXPECT_EQ(pixel(0, 0), ToQColor(RGB(255, 0, 0)).rgb()) << "the flat frame in FrameColor";
+    const int scroll = combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int cx = combo->width() - scroll - 2 + scroll / 2 - 1, cy = 2 + combo->height() / 2;
+    EXPECT_TRUE(combo->ButtonFlat());
+    EXPECT_EQ(pixel(cx, cy - 3), qRgb(0, 0, 0)) << "the flat button's triangle";
+    EXPECT_EQ(pixel(cx + 4, cy - 1), ToQColor(clWindow).rgb()) << "on the control's colour";
+    combo->UpdateFrameState(true, true);
+    EXPECT_FALSE(combo->ButtonFlat()) << "hovered: the platform's button";
+    EXPECT_NE(pixel(cx + 4, cy - 1), ToQColor(clWindow).rgb());
+}
