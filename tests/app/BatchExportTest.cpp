@@ -78,6 +78,26 @@ TEST_F(BatchExportTest, UsageErrorsRunNothing)
     EXPECT_EQ(ReadAll(output_), "earlier");
 }
 
+// The page and the rich-text document by every name the types go by.
+TEST_F(BatchExportTest, PageAndDocumentTypes)
+{
+    const std::pair<const char*, const char*> cases[] = {{"html", "<html><head><meta charset"},
+                                                         {"htm", "<html><head><meta charset"},
+                                                         {"doc", "{\\rtf1\\ansi\\ansicpg1252"},
+                                                         {"rtf", "{\\rtf1\\ansi\\ansicpg1252"}};
+    for (const auto& [type, start] : cases) {
+        const QString file = data_->File(QStringLiteral("orders.") + type);
+        QString err;
+        EXPECT_EQ(Run("SELECT * FROM ORDERS",
+                      {"--export", type, "--output", file, "--footer", "%.0f orders"}, &err),
+                  0)
+            << type << err.toStdString();
+        const QByteArray bytes = ReadAll(file);
+        EXPECT_TRUE(bytes.startsWith(start)) << type;
+        EXPECT_TRUE(bytes.contains(" orders")) << type;
+    }
+}
+
 TEST_F(BatchExportTest, ExportsTheLastResultAndReplacesTheFileOnlyOnSuccess)
 {
     WriteAll(output_, "earlier");

@@ -1,6 +1,8 @@
 // Which writer class serves which export type. Types whose writer this build
 // does not have yet give no writer.
 #include "export/EC_Main.h"
+#include "export/formats/EC_HTML.h"
+#include "export/formats/EC_RTF.h"
 #include "export/formats/EC_Text.h"
 
 std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TExportType type,
@@ -11,6 +13,11 @@ std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TEx
         return std::make_unique<TCSVExport>(source, type, fileName);
     case xText_Tab_Delimited:
         return std::make_unique<TTabExport>(source, type, fileName);
+    case xHTML:
+        return std::make_unique<THTMLExport>(source, type, fileName);
+    case xMicrosoft_Word:
+    case xRichText:
+        return std::make_unique<TRichTextExport>(source, type, fileName);
     default:
         return nullptr;
     }

@@ -1,0 +1,176 @@
+#include "export/formats/EC_RTF.h"
+
+#include "platform/core/Windows1252.h"
+
+namespace {
+
+// Four %1..%4: left, right, top and bottom margin.
+const char* const kPrologue =
+    R"({\rtf1\ansi\ansicpg1252\uc1\deff0\deflang1033\deflangfe1033{\fonttbl{\f0\froman\fcharset0\fprq2{\*\panose 02020603050405020304}Times New Roman;}{\f1\fswiss\fcharset0\fprq2{\*\panose 020b0604020202020204}Arial;}}{\colortbl;\red0\green0\blue0;)"
+    "\r\n"
+    R"(\red0\green0\blue255;\red0\green255\blue255;\red0\green255\blue0;\red255\green0\blue255;\red255\green0\blue0;\red255\green255\blue0;\red255\green255\blue255;\red0\green0\blue128;\red0\green128\blue128;\red0\green128\blue0;\red128\green0\blue128;)"
+    "\r\n"
+    R"(\red128\green0\blue0;\red128\green128\blue0;\red128\green128\blue128;\red192\green192\blue192;}{\stylesheet{\nowidctlpar\widctlpar\adjustright\fs20\cgrid\snext0 Normal;}{\s1\keepn\nowidctlpar\widctlpar\outlinelevel0\adjustright\b\f1\fs28\cgrid)"
+    "\r\n"
+    R"(\sbasedon0\snext0 heading 1;}{\*\cs10\additive Default Paragraph Font;}}{\info{\nofcharsws0}{\vern71}}\widowctrl\ftnbj\aenddoc\hyphcaps0\formshade\viewkind4\viewscale109\viewzk2\pgbrdrhead\pgbrdrfoot\fet0\sectd\linex0\endnhere\sectdefaultcl )"
+    "\r\n"
+    R"(\margl%1\margr%2\margt%3\margb%4)"
+    "\r\n"
+    R"({\*\pnseclvl1\pnucrm\pnstart1\pnindent720\pnhang)"
+    "\r\n"
+    R"({\pntxta .}}{\*\pnseclvl2\pnucltr\pnstart1\pnindent720\pnhang{\pntxta .}}{\*\pnseclvl3\pndec\pnstart1\pnindent720\pnhang{\pntxta .}}{\*\pnseclvl4\pnlcltr\pnstart1\pnindent720\pnhang{\pntxta )}}{\*\pnseclvl5\pndec\pnstart1\pnindent720\pnhang{\pntxtb (})"
+    "\r\n"
+    R"({\pntxta )}}{\*\pnseclvl6\pnlcltr\pnstart1\pnindent720\pnhang{\pntxtb (}{\pntxta )}}{\*\pnseclvl7\pnlcrm\pnstart1\pnindent720\pnhang{\pntxtb (}{\pntxta )}}{\*\pnseclvl8\pnlcltr\pnstart1\pnindent720\pnhang{\pntxtb (}{\pntxta )}}{\*\pnseclvl9)"
+    "\r\n"
+    R"(\pnlcrm\pnstart1\pnindent720\pnhang{\pntxtb (}{\pntxta )}}\pard)";
+
+const char* const kTitle =
+    R"(\plain\s1\keepn\nowidctlpar\widctlpar\outlinelevel0\adjustright\b\f1\fs28\cgrid {%1}\fs16\par\par)";
+const char* const kBodyStart =
+    R"(\pard\plain\nowidctlpar\widctlpar\adjustright\fs20\cgrid {\f1\fs16)";
+const char* const kCellEnd = R"(\cell )";
+const char* const kMiddleRow =
+    R"(}\pard\nowidctlpar\widctlpar\intbl\adjustright{\f1\fs16\row}\pard\nowidctlpar\widctlpar\intbl\adjustright{\f1\fs16)";
+const char* const kFooter =
+    R"(}\pard\nowidctlpar\widctlpar\intbl\adjustright{\f1\fs16\row}\pard\nowidctlpar\widctlpar\adjustright{\f1\fs16\par %1}})";
+
+const TRichTextExport::TRowDefinition kCaptionRow = {
+    R"(}\trowd\trgaph108\trleft-108\trbrdrt\brdrs\brdrw30\brdrcf1\trbrdrb\brdrs\brdrw30\brdrcf1\clvertalt\clbrdrt)",
+    R"(\brdrs\brdrw30\brdrcf1\clbrdrb\brdrs\brdrw15\brdrcf1\cltxlrtb\cellx%1)",
+    R"(\brdrs\brdrw30\brdrcf1\clbrdrb\brdrs\brdrw15\brdrcf1\cltxlrtb\cellx%1\clvertalt\clbrdrt)",
+    R"(\pard\nowidctlpar\widctlpar\intbl\adjustright{\b\f1\fs16)"};
+
+// The blanks before "{\i" and "{\f1" belong to this set only.
+const TRichTextExport::TRowDefinition kFirstItemRow = {
+    R"(}\pard\nowidctlpar\widctlpar\intbl\adjustright {\i\f1\fs16\row}\trowd\trgaph108\trleft-108\trbrdrt\brdrs\brdrw30\brdrcf1\trbrdrb\brdrs\brdrw30\brdrcf1)",
+    R"(\clvertalt\cltxlrtb\cellx%1)", R"(\clvertalt\cltxlrtb\cellx%1)",
+    R"(\pard\nowidctlpar\widctlpar\intbl\adjustright {\f1\fs16)"};
+
+const TRichTextExport::TRowDefinition kLastItemRow = {
+    R"(}\pard\nowidctlpar\widctlpar\intbl\adjustright{\f1\fs16\row}\trowd\trgaph108\trleft-108\trbrdrt\brdrs\brdrw30\brdrcf1\trbrdrb\brdrs\brdrw30\brdrcf1\clvertalt\clbrdrb)",
+    R"(\brdrs\brdrw30\brdrcf1\cltxlrtb\cellx%1)",
+    R"(\brdrs\brdrw30\brdrcf1\cltxlrtb\cellx%1\clvertalt\clbrdrb)",
+    R"(\pard\nowidctlpar\widctlpar\intbl\adjustright{\f1\fs16)"};
+
+const int kTwipsPerCharacter = 90;
+
+QString InsertBeforeChar(const QString& text, QChar c, QChar before)
+{
+    QString result;
+    result.reserve(text.size());
+    for (QChar ch : text) {
+        if (ch == c)
+            result += before;
+        result += ch;
+    }
+    return result;
+}
+
+} // namespace
+
+QString EscapeRTFChars(const QString& text)
+{
+    const QChar backslash = QLatin1Char('\\');
+    return InsertBeforeChar(
+        InsertBeforeChar(InsertBeforeChar(text, backslash, backslash), QLatin1Char('{'), backslash),
+        QLatin1Char('}'), backslash);
+}
+
+// A character beyond U+FFFF is two UTF-16 units in the string already, so
+// each surrogate becomes its own \uN?.
+QString HexEscapeHighChars(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (QChar c : text) {
+        unsigned char byte = 0;
+        if (c.unicode() < 128)
+            result += c;
+        else if (Windows1252Byte(c, &byte))
+            result += QStringLiteral("\\'%1").arg(byte, 2, 16, QLatin1Char('0'));
+        else
+            result += QStringLiteral("\\u%1?").arg(int(qint16(c.unicode())));
+    }
+    return result;
+}
+
+TRichTextExport::TRichTextExport(TExportXComponent* source, TExportType exportType,
+                                 const QString& fileName)
+    : TCustomTextExport(source, exportType, fileName)
+{
+    Source->ColumnPadding = 5;
+}
+
+QString TRichTextExport::RTFText(const QString& text)
+{
+    return ConvertControlChars(HexEscapeHighChars(EscapeRTFChars(text)), QStringLiteral("\\tab "),
+                               QStringLiteral("\\par\r\n"));
+}
+
+void TRichTextExport::WriteRowDefinition(const TRowDefinition& definition)
+{
+    const int count = int(Columns.size());
+    int x = 0;
+    for (int i = 0; i < count; ++i) {
+        const int width = i == 0 && Source->Options().testFlag(NumberRows) ? 6 : ColumnWidth(i) + 3;
+        x += width * kTwipsPerCharacter;
+        QString pattern;
+        if (count == 1)
+            pattern = QString::fromLatin1(definition.RowStart) + QLatin1String(definition.CellEnd) +
+                      QLatin1String(definition.RowEnd);
+        else if (i == 0)
+            pattern =
+                QString::fromLatin1(definition.RowStart) + QLatin1String(definition.CellMiddle);
+        else if (i == count - 1)
+            pattern = QString::fromLatin1(definition.CellEnd) + QLatin1String(definition.RowEnd);
+        else
+            pattern = QString::fromLatin1(definition.CellMiddle);
+        WriteLine(pattern.arg(x));
+    }
+}
+
+void TRichTextExport::WriteHeader(const TExportColumns& columns)
+{
+    TCustomTextExport::WriteHeader(columns);
+    const TRTF_Options* margins = Source->Word_RTF_Options();
+    WriteLine(QString::fromLatin1(kPrologue)
+                  .arg(margins->LeftMargin)
+                  .arg(margins->RightMargin)
+                  .arg(margins->TopMargin)
+                  .arg(margins->BottomMargin));
+    if (IsNotBlank(Source->Title()))
+        WriteLine(QString::fromLatin1(kTitle).arg(RTFText(Source->Title())));
+    WriteLine(QString::fromLatin1(kBodyStart));
+    // The stamp keeps its braces but, like all text here, goes out as ASCII.
+    if (Source->Options().testFlag(TimeStamp))
+        WriteLine(HexEscapeHighChars(TimeStampText()) + QStringLiteral("\\par\\par"));
+    const QString header = ListText(Source->Header());
+    if (IsNotBlank(header))
+        WriteLine(RTFText(header) + QStringLiteral("\\par"));
+    if (!Source->Options().testFlag(ShowColHeaders))
+        return;
+    WriteRowDefinition(kCaptionRow);
+    for (const TExportColumn& column : columns)
+        WriteLine(RTFText(column.Caption) + QLatin1String(kCellEnd));
+}
+
+void TRichTextExport::WriteItem(const TExportValues& values, int itemIndex)
+{
+    TCustomTextExport::WriteItem(values, itemIndex);
+    if (itemIndex == 1)
+        WriteRowDefinition(kFirstItemRow);
+    else if (Source->HasMoreItems())
+        WriteLine(QString::fromLatin1(kMiddleRow));
+    else
+        WriteRowDefinition(kLastItemRow);
+    for (int i = 0; i < values.Count(); ++i)
+        WriteLine(RTFText(GetDisplayValue(values, i)) + QLatin1String(kCellEnd));
+    for (size_t i = size_t(values.Count()); i < Columns.size(); ++i)
+        WriteLine(QString::fromLatin1(kCellEnd));
+}
+
+void TRichTextExport::WriteFooter()
+{
+    TCustomTextExport::WriteFooter();
+    WriteLine(QString::fromLatin1(kFooter).arg(RTFText(ListText(Source->FormattedFooter))));
+}
