@@ -330,6 +330,17 @@ void AnswerTable::Fetch(qint64 first, qint64 count, std::vector<std::vector<QVar
         db_->Fail(QStringLiteral("Reading the answer"));
 }
 
+void AnswerTable::Scan(const std::function<void(sqlite3_stmt*)>& visit) const
+{
+    const SqliteStatement scan =
+        db_->Prepare(QStringLiteral("SELECT * FROM answer ORDER BY rowid"));
+    int rc;
+    while ((rc = sqlite3_step(scan.get())) == SQLITE_ROW)
+        visit(scan.get());
+    if (rc != SQLITE_DONE)
+        db_->Fail(QStringLiteral("Reading the answer"));
+}
+
 void AnswerTable::CopyTo(const QString& folder, const QString& table, bool overwrite)
 {
     RunGuard guard(session_, *db_);
