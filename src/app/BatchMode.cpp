@@ -5,6 +5,7 @@
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
 #include "engine/DataSet.h"
+#include "engine/DisplayFormat.h"
 #include "engine/Session.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
@@ -12,7 +13,6 @@
 #include "store/TessalyDB.h"
 
 #include <QLineEdit>
-#include <QStringEncoder>
 #include <exception>
 #include <memory>
 
@@ -29,24 +29,18 @@ private:
     std::unique_ptr<Interaction> previous_;
 };
 
-// Appends a value to a line of tab-separated output: its own tabs and line
-// ends become blanks (in UTF-8 they are single bytes of their own).
-void AppendCell(QByteArray& line, const QString& text)
+// Makes the line ends and tabs a value put into a line of tab-separated
+// output from `start` on blanks (in UTF-8 they are single bytes of their own).
+void BlankSeparators(QByteArray& line, qsizetype start)
 {
-    QStringEncoder utf8(QStringEncoder::Utf8);
-    const qsizetype start = line.size();
-    line.resize(start + utf8.requiredSpace(text.size()));
-    char* const begin = line.data() + start;
-    char* const end = utf8.appendToBuffer(begin, text);
-    line.truncate(end - line.constData());
-    for (char* c = begin; c < end; ++c) {
+    for (char *c = line.data() + start, *end = line.data() + line.size(); c < end; ++c) {
         if (*c == '\t' || *c == '\r' || *c == '\n')
             *c = ' ';
     }
 }
 
-// Walks the result with its controls disabled, so no bound control follows
-// the walk; they are brought to the record once at the end.
+// Walks the result once, straight from its stored rows; no cursor moves, so
+// no bound control follows the walk.
 void WriteResult(TDataSet* dataSet, FILE* out)
 {
     if (!dataSet->Active())
@@ -56,12 +50,6 @@ void WriteResult(TDataSet* dataSet, FILE* out)
         if (dataSet->Fields(i)->Visible())
             fields << dataSet->Fields(i);
     }
-    dataSet->DisableControls();
-    const struct Enable
-    {
-        TDataSet* dataSet;
-        ~Enable() { dataSet->EnableControls(); }
-    } enable{dataSet};
     // Lines gather in one buffer that keeps its room and is written in large pieces.
     QByteArray lines;
     lines.reserve(1 << 17);
@@ -75,17 +63,21 @@ void WriteResult(TDataSet* dataSet, FILE* out)
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i)
             lines += '\t';
-        AppendCell(lines, fields[i]->DisplayLabel());
+        const qsizetype start = lines.size();
+        AppendUtf8(lines, fields[i]->DisplayLabel());
+        BlankSeparators(lines, start);
     }
     endLine();
-    for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) {
+    dataSet->ForEachRecord([&](const TRecordTexts& record) {
         for (qsizetype i = 0; i < fields.size(); ++i) {
             if (i)
                 lines += '\t';
-            AppendCell(lines, fields[i]->DisplayText());
+            const qsizetype start = lines.size();
+            record.AppendDisplayText(*fields[i], lines);
+            BlankSeparators(lines, start);
         }
         endLine();
-    }
+    });
     fwrite(lines.constData(), 1, size_t(lines.size()), out);
     fflush(out);
 }

@@ -17,6 +17,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -61,6 +62,8 @@ public:
 
     // Rows [first, first + count), one value per column by field type.
     void Fetch(qint64 first, qint64 count, std::vector<std::vector<QVariant>>& rows) const;
+    // Steps through every row in order in one pass, the columns in answer order.
+    void Scan(const std::function<void(sqlite3_stmt*)>& visit) const;
 
     // Writes the rows as table `table` of folder's tables.db (created when
     // missing) with the answer's column types, replacing a table or view of

@@ -236,6 +236,45 @@ QVariant TDataSet::CurrentValue(int fieldIndex) const
     return current_ >= 0 ? ValueAt(current_, fieldIndex) : QVariant();
 }
 
+namespace {
+
+struct StoredRecord final : TRecordTexts
+{
+    sqlite3_stmt* row = nullptr;
+    void AppendDisplayText(const TField& field, QByteArray& utf8) const override
+    {
+        field.AppendDisplayText(row, field.Index(), utf8);
+    }
+};
+
+struct NumberedRecord final : TRecordTexts
+{
+    const TDataSet* dataSet = nullptr;
+    qint64 index = 0;
+    void AppendDisplayText(const TField& field, QByteArray& utf8) const override
+    {
+        field.AppendDisplayText(dataSet->ValueAt(index, field.Index()), utf8);
+    }
+};
+
+} // namespace
+
+void TDataSet::ForEachRecord(const std::function<void(const TRecordTexts&)>& visit) const
+{
+    if (!active_)
+        return;
+    StoredRecord stored;
+    if (InternalScan([&](sqlite3_stmt* row) {
+            stored.row = row;
+            visit(stored);
+        }))
+        return;
+    NumberedRecord numbered;
+    numbered.dataSet = this;
+    for (qint64 count = RecordCount(); numbered.index < count; ++numbered.index)
+        visit(numbered);
+}
+
 TField* TDataSet::AddField(const QString& name, TFieldType type, int size)
 {
     fields_.push_back(std::make_unique<TField>(this, int(fields_.size()), name, type, size));

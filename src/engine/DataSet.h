@@ -17,8 +17,22 @@
 
 #include <QObject>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
+
+struct sqlite3_stmt;
+
+// One record of a walk through a whole dataset (TDataSet::ForEachRecord).
+class TRecordTexts
+{
+public:
+    // A field's display text in this record (TField::DisplayTextOf), appended in UTF-8.
+    virtual void AppendDisplayText(const TField& field, QByteArray& utf8) const = 0;
+
+protected:
+    ~TRecordTexts() = default;
+};
 
 using TBookmark = qint64; // a record number; -1 is no bookmark
 
@@ -68,6 +82,10 @@ public:
     QVariant ValueAt(qint64 recordIndex, int fieldIndex) const;
     // The value of one field in the current record (null when there is none).
     QVariant CurrentValue(int fieldIndex) const;
+    // Visits every record in order without moving the cursor or filling the
+    // record cache, for readers that write a whole dataset out once: rows
+    // stored in SQLite are read in one pass straight from their columns.
+    void ForEachRecord(const std::function<void(const TRecordTexts&)>& visit) const;
 
 signals:
     // Opened, closed or refilled: bound controls reload.
@@ -86,6 +104,9 @@ protected:
     // The size of a field created with size -1 (a text field sized by its
     // values), asked by the field the first time it is needed.
     virtual int InternalFieldSize(int) const { return 0; }
+    // Steps through every record in order, handing over each stored row with
+    // its columns in field order; false when the records are only read by number.
+    virtual bool InternalScan(const std::function<void(sqlite3_stmt*)>&) const { return false; }
 
     TField* AddField(const QString& name, TFieldType type, int size);
     void ClearFields();

@@ -1,6 +1,7 @@
 // Number and date texts in the desktop format letters.
 #include "engine/DisplayFormat.h"
 
+#include <QStringEncoder>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -483,8 +484,14 @@ QString TDateTimeFormat::Format(const QDate& date, const QTime& time) const
 {
     QString out;
     out.reserve(24);
-    AppendTo(out, date.isValid() ? date : QDate(1899, 12, 30), time.isValid() ? time : QTime(0, 0));
+    FormatInto(out, date, time);
     return out;
+}
+
+void TDateTimeFormat::FormatInto(QString& out, const QDate& date, const QTime& time) const
+{
+    out.truncate(0); // keeps the room for the next value
+    AppendTo(out, date.isValid() ? date : QDate(1899, 12, 30), time.isValid() ? time : QTime(0, 0));
 }
 
 QString FormatDateTimeText(const QString& pattern, const QDate& date, const QTime& time,
@@ -568,14 +575,25 @@ QString FormatFloatText(const QString& pattern, double value, const TFormatSetti
 // ---------------------------------------------------------------------------
 // Plain numbers and money
 
-QString FloatText(double value, const TFormatSettings& settings)
+namespace {
+
+// The characters of FloatText into out (room for 48); their count.
+int FloatChars(double value, const TFormatSettings& settings, char16_t* out)
 {
+    const auto put = [out](const char* text) {
+        int n = 0;
+        while (text[n]) {
+            out[n] = char16_t(text[n]);
+            ++n;
+        }
+        return n;
+    };
     if (std::isnan(value))
-        return QStringLiteral("NAN");
+        return put("NAN");
     if (std::isinf(value))
-        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+        return put(value < 0 ? "-INF" : "INF");
     if (value == 0)
-        return QStringLiteral("0");
+        return put("0");
     // Fifteen significant digits, then the shorter of fixed and scientific form.
     int exponent = 0;
     char digits[15];
@@ -585,7 +603,6 @@ QString FloatText(double value, const TFormatSettings& settings)
         --count;
 
     // At most a sign, 15 digits, a separator, and the zeros or exponent of the widest form.
-    char16_t out[48];
     int n = 0;
     const char16_t separator = settings.decimalSeparator.unicode();
     if (value < 0)
@@ -618,7 +635,44 @@ QString FloatText(double value, const TFormatSettings& settings)
                 out[n++] = char16_t(digits[i]);
         }
     }
+    return n;
+}
+
+} // namespace
+
+QString FloatText(double value, const TFormatSettings& settings)
+{
+    char16_t out[48];
+    const int n = FloatChars(value, settings, out);
     return QString(reinterpret_cast<const QChar*>(out), n);
+}
+
+void AppendFloatTextUtf8(QByteArray& utf8, double value, const TFormatSettings& settings)
+{
+    char16_t out[48];
+    const int n = FloatChars(value, settings, out);
+    const qsizetype start = utf8.size();
+    utf8.resize(start + n);
+    char* const bytes = utf8.data() + start;
+    for (int i = 0; i < n; ++i) {
+        if (out[i] >= 0x80) { // a separator outside ASCII
+            utf8.truncate(start);
+            AppendUtf8(utf8, QStringView(out, n));
+            return;
+        }
+        bytes[i] = char(out[i]);
+    }
+}
+
+void AppendUtf8(QByteArray& utf8, QStringView text)
+{
+    // A converter per text, so that a lone surrogate at the end of one text
+    // never carries over into the next.
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    const qsizetype start = utf8.size();
+    utf8.resize(start + encoder.requiredSpace(text.size()));
+    char* const end = encoder.appendToBuffer(utf8.data() + start, text);
+    utf8.truncate(end - utf8.constData());
 }
 
 QString CurrencyText(double value, const TFormatSettings& s)

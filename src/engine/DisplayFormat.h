@@ -14,6 +14,7 @@
 
 #include "engine/FormatSettings.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 #include <QTime>
@@ -32,6 +33,8 @@ public:
 
     // A date (invalid: day zero, 30 December 1899) and time of day (invalid: midnight).
     QString Format(const QDate& date, const QTime& time) const;
+    // The same text into out, replacing what it held but keeping its room.
+    void FormatInto(QString& out, const QDate& date, const QTime& time) const;
 
     struct Token;
 
@@ -70,6 +73,11 @@ QString FormatFloatText(const QString& pattern, double value, const TFormatSetti
 // A number with up to 15 significant digits, the regional decimal separator,
 // no thousands separator, scientific form for very large or small values.
 QString FloatText(double value, const TFormatSettings& settings);
+// The same text appended in UTF-8.
+void AppendFloatTextUtf8(QByteArray& utf8, double value, const TFormatSettings& settings);
+
+// Appends text in UTF-8 (a lone surrogate becomes a replacement character).
+void AppendUtf8(QByteArray& utf8, QStringView text);
 
 // An amount as money: thousands separators, the regional digits, symbol and
 // positive and negative forms.

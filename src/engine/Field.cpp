@@ -3,10 +3,12 @@
 
 #include "engine/DataSet.h"
 #include "engine/DisplayFormat.h"
+#include "engine/FieldValue.h"
 #include "engine/FormatSettings.h"
 #include "platform/core/Exceptions.h"
 
 #include <QDateTime>
+#include <charconv>
 
 namespace {
 
@@ -57,6 +59,65 @@ bool IsBinary(TFieldType type)
     default:
         return false;
     }
+}
+
+bool IsIntegral(TFieldType type)
+{
+    return type == ftSmallint || type == ftInteger || type == ftWord || type == ftAutoInc ||
+           type == ftLargeint;
+}
+
+bool IsFloating(TFieldType type)
+{
+    return type == ftFloat || type == ftCurrency || type == ftBCD;
+}
+
+bool IsText(TFieldType type)
+{
+    return type == ftString || type == ftFixedChar || type == ftWideString;
+}
+
+// Whether bytes are well-formed UTF-8 that reads back as itself: no overlong
+// forms, surrogates or code points past U+10FFFF, and no leading byte-order mark.
+bool IsPlainUtf8(const unsigned char* p, qsizetype size)
+{
+    const unsigned char* const end = p + size;
+    if (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
+        return false;
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int more;
+        unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            if (c == 0xE0)
+                low = 0xA0;
+            else if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (end - p <= more || p[1] < low || p[1] > high)
+            return false;
+        for (int i = 2; i <= more; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+        }
+        p += more + 1;
+    }
+    return true;
 }
 
 // Days since 30 December 1899, the time of day as the fraction.
@@ -266,4 +327,81 @@ QString TField::DisplayTextOf(const QVariant& value) const
         }
     }
     return AsStringOf(value);
+}
+
+bool TField::PlainDisplay() const
+{
+    return !displayNumbers_ && !displayDates_ && !currency_ && !IsBinary(dataType_) &&
+           dataType_ != ftMemo && dataType_ != ftFmtMemo;
+}
+
+void TField::AppendDisplayText(const QVariant& value, QByteArray& utf8) const
+{
+    // The common values of a field without display settings; the rest as DisplayTextOf.
+    if (PlainDisplay()) {
+        switch (value.typeId()) {
+        case QMetaType::LongLong:
+        case QMetaType::Int: {
+            char text[24];
+            const char* const end = std::to_chars(text, text + sizeof text, value.toLongLong()).ptr;
+            utf8.append(text, end - text);
+            return;
+        }
+        case QMetaType::Bool:
+            utf8.append(value.toBool() ? "True" : "False");
+            return;
+        case QMetaType::Double:
+            AppendFloatTextUtf8(utf8, value.toDouble(), *settings_);
+            return;
+        case QMetaType::QDate:
+            dateText_->FormatInto(scratch_, value.toDate(), QTime());
+            AppendUtf8(utf8, scratch_);
+            return;
+        case QMetaType::QTime:
+            timeText_->FormatInto(scratch_, QDate(), value.toTime());
+            AppendUtf8(utf8, scratch_);
+            return;
+        case QMetaType::QDateTime: {
+            const QDateTime dt = value.toDateTime();
+            dateTimeText_->FormatInto(scratch_, dt.date(), dt.time());
+            AppendUtf8(utf8, scratch_);
+            return;
+        }
+        case QMetaType::QString:
+            AppendUtf8(utf8, *static_cast<const QString*>(value.constData()));
+            return;
+        default:
+            break;
+        }
+    }
+    AppendUtf8(utf8, DisplayTextOf(value));
+}
+
+void TField::AppendDisplayText(sqlite3_stmt* row, int column, QByteArray& utf8) const
+{
+    // A text field's stored text is its display text: the bytes go over as
+    // they are when they read back as themselves.
+    const int storage = sqlite3_column_type(row, column);
+    if (IsText(dataType_) && storage == SQLITE_TEXT) {
+        const unsigned char* const text = sqlite3_column_text(row, column);
+        const int size = sqlite3_column_bytes(row, column);
+        if (IsPlainUtf8(text, size)) {
+            utf8.append(reinterpret_cast<const char*>(text), size);
+            return;
+        }
+    }
+    // Stored numbers in number fields, as FieldValueOf reads them.
+    if (PlainDisplay() && storage == SQLITE_INTEGER && IsIntegral(dataType_)) {
+        char text[24];
+        const char* const end =
+            std::to_chars(text, text + sizeof text, sqlite3_column_int64(row, column)).ptr;
+        utf8.append(text, end - text);
+        return;
+    }
+    if (PlainDisplay() && (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) &&
+        IsFloating(dataType_)) {
+        AppendFloatTextUtf8(utf8, sqlite3_column_double(row, column), *settings_);
+        return;
+    }
+    AppendDisplayText(FieldValueOf(row, column, dataType_), utf8);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 class TDataSet;
+struct sqlite3_stmt;
 class TDateTimeFormat;
 class TNumberFormat;
 struct TFormatSettings;
@@ -107,8 +108,17 @@ public:
     //   A DisplayFormat applies to the display text of numbers and dates.
     QString AsStringOf(const QVariant& value) const;
     QString DisplayTextOf(const QVariant& value) const;
+    // DisplayTextOf appended in UTF-8, without a QString for the common values
+    // (numbers, booleans, dates), for readers that write every value out.
+    void AppendDisplayText(const QVariant& value, QByteArray& utf8) const;
+    // The same for the value stored in a column of a row of SQLite (the field's
+    // own type decides what it holds); text goes over as it is stored.
+    void AppendDisplayText(sqlite3_stmt* row, int column, QByteArray& utf8) const;
 
 private:
+    // Whether the display text is AsString's (no display format, money or placeholder).
+    bool PlainDisplay() const;
+
     TDataSet* dataSet_;
     int index_;
     QString fieldName_;
@@ -125,4 +135,5 @@ private:
     std::unique_ptr<const TDateTimeFormat> dateText_, timeText_, dateTimeText_;
     std::unique_ptr<const TDateTimeFormat> displayDates_;
     std::unique_ptr<const TNumberFormat> displayNumbers_;
+    mutable QString scratch_; // the room the dates of AppendDisplayText are formatted in
 };

@@ -154,6 +154,13 @@ void TQuery::InternalFetch(qint64 first, qint64 count,
         answer_->table->Fetch(first, count, rows);
 }
 
+bool TQuery::InternalScan(const std::function<void(sqlite3_stmt*)>& visit) const
+{
+    if (answer_)
+        answer_->table->Scan(visit);
+    return answer_ != nullptr;
+}
+
 int TQuery::InternalFieldSize(int fieldIndex) const
 {
     return answer_ ? answer_->table->TextSize(fieldIndex) : 0;

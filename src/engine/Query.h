@@ -63,6 +63,7 @@ protected:
     void InternalFetch(qint64 first, qint64 count,
                        std::vector<std::vector<QVariant>>& rows) const override;
     int InternalFieldSize(int fieldIndex) const override;
+    bool InternalScan(const std::function<void(sqlite3_stmt*)>& visit) const override;
 
 private:
     // Runs the SQL and stores the last statement's rows as an answer; with
