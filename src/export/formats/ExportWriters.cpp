@@ -1,6 +1,7 @@
 // Which writer class serves which export type. Types whose writer this build
 // does not have yet give no writer.
 #include "export/EC_Main.h"
+#include "export/formats/EC_PlainText.h"
 #include "export/formats/EC_Text.h"
 
 std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TExportType type,
@@ -11,6 +12,14 @@ std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TEx
         return std::make_unique<TCSVExport>(source, type, fileName);
     case xText_Tab_Delimited:
         return std::make_unique<TTabExport>(source, type, fileName);
+    case xText:
+        if (source->Options().testFlag(DetailedMode))
+            return std::make_unique<TDetailedTextExport>(source, type, fileName);
+        return std::make_unique<TTextExport>(source, type, fileName);
+    case xClipboard:
+        if (source->Options().testFlag(DetailedMode))
+            return std::make_unique<TDetailedClipboardExport>(source, type, fileName);
+        return std::make_unique<TClipboardExport>(source, type, fileName);
     default:
         return nullptr;
     }
