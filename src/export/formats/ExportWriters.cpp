@@ -1,7 +1,9 @@
 // Which writer class serves which export type. Types whose writer this build
 // does not have yet give no writer.
 #include "export/EC_Main.h"
+#include "export/formats/EC_DIF.h"
 #include "export/formats/EC_PlainText.h"
+#include "export/formats/EC_SYLK.h"
 #include "export/formats/EC_Text.h"
 
 std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TExportType type,
@@ -20,6 +22,10 @@ std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TEx
         if (source->Options().testFlag(DetailedMode))
             return std::make_unique<TDetailedClipboardExport>(source, type, fileName);
         return std::make_unique<TClipboardExport>(source, type, fileName);
+    case xDIF:
+        return std::make_unique<TDIFExport>(source, type, fileName);
+    case xSYLK:
+        return std::make_unique<TSYLKExport>(source, type, fileName);
     default:
         return nullptr;
     }
