@@ -67,7 +67,7 @@ void TDIFExport::WriteDIFRow(const TExportValues& list)
         const TExportColumnKind kind = GetColumnKind(i, text);
         const QString number = ToDotDecimal(GetExportValue(list[i])).trimmed();
         if ((kind == ckNumber || kind == ckCurrency) && !number.isEmpty())
-            row += "0," + number.toLatin1() + "\r\nV\r\n";
+            row += "0," + EncodeWindows1252(number) + "\r\nV\r\n";
         else
             row += "1,0\r\n" + Quoted(text) + "\r\n";
     }
