@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -97,6 +100,195 @@ TEST_F(DifSylkExportTest, SylkBytes)
               "ID;PTEXPORTX\r\nP;Pdd.mm.yyyy\r\nP;Ph:mm\r\nP;Pdd.mm.yyyy h:mm\r\n"
               "P;P#,##0.00\" \u20ac\"_);;[Red]\\-#,##0.00\" \u20ac\"\r\n"
               "C;X1;Y1;K1.5\r\nF;W1 1 3\r\nE\r\n");
+}
+
+// Both files of the hostile table converted to CSV by one reader: LibreOffice
+// ("soffice") or Gnumeric ("ssconvert"); the rows by file suffix, as JSON.
+const char* const kConvert = R"(import csv, json, os, subprocess, sys
+reader, folder = sys.argv[1].split('|')
+out = os.path.join(folder, reader)
+os.makedirs(out, exist_ok=True)
+files = ['h_slk.slk', 'h_dif.dif']
+if reader == 'soffice':
+    subprocess.run(['soffice', '-env:UserInstallation=file://' + os.path.join(folder, 'profile'),
+                    '--headless', '--convert-to',
+                    'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false',
+                    '--outdir', out] + [os.path.join(folder, f) for f in files],
+                   check=True, capture_output=True, timeout=300)
+else:
+    for f in files:
+        subprocess.run(['ssconvert', os.path.join(folder, f),
+                        os.path.join(out, f.split('.')[0] + '.csv')],
+                       check=True, capture_output=True, timeout=300)
+result = {}
+for f in files:
+    with open(os.path.join(out, f.split('.')[0] + '.csv'), newline='', encoding='utf-8') as c:
+        result[f.split('.')[1]] = list(csv.reader(c))
+print(json.dumps(result))
+)";
+
+QJsonObject ConvertWith(const QString& reader, const QString& folder)
+{
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", kConvert, reader + "|" + folder});
+    EXPECT_TRUE(python.waitForFinished(600000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+QList<QStringList> Rows(const QJsonValue& value)
+{
+    QList<QStringList> rows;
+    for (const QJsonValue& row : value.toArray()) {
+        QStringList cells;
+        for (const QJsonValue& cell : row.toArray())
+            cells << cell.toString();
+        rows << cells;
+    }
+    return rows;
+}
+
+class RoundTripTest : public DifSylkExportTest
+{
+protected:
+    void SetUp() override
+    {
+        DifSylkExportTest::SetUp();
+        RunOnFolder(folder.Path(),
+                    "CREATE TABLE H (T VARCHAR(300), N FLOAT, I INTEGER, M CURRENCY, D DATE, "
+                    "TM TIME, DT DATETIME, B BOOLEAN);"
+                    "INSERT INTO H VALUES ('Ünïcödé \"q\" a;b, c' || char(9) || "
+                    "'t' || char(13) || char(10) || 'l', -1234.5, -2147483647, -99.99, "
+                    "'1850-07-10', '23:59:59', '2050-01-02 03:04:05', 1);"
+                    "INSERT INTO H VALUES (NULL, 1e20, 0, 1234567.89, '2039-12-31', '00:00:00', "
+                    "'1999-12-31 12:00:00', 0);"
+                    "INSERT INTO H VALUES ('é' || printf('%.299c', 'x'), NULL, NULL, NULL, "
+                    "NULL, NULL, NULL, NULL);"
+                    "INSERT INTO H VALUES ('€ ß ;;', 0.125, 42, 0, '1900-03-01', "
+                    "'12:30:00', '1900-03-01 00:00:00', NULL);");
+        OpenSql("SELECT * FROM H");
+        Export(xSYLK, "h_slk.slk");
+        Export(xDIF, "h_dif.dif");
+    }
+};
+
+// Reads a day in any of the readers' layouts; the time of day may follow.
+QDateTime ReadDateTime(const QString& cell)
+{
+    const QString datePart = cell.section(QLatin1Char(' '), 0, 0);
+    const QString timePart = cell.section(QLatin1Char(' '), 1);
+    QDate date;
+    for (const char* format : {"M/d/yyyy", "yyyy/MM/dd"}) {
+        if (!date.isValid())
+            date = QDate::fromString(datePart, QString::fromLatin1(format));
+    }
+    QTime time(0, 0);
+    for (const char* format : {"h:mm:ss AP", "H:mm:ss"}) {
+        if (!timePart.isEmpty() &&
+            QTime::fromString(timePart, QString::fromLatin1(format)).isValid())
+            time = QTime::fromString(timePart, QString::fromLatin1(format));
+    }
+    return QDateTime(date, time);
+}
+
+QTime ReadTime(const QString& cell)
+{
+    for (const char* format : {"h:mm:ss AP", "H:mm:ss"}) {
+        const QTime time = QTime::fromString(cell, QString::fromLatin1(format));
+        if (time.isValid())
+            return time;
+    }
+    return QTime();
+}
+
+// The hostile table as its readers must give it back: control characters
+// removed, numbers as numbers, dates as the same day, null as empty.
+struct Expected
+{
+    QString text;
+    const char* n;
+    const char* i;
+    const char* m;
+    QDate d;
+    QTime tm;
+    QDateTime dt;
+    const char* b;
+};
+
+const QString kLong = QStringLiteral("\u00e9") + QString(299, QLatin1Char('x'));
+
+QList<Expected> HostileRows()
+{
+    return {
+        {QStringLiteral("\u00dcn\u00efc\u00f6d\u00e9 \"q\" a;b, ctl"), "-1234.5", "-2147483647",
+         "-99.99", QDate(1850, 7, 10), QTime(23, 59, 59),
+         QDateTime(QDate(2050, 1, 2), QTime(3, 4, 5)), "True"},
+        {"", "1e20", "0", "1234567.89", QDate(2039, 12, 31), QTime(0, 0),
+         QDateTime(QDate(1999, 12, 31), QTime(12, 0)), "False"},
+        {kLong, "", "", "", QDate(), QTime(), QDateTime(), ""},
+        {QStringLiteral("\u20ac \u00df ;;"), "0.125", "42", "0", QDate(1900, 3, 1), QTime(12, 30),
+         QDateTime(QDate(1900, 3, 1), QTime(0, 0)), ""},
+    };
+}
+
+void ExpectNumber(const QString& cell, const char* expected, const std::string& where)
+{
+    if (!*expected) {
+        EXPECT_EQ(cell, "") << where;
+        return;
+    }
+    bool ok = false;
+    EXPECT_EQ(cell.toDouble(&ok), QByteArray(expected).toDouble())
+        << where << " " << cell.toStdString();
+    EXPECT_TRUE(ok) << where;
+}
+
+// Checks the rows read back; text only from a reader that judges text, days
+// only from dayFrom on (Gnumeric counts days before March 1900 one off).
+void ExpectHostile(const QList<QStringList>& rows, bool judgeText, int textLimit, QDate dayFrom,
+                   const std::string& reader)
+{
+    const QList<Expected> expected = HostileRows();
+    ASSERT_EQ(rows.size(), expected.size() + 1) << reader;
+    EXPECT_EQ(rows[0], QStringList({"T", "N", "I", "M", "D", "TM", "DT", "B"})) << reader;
+    for (qsizetype r = 0; r < expected.size(); ++r) {
+        const Expected& e = expected[r];
+        const QStringList& row = rows[r + 1];
+        const std::string where = reader + " row " + std::to_string(r + 1);
+        ASSERT_EQ(row.size(), 8) << where;
+        if (judgeText) {
+            EXPECT_EQ(row[0], e.text.left(textLimit)) << where;
+            EXPECT_EQ(row[7], QString::fromLatin1(e.b)) << where;
+        }
+        ExpectNumber(row[1], e.n, where + " N");
+        ExpectNumber(row[2], e.i, where + " I");
+        ExpectNumber(row[3], e.m, where + " M");
+        if (e.d >= dayFrom)
+            EXPECT_EQ(ReadDateTime(row[4]).date(), e.d) << where << " D " << row[4].toStdString();
+        EXPECT_EQ(ReadTime(row[5]), e.tm) << where << " TM " << row[5].toStdString();
+        if (!e.dt.isValid() || e.dt.date() >= dayFrom)
+            EXPECT_EQ(ReadDateTime(row[6]), e.dt) << where << " DT " << row[6].toStdString();
+    }
+}
+
+TEST_F(RoundTripTest, LibreOfficeReadsEveryCell)
+{
+    if (QStandardPaths::findExecutable("soffice").isEmpty())
+        GTEST_SKIP() << "soffice is not installed";
+    const QJsonObject converted = ConvertWith("soffice", folder.Path());
+    ExpectHostile(Rows(converted["slk"]), true, 255, QDate(), "soffice slk");
+    ExpectHostile(Rows(converted["dif"]), true, 300, QDate(), "soffice dif");
+}
+
+// Gnumeric reads SYLK text as Latin-1 and keeps DIF's doubled quotes, so it
+// judges numbers and days only.
+TEST_F(RoundTripTest, GnumericReadsNumbersAndDates)
+{
+    if (QStandardPaths::findExecutable("ssconvert").isEmpty())
+        GTEST_SKIP() << "ssconvert is not installed";
+    const QJsonObject converted = ConvertWith("ssconvert", folder.Path());
+    ExpectHostile(Rows(converted["slk"]), false, 0, QDate(1900, 3, 1), "ssconvert slk");
+    ExpectHostile(Rows(converted["dif"]), false, 0, QDate(), "ssconvert dif");
 }
 
 } // namespace
