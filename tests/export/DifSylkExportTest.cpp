@@ -63,6 +63,22 @@ TEST_F(DifSylkExportTest, DifBytes)
               "DATA\r\n0,0\r\n\"\"\r\n-1,0\r\nBOT\r\n1,0\r\n\"\"\r\n-1,0\r\nEOD\r\n");
 }
 
+// A failed run (a footer that cannot be formatted) leaves the earlier file
+// and no data file behind.
+TEST_F(DifSylkExportTest, FailedDifKeepsTheEarlierFile)
+{
+    const QString file = folder.File("keep.dif");
+    WriteAll(file, "earlier");
+    const auto dataFiles = [] { return QDir(QDir::tempPath()).entryList({"*.z93"}, QDir::Files); };
+    const QStringList before = dataFiles();
+    exporter->SetFooter({"%d rows"});
+    exporter->SetExportType(xDIF);
+    exporter->SetExportFile(file);
+    EXPECT_FALSE(exporter->DoExport());
+    EXPECT_EQ(ReadAll(file), "earlier");
+    EXPECT_EQ(dataFiles(), before);
+}
+
 TEST_F(DifSylkExportTest, SylkBytes)
 {
     const QString longText(300, QLatin1Char('x'));
