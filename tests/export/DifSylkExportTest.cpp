@@ -118,13 +118,13 @@ TEST_F(DifSylkExportTest, SylkBytes)
               "C;X1;Y1;K1.5\r\nF;W1 1 3\r\nE\r\n");
 }
 
-// Both files of the hostile table converted to CSV by one reader: LibreOffice
-// ("soffice") or Gnumeric ("ssconvert"); the rows by file suffix, as JSON.
+// The DIF and SYLK files of the folder converted to CSV by one reader: LibreOffice
+// ("soffice") or Gnumeric ("ssconvert"); the rows by file base name, as JSON.
 const char* const kConvert = R"(import csv, json, os, subprocess, sys
 reader, folder = sys.argv[1].split('|')
 out = os.path.join(folder, reader)
 os.makedirs(out, exist_ok=True)
-files = ['h_slk.slk', 'h_dif.dif']
+files = sorted(f for f in os.listdir(folder) if f.endswith(('.slk', '.dif')))
 if reader == 'soffice':
     subprocess.run(['soffice', '-env:UserInstallation=file://' + os.path.join(folder, 'profile'),
                     '--headless', '--convert-to',
@@ -139,7 +139,7 @@ else:
 result = {}
 for f in files:
     with open(os.path.join(out, f.split('.')[0] + '.csv'), newline='', encoding='utf-8') as c:
-        result[f.split('.')[1]] = list(csv.reader(c))
+        result[f.split('.')[0]] = list(csv.reader(c))
 print(json.dumps(result))
 )";
 
@@ -185,6 +185,9 @@ protected:
         OpenSql("SELECT * FROM H");
         Export(xSYLK, "h_slk.slk");
         Export(xDIF, "h_dif.dif");
+        OpenSql("SELECT ID, NAME, RATE, DAY FROM DEMO ORDER BY ID");
+        Export(xSYLK, "d_slk.slk");
+        Export(xDIF, "d_dif.dif");
     }
 };
 
@@ -292,8 +295,23 @@ TEST_F(RoundTripTest, LibreOfficeReadsEveryCell)
     if (QStandardPaths::findExecutable("soffice").isEmpty())
         GTEST_SKIP() << "soffice is not installed";
     const QJsonObject converted = ConvertWith("soffice", folder.Path());
-    ExpectHostile(Rows(converted["slk"]), true, 255, QDate(), "soffice slk");
-    ExpectHostile(Rows(converted["dif"]), true, 300, QDate(), "soffice dif");
+    ExpectHostile(Rows(converted["h_slk"]), true, 255, QDate(), "soffice slk");
+    ExpectHostile(Rows(converted["h_dif"]), true, 300, QDate(), "soffice dif");
+    // The demo data: names with quotes, commas and accents, numbers, days.
+    for (const char* file : {"d_slk", "d_dif"}) {
+        const QList<QStringList> rows = Rows(converted[file]);
+        ASSERT_EQ(rows.size(), 5) << file;
+        EXPECT_EQ(rows[0], QStringList({"ID", "NAME", "RATE", "DAY"})) << file;
+        const QStringList names{"M\u00fcller \"Max\"", "a,b;c", "", "Zo\u00eb"};
+        const double rates[] = {1234.25, -0.5, 0, 1e20};
+        const QDate days[] = {QDate(2024, 2, 29), QDate(1999, 12, 31), QDate(), QDate(2000, 1, 1)};
+        for (int r = 0; r < 4; ++r) {
+            EXPECT_EQ(rows[r + 1][0].toInt(), r + 1) << file;
+            EXPECT_EQ(rows[r + 1][1], names[r]) << file;
+            EXPECT_EQ(rows[r + 1][2].toDouble(), rates[r]) << file;
+            EXPECT_EQ(ReadDateTime(rows[r + 1][3]).date(), days[r]) << file;
+        }
+    }
 }
 
 // Gnumeric reads SYLK text as Latin-1 and keeps DIF's doubled quotes, so it
@@ -303,8 +321,8 @@ TEST_F(RoundTripTest, GnumericReadsNumbersAndDates)
     if (QStandardPaths::findExecutable("ssconvert").isEmpty())
         GTEST_SKIP() << "ssconvert is not installed";
     const QJsonObject converted = ConvertWith("ssconvert", folder.Path());
-    ExpectHostile(Rows(converted["slk"]), false, 0, QDate(1900, 3, 1), "ssconvert slk");
-    ExpectHostile(Rows(converted["dif"]), false, 0, QDate(), "ssconvert dif");
+    ExpectHostile(Rows(converted["h_slk"]), false, 0, QDate(1900, 3, 1), "ssconvert slk");
+    ExpectHostile(Rows(converted["h_dif"]), false, 0, QDate(), "ssconvert dif");
 }
 
 } // namespace
