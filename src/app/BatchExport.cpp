@@ -5,7 +5,9 @@
 #include "export/EC_DBGrid.h"
 #include "platform/Interaction.h"
 
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSet>
 #include <exception>
 
@@ -162,7 +164,11 @@ int RunBatchExport(TformMain& form, const TBatchExport& options)
     exporter->SetExportFile(
         options.type == xClipboard ? QString() : QFileInfo(options.output).absoluteFilePath());
     try {
-        return exporter->DoExport() ? exitOk : exitFailed;
+        const bool done = exporter->DoExport();
+        // Without a desktop the clipboard dies with the process: its text goes to standard output.
+        if (done && options.type == xClipboard)
+            fputs(QGuiApplication::clipboard()->text().toUtf8().constData(), stdout);
+        return done ? exitOk : exitFailed;
     } catch (const std::exception& error) {
         Ui().ShowException(
             error); // the silent abort of a writer that reported already shows nothing

@@ -509,6 +509,9 @@ protected:
 
 private:
     void ReleaseProgressForm();
+    int MeasureColumnWidth(int index) const;
+
+    mutable std::vector<int> columnWidthCache_; // -1: not asked yet
 };
 
 // Creates the writer for a type (text and clipboard by DetailedMode); null

@@ -33,7 +33,21 @@ QString TCustomExport::FitText(const QString& value, int width, bool alignNumber
     return clean.leftJustified(width, QLatin1Char(' '));
 }
 
+// The settings and the source cannot change while the export holds the
+// application, so each column's width is asked of the source once per run.
 int TCustomExport::ColumnWidth(int index) const
+{
+    if (index < 0)
+        return MeasureColumnWidth(index);
+    if (size_t(index) >= columnWidthCache_.size())
+        columnWidthCache_.resize(size_t(index) + 1, -1);
+    int& cached = columnWidthCache_[size_t(index)];
+    if (cached < 0)
+        cached = MeasureColumnWidth(index);
+    return cached;
+}
+
+int TCustomExport::MeasureColumnWidth(int index) const
 {
     const bool numberRows = Source->Options().testFlag(NumberRows);
     if (numberRows && index == 0) {

@@ -130,6 +130,17 @@ TEST_F(BatchExportTest, ExportsTheLastResultAndReplacesTheFileOnlyOnSuccess)
               1);
     EXPECT_TRUE(err.startsWith("Query Executed\nAssigned DataSet not Active."))
         << err.toStdString();
+    // The clipboard text, fixed-width or detailed, goes to standard output.
+    for (const bool detailed : {false, true}) {
+        QStringList arguments{"--export", "clipboard", "--no-timestamp", "--no-number-rows"};
+        if (detailed)
+            arguments << "--detailed";
+        EXPECT_EQ(Run(sql, arguments, &err), 0) << err.toStdString();
+        EXPECT_TRUE(err.contains("Successfully Exported to Clipboard")) << err.toStdString();
+        const QList<QByteArray> printed = out_.split('\n');
+        EXPECT_EQ(printed.size(), detailed ? 5 * 3 + 1 : 2 + 5 + 1) << out_.toStdString();
+        EXPECT_TRUE(out_.endsWith("\r\n"));
+    }
     EXPECT_EQ(Run(sql, {"--export", "xls", "--output", data_->File("x.xls")}, &err), 1);
     EXPECT_EQ(err, "Query Executed\nMicrosoft Excel export is not available yet.\n");
     EXPECT_FALSE(QFile::exists(data_->File("x.xls")));

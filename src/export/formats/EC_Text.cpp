@@ -77,7 +77,12 @@ TCustomTextExport::~TCustomTextExport()
 
 void TCustomTextExport::Write(const QString& text)
 {
-    buffer_ += text.toUtf8();
+    WriteBytes(text.toUtf8());
+}
+
+void TCustomTextExport::WriteBytes(const QByteArray& bytes)
+{
+    buffer_ += bytes;
     if (buffer_.size() >= (1 << 16)) {
         if (outFile_.write(buffer_) != buffer_.size())
             throw EInOutError(outFile_.errorString());

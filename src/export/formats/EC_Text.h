@@ -43,6 +43,8 @@ public:
 protected:
     void WriteLine(const QString& line);
     void Write(const QString& text);
+    // Bytes as they stand, for the formats whose readers assume another encoding.
+    void WriteBytes(const QByteArray& bytes);
 
 private:
     QSaveFile outFile_;

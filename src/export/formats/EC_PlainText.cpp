@@ -1,0 +1,195 @@
+#include "export/formats/EC_PlainText.h"
+
+#include "export/EC_Strings.h"
+#include "export/XProgress.h"
+#include "platform/Interaction.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QStringList DisplayCells(const TExportValues& values)
+{
+    QStringList cells;
+    for (int i = 0; i < values.Count(); ++i)
+        cells << RemoveControlChars(TCustomExport::GetDisplayValue(values, i));
+    return cells;
+}
+
+QStringList CaptionCells(const TExportColumns& columns)
+{
+    QStringList cells;
+    for (const TExportColumn& column : columns)
+        cells << RemoveControlChars(column.Caption);
+    return cells;
+}
+
+} // namespace
+
+// ---- Detailed layout ----
+
+QString TDetailedLayout::HeaderText(const TExportXComponent& source)
+{
+    QString text;
+    if (IsNotBlank(source.Title()))
+        text += source.Title() + kCrLf + DashLine(int(source.Title().size())) + kCrLf + kCrLf;
+    if (source.Options().testFlag(TimeStamp))
+        text += TCustomExport::TimeStampText() + kCrLf + kCrLf;
+    // The header's lines keep their own line ends and control characters.
+    const QString header = ListText(source.Header());
+    if (IsNotBlank(header))
+        text += header + kCrLf + kCrLf;
+    return text;
+}
+
+QString TDetailedLayout::ItemText(const TCustomExport& writer, const TExportColumns& columns,
+                                  int captionWidth, bool showCaptions, const TExportValues& values)
+{
+    QString text;
+    for (int i = 0; i < values.Count(); ++i) {
+        const bool hasCaption =
+            size_t(i) < columns.size() && IsNotBlank(columns[size_t(i)].Caption);
+        if (showCaptions && hasCaption)
+            text += writer.FitText(columns[size_t(i)].Caption, captionWidth, false) +
+                    QStringLiteral(": ");
+        text += RemoveControlChars(values[i].Value) + kCrLf;
+    }
+    return text + kCrLf;
+}
+
+// ---- Clipboard table ----
+
+void TClipboardTable::AddRow(const QStringList& cells, bool header)
+{
+    const QString open = header ? QStringLiteral("<th>") : QStringLiteral("<td>");
+    const QString close = header ? QStringLiteral("</th>") : QStringLiteral("</td>");
+    rows_ += QStringLiteral("<tr>");
+    for (const QString& cell : cells)
+        rows_ += open + cell.toHtmlEscaped() + close;
+    rows_ += QStringLiteral("</tr>\n");
+}
+
+QString TClipboardTable::Html() const
+{
+    return QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><table>\n") + rows_ +
+           QStringLiteral("</table></body></html>\n");
+}
+
+// ---- Fixed-width text file ----
+
+void TTextExport::WriteHeader(const TExportColumns& columns)
+{
+    Write(BuildTextHeader(columns));
+}
+
+void TTextExport::WriteItem(const TExportValues& values, int /*itemIndex*/)
+{
+    Write(BuildTextLine(values));
+}
+
+void TTextExport::WriteFooter()
+{
+    TCustomTextExport::WriteFooter();
+    Write(BuildTextFooter());
+}
+
+// ---- Detailed text file ----
+
+void TDetailedTextExport::WriteHeader(const TExportColumns& columns)
+{
+    TCustomTextExport::WriteHeader(columns);
+    MeasureCaptions();
+    Write(TDetailedLayout::HeaderText(*Source));
+}
+
+void TDetailedTextExport::WriteItem(const TExportValues& values, int itemIndex)
+{
+    TCustomTextExport::WriteItem(values, itemIndex);
+    Write(TDetailedLayout::ItemText(*this, Columns, CaptionWidth,
+                                    Source->Options().testFlag(ShowColHeaders), values));
+}
+
+void TDetailedTextExport::WriteFooter()
+{
+    TCustomTextExport::WriteFooter();
+    const QString footer = ListText(Source->FormattedFooter);
+    if (IsNotBlank(footer))
+        WriteLine(footer);
+}
+
+// ---- Clipboard ----
+
+TCustomClipboardExport::~TCustomClipboardExport()
+{
+    if (!constructed_)
+        return;
+    auto* data = new QMimeData;
+    data->setText(clipboardText_);
+    data->setHtml(table_.Html());
+    QGuiApplication::clipboard()->setMimeData(data);
+    if (succeeded_ && Source->Options().testFlag(ShowClipboardMsg)) {
+        if (progressForm_)
+            progressForm_->hide();
+        Ui().MessageDlg(LoadStr(sClipboardDone), mtInformation, mbOK);
+    }
+}
+
+void TClipboardExport::WriteHeader(const TExportColumns& columns)
+{
+    clipboardText_ = BuildTextHeader(columns);
+    if (Source->Options().testFlag(ShowColHeaders))
+        table_.AddRow(CaptionCells(columns), true);
+}
+
+void TClipboardExport::WriteItem(const TExportValues& values, int /*itemIndex*/)
+{
+    clipboardText_ += BuildTextLine(values);
+    table_.AddRow(DisplayCells(values));
+}
+
+void TClipboardExport::WriteFooter()
+{
+    TCustomClipboardExport::WriteFooter();
+    clipboardText_ += BuildTextFooter();
+}
+
+void TDetailedClipboardExport::WriteHeader(const TExportColumns& columns)
+{
+    clipboardText_.clear();
+    TCustomClipboardExport::WriteHeader(columns);
+    MeasureCaptions();
+    clipboardText_ += TDetailedLayout::HeaderText(*Source);
+}
+
+// The table gives each value a row: its caption, then the value.
+void TDetailedClipboardExport::WriteItem(const TExportValues& values, int itemIndex)
+{
+    TCustomClipboardExport::WriteItem(values, itemIndex);
+    const bool showCaptions = Source->Options().testFlag(ShowColHeaders);
+    clipboardText_ += TDetailedLayout::ItemText(*this, Columns, CaptionWidth, showCaptions, values);
+    for (int i = 0; i < values.Count(); ++i) {
+        QStringList cells;
+        if (showCaptions)
+            cells << (size_t(i) < Columns.size() ? RemoveControlChars(Columns[size_t(i)].Caption)
+                                                 : QString());
+        cells << RemoveControlChars(values[i].Value);
+        table_.AddRow(cells);
+    }
+    table_.AddRow({});
+}
+
+void TDetailedClipboardExport::WriteFooter()
+{
+    TCustomClipboardExport::WriteFooter();
+    const QString footer = ListText(Source->FormattedFooter);
+    if (IsBlank(footer))
+        return;
+    const int dataColumns = int(Columns.size()) - (Source->Options().testFlag(NumberRows) ? 1 : 0);
+    if (dataColumns == 1)
+        clipboardText_ += kCrLf;
+    clipboardText_ += footer;
+}

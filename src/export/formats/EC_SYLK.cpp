@@ -1,0 +1,115 @@
+#include "export/formats/EC_SYLK.h"
+
+#include "platform/core/RegionalSettings.h"
+
+#include <QDate>
+
+namespace {
+
+enum TPicture
+{
+    pDate = 0,
+    pTime = 1,
+    pDateTime = 2,
+    pCurrency = 3
+};
+
+// The general form of a day count, "." as the decimal separator.
+QString DayCountText(TDateTime value)
+{
+    return QString::number(value, 'g', 15);
+}
+
+// A time of day as the fraction of a day: the date-time parse of the time
+// behind day zero, so both read times alike.
+TDateTime ParseTime(const QString& text)
+{
+    QString dayZero = Regional::ShortDateFormat();
+    dayZero = QDate(1899, 12, 30).toString(dayZero);
+    return TCustomExport::ParseDateTime(dayZero + QLatin1Char(' ') + text.trimmed());
+}
+
+QString QuotedText(const QString& text)
+{
+    QString cut = text.left(255);
+    cut.replace(QLatin1Char(';'), QStringLiteral(";;"));
+    return QLatin1Char('"') + cut + QLatin1Char('"');
+}
+
+} // namespace
+
+void TSYLKExport::WriteHeader(const TExportColumns& columns)
+{
+    TCustomTextExport::WriteHeader(columns);
+    WriteLine(QStringLiteral("ID;PTEXPORTX"));
+    WriteLine(QStringLiteral("P;P") + DateFormatPattern());
+    WriteLine(QStringLiteral("P;P") + TimeFormatPattern());
+    WriteLine(QStringLiteral("P;P") + DateTimeFormatPattern());
+    WriteLine(QStringLiteral("P;P") +
+              CurrencyFormatPattern().replace(QLatin1Char(';'), QStringLiteral(";;")));
+    if (!Source->Options().testFlag(ShowColHeaders))
+        return;
+    TExportValues captions;
+    for (const TExportColumn& column : columns)
+        captions.Add().Value = column.Caption;
+    WriteSYLKRow(captions);
+}
+
+void TSYLKExport::WriteItem(const TExportValues& values, int itemIndex)
+{
+    TCustomTextExport::WriteItem(values, itemIndex);
+    WriteSYLKRow(values);
+}
+
+void TSYLKExport::WriteSYLKRow(const TExportValues& list)
+{
+    const int y = ItemIndex + (Source->Options().testFlag(ShowColHeaders) ? 1 : 0);
+    for (int i = 0; i < list.Count(); ++i) {
+        const int x = i + 1;
+        const QString text = RemoveControlChars(list[i].Value);
+        const TExportColumnKind kind = GetColumnKind(i, text);
+        const auto cell = [&](const QString& value) {
+            WriteLine(QStringLiteral("C;X%1;Y%2;K%3").arg(x).arg(y).arg(value));
+        };
+        const auto formatted = [&](TPicture picture, const QString& value) {
+            WriteLine(QStringLiteral("F;P%1;FG0G;X%2;Y%3").arg(int(picture)).arg(x).arg(y));
+            cell(value);
+        };
+        const bool blank = text.trimmed().isEmpty();
+        switch (kind) {
+        case ckNumber:
+            if (!blank)
+                cell(ToDotDecimal(GetExportValue(list[i])));
+            break;
+        case ckCurrency:
+            if (!blank)
+                formatted(pCurrency, ToDotDecimal(text));
+            break;
+        case ckDate:
+            if (!blank)
+                formatted(pDate, DayCountText(ParseDate(text)));
+            break;
+        case ckTime:
+            if (!blank)
+                formatted(pTime, DayCountText(ParseTime(text)));
+            break;
+        case ckDateTime:
+            if (!blank)
+                formatted(pDateTime, DayCountText(ParseDateTime(text)));
+            break;
+        default:
+            cell(QuotedText(text));
+            break;
+        }
+    }
+}
+
+void TSYLKExport::WriteFooter()
+{
+    TCustomTextExport::WriteFooter();
+    for (size_t i = 0; i < Columns.size(); ++i) {
+        const int width = qMin(ColumnWidths[i], 255);
+        WriteLine(QStringLiteral("F;W%1 %1 %2").arg(i + 1).arg(width));
+    }
+    WriteLine(QStringLiteral("E"));
+}
