@@ -469,6 +469,8 @@ public:
     TExportColumnKind GetColumnKind(int index, const QString& value) const;
     static TDateTime ParseDate(const QString& text);
     static TDateTime ParseDateTime(const QString& text);
+    // A time of day in the regional format, as the fraction of a day.
+    static TDateTime ParseTime(const QString& text);
 
     // Spreadsheet cell patterns.
     static QString DateFormatPattern();

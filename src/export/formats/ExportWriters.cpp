@@ -1,6 +1,7 @@
 // Which writer class serves which export type. Types whose writer this build
 // does not have yet give no writer.
 #include "export/EC_Main.h"
+#include "export/formats/EC_BIFF.h"
 #include "export/formats/EC_Text.h"
 
 std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TExportType type,
@@ -11,6 +12,8 @@ std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TEx
         return std::make_unique<TCSVExport>(source, type, fileName);
     case xText_Tab_Delimited:
         return std::make_unique<TTabExport>(source, type, fileName);
+    case xMicrosoft_Excel:
+        return std::make_unique<TBIFFExport>(source, type, fileName);
     default:
         return nullptr;
     }
