@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QtEndian>
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -23,7 +22,7 @@ QByteArray CountedBytes(const QString& text)
 } // namespace
 
 TBIFFExport::TBIFFExport(TExportXComponent* source, TExportType exportType, const QString& fileName)
-    : TCustomShellViewExport(source, exportType, fileName)
+    : TSheetExport(source, exportType, fileName, kMaxRow, kMaxColumn)
 {
     constructed_ = false;
     BiffFile.setFileName(outputFile_);
@@ -217,102 +216,31 @@ void TBIFFExport::WriteCellRecord(quint16 id, int row, int column, int xf, int d
 
 // ---- Cells ----
 
-int TBIFFExport::RowStyle(int row) const
+void TBIFFExport::PutNumber(int row, int column, double value, int style)
 {
-    if (row == TitleRow)
-        return 6;
-    if (row == FooterRow)
-        return 7;
-    if (row == RowOffset && Source->Options().testFlag(ShowColHeaders))
-        return 8;
-    return 1;
+    WriteCellRecord(biffNumber, row, column, style, 8);
+    WriteDouble(value);
 }
 
-double TBIFFExport::ToFloat(const QString& text) const
+void TBIFFExport::PutBoolean(int row, int column, bool value, int style)
 {
-    bool ok = false;
-    const double value = ToDotDecimal(text.trimmed()).toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
-    return value;
+    WriteCellRecord(biffBoolErr, row, column, style, 2);
+    WriteByte(value ? 1 : 0);
+    WriteByte(0); // a value, not an error
 }
 
-void TBIFFExport::WriteCell(const TExportValue& value, int row, TExportColumnKind kind, int column)
+void TBIFFExport::PutText(int row, int column, const QString& text, int style)
 {
-    if (row > kMaxRow || column > kMaxColumn)
-        return;
-    if (kind == ckUnknown)
-        kind = GetColumnKind(column, value.Value);
-    const bool blank = value.Value.trimmed().isEmpty();
-    double number = 0;
-    int xf = RowStyle(row);
-    switch (kind) {
-    case ckNumber:
-        if (blank)
-            return;
-        number = ToFloat(GetExportValue(value));
-        break;
-    case ckCurrency:
-        if (blank)
-            return;
-        number = ToFloat(value.Value);
-        xf = 5;
-        break;
-    case ckBoolean:
-        if (!value.HasInfo || value.Info.BoolState == 0)
-            return;
-        WriteCellRecord(biffBoolErr, row, column, xf, 2);
-        WriteByte(value.Info.BoolState == 2 ? 1 : 0);
-        WriteByte(0); // a value, not an error
-        return;
-    case ckDate:
-        if (blank)
-            return;
-        number = ParseDate(value.Value);
-        xf = 2;
-        break;
-    case ckTime:
-        if (blank)
-            return;
-        number = ParseTime(value.Value);
-        xf = 3;
-        break;
-    case ckDateTime:
-        if (blank)
-            return;
-        number = ParseDateTime(value.Value);
-        xf = 4;
-        break;
-    case ckDateTimeDate:
-        if (blank)
-            return;
-        number = std::floor(ParseDateTime(value.Value));
-        xf = 2;
-        break;
-    case ckDateTimeTime:
-        if (blank)
-            return;
-        number = ParseDateTime(value.Value);
-        number -= std::floor(number);
-        xf = 3;
-        break;
-    default: {
-        const QByteArray bytes = CountedBytes(RemoveControlChars(value.Value));
-        WriteCellRecord(biffLabel, row, column, xf, 1 + int(bytes.size()));
-        WriteByte(quint8(bytes.size()));
-        WriteBytes(bytes);
-        return;
-    }
-    }
-    WriteCellRecord(biffNumber, row, column, xf, 8);
-    WriteDouble(number);
+    const QByteArray bytes = CountedBytes(text);
+    WriteCellRecord(biffLabel, row, column, style, 1 + int(bytes.size()));
+    WriteByte(quint8(bytes.size()));
+    WriteBytes(bytes);
 }
 
-// ---- The pipeline ----
+// ---- The sheet ----
 
-void TBIFFExport::WriteHeader(const TExportColumns& columns)
+void TBIFFExport::BeginSheet()
 {
-    TCustomShellViewExport::WriteHeader(columns);
     const TXL_Options& print = *Source->XL_Options();
     WriteBOF();
     WriteCodePage();
@@ -341,77 +269,13 @@ void TBIFFExport::WriteHeader(const TExportColumns& columns)
     WriteXF({0, 2, 0});    // title
     WriteXF({0, 1, 0});    // first footer line
     WriteXF({0, 3, 0x60}); // captions, top and bottom border
-
-    TitleRow = TimeStampRow = HeaderRow = FooterRow = -1;
-    RowOffset = 0;
-    const bool hasTitle = IsNotBlank(Source->Title());
-    const bool hasStamp = Source->Options().testFlag(TimeStamp);
-    const bool hasHeader = IsNotBlank(ListText(Source->Header()));
-    if (hasTitle) {
-        TitleRow = 0;
-        RowOffset = 1;
-    }
-    if (hasStamp)
-        TimeStampRow = RowOffset++;
-    if (hasHeader) {
-        if (hasTitle || hasStamp)
-            ++RowOffset; // a blank row
-        HeaderRow = RowOffset;
-    }
-    if (hasTitle || hasStamp || hasHeader)
-        ++RowOffset; // the blank row before the captions
-    TExportValue text;
-    if (hasTitle) {
-        text.Value = Source->Title();
-        WriteCell(text, TitleRow, ckString, 0);
-    }
-    if (hasStamp) {
-        text.Value = TimeStampText();
-        WriteCell(text, TimeStampRow, ckString, 0);
-    }
-    if (hasHeader) {
-        const QStringList& lines = Source->Header();
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            text.Value = lines.at(i);
-            WriteCell(text, HeaderRow + int(i), ckString, 0);
-            ++RowOffset;
-        }
-    }
-    if (Source->Options().testFlag(ShowColHeaders)) {
-        for (size_t i = 0; i < columns.size(); ++i) {
-            text.Value = columns[i].Caption;
-            WriteCell(text, RowOffset, ckString, int(i));
-        }
-    } else {
-        --RowOffset; // the first item takes the captions' row
-    }
 }
 
-void TBIFFExport::WriteItem(const TExportValues& values, int itemIndex)
+void TBIFFExport::EndSheet()
 {
-    TCustomShellViewExport::WriteItem(values, itemIndex);
-    const int row = RowOffset + itemIndex;
-    if (row > kMaxRow)
-        return;
-    for (int i = 0; i < values.Count() && i <= kMaxColumn; ++i)
-        WriteCell(values[i], row, ckUnknown, i);
-}
-
-void TBIFFExport::WriteFooter()
-{
-    TCustomShellViewExport::WriteFooter();
-    const QStringList& footer = Source->FormattedFooter;
-    if (IsNotBlank(ListText(footer))) {
-        FooterRow = Source->NumItemsExported + RowOffset + 2; // one blank row after the items
-        TExportValue text;
-        for (qsizetype i = 0; i < footer.size(); ++i) {
-            text.Value = footer.at(i);
-            WriteCell(text, FooterRow + int(i), ckString, 0);
-        }
-    }
     const int widths = std::min(int(Columns.size()), kMaxColumn + 1);
     for (int i = 0; i < widths; ++i)
-        WriteColWidth(i, std::min(ColumnWidths[size_t(i)] + 2, 255));
+        WriteColWidth(i, SheetColumnWidth(i));
     WriteEOF();
     Flush();
     if (!BiffFile.seek(DimensionsPos))

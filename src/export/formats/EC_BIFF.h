@@ -18,12 +18,12 @@
 // target folder and put in place only when the run succeeds.
 #pragma once
 
-#include "export/formats/EC_Text.h"
+#include "export/formats/EC_Sheet.h"
 
 #include <QSaveFile>
 #include <initializer_list>
 
-class TBIFFExport : public TCustomShellViewExport
+class TBIFFExport : public TSheetExport
 {
 public:
     enum TRecordId : quint16
@@ -58,9 +58,6 @@ public:
     TBIFFExport(TExportXComponent* source, TExportType exportType, const QString& fileName);
     ~TBIFFExport() override;
 
-    void WriteHeader(const TExportColumns& columns) override;
-    void WriteItem(const TExportValues& values, int itemIndex) override;
-    void WriteFooter() override;
     // Puts the finished file in place; raises EInOutError when it cannot.
     void FinishOutput() override;
 
@@ -81,11 +78,13 @@ public:
     void WriteColWidth(int column, int widthInChars);
     // The record header and the cell header; dataSize value bytes must follow.
     void WriteCellRecord(quint16 id, int row, int column, int xf, int dataSize);
-    // One value as its cell; kind ckUnknown asks GetColumnKind for the column.
-    void WriteCell(const TExportValue& value, int row, TExportColumnKind kind, int column);
 
-    int TitleRow = -1, TimeStampRow = -1, HeaderRow = -1, FooterRow = -1;
-    int RowOffset = 0;
+protected:
+    void BeginSheet() override;
+    void EndSheet() override;
+    void PutNumber(int row, int column, double value, int style) override;
+    void PutBoolean(int row, int column, bool value, int style) override;
+    void PutText(int row, int column, const QString& text, int style) override;
 
 private:
     void WriteByte(quint8 value);
@@ -93,8 +92,6 @@ private:
     void WriteDouble(double value);
     void WriteBytes(const QByteArray& bytes);
     void Flush();
-    int RowStyle(int row) const;
-    double ToFloat(const QString& text) const;
 
     quint16 RecordId = 0;
     quint16 RecordSize = 0;
