@@ -3,6 +3,7 @@
 #include "export/EC_Main.h"
 #include "export/formats/EC_BIFF.h"
 #include "export/formats/EC_Text.h"
+#include "export/formats/EC_XLSX.h"
 
 std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TExportType type,
                                                   const QString& fileName)
@@ -14,6 +15,8 @@ std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TEx
         return std::make_unique<TTabExport>(source, type, fileName);
     case xMicrosoft_Excel:
         return std::make_unique<TBIFFExport>(source, type, fileName);
+    case xExcel_Workbook:
+        return std::make_unique<TXLSXExport>(source, type, fileName);
     default:
         return nullptr;
     }
