@@ -1,7 +1,6 @@
 // Execute and Save in the window: messages, pages, buttons, the tables they
 // leave, and the interruption of a running script.
 #include "AppFixture.h"
-
 #include "app/MainViewer.h"
 #include "engine/DataSet.h"
 #include "export/EC_DBGrid.h"
@@ -12,9 +11,9 @@
 #include <QDialog>
 #include <QFile>
 #include <QKeyEvent>
-#include <QRadioButton>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -39,8 +38,14 @@ protected:
         form_.reset();
         AppTest::TearDown();
     }
-    template <typename T> T* Find(const char* name) { return form_->findChild<T*>(QLatin1String(name)); }
-    QString CurrentPage() { return Find<QTabWidget>("PageControl1")->currentWidget()->objectName(); }
+    template <typename T> T* Find(const char* name)
+    {
+        return form_->findChild<T*>(QLatin1String(name));
+    }
+    QString CurrentPage()
+    {
+        return Find<QTabWidget>("PageControl1")->currentWidget()->objectName();
+    }
     void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
     QStringList FirstColumn()
     {
@@ -114,7 +119,8 @@ TEST_F(ExecuteSaveTest, EscInterruptsALongRunThroughTheErrorPath)
     const QStringList texts = ui->Texts();
     ASSERT_EQ(texts.size(), 2) << texts.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(texts[0], QStringLiteral("An error has occurred while running the query."));
-    EXPECT_TRUE(texts[1].contains(QStringLiteral("interrupt"), Qt::CaseInsensitive)) << texts[1].toStdString();
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("interrupt"), Qt::CaseInsensitive))
+        << texts[1].toStdString();
     EXPECT_FALSE(Find<QPushButton>("btnExecute")->isEnabled());
 }
 
@@ -123,7 +129,8 @@ TEST_F(ExecuteSaveTest, TheCancelButtonInterruptsToo)
     form_->SetSQL(QStringLiteral("SELECT COUNT(*) FROM (WITH RECURSIVE C(I) AS (SELECT 1 UNION ALL "
                                  "SELECT I + 1 FROM C WHERE I < 5000000000) SELECT I FROM C)"));
     form_->show();
-    QTimer::singleShot(300, form_.get(), [&] { QTest::mouseClick(Find<QPushButton>("btnCancel"), Qt::LeftButton); });
+    QTimer::singleShot(300, form_.get(),
+                       [&] { QTest::mouseClick(Find<QPushButton>("btnCancel"), Qt::LeftButton); });
     Click("btnExecute");
     ASSERT_EQ(ui->Texts().size(), 2);
     EXPECT_EQ(ui->Texts()[0], QStringLiteral("An error has occurred while running the query."));
@@ -146,7 +153,8 @@ TEST_F(ExecuteSaveTest, SaveRejectsNamesBeforeAnythingIsWritten)
         Find<QLineEdit>("editTableName")->setText(QLatin1String(c.name));
         Click("btnSave");
         ASSERT_EQ(ui->Texts().size(), 1) << c.name;
-        EXPECT_TRUE(ui->Texts()[0].contains(QLatin1String(c.message))) << ui->Texts()[0].toStdString();
+        EXPECT_TRUE(ui->Texts()[0].contains(QLatin1String(c.message)))
+            << ui->Texts()[0].toStdString();
         EXPECT_EQ(ui->History()[0].type, mtError);
     }
     EXPECT_FALSE(form_->SavedBefore());
@@ -165,14 +173,18 @@ TEST_F(ExecuteSaveTest, SaveStoresTheRowsOfTheGrid)
     } cases[] = {
         {"worked example", WorkedExampleScript(), {{QStringLiteral("3")}}},
         {"temporary table read last",
-         QStringLiteral("SELECT ORDER_NO FROM ORDERS WHERE TOTAL > 120\r\n;BIG\r\nSELECT * FROM BIG"),
+         QStringLiteral(
+             "SELECT ORDER_NO FROM ORDERS WHERE TOTAL > 120\r\n;BIG\r\nSELECT * FROM BIG"),
          {{QStringLiteral("4")}, {QStringLiteral("5")}}},
-        {"closing command", QStringLiteral("SELECT * FROM ORDERS\r\n;\r\nINSERT INTO ORDERS VALUES (6, 7)"), {}},
+        {"closing command",
+         QStringLiteral("SELECT * FROM ORDERS\r\n;\r\nINSERT INTO ORDERS VALUES (6, 7)"),
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MakeDatabase(QStringLiteral("kiv"),
-                     {QStringLiteral("DELETE FROM ORDERS WHERE ORDER_NO > 5"), QStringLiteral("DROP TABLE IF EXISTS SNAP")});
+                     {QStringLiteral("DELETE FROM ORDERS WHERE ORDER_NO > 5"),
+                      QStringLiteral("DROP TABLE IF EXISTS SNAP")});
         form_->SetSQL(c.script);
         form_->ExecuteSQL(); // the button stays disabled after a run
         ui->Clear();
@@ -206,8 +218,11 @@ TEST_F(ExecuteSaveTest, SaveOverAnExistingTableAsksFirst)
                                         QStringLiteral("Table Not Saved.")}));
     EXPECT_EQ(ui->History()[0].buttons, TMsgDlgButtons(mbYes | mbNo));
     EXPECT_FALSE(form_->SavedBefore());
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM ORDERS")).first().first(), QStringLiteral("5"));
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('ORDERS')")).first().first(),
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM ORDERS")).first().first(),
+              QStringLiteral("5"));
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('ORDERS')"))
+                  .first()
+                  .first(),
               QStringLiteral("2"));
 
     ui->Clear();
@@ -215,7 +230,9 @@ TEST_F(ExecuteSaveTest, SaveOverAnExistingTableAsksFirst)
     Click("btnSave");
     EXPECT_EQ(ui->Texts(), QStringList({QStringLiteral("orders already exists.  Overwrite?"),
                                         QStringLiteral("New Table Saved.")}));
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('ORDERS')")).first().first(),
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('ORDERS')"))
+                  .first()
+                  .first(),
               QStringLiteral("1"));
 }
 
@@ -235,8 +252,7 @@ TEST_F(ExecuteSaveTest, AFailedSaveGoesStraightToTheReport)
 
 } // namespace
 
-// Export on the results page: the choice dialog, the save dialog, the file;
-// a type without its writer yet says so and writes nothing.
+// Export on the results page: the choice dialog, the save dialog, the file.
 TEST_F(ExecuteSaveTest, ExportWritesTheResultThroughTheChoiceAndSaveDialogs)
 {
     form_->SetSQL(QStringLiteral("SELECT * FROM ORDERS ORDER BY TOTAL"));
@@ -262,11 +278,16 @@ TEST_F(ExecuteSaveTest, ExportWritesTheResultThroughTheChoiceAndSaveDialogs)
     EXPECT_TRUE(lines[1].startsWith("1,"));
     EXPECT_TRUE(form_->isEnabled());
 
+    // Both spreadsheet types; the workbook is offered last.
     ui->AnswerForm(choose("Microsoft Excel"));
     ui->AnswerSaveFile(data_->File(QStringLiteral("orders.xls")));
     Click("btnExport");
-    EXPECT_EQ(ui->Texts().last(), QStringLiteral("Microsoft Excel export is not available yet."));
-    EXPECT_FALSE(QFile::exists(data_->File(QStringLiteral("orders.xls"))));
-    EXPECT_EQ(form_->Exporter()->GetAllowedTypeNames().size(), 10);
+    EXPECT_TRUE(ReadAll(data_->File(QStringLiteral("orders.xls"))).startsWith("\x09\x00\x04\x00"));
+    ui->AnswerForm(choose("Microsoft Excel Workbook"));
+    ui->AnswerSaveFile(data_->File(QStringLiteral("orders.xlsx")));
+    Click("btnExport");
+    EXPECT_TRUE(ReadAll(data_->File(QStringLiteral("orders.xlsx"))).startsWith("PK"));
+    EXPECT_EQ(form_->Exporter()->GetAllowedTypeNames().size(), 11);
+    EXPECT_EQ(form_->Exporter()->GetAllowedTypeNames().last(), "Microsoft Excel Workbook");
     EXPECT_EQ(form_->Exporter()->DBGrid(), form_->Grid());
 }
