@@ -1,6 +1,7 @@
 // Execute and Save in the window: messages, pages, buttons, the tables they
 // leave, and the interruption of a running script.
 #include "AppFixture.h"
+
 #include "app/MainViewer.h"
 #include "engine/DataSet.h"
 #include "export/EC_DBGrid.h"
@@ -11,9 +12,9 @@
 #include <QDialog>
 #include <QFile>
 #include <QKeyEvent>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -38,14 +39,8 @@ protected:
         form_.reset();
         AppTest::TearDown();
     }
-    template <typename T> T* Find(const char* name)
-    {
-        return form_->findChild<T*>(QLatin1String(name));
-    }
-    QString CurrentPage()
-    {
-        return Find<QTabWidget>("PageControl1")->currentWidget()->objectName();
-    }
+    template <typename T> T* Find(const char* name) { return form_->findChild<T*>(QLatin1String(name)); }
+    QString CurrentPage() { return Find<QTabWidget>("PageControl1")->currentWidget()->objectName(); }
     void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
     QStringList FirstColumn()
     {
@@ -119,8 +114,7 @@ TEST_F(ExecuteSaveTest, EscInterruptsALongRunThroughTheErrorPath)
     const QStringList texts = ui->Texts();
     ASSERT_EQ(texts.size(), 2) << texts.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(texts[0], QStringLiteral("An error has occurred while running the query."));
-    EXPECT_TRUE(texts[1].contains(QStringLiteral("interrupt"), Qt::CaseInsensitive))
-        << texts[1].toStdString();
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("interrupt"), Qt::CaseInsensitive)) << texts[1].toStdString();
     EXPECT_FALSE(Find<QPushButton>("btnExecute")->isEnabled());
 }
 
@@ -129,8 +123,7 @@ TEST_F(ExecuteSaveTest, TheCancelButtonInterruptsToo)
     form_->SetSQL(QStringLiteral("SELECT COUNT(*) FROM (WITH RECURSIVE C(I) AS (SELECT 1 UNION ALL "
                                  "SELECT I + 1 FROM C WHERE I < 5000000000) SELECT I FROM C)"));
     form_->show();
-    QTimer::singleShot(300, form_.get(),
-                       [&] { QTest::mouseClick(Find<QPushButton>("btnCancel"), Qt::LeftButton); });
+    QTimer::singleShot(300, form_.get(), [&] { QTest::mouseClick(Find<QPushButton>("btnCancel"), Qt::LeftButton); });
     Click("btnExecute");
     ASSERT_EQ(ui->Texts().size(), 2);
     EXPECT_EQ(ui->Texts()[0], QStringLiteral("An error has occurred while running the query."));
@@ -153,8 +146,7 @@ TEST_F(ExecuteSaveTest, SaveRejectsNamesBeforeAnythingIsWritten)
         Find<QLineEdit>("editTableName")->setText(QLatin1String(c.name));
         Click("btnSave");
         ASSERT_EQ(ui->Texts().size(), 1) << c.name;
-        EXPECT_TRUE(ui->Texts()[0].contains(QLatin1String(c.message)))
-            << ui->Texts()[0].toStdString();
+        EXPECT_TRUE(ui->Texts()[0].contains(QLatin1String(c.message))) << ui->Texts()[0].toStdString();
         EXPECT_EQ(ui->History()[0].type, mtError);
     }
     EXPECT_FALSE(form_->SavedBefore());
@@ -173,18 +165,14 @@ TEST_F(ExecuteSaveTest, SaveStoresTheRowsOfTheGrid)
     } cases[] = {
         {"worked example", WorkedExampleScript(), {{QStringLiteral("3")}}},
         {"temporary table read last",
-         QStringLiteral(
-             "SELECT ORDER_NO FROM ORDERS WHERE TOTAL > 120\r\n;BIG\r\nSELECT * FROM BIG"),
+         QStringLiteral("SELECT ORDER_NO FROM ORDERS WHERE TOTAL > 120\r\n;BIG\r\nSELECT * FROM BIG"),
          {{QStringLiteral("4")}, {QStringLiteral("5")}}},
-        {"closing command",
-         QStringLiteral("SELECT * FROM ORDERS\r\n;\r\nINSERT INTO ORDERS VALUES (6, 7)"),
-         {}},
+        {"closing command", QStringLiteral("SELECT * FROM ORDERS\r\n;\r\nINSERT INTO ORDERS VALUES (6, 7)"), {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MakeDatabase(QStringLiteral("kiv"),
-                     {QStringLiteral("DELETE FROM ORDERS WHERE ORDER_NO > 5"),
-                      QStringLiteral("DROP TABLE IF EXISTS SNAP")});
+                     {QStringLiteral("DELETE FROM ORDERS WHERE ORDER_NO > 5"), QStringLiteral("DROP TABLE IF EXISTS SNAP")});
         form_->SetSQL(c.script);
         form_->ExecuteSQL(); // the button stays disabled after a run
         ui->Clear();
@@ -218,11 +206,8 @@ TEST_F(ExecuteSaveTest, SaveOverAnExistingTableAsksFirst)
                                         QStringLiteral("Table Not Saved.")}));
     EXPECT_EQ(ui->History()[0].buttons, TMsgDlgButtons(mbYes | mbNo));
     EXPECT_FALSE(form_->SavedBefore());
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM ORDERS")).first().first(),
-              QStringLiteral("5"));
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('ORDERS')"))
-                  .first()
-                  .first(),
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM ORDERS")).first().first(), QStringLiteral("5"));
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('ORDERS')")).first().first(),
               QStringLiteral("2"));
 
     ui->Clear();
@@ -230,9 +215,7 @@ TEST_F(ExecuteSaveTest, SaveOverAnExistingTableAsksFirst)
     Click("btnSave");
     EXPECT_EQ(ui->Texts(), QStringList({QStringLiteral("orders already exists.  Overwrite?"),
                                         QStringLiteral("New Table Saved.")}));
-    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('ORDERS')"))
-                  .first()
-                  .first(),
+    EXPECT_EQ(Rows(folder_, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('ORDERS')")).first().first(),
               QStringLiteral("1"));
 }
 
