@@ -17,6 +17,7 @@ bool ExportTypeFromArgument(const QString& name, TExportType& type)
                                                                      {"htm", xHTML},
                                                                      {"doc", xMicrosoft_Word},
                                                                      {"xls", xMicrosoft_Excel},
+                                                                     {"xlsx", xExcel_Workbook},
                                                                      {"txt", xText},
                                                                      {"rtf", xRichText},
                                                                      {"csv", xText_Comma_Delimited},

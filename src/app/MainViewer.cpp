@@ -217,7 +217,7 @@ void TformMain::CreateExportGrid()
     ExportGrid->SetOptions(NumberRows | ShowColHeaders | ShowClipboardMsg | ShowProgress | TimeStamp);
     ExportGrid->SetHTML_Options(htColHeadersBold | htAutoLink | htOddRowColoring);
     ExportGrid->SetExportType(xMicrosoft_Excel);
-    ExportGrid->SetAllowedTypes(AllExportTypes());
+    ExportGrid->SetAllowedTypes(AllExportTypes() | tsExcel_Workbook);
     ExportGrid->SetTruncateSymbol(QStringLiteral("-"));
     TXL_Options* xl = ExportGrid->XL_Options();
     xl->PrintGridlines = false;

@@ -16,13 +16,15 @@
 
 namespace {
 
-const char* const kExtensions[kExportTypeCount] = {"htm", "doc", "xls", "txt", "rtf",
-                                                   "csv", "txt", "dif", "slk", ""};
+const char* const kExtensions[kExportTypeLimit] = {"htm", "doc", "xls", "txt", "rtf", "csv",
+                                                   "txt", "dif", "slk", "",    "xlsx"};
 
 } // namespace
 
 QString ExportTypeName(TExportType type)
 {
+    if (type == xExcel_Workbook)
+        return LoadStr(sExcelWorkbookName);
     return LoadStr(int(sTypeNameFirst) + int(type));
 }
 
@@ -33,7 +35,7 @@ QString ExportTypeExt(TExportType type)
 
 TExportType ExportTypeFromName(const QString& name)
 {
-    for (int i = 0; i < kExportTypeCount; ++i) {
+    for (int i = 0; i < kExportTypeLimit; ++i) {
         if (ExportTypeName(TExportType(i)) == name)
             return TExportType(i);
     }
@@ -239,7 +241,7 @@ void TExportXComponent::SetHTML_CustomTemplate(const QString& value)
 QStringList TExportXComponent::GetAllowedTypeNames() const
 {
     QStringList names;
-    for (int i = 0; i < kExportTypeCount; ++i) {
+    for (int i = 0; i < kExportTypeLimit; ++i) {
         if (allowedTypes_.testFlag(TypeFlag(TExportType(i))))
             names << ExportTypeName(TExportType(i));
     }
@@ -355,12 +357,6 @@ bool TExportXComponent::DoExport()
     const QString target = viewOnly ? QString() : exportFile_;
     ItemCount = GetItemCount();
     std::unique_ptr<TCustomExport> writer = CreateExportWriter(this, exportType_, target);
-    if (!writer) {
-        Ui().MessageDlg(
-            QStringLiteral("%1 export is not available yet.").arg(ExportTypeName(exportType_)),
-            mtError, mbOK);
-        return false;
-    }
     if (OnBeginExport)
         OnBeginExport(this);
     result = writer->Run();

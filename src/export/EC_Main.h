@@ -38,9 +38,11 @@ enum TExportType : quint8
     xDIF = 7,
     xSYLK = 8,
     xClipboard = 9,
+    xExcel_Workbook = 10, // the .xlsx workbook, beyond the ten of the stored settings
 };
 Q_ENUM_NS(TExportType)
-constexpr int kExportTypeCount = 10;
+constexpr int kExportTypeCount = 10; // the types allowed by default
+constexpr int kExportTypeLimit = 11; // every type
 
 // One bit per export type, bit n for the type of ordinal n.
 enum TExportTypeFlag : quint16
@@ -55,6 +57,7 @@ enum TExportTypeFlag : quint16
     tsDIF = 1 << xDIF,
     tsSYLK = 1 << xSYLK,
     tsClipboard = 1 << xClipboard,
+    tsExcel_Workbook = 1 << xExcel_Workbook,
 };
 Q_DECLARE_FLAGS(TExportTypeSet, TExportTypeFlag)
 Q_FLAG_NS(TExportTypeSet)
@@ -469,6 +472,8 @@ public:
     TExportColumnKind GetColumnKind(int index, const QString& value) const;
     static TDateTime ParseDate(const QString& text);
     static TDateTime ParseDateTime(const QString& text);
+    // A time of day in the regional format, as the fraction of a day.
+    static TDateTime ParseTime(const QString& text);
 
     // Spreadsheet cell patterns.
     static QString DateFormatPattern();
@@ -514,7 +519,6 @@ private:
     mutable std::vector<int> columnWidthCache_; // -1: not asked yet
 };
 
-// Creates the writer for a type (text and clipboard by DetailedMode); null
-// when this build has no writer for it yet.
+// Creates the writer for a type (text and clipboard by DetailedMode).
 std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TExportType type,
                                                   const QString& fileName);

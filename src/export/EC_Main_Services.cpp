@@ -303,12 +303,17 @@ TDateTime TCustomExport::ParseDateTime(const QString& text)
             .trimmed();
     const qsizetype blank = kept.indexOf(QLatin1Char(' '));
     const QString datePart = blank < 0 ? kept : kept.left(blank);
-    QString timePart = blank < 0 ? QString() : kept.mid(blank + 1).trimmed();
-    double result = double(kDayZero.daysTo(ParseShortDate(datePart)));
-    if (timePart.isEmpty())
-        return result;
+    const QString timePart = blank < 0 ? QString() : kept.mid(blank + 1).trimmed();
+    const double day = double(kDayZero.daysTo(ParseShortDate(datePart)));
+    return timePart.isEmpty() ? day : day + ParseTime(timePart);
+}
+
+TDateTime TCustomExport::ParseTime(const QString& text)
+{
+    QString timePart = text.trimmed();
     bool afternoon = false, marked = false;
-    for (const auto& [symbol, isPm] : {std::pair{pm, true}, std::pair{am, false}}) {
+    for (const auto& [symbol, isPm] :
+         {std::pair{Regional::PmSymbol(), true}, std::pair{Regional::AmSymbol(), false}}) {
         if (!symbol.isEmpty() && timePart.endsWith(symbol, Qt::CaseInsensitive)) {
             timePart.chop(symbol.size());
             afternoon = isPm;
@@ -326,8 +331,8 @@ TDateTime TCustomExport::ParseDateTime(const QString& text)
         values[0] = values[0] % 12 + (afternoon ? 12 : 0);
     }
     if (!ok || values[0] > 23 || values[1] > 59 || values[2] > 59)
-        throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
-    return result + (values[0] * 3600 + values[1] * 60 + values[2]) / 86400.0;
+        throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+    return (values[0] * 3600 + values[1] * 60 + values[2]) / 86400.0;
 }
 
 // ---- Patterns for spreadsheet cells ----

@@ -29,6 +29,7 @@ const QHash<int, QString>& Table()
                         "If this problem persists, you may want to consider re-installing the %s "
                         "Viewer Application.")},
         {sNoData, QStringLiteral("There is no Data to Export.")},
+        {sExcelWorkbookName, QStringLiteral("Microsoft Excel Workbook")},
         {sTypeNameFirst + 0, QStringLiteral("HTML")},
         {sTypeNameFirst + 1, QStringLiteral("Microsoft Word")},
         {sTypeNameFirst + 2, QStringLiteral("Microsoft Excel")},

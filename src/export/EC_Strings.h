@@ -19,6 +19,7 @@ enum TExportStringId
     sFileExportFailed = 65514,
     sViewFailed = 65515,
     sNoData = 65516,
+    sExcelWorkbookName = 65517,
     sTypeNameFirst = 65520, // 65520..65529: the display names in type order
     sExportNItems = 65532,
     sExportItems = 65533,

@@ -276,19 +276,6 @@ TEST_F(DelimitedExportTest, ExecuteAsksForTypeAndFileAndFiresFailedTwiceOnCancel
               "Comma-Delimited Text (CSV) files (*.csv)|*.csv|All Files (*.*)|*.*");
     EXPECT_EQ(exporter->LastExportType(), xText_Comma_Delimited);
 
-    // A type whose writer is not there yet: a clear message, no file.
-    ui->AnswerForm([](QDialog& dialog) {
-        auto* combo = dialog.findChild<QComboBox*>("ExportTypeComboBox");
-        combo->setCurrentIndex(combo->findText("Rich Text"));
-        dialog.findChild<QRadioButton*>("FileRadioButton")->click();
-        dialog.findChild<QPushButton*>("OKBtn")->click();
-        return dialog.result();
-    });
-    ui->AnswerSaveFile(folder.File("x.rtf"));
-    EXPECT_FALSE(exporter->Execute());
-    EXPECT_EQ(ui->Texts().last(), "Rich Text export is not available yet.");
-    EXPECT_FALSE(QFile::exists(folder.File("x.rtf")));
-
     ui->AnswerForm([](QDialog& dialog) {
         auto* combo = dialog.findChild<QComboBox*>("ExportTypeComboBox");
         combo->setCurrentIndex(combo->findText("Tab-Delimited Text"));

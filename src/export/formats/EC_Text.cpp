@@ -17,7 +17,7 @@ namespace {
 // text types read "Text".
 QString NameOfExtension(const QString& ext)
 {
-    for (int i = 0; !ext.isEmpty() && i < kExportTypeCount; ++i) {
+    for (int i = 0; !ext.isEmpty() && i < kExportTypeLimit; ++i) {
         if (ExportTypeExt(TExportType(i)) == ext)
             return ExportTypeName(TExportType(i));
     }

@@ -1,12 +1,14 @@
-// Which writer class serves which export type. Types whose writer this build
-// does not have yet give no writer.
+// Which writer class serves which export type.
 #include "export/EC_Main.h"
+#include "export/formats/EC_BIFF.h"
 #include "export/formats/EC_DIF.h"
 #include "export/formats/EC_HTML.h"
 #include "export/formats/EC_PlainText.h"
 #include "export/formats/EC_RTF.h"
 #include "export/formats/EC_SYLK.h"
 #include "export/formats/EC_Text.h"
+#include "export/formats/EC_XLSX.h"
+#include "platform/core/Exceptions.h"
 
 std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TExportType type,
                                                   const QString& fileName)
@@ -33,7 +35,10 @@ std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent* source, TEx
         return std::make_unique<TDIFExport>(source, type, fileName);
     case xSYLK:
         return std::make_unique<TSYLKExport>(source, type, fileName);
-    default:
-        return nullptr;
+    case xMicrosoft_Excel:
+        return std::make_unique<TBIFFExport>(source, type, fileName);
+    case xExcel_Workbook:
+        return std::make_unique<TXLSXExport>(source, type, fileName);
     }
+    throw EConvertError(QStringLiteral("Unknown export type %1").arg(int(type)));
 }

@@ -1,0 +1,179 @@
+#include "export/formats/EC_Sheet.h"
+
+#include "platform/core/Exceptions.h"
+
+#include <algorithm>
+#include <cmath>
+
+TSheetExport::TSheetExport(TExportXComponent* source, TExportType exportType,
+                           const QString& fileName, int maxRow, int maxColumn)
+    : TCustomShellViewExport(source, exportType, fileName), MaxRow(maxRow), MaxColumn(maxColumn)
+{
+}
+
+// ---- Cells ----
+
+int TSheetExport::RowStyle(int row) const
+{
+    if (row == TitleRow)
+        return xfTitle;
+    if (row == FooterRow)
+        return xfFirstFooter;
+    if (row == RowOffset && Source->Options().testFlag(ShowColHeaders))
+        return xfCaption;
+    return xfPlain;
+}
+
+double TSheetExport::ToFloat(const QString& text) const
+{
+    bool ok = false;
+    const double value = ToDotDecimal(text.trimmed()).toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    return value;
+}
+
+int TSheetExport::SheetColumnWidth(int column) const
+{
+    return std::min(ColumnWidths[size_t(column)] + 2, 255);
+}
+
+void TSheetExport::WriteCell(const TExportValue& value, int row, TExportColumnKind kind, int column)
+{
+    if (row > MaxRow || column > MaxColumn)
+        return;
+    if (kind == ckUnknown)
+        kind = GetColumnKind(column, value.Value);
+    const bool blank = value.Value.trimmed().isEmpty();
+    double number = 0;
+    int style = RowStyle(row);
+    switch (kind) {
+    case ckNumber:
+        if (blank)
+            return;
+        number = ToFloat(GetExportValue(value));
+        break;
+    case ckCurrency:
+        if (blank)
+            return;
+        number = ToFloat(value.Value);
+        style = xfCurrency;
+        break;
+    case ckBoolean:
+        if (value.HasInfo && value.Info.BoolState != 0)
+            PutBoolean(row, column, value.Info.BoolState == 2, style);
+        return;
+    case ckDate:
+        if (blank)
+            return;
+        number = ParseDate(value.Value);
+        style = xfDate;
+        break;
+    case ckTime:
+        if (blank)
+            return;
+        number = ParseTime(value.Value);
+        style = xfTime;
+        break;
+    case ckDateTime:
+        if (blank)
+            return;
+        number = ParseDateTime(value.Value);
+        style = xfDateTime;
+        break;
+    case ckDateTimeDate:
+        if (blank)
+            return;
+        number = std::floor(ParseDateTime(value.Value));
+        style = xfDate;
+        break;
+    case ckDateTimeTime:
+        if (blank)
+            return;
+        // The day count grows with the time of day even before day 0.
+        number = ParseDateTime(value.Value);
+        number -= std::floor(number);
+        style = xfTime;
+        break;
+    default:
+        PutText(row, column, RemoveControlChars(value.Value), style);
+        return;
+    }
+    PutNumber(row, column, number, style);
+}
+
+// ---- The pipeline ----
+
+void TSheetExport::WriteHeader(const TExportColumns& columns)
+{
+    TCustomShellViewExport::WriteHeader(columns);
+    BeginSheet();
+    TitleRow = TimeStampRow = HeaderRow = FooterRow = -1;
+    RowOffset = 0;
+    const bool hasTitle = IsNotBlank(Source->Title());
+    const bool hasStamp = Source->Options().testFlag(TimeStamp);
+    const bool hasHeader = IsNotBlank(ListText(Source->Header()));
+    if (hasTitle) {
+        TitleRow = 0;
+        RowOffset = 1;
+    }
+    if (hasStamp)
+        TimeStampRow = RowOffset++;
+    if (hasHeader) {
+        if (hasTitle || hasStamp)
+            ++RowOffset; // a blank row
+        HeaderRow = RowOffset;
+    }
+    if (hasTitle || hasStamp || hasHeader)
+        ++RowOffset; // the blank row before the captions
+    TExportValue text;
+    if (hasTitle) {
+        text.Value = Source->Title();
+        WriteCell(text, TitleRow, ckString, 0);
+    }
+    if (hasStamp) {
+        text.Value = TimeStampText();
+        WriteCell(text, TimeStampRow, ckString, 0);
+    }
+    if (hasHeader) {
+        const QStringList& lines = Source->Header();
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            text.Value = lines.at(i);
+            WriteCell(text, HeaderRow + int(i), ckString, 0);
+            ++RowOffset;
+        }
+    }
+    if (Source->Options().testFlag(ShowColHeaders)) {
+        for (size_t i = 0; i < columns.size(); ++i) {
+            text.Value = columns[i].Caption;
+            WriteCell(text, RowOffset, ckString, int(i));
+        }
+    } else {
+        --RowOffset; // the first item takes the captions' row
+    }
+}
+
+void TSheetExport::WriteItem(const TExportValues& values, int itemIndex)
+{
+    TCustomShellViewExport::WriteItem(values, itemIndex);
+    const int row = RowOffset + itemIndex;
+    if (row > MaxRow)
+        return;
+    for (int i = 0; i < values.Count() && i <= MaxColumn; ++i)
+        WriteCell(values[i], row, ckUnknown, i);
+}
+
+void TSheetExport::WriteFooter()
+{
+    TCustomShellViewExport::WriteFooter();
+    const QStringList& footer = Source->FormattedFooter;
+    if (IsNotBlank(ListText(footer))) {
+        FooterRow = Source->NumItemsExported + RowOffset + 2; // one blank row after the items
+        TExportValue text;
+        for (qsizetype i = 0; i < footer.size(); ++i) {
+            text.Value = footer.at(i);
+            WriteCell(text, FooterRow + int(i), ckString, 0);
+        }
+    }
+    EndSheet();
+}

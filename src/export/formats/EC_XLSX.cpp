@@ -1,0 +1,170 @@
+#include "export/formats/EC_XLSX.h"
+
+#include "platform/core/Exceptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <xlsxwriter.h>
+
+namespace {
+
+// The format's limit for cell text, header and footer.
+constexpr int kMaxCellText = 32767;
+constexpr int kMaxHeaderText = 255;
+
+// A page header or footer: text outside a section shows centred, which
+// readers other than the spreadsheet only see when the section says so.
+QByteArray HeaderFooterText(const QString& text)
+{
+    static const QRegularExpression section(QStringLiteral("^&[LCR]"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QString sectioned = section.match(text).hasMatch() ? text : QStringLiteral("&C") + text;
+    return sectioned.left(kMaxHeaderText).toUtf8();
+}
+
+} // namespace
+
+TXLSXExport::TXLSXExport(TExportXComponent* source, TExportType exportType, const QString& fileName)
+    : TSheetExport(source, exportType, fileName, kMaxRow, kMaxColumn)
+{
+    constructed_ = false;
+    const QFileInfo target(outputFile_);
+    QTemporaryFile reserved(target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() +
+                                                          QStringLiteral(".XXXXXX")));
+    reserved.setAutoRemove(false);
+    if (reserved.open()) {
+        tempFile_ = reserved.fileName();
+        reserved.close();
+        lxw_workbook_options options = {};
+        options.constant_memory = LXW_TRUE;
+        workbook_ = workbook_new_opt(QFile::encodeName(tempFile_).constData(), &options);
+    }
+    if (!workbook_) {
+        if (!tempFile_.isEmpty())
+            QFile::remove(tempFile_);
+        const EInOutError error(
+            QStringLiteral("Cannot create %1: %2")
+                .arg(QDir::toNativeSeparators(outputFile_), reserved.errorString()));
+        ShowExportError(&error);
+        throw EAbort();
+    }
+    constructed_ = true;
+}
+
+// A run that did not finish leaves no file behind and the earlier one untouched.
+TXLSXExport::~TXLSXExport()
+{
+    Discard();
+}
+
+void TXLSXExport::Discard()
+{
+    if (!workbook_)
+        return;
+    lxw_workbook_free(workbook_);
+    workbook_ = nullptr;
+    QFile::remove(tempFile_);
+}
+
+void TXLSXExport::Check(int error) const
+{
+    if (error != LXW_NO_ERROR)
+        throw EInOutError(QString::fromUtf8(lxw_strerror(lxw_error(error))));
+}
+
+// ---- Cells ----
+
+void TXLSXExport::PutNumber(int row, int column, double value, int style)
+{
+    Check(worksheet_write_number(sheet_, lxw_row_t(row), lxw_col_t(column), value, styles_[style]));
+}
+
+void TXLSXExport::PutBoolean(int row, int column, bool value, int style)
+{
+    Check(worksheet_write_boolean(sheet_, lxw_row_t(row), lxw_col_t(column), value ? 1 : 0,
+                                  styles_[style]));
+}
+
+void TXLSXExport::PutText(int row, int column, const QString& text, int style)
+{
+    Check(worksheet_write_string(sheet_, lxw_row_t(row), lxw_col_t(column),
+                                 text.left(kMaxCellText).toUtf8().constData(), styles_[style]));
+}
+
+// ---- The sheet ----
+
+void TXLSXExport::BeginSheet()
+{
+    sheet_ = workbook_add_worksheet(workbook_, nullptr);
+    if (!sheet_)
+        throw EInOutError(QStringLiteral("Cannot add a worksheet"));
+    const QByteArray patterns[xfCaption + 1] = {{},
+                                                {},
+                                                DateFormatPattern().toUtf8(),
+                                                TimeFormatPattern().toUtf8(),
+                                                DateTimeFormatPattern().toUtf8(),
+                                                CurrencyFormatPattern().toUtf8(),
+                                                {},
+                                                {},
+                                                {}};
+    for (int style = xfPlain; style <= xfCaption; ++style) {
+        lxw_format* format = workbook_add_format(workbook_);
+        format_set_font_name(format, "Arial");
+        format_set_font_size(format, style == xfTitle ? 16 : 10);
+        if (!patterns[style].isEmpty())
+            format_set_num_format(format, patterns[style].constData());
+        styles_[style] = format;
+    }
+    format_set_bold(styles_[xfTitle]);
+    format_set_underline(styles_[xfTitle], LXW_UNDERLINE_SINGLE);
+    format_set_italic(styles_[xfFirstFooter]);
+    format_set_bold(styles_[xfCaption]);
+    format_set_top(styles_[xfCaption], LXW_BORDER_THIN);
+    format_set_bottom(styles_[xfCaption], LXW_BORDER_THIN);
+
+    const TXL_Options& print = *Source->XL_Options();
+    if (!print.PageHeader.isEmpty())
+        Check(worksheet_set_header(sheet_, HeaderFooterText(print.PageHeader).constData()));
+    if (!print.PageFooter.isEmpty())
+        Check(worksheet_set_footer(sheet_, HeaderFooterText(print.PageFooter).constData()));
+    worksheet_gridlines(sheet_,
+                        print.PrintGridlines ? LXW_SHOW_ALL_GRIDLINES : LXW_SHOW_SCREEN_GRIDLINES);
+    if (print.PrintHeadings)
+        worksheet_print_row_col_headers(sheet_);
+}
+
+void TXLSXExport::EndSheet()
+{
+    const int widths = std::min(int(Columns.size()), kMaxColumn + 1);
+    for (int i = 0; i < widths; ++i)
+        Check(
+            worksheet_set_column(sheet_, lxw_col_t(i), lxw_col_t(i), SheetColumnWidth(i), nullptr));
+    if (Source->Options().testFlag(ShowColHeaders) && RowOffset < kMaxRow)
+        worksheet_freeze_panes(sheet_, lxw_row_t(RowOffset + 1), 0);
+}
+
+void TXLSXExport::FinishOutput()
+{
+    if (!workbook_)
+        return;
+    const lxw_error error = workbook_close(workbook_); // frees the workbook
+    workbook_ = nullptr;
+    if (error != LXW_NO_ERROR) {
+        QFile::remove(tempFile_);
+        throw EInOutError(QString::fromUtf8(lxw_strerror(error)));
+    }
+    if (std::rename(QFile::encodeName(tempFile_).constData(),
+                    QFile::encodeName(outputFile_).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(tempFile_);
+        throw EInOutError(QStringLiteral("Cannot write %1: %2")
+                              .arg(QDir::toNativeSeparators(outputFile_), reason));
+    }
+}

@@ -1,0 +1,44 @@
+// The "Microsoft Excel Workbook" writer: the same sheet as the BIFF writer
+// (rows, typed cells, number formats, fonts, column widths, print settings)
+// as an Office Open XML workbook, with the caption row frozen.
+//
+// The workbook library streams rows to its own temporary storage (constant
+// memory: no row is held) and writes the file itself when the workbook
+// closes. It writes to a fresh name in the target folder, which replaces the
+// target only when the run succeeded; otherwise it is deleted.
+#pragma once
+
+#include "export/formats/EC_Sheet.h"
+
+struct lxw_workbook;
+struct lxw_worksheet;
+struct lxw_format;
+
+class TXLSXExport : public TSheetExport
+{
+public:
+    static constexpr int kMaxRow = 1048575;
+    static constexpr int kMaxColumn = 16383;
+
+    TXLSXExport(TExportXComponent* source, TExportType exportType, const QString& fileName);
+    ~TXLSXExport() override;
+
+    // Writes the workbook and puts it in place; raises EInOutError when it cannot.
+    void FinishOutput() override;
+
+protected:
+    void BeginSheet() override;
+    void EndSheet() override;
+    void PutNumber(int row, int column, double value, int style) override;
+    void PutBoolean(int row, int column, bool value, int style) override;
+    void PutText(int row, int column, const QString& text, int style) override;
+
+private:
+    void Check(int error) const;
+    void Discard();
+
+    QString tempFile_;
+    lxw_workbook* workbook_ = nullptr;
+    lxw_worksheet* sheet_ = nullptr;
+    lxw_format* styles_[xfCaption + 1] = {};
+};
