@@ -14,7 +14,6 @@
 #include "export/EC_DBGrid.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -79,27 +78,13 @@ int main(int argc, char** argv)
     QTemporaryDir sandbox;
     if (!sandbox.isValid())
         return 1;
-    QDir().mkpath(sandbox.filePath(QStringLiteral("config")));
-    QDir().mkpath(sandbox.filePath(QStringLiteral("tmp")));
-    qputenv("TESSALY_CONFIG_DIR", sandbox.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("TMPDIR", sandbox.filePath(QStringLiteral("tmp")).toLocal8Bit());
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseSandbox(sandbox.path());
     QApplication app(argc, argv);
 
-    QList<qint64> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << QByteArray(argv[i]).toLongLong();
-    if (sizes.isEmpty())
-        sizes = {kBiffRows, 1000000};
+    const QList<qint64> sizes = SizesFromArguments(argc, argv, {kBiffRows, 1000000});
 
-    const QString folder = sandbox.filePath(QStringLiteral("db"));
-    QDir().mkpath(folder);
     TDatabase database;
-    database.SetDatabaseName(QStringLiteral("BENCH"));
-    database.SetDriverName(QStringLiteral("STANDARD"));
-    database.Params() << QStringLiteral("PATH=") + folder;
-    database.SetConnected(true);
+    const QString folder = ConnectBenchDatabase(sandbox.path(), database);
     std::printf("peak memory: %s\n", ResetPeak() ? "VmHWM, reset before each phase"
                                                  : "VmRSS at the end of each phase (no reset)");
     for (qint64 rows : sizes)

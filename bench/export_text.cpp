@@ -13,7 +13,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -69,23 +68,13 @@ int main(int argc, char** argv)
     QTemporaryDir sandbox;
     if (!sandbox.isValid())
         return 1;
-    QDir().mkpath(sandbox.filePath(QStringLiteral("config")));
-    QDir().mkpath(sandbox.filePath(QStringLiteral("tmp")));
-    qputenv("TESSALY_CONFIG_DIR", sandbox.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("TMPDIR", sandbox.filePath(QStringLiteral("tmp")).toLocal8Bit());
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseSandbox(sandbox.path());
     QApplication app(argc, argv);
     const qint64 textRows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const qint64 clipboardRows = argc > 2 ? QByteArray(argv[2]).toLongLong() : 20000;
 
-    const QString folder = sandbox.filePath(QStringLiteral("db"));
-    QDir().mkpath(folder);
     TDatabase database;
-    database.SetDatabaseName(QStringLiteral("BENCH"));
-    database.SetDriverName(QStringLiteral("STANDARD"));
-    database.Params() << QStringLiteral("PATH=") + folder;
-    database.SetConnected(true);
+    const QString folder = ConnectBenchDatabase(sandbox.path(), database);
     std::printf("peak memory: %s\n", ResetPeak() ? "VmHWM, reset before each phase"
                                                  : "VmRSS at the end of each phase (no reset)");
 

@@ -11,7 +11,6 @@
 #include "query/enhquery.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -76,25 +75,13 @@ int main(int argc, char** argv)
     QTemporaryDir sandbox;
     if (!sandbox.isValid())
         return 1;
-    QDir().mkpath(sandbox.filePath(QStringLiteral("config")));
-    QDir().mkpath(sandbox.filePath(QStringLiteral("tmp")));
-    qputenv("TESSALY_CONFIG_DIR", sandbox.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("TMPDIR", sandbox.filePath(QStringLiteral("tmp")).toLocal8Bit());
+    UseSandbox(sandbox.path());
     QCoreApplication app(argc, argv);
 
-    QList<qint64> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << QByteArray(argv[i]).toLongLong();
-    if (sizes.isEmpty())
-        sizes = {100000, 1000000};
+    const QList<qint64> sizes = SizesFromArguments(argc, argv, {100000, 1000000});
 
-    const QString folder = sandbox.filePath(QStringLiteral("db"));
-    QDir().mkpath(folder);
     TDatabase database;
-    database.SetDatabaseName(QStringLiteral("BENCH"));
-    database.SetDriverName(QStringLiteral("STANDARD"));
-    database.Params() << QStringLiteral("PATH=") + folder;
-    database.SetConnected(true);
+    const QString folder = ConnectBenchDatabase(sandbox.path(), database);
 
     std::printf("peak memory: %s\n", ResetPeak() ? "VmHWM, reset before each phase"
                                                  : "VmRSS at the end of each phase (no reset)");

@@ -1,6 +1,9 @@
 #include "BenchSupport.h"
 
+#include "engine/Database.h"
+
 #include <QByteArray>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <cstdio>
@@ -92,4 +95,33 @@ void Keep(Phase& best, const Phase& run, bool first)
         best.startKb = run.startKb;
         best.peakKb = run.peakKb;
     }
+}
+
+void UseSandbox(const QString& sandbox)
+{
+    QDir().mkpath(sandbox + QStringLiteral("/config"));
+    QDir().mkpath(sandbox + QStringLiteral("/tmp"));
+    qputenv("TESSALY_CONFIG_DIR", QString(sandbox + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("TMPDIR", QString(sandbox + QStringLiteral("/tmp")).toLocal8Bit());
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+QString ConnectBenchDatabase(const QString& sandbox, TDatabase& database)
+{
+    const QString folder = sandbox + QStringLiteral("/db");
+    QDir().mkpath(folder);
+    database.SetDatabaseName(QStringLiteral("BENCH"));
+    database.SetDriverName(QStringLiteral("STANDARD"));
+    database.Params() << QStringLiteral("PATH=") + folder;
+    database.SetConnected(true);
+    return folder;
+}
+
+QList<qint64> SizesFromArguments(int argc, char** argv, const QList<qint64>& defaults)
+{
+    QList<qint64> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes << QByteArray(argv[i]).toLongLong();
+    return sizes.isEmpty() ? defaults : sizes;
 }
