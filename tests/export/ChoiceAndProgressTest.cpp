@@ -123,13 +123,40 @@ TEST_F(ViewTest, AViewedExportOpensInTheDefaultApplicationOrSaysItCannot)
     exporter->SetExportType(xText_Comma_Delimited);
     exporter->SetViewOnly(true);
     ASSERT_TRUE(exporter->DoExport());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(PrivateDesktop::Marker()), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QFile::exists(PrivateDesktop::Marker()); }, 10000));
     EXPECT_TRUE(ReadAll(PrivateDesktop::Marker()).startsWith("\"Item\",\"ID\",\"NAME\""));
 
     exporter->SetExportType(xText_Tab_Delimited);
     EXPECT_TRUE(exporter->DoExport()); // the export itself succeeded
     const QString expected = LoadStr(sViewFailed).replace("%s", "Text");
     EXPECT_EQ(ui->Texts().last(), expected);
+}
+
+// The window steps aside for the viewer and comes back when the desktop makes
+// the program active again; a window the user minimised stays minimised.
+TEST_F(ViewTest, TheWindowStepsAsideForTheViewerUntilTheProgramIsActiveAgain)
+{
+    const auto desktopActivates = [] {
+        Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+        Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    };
+    QApplication::setActiveWindow(window.get());
+    exporter->SetExportType(xText_Comma_Delimited);
+    exporter->SetViewOnly(false);
+    exporter->SetExportFile(folder.Path() + "/kept.csv");
+    ASSERT_TRUE(exporter->DoExport());
+    EXPECT_FALSE(window->isMinimized());
+
+    exporter->SetViewOnly(true);
+    ASSERT_TRUE(exporter->DoExport());
+    EXPECT_TRUE(window->isMinimized());
+    desktopActivates();
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_FALSE(exporter->MinimizedForViewer);
+
+    window->showMinimized();
+    desktopActivates();
+    EXPECT_TRUE(window->isMinimized());
 }
 
 TEST(ProgressTest, StepsOverAKnownTotal)
