@@ -5,13 +5,10 @@
 #include "export/formats/EC_HTML.h"
 #include "platform/core/Exceptions.h"
 
-#include <QComboBox>
 #include <QDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPushButton>
-#include <QRadioButton>
 
 namespace {
 
@@ -221,28 +218,6 @@ TEST_F(HtmlExportTest, HostileValuesReadBackAsWritten)
     EXPECT_EQ(read["title"].toString(), "</title><script>");
     EXPECT_EQ(read["hrefs"].toArray(),
               QJsonArray({"http://x.org/?a=1&b=\"2\"", "mailto:me@x.org"}));
-}
-
-// From the window: the choice dialog, a file type and the save dialog.
-TEST_F(HtmlExportTest, ChoiceDialogWritesPageAndDocuments)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"HTML", "<html>"}, {"Microsoft Word", "{\\rtf1"}, {"Rich Text", "{\\rtf1"}};
-    for (const auto& [name, start] : cases) {
-        ui->AnswerForm([name = QString::fromUtf8(name)](QDialog& dialog) {
-            auto* combo = dialog.findChild<QComboBox*>("ExportTypeComboBox");
-            combo->setCurrentIndex(combo->findText(name));
-            dialog.findChild<QRadioButton*>("FileRadioButton")->click();
-            dialog.findChild<QPushButton*>("OKBtn")->click();
-            return dialog.result();
-        });
-        const QString file = folder.File(QString::fromUtf8(name) + ".out");
-        ui->AnswerSaveFile(file);
-        EXPECT_TRUE(exporter->Execute()) << name;
-        const QByteArray bytes = ReadAll(file);
-        EXPECT_TRUE(bytes.startsWith(start)) << name;
-        EXPECT_TRUE(bytes.contains("Zo")) << name; // the last row is there
-    }
 }
 
 } // namespace
