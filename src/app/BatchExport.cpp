@@ -1,6 +1,7 @@
 #include "app/BatchExport.h"
 
 #include "app/MainViewer.h"
+#include "app/OptionValue.h"
 #include "app/StartUp.h"
 #include "export/EC_DBGrid.h"
 #include "platform/Interaction.h"
@@ -8,6 +9,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMetaEnum>
 #include <QSet>
 #include <exception>
 
@@ -29,6 +31,18 @@ bool ExportTypeFromArgument(const QString& name, TExportType& type)
     for (const auto& [text, value] : names) {
         if (name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0) {
             type = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HtmlTemplateFromArgument(const QString& name, THTML_Template& value)
+{
+    const QMetaEnum templates = QMetaEnum::fromType<THTML_Template>();
+    for (int i = 0; i < templates.keyCount(); ++i) {
+        if (name.compare(QLatin1String(templates.key(i) + 2), Qt::CaseInsensitive) == 0) {
+            value = static_cast<THTML_Template>(templates.value(i));
             return true;
         }
     }
@@ -65,12 +79,7 @@ bool ParseExportArgument(const QStringList& arguments, qsizetype& i, TBatchExpor
 {
     const QString& argument = arguments[i];
     const auto value = [&](QString& target) {
-        if (i + 1 >= arguments.size()) {
-            error = argument + QStringLiteral(" needs a value");
-            return false;
-        }
-        target = arguments[++i];
-        return true;
+        return TakeOptionValue(arguments, i, target, error);
     };
     QString text;
     if (argument == QLatin1String("--export")) {
@@ -91,6 +100,11 @@ bool ParseExportArgument(const QStringList& arguments, qsizetype& i, TBatchExpor
     } else if (argument == QLatin1String("--footer")) {
         if (value(text))
             options.footer << text;
+    } else if (argument == QLatin1String("--html-template")) {
+        THTML_Template chosen = htSimple;
+        if (value(text) && !HtmlTemplateFromArgument(text, chosen))
+            error = QStringLiteral("unknown HTML template: ") + text;
+        options.htmlTemplate = chosen;
     } else if (argument == QLatin1String("--detailed")) {
         options.detailed = true;
     } else if (argument == QLatin1String("--no-number-rows")) {
@@ -110,7 +124,7 @@ bool CheckExportOptions(const TBatchExport& options, QString& error)
     const bool anyExportOption =
         options.outputGiven || options.detailed || !options.selectedRows.isEmpty() ||
         !options.numberRows || !options.headers || !options.timeStamp || !options.title.isEmpty() ||
-        !options.header.isEmpty() || !options.footer.isEmpty();
+        !options.header.isEmpty() || !options.footer.isEmpty() || options.htmlTemplate;
     if (!options.given) {
         if (anyExportOption)
             error = QStringLiteral("the export options need --export TYPE");
@@ -154,6 +168,8 @@ int RunBatchExport(TformMain& form, const TBatchExport& options)
     exporter->SetTitle(options.title);
     exporter->SetHeader(options.header);
     exporter->SetFooter(options.footer);
+    if (options.htmlTemplate)
+        exporter->SetHTML_Template(*options.htmlTemplate);
     if (!options.selectedRows.isEmpty()) {
         QList<int> rows;
         for (int row : options.selectedRows)
@@ -183,5 +199,5 @@ QString BatchExportUsage()
         "                     [--export TYPE (--output FILE) [--detailed] [--selected-rows "
         "N,M,...]\n"
         "                      [--no-number-rows] [--no-headers] [--no-timestamp] [--title TEXT]\n"
-        "                      [--header LINE]... [--footer LINE]...]\n");
+        "                      [--header LINE]... [--footer LINE]... [--html-template NAME]]\n");
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 
 class TformMain;
 
@@ -26,10 +27,14 @@ struct TBatchExport
     QString title;
     QStringList header;
     QStringList footer;
+    std::optional<THTML_Template> htmlTemplate; // the window's own when not given
 };
 
 // The type named on the command line (letter case ignored); false for an unknown name.
 bool ExportTypeFromArgument(const QString& name, TExportType& type);
+
+// The template named on the command line: its name without "ht", letter case ignored.
+bool HtmlTemplateFromArgument(const QString& name, THTML_Template& value);
 
 // Takes the export option at arguments[i] (and its value); returns false when
 // arguments[i] is no export option. error is set for a bad value.

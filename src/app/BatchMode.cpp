@@ -3,6 +3,7 @@
 #include "app/BatchInteraction.h"
 #include "app/BatchSignals.h"
 #include "app/MainViewer.h"
+#include "app/OptionValue.h"
 #include "app/StartUp.h"
 #include "engine/DataSet.h"
 #include "engine/DisplayFormat.h"
@@ -86,22 +87,30 @@ void WriteResult(TDataSet* dataSet, FILE* out)
 
 QString RunnerUsage()
 {
-    return QStringLiteral(
-               "Usage: tessaly-query [FILE.sql]\n"
-               "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save TABLE] [--overwrite]\n"
-               "                     [--password-file FILE]\n") +
+    return QStringLiteral("Usage: tessaly-query [FILE.sql]\n"
+                          "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save "
+                          "TABLE] [--overwrite]\n"
+                          "                     [--password-file FILE]\n") +
            BatchExportUsage() +
            QStringLiteral(
                "       tessaly-query --version\n"
                "\n"
-               "Without --batch the window opens; a FILE.sql argument puts that script in the editor.\n"
-               "With --batch the query runs without a display: messages go to standard error, the last\n"
+               "Without --batch the window opens; a FILE.sql argument puts that script in the "
+               "editor.\n"
+               "With --batch the query runs without a display: messages go to standard error, the "
+               "last\n"
                "result to standard output as tab-separated text. With --export the last result is\n"
-               "exported instead, as the Export button does: TYPE is html, htm, doc, xls, txt, rtf, csv,\n"
-               "tab, dif, slk, sylk or clipboard (the clipboard text goes to standard output); FILE is\n"
-               "replaced only when the export succeeds; --selected-rows numbers rows from 1; --header\n"
-               "and --footer may be repeated, one line each.\n"
-               "Exit status: 0 success, 1 connecting, the script or the export failed, 2 usage error or\n"
+               "exported instead, as the Export button does: TYPE is html, htm, doc, xls, xlsx, "
+               "txt, rtf,\n"
+               "csv, tab, dif, slk, sylk or clipboard (the clipboard text goes to standard "
+               "output); FILE\n"
+               "is replaced only when the export succeeds; --selected-rows numbers rows from 1; "
+               "--header\n"
+               "and --footer may be repeated, one line each; NAME is an HTML page's colours: "
+               "classic,\n"
+               "simple (the default), plain, murky, ms_money, colorful, gray, olive or bw.\n"
+               "Exit status: 0 success, 1 connecting, the script or the export failed, 2 usage "
+               "error or\n"
                "damaged package, 3 wrong password.\n");
 }
 
@@ -110,12 +119,7 @@ bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QSt
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         const auto value = [&](QString& target) {
-            if (i + 1 >= arguments.size()) {
-                error = argument + QStringLiteral(" needs a value");
-                return false;
-            }
-            target = arguments[++i];
-            return true;
+            return TakeOptionValue(arguments, i, target, error);
         };
         if (argument == QLatin1String("--batch")) {
             continue;
@@ -159,14 +163,9 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     };
     TStartUpState state;
     try {
-        switch (ReadStartUpState(executable, state)) {
-        case TStartUpOutcome::Damaged:
-            return exitUsage;
-        case TStartUpOutcome::WrongPassword:
-            return exitWrongPassword;
-        case TStartUpOutcome::Run:
-            break;
-        }
+        const TStartUpOutcome outcome = ReadStartUpState(executable, state);
+        if (outcome != TStartUpOutcome::Run)
+            return ExitStatusFor(outcome);
     } catch (const std::exception& error) {
         Ui().ShowException(error); // an unreadable password file
         return exitUsage;
@@ -206,7 +205,8 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     }
     if (stopSignals.Caught())
         return interrupted();
-    if (QString error; !CheckSelectedRows(options.exportOptions, form->Query()->RecordCount(), error)) {
+    if (QString error;
+        !CheckSelectedRows(options.exportOptions, form->Query()->RecordCount(), error)) {
         fprintf(stderr, "tessaly-query: %s\n", error.toLocal8Bit().constData());
         return exitUsage;
     }

@@ -8,6 +8,19 @@
 
 #include <QFile>
 
+TExitStatus ExitStatusFor(TStartUpOutcome outcome)
+{
+    switch (outcome) {
+    case TStartUpOutcome::Damaged:
+        return exitUsage;
+    case TStartUpOutcome::WrongPassword:
+        return exitWrongPassword;
+    case TStartUpOutcome::Run:
+        break;
+    }
+    return exitOk;
+}
+
 TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state)
 {
     std::optional<QueryPackage> package;
@@ -15,11 +28,12 @@ TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state
         // Opened read-only: other readers and writers of the file are not locked out.
         QFile file(executable);
         if (!file.open(QIODevice::ReadOnly))
-            throw EPackageDamaged(QStringLiteral("the program file cannot be read (%1)").arg(file.errorString()));
+            throw EPackageDamaged(
+                QStringLiteral("the program file cannot be read (%1)").arg(file.errorString()));
         package = ReadQueryPackage(file);
     } catch (const EPackageDamaged& damaged) {
-        Ui().ShowException(Exception(QStringLiteral("The query package of this program is damaged: ") +
-                                     damaged.Message()));
+        Ui().ShowException(Exception(
+            QStringLiteral("The query package of this program is damaged: ") + damaged.Message()));
         return TStartUpOutcome::Damaged;
     }
     state = TStartUpState();
@@ -28,7 +42,8 @@ TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state
 
     if (package->hasPassword) {
         QString typed;
-        if (!Ui().InputQuery(QStringLiteral("Enter Password"), QStringLiteral("Please enter Password"), typed))
+        if (!Ui().InputQuery(QStringLiteral("Enter Password"),
+                             QStringLiteral("Please enter Password"), typed))
             typed.clear(); // cancelling counts as typing nothing
         if (typed != package->password) {
             Ui().ShowMessage(QStringLiteral("Invalid Password."));
@@ -52,9 +67,11 @@ bool ReplaceScript(TStartUpState& state, const QString& path)
         return false;
     }
     QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(kMaxPackageText + 1) : QByteArray();
+    const QByteArray bytes =
+        file.open(QIODevice::ReadOnly) ? file.read(kMaxPackageText + 1) : QByteArray();
     if (file.error() != QFileDevice::NoError) {
-        Ui().ShowMessage(QStringLiteral("Cannot read the SQL file %1: %2").arg(path, file.errorString()));
+        Ui().ShowMessage(
+            QStringLiteral("Cannot read the SQL file %1: %2").arg(path, file.errorString()));
         return false;
     }
     if (bytes.size() > kMaxPackageText) {

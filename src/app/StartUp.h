@@ -19,7 +19,12 @@ struct TStartUpState
     bool hasPackage = false;
 };
 
-enum class TStartUpOutcome { Run, Damaged, WrongPassword };
+enum class TStartUpOutcome
+{
+    Run,
+    Damaged,
+    WrongPassword
+};
 
 // Reads the package at the end of the executable and, when it has a password,
 // asks for it through the interaction in force. A damaged package is reported
@@ -37,4 +42,14 @@ bool ReplaceScript(TStartUpState& state, const QString& path);
 void HandOver(TformMain& form, const TStartUpState& state);
 
 // Exit statuses of the runner.
-enum TExitStatus { exitOk = 0, exitFailed = 1, exitUsage = 2, exitWrongPassword = 3 };
+enum TExitStatus
+{
+    exitOk = 0,
+    exitFailed = 1,
+    exitUsage = 2,
+    exitWrongPassword = 3
+};
+
+// The status a start-up that may not run on ends the program with: a damaged
+// package is a usage error, a wrong password has its own.
+TExitStatus ExitStatusFor(TStartUpOutcome outcome);

@@ -36,10 +36,6 @@ int RunWindow(const QStringList& arguments)
 {
     QString scriptFile;
     for (const QString& argument : arguments) {
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            fputs(RunnerUsage().toLocal8Bit().constData(), stdout);
-            return exitOk;
-        }
         if (argument.startsWith(QLatin1Char('-')) || !scriptFile.isEmpty()) {
             fputs(RunnerUsage().toLocal8Bit().constData(), stderr);
             return exitUsage;
@@ -48,14 +44,10 @@ int RunWindow(const QStringList& arguments)
     }
 
     TStartUpState state;
-    switch (ReadStartUpState(QCoreApplication::applicationFilePath(), state)) {
-    case TStartUpOutcome::Damaged:
-        return exitUsage;
-    case TStartUpOutcome::WrongPassword:
-        return exitWrongPassword;
-    case TStartUpOutcome::Run:
-        break;
-    }
+    const TStartUpOutcome outcome =
+        ReadStartUpState(QCoreApplication::applicationFilePath(), state);
+    if (outcome != TStartUpOutcome::Run)
+        return ExitStatusFor(outcome);
     if (!scriptFile.isEmpty() && !ReplaceScript(state, scriptFile))
         return exitUsage;
 
@@ -79,8 +71,13 @@ int RunWindow(const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
+    // Answered before the toolkit starts, so they work without a display.
     if (HasArgument(argc, argv, "--version")) {
         fputs("tessaly-query " TESSALY_VERSION "\n", stdout);
+        return exitOk;
+    }
+    if (HasArgument(argc, argv, "--help") || HasArgument(argc, argv, "-h")) {
+        fputs(RunnerUsage().toLocal8Bit().constData(), stdout);
         return exitOk;
     }
     const bool batch = HasArgument(argc, argv, "--batch");

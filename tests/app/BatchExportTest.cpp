@@ -52,6 +52,8 @@ TEST_F(BatchExportTest, UsageErrorsRunNothing)
         {"--export", "csv", "--output", "x", "--selected-rows", "0"},
         {"--export", "csv", "--output", "x", "--selected-rows", "2,2"},
         {"--output", "x"},
+        {"--export", "html", "--output", "x", "--html-template", "pink"},
+        {"--html-template", "bw"},
     };
     for (const QStringList& arguments : bad) {
         TBatchOptions options;
@@ -63,11 +65,12 @@ TEST_F(BatchExportTest, UsageErrorsRunNothing)
     TBatchOptions options;
     QString error;
     ASSERT_TRUE(ParseBatchOptions({"--export", "SyLk", "--output", "x", "--header", "a", "--header",
-                                   "b", "--selected-rows", "3,1"},
+                                   "b", "--selected-rows", "3,1", "--html-template", "MS_Money"},
                                   options, error));
     EXPECT_EQ(options.exportOptions.type, xSYLK);
     EXPECT_EQ(options.exportOptions.header, QStringList({"a", "b"}));
     EXPECT_EQ(options.exportOptions.selectedRows, QList<int>({3, 1}));
+    EXPECT_EQ(options.exportOptions.htmlTemplate, htMS_Money);
 
     WriteAll(output_, "earlier");
     QString err;
@@ -96,6 +99,14 @@ TEST_F(BatchExportTest, PageAndDocumentTypes)
         EXPECT_TRUE(bytes.startsWith(start)) << type;
         EXPECT_TRUE(bytes.contains(" orders")) << type;
     }
+    // The page's colours: the simple template unless another is named.
+    const QString page = data_->File(QStringLiteral("murky.html"));
+    ASSERT_EQ(Run("SELECT * FROM ORDERS",
+                  {"--export", "html", "--output", page, "--html-template", "murky"}),
+              0);
+    EXPECT_TRUE(ReadAll(page).contains("<body bgcolor=\"#317676\""));
+    EXPECT_TRUE(
+        ReadAll(data_->File(QStringLiteral("orders.html"))).contains("<body bgcolor=\"#FFFFFF\""));
 }
 
 TEST_F(BatchExportTest, ExportsTheLastResultAndReplacesTheFileOnlyOnSuccess)
@@ -176,15 +187,25 @@ TEST_F(BatchExportTest, SpreadsheetsReadBackInTheirReaders)
     }
 }
 
+// Both answer in a terminal without a display.
 TEST_F(BatchExportTest, VersionAndHelp)
 {
-    QProcess process;
-    process.start(BinaryFolder() + QStringLiteral("/tessaly-query"), {QStringLiteral("--version")});
-    ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_TRUE(process.readAllStandardOutput().startsWith("tessaly-query 0."));
-    EXPECT_TRUE(RunnerUsage().contains("--export TYPE"));
-    EXPECT_TRUE(RunnerUsage().contains("--footer LINE"));
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    bare.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    bare.remove(QStringLiteral("DISPLAY"));
+    bare.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    const std::pair<const char*, const char*> cases[] = {{"--version", "tessaly-query 0."},
+                                                         {"--help", "Usage: tessaly-query"}};
+    for (const auto& [option, start] : cases) {
+        QProcess process;
+        process.setProcessEnvironment(bare);
+        process.start(BinaryFolder() + QStringLiteral("/tessaly-query"),
+                      {QString::fromLatin1(option)});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << option;
+        EXPECT_TRUE(process.readAllStandardOutput().startsWith(start)) << option;
+    }
+    EXPECT_TRUE(RunnerUsage().contains("--html-template NAME"));
 }
 
 } // namespace
