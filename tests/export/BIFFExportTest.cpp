@@ -5,7 +5,6 @@
 #include "export/ExportFixture.h"
 
 #include <QDate>
-#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -193,18 +192,6 @@ TEST_F(BIFFExportTest, HostileTableKeepsItsCellsWithinTheSheet)
     EXPECT_EQ(At(0, 4).type, 4);
     EXPECT_EQ(At(0, 255).value.toDouble(), 254.0);
     EXPECT_EQ(widths["1"].toInt(), 255 * 256); // longest value past 253 characters
-}
-
-TEST_F(BIFFExportTest, FailedRunLeavesTheEarlierFileAlone)
-{
-    const QString file = folder.File("kept.xls");
-    WriteAll(file, "earlier");
-    exporter->SetFooter({"%d rows"}); // an integer directive fails the footer
-    exporter->SetExportFile(file);
-    EXPECT_FALSE(exporter->DoExport());
-    EXPECT_EQ(ReadAll(file), "earlier");
-    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden).join(","),
-              "kept.xls,tables.db");
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 // Gnumeric (numbers and dates); a round trip skips when its reader is absent.
 #include "export/ExportFixture.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -61,22 +60,6 @@ TEST_F(DifSylkExportTest, DifBytes)
     EXPECT_EQ(Export(xDIF, "one.dif"),
               "TABLE\r\n0,1\r\n\"\"\r\nVECTORS\r\n0,1\r\n\"\"\r\nTUPLES\r\n0,1\r\n\"\"\r\n"
               "DATA\r\n0,0\r\n\"\"\r\n-1,0\r\nBOT\r\n1,0\r\n\"\"\r\n-1,0\r\nEOD\r\n");
-}
-
-// A failed run (a footer that cannot be formatted) leaves the earlier file
-// and no data file behind.
-TEST_F(DifSylkExportTest, FailedDifKeepsTheEarlierFile)
-{
-    const QString file = folder.File("keep.dif");
-    WriteAll(file, "earlier");
-    const auto dataFiles = [] { return QDir(QDir::tempPath()).entryList({"*.z93"}, QDir::Files); };
-    const QStringList before = dataFiles();
-    exporter->SetFooter({"%d rows"});
-    exporter->SetExportType(xDIF);
-    exporter->SetExportFile(file);
-    EXPECT_FALSE(exporter->DoExport());
-    EXPECT_EQ(ReadAll(file), "earlier");
-    EXPECT_EQ(dataFiles(), before);
 }
 
 TEST_F(DifSylkExportTest, SylkBytes)

@@ -1,11 +1,9 @@
 // "Microsoft Excel Workbook" files from the result grid, read back by an
 // independent reader (openpyxl): the same rows, typed cells, number formats
-// and fonts as the BIFF sheet, the frozen caption row, the print settings,
-// and the atomic write.
+// and fonts as the BIFF sheet, the frozen caption row and the print settings.
 #include "export/EC_Strings.h"
 #include "export/ExportFixture.h"
 
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -126,18 +124,6 @@ TEST_F(XLSXExportTest, DemoGridReadsBackAsTheBiffSheetDoes)
     EXPECT_EQ(sheet["footer"].toString(), "Page &P of &N");
     EXPECT_TRUE(sheet["gridlines"].toBool());
     EXPECT_TRUE(sheet["headings"].toBool());
-}
-
-TEST_F(XLSXExportTest, FailedRunLeavesTheEarlierFileAlone)
-{
-    const QString file = folder.File("kept.xlsx");
-    WriteAll(file, "earlier");
-    exporter->SetFooter({"%d rows"}); // an integer directive fails the footer
-    exporter->SetExportFile(file);
-    EXPECT_FALSE(exporter->DoExport());
-    EXPECT_EQ(ReadAll(file), "earlier");
-    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden).join(","),
-              "kept.xlsx,tables.db");
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 namespace {
@@ -27,6 +28,23 @@ QByteArray HeaderFooterText(const QString& text)
                                             QRegularExpression::CaseInsensitiveOption);
     const QString sectioned = section.match(text).hasMatch() ? text : QStringLiteral("&C") + text;
     return sectioned.left(kMaxHeaderText).toUtf8();
+}
+
+// The temporary file is made private; once complete it takes what a file
+// written in place would have: the permissions of the file it replaces, or
+// those of a new file (0666 less the umask).
+void GiveOutputPermissions(const QString& temporary, const QString& target)
+{
+    struct stat existing = {};
+    mode_t mode = 0;
+    if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::chmod(QFile::encodeName(temporary).constData(), mode);
 }
 
 } // namespace
@@ -160,6 +178,7 @@ void TXLSXExport::FinishOutput()
         QFile::remove(tempFile_);
         throw EInOutError(QString::fromUtf8(lxw_strerror(error)));
     }
+    GiveOutputPermissions(tempFile_, outputFile_);
     if (std::rename(QFile::encodeName(tempFile_).constData(),
                     QFile::encodeName(outputFile_).constData()) != 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
