@@ -84,6 +84,8 @@ void WriteResult(TDataSet* dataSet, FILE* out)
 
 } // namespace
 
+// The usage keeps its printed line breaks.
+// clang-format off
 QString RunnerUsage()
 {
     return QStringLiteral(
@@ -97,13 +99,14 @@ QString RunnerUsage()
                "Without --batch the window opens; a FILE.sql argument puts that script in the editor.\n"
                "With --batch the query runs without a display: messages go to standard error, the last\n"
                "result to standard output as tab-separated text. With --export the last result is\n"
-               "exported instead, as the Export button does: TYPE is html, htm, doc, xls, txt, rtf, csv,\n"
-               "tab, dif, slk, sylk or clipboard (the clipboard text goes to standard output); FILE is\n"
-               "replaced only when the export succeeds; --selected-rows numbers rows from 1; --header\n"
+               "exported instead, as the Export button does: TYPE is html, htm, doc, xls, xlsx, txt, rtf,\n"
+               "csv, tab, dif, slk, sylk or clipboard (the clipboard text goes to standard output); FILE\n"
+               "is replaced only when the export succeeds; --selected-rows numbers rows from 1; --header\n"
                "and --footer may be repeated, one line each.\n"
                "Exit status: 0 success, 1 connecting, the script or the export failed, 2 usage error or\n"
                "damaged package, 3 wrong password.\n");
 }
+// clang-format on
 
 bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QString& error)
 {
@@ -206,7 +209,8 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     }
     if (stopSignals.Caught())
         return interrupted();
-    if (QString error; !CheckSelectedRows(options.exportOptions, form->Query()->RecordCount(), error)) {
+    if (QString error;
+        !CheckSelectedRows(options.exportOptions, form->Query()->RecordCount(), error)) {
         fprintf(stderr, "tessaly-query: %s\n", error.toLocal8Bit().constData());
         return exitUsage;
     }
