@@ -193,11 +193,12 @@ int RunBatchExport(TformMain& form, const TBatchExport& options)
     }
 }
 
+// clang-format off
 QString BatchExportUsage()
 {
     return QStringLiteral(
-        "                     [--export TYPE (--output FILE) [--detailed] [--selected-rows "
-        "N,M,...]\n"
+        "                     [--export TYPE (--output FILE) [--detailed] [--selected-rows N,M,...]\n"
         "                      [--no-number-rows] [--no-headers] [--no-timestamp] [--title TEXT]\n"
         "                      [--header LINE]... [--footer LINE]... [--html-template NAME]]\n");
 }
+// clang-format on

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -206,6 +207,18 @@ TEST_F(BatchExportTest, VersionAndHelp)
         EXPECT_TRUE(process.readAllStandardOutput().startsWith(start)) << option;
     }
     EXPECT_TRUE(RunnerUsage().contains("--html-template NAME"));
+}
+
+// The usage names every type the command line takes, among its other words.
+TEST_F(BatchExportTest, UsageNamesEveryExportType)
+{
+    const QStringList words = RunnerUsage().split(QRegularExpression(QStringLiteral("[^a-z]+")));
+    for (const char* name : {"html", "htm", "doc", "xls", "xlsx", "txt", "rtf", "csv", "tab", "dif",
+                             "slk", "sylk", "clipboard"}) {
+        TExportType type;
+        EXPECT_TRUE(ExportTypeFromArgument(QLatin1String(name), type)) << name;
+        EXPECT_TRUE(words.contains(QLatin1String(name))) << name;
+    }
 }
 
 } // namespace
