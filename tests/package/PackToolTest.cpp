@@ -197,6 +197,9 @@ TEST_F(PackTool, ErrorsExitWithTwoAndWriteNothing)
     const Outcome help = Pack({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--show FILE"));
+    const Outcome version = Pack({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("tessaly-pack 0.")) << version.out.toStdString();
 }
 
 } // namespace

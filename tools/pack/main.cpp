@@ -21,6 +21,7 @@ const char kUsage[] = R"(Usage:
                [--editable] [--show-results] [--replace]
   tessaly-pack --show FILE
   tessaly-pack --help
+  tessaly-pack --version
 
 Copies RUNNER to FILE and appends a query package to the copy.
   --runner RUNNER          the runner program to copy
@@ -267,6 +268,7 @@ int Run(const QStringList& arguments)
 {
     QCommandLineParser args;
     args.addOption({{"h", "help"}, "usage"});
+    args.addOption({"version", "version"});
     args.addOption({"show", "show", "FILE"});
     for (const QString& name : kPackValues)
         args.addOption({name, name, "VALUE"});
@@ -283,6 +285,10 @@ int Run(const QStringList& arguments)
     }
     if (args.isSet("help")) {
         Print(stdout, QString::fromUtf8(kUsage));
+        return 0;
+    }
+    if (args.isSet("version")) {
+        Print(stdout, QStringLiteral("tessaly-pack " TESSALY_VERSION "\n"));
         return 0;
     }
     if (!args.isSet("show"))
