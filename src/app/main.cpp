@@ -9,6 +9,7 @@
 #include "store/PrivateFolder.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -86,6 +87,9 @@ int main(int argc, char** argv)
     if (batch)
         qInstallMessageHandler(KeepToolkitQuiet);
     QApplication app(argc, argv);
+    // The desktop matches the window to its menu entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tessaly-query"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessaly-query")));
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     RemoveDeadRunLeftovers();
