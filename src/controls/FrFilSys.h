@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
@@ -136,6 +137,18 @@ void ShowPathInLabel(QLabel& label, const QString& path, int autoSizeWidth);
 // One of the unit's glyphs (FRFILBMP_...), transparent where it shows its
 // bottom-left pixel's colour.
 QPixmap FrFilSysGlyph(const char* name);
+
+// The TFileAttr bits of an entry: hidden is a leading dot; read-only is what
+// the user (the effective user) may not write; a folder is a directory; a
+// regular file is an archive; anything else (device, socket, pipe) is system.
+int FileAttributes(const QFileInfo& entry);
+// The desktop theme's small icon of an entry, else the unit's glyph for its
+// kind: a folder, a program (a regular file the user may run) or any other
+// file. A file of an unknown type always has the glyph.
+QIcon EntryIcon(const QFileInfo& entry);
+// The same, fetched once per extension and theme for the life of the
+// process, except for folders and files whose icon is their own.
+QIcon ListedEntryIcon(const QFileInfo& entry);
 
 // Opens a file in the desktop's default application for its type; false
 // when there is none or it cannot be started. Tests replace it.
