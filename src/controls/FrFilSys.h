@@ -193,8 +193,11 @@ public:
 
     // Paints one item into its rectangle; the list fills the background.
     virtual void PaintItem(QPainter& canvas, int index, QRect rect) const = 0;
+    // Items are as wide as the list.
+    virtual int ItemWidth() const { return viewport()->width(); }
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void SetItemHeight(int height);
     void FrameVisibleChanged() override;
     void ApplyPalette();
@@ -281,6 +284,7 @@ class TFrFileListBox : public TFrCustomListBox, public TFrSiblingListener
     Q_PROPERTY(FrFs::TFileType FileType READ FileType WRITE SetFileType)
     Q_PROPERTY(QString FileName READ FileName WRITE SetFileName STORED false)
     Q_PROPERTY(bool AllowOpen READ AllowOpen WRITE SetAllowOpen)
+    Q_PROPERTY(int Columns READ Columns WRITE SetColumns)
     Q_PROPERTY(bool ShowGlyphs READ ShowGlyphs WRITE SetShowGlyphs)
     Q_PROPERTY(bool ShowLongNames READ ShowLongNames WRITE SetShowLongNames)
 public:
@@ -302,6 +306,11 @@ public:
     QString ShortFilePath() const { return ShortPathName(FilePath()); }
     bool AllowOpen() const { return allowOpen_; }
     void SetAllowOpen(bool value) { allowOpen_ = value; }
+    // With columns the items run down into that many columns across the
+    // width and the list scrolls sideways to further ones; 0 is one column.
+    int Columns() const { return columns_; }
+    void SetColumns(int value);
+    int ItemWidth() const override;
     bool ShowGlyphs() const { return showGlyphs_; }
     void SetShowGlyphs(bool value);
     bool ShowLongNames() const { return showLongNames_; }
@@ -338,6 +347,8 @@ private:
     QString mask_ = QStringLiteral("*.*");
     TFileType fileType_ = ftNormal;
     bool allowOpen_ = false;
+    int columns_ = 0;
+    int ownMinimumWidth_ = 0; // the minimum width before columns were set
     bool showGlyphs_ = true;
     bool showLongNames_ = true;
     bool rebuilding_ = false;

@@ -200,6 +200,28 @@ void TFrFileListBox::mouseDoubleClickEvent(QMouseEvent* event)
     OpenSelected();
 }
 
+void TFrFileListBox::SetColumns(int value)
+{
+    if (value == columns_)
+        return;
+    // A list of columns keeps room for them: at least 3 pixels wide.
+    constexpr int columnsMinimumWidth = 3;
+    if (columns_ <= 0 && value > 0) {
+        ownMinimumWidth_ = minimumWidth();
+        setMinimumWidth(std::max(ownMinimumWidth_, columnsMinimumWidth));
+    } else if (columns_ > 0 && value <= 0) {
+        setMinimumWidth(ownMinimumWidth_);
+    }
+    columns_ = value;
+    setWrapping(value > 0);
+    doItemsLayout();
+}
+
+int TFrFileListBox::ItemWidth() const
+{
+    return columns_ > 0 ? viewport()->width() / columns_ : TFrCustomListBox::ItemWidth();
+}
+
 void TFrFileListBox::SetShowGlyphs(bool value)
 {
     if (value == showGlyphs_)

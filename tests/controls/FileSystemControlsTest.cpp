@@ -7,14 +7,21 @@
 #include "platform/core/Exceptions.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+inline void PrintTo(const QRect& rect, std::ostream* out)
+{
+    *out << rect.x() << ',' << rect.y() << ' ' << rect.width() << 'x' << rect.height();
+}
 
 namespace {
 
@@ -351,6 +358,52 @@ TEST_F(FileSystemControlsTest, FrameSettingsReachEveryControl)
     combo->UpdateFrameState(true, true);
     EXPECT_FALSE(combo->ButtonFlat()) << "hovered: the platform's button";
     EXPECT_NE(pixel(cx + 4, cy - 1), ToQColor(clWindow).rgb());
+}
+
+TEST_F(FileSystemControlsTest, FileListColumnsRunDownThenAcross)
+{
+    ASSERT_TRUE(QDir().mkpath(Data("many")));
+    for (int i = 0; i < 20; ++i)
+        WriteAll(Data(QString("many/f%1").arg(i, 2, 10, QChar('0'))), "x");
+    TFrFileListBox list;
+    list.SetDirectory(Data("many"));
+    list.resize(300, 4 * list.ItemHeight() + 20);
+    list.show();
+    for (const int columns : {0, 3, 2, 0}) {
+        list.SetColumns(columns);
+        // The items follow the width once the scroll bars have come or gone:
+        // columns beyond the width scroll sideways, never down.
+        const auto width = [&] { return list.viewport()->width() / std::max(columns, 1); };
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return list.visualItemRect(list.item(0)).width() == width() &&
+                       list.horizontalScrollBar()->isVisible() == (columns > 0) &&
+                       list.verticalScrollBar()->isVisible() == (columns == 0);
+            },
+            2000))
+            << "columns " << columns;
+        const int height = list.ItemHeight();
+        const int rows = columns > 0 ? list.viewport()->height() / height : list.count();
+        ASSERT_TRUE(columns == 0 || (rows > 1 && rows * columns < list.count()));
+        for (int i = 0; i < list.count(); ++i)
+            EXPECT_EQ(list.visualItemRect(list.item(i)),
+                      QRect(i / rows * width(), i % rows * height, width(), height))
+                << "columns " << columns << " item " << i;
+    }
+
+    const struct
+    {
+        int ownMinimum, columns, asked, width;
+    } widths[] = {{0, 0, 1, 1}, {0, 2, 1, 3}, {0, 2, 0, 3}, {0, 2, 7, 7}, {5, 2, 1, 5}};
+    for (const auto& w : widths) {
+        TFrFileListBox narrow;
+        narrow.setMinimumWidth(w.ownMinimum);
+        narrow.SetColumns(w.columns);
+        narrow.resize(w.asked, 50);
+        EXPECT_EQ(narrow.width(), w.width) << w.columns << " columns, asked " << w.asked;
+        narrow.SetColumns(0);
+        EXPECT_EQ(narrow.minimumWidth(), w.ownMinimum) << "one column gives back the width";
+    }
 }
 
 TEST_F(FileSystemControlsTest, FileListGlyphsWhereTheThemeHasNoIcon)
