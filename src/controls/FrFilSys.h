@@ -146,8 +146,9 @@ int FileAttributes(const QFileInfo& entry);
 // kind: a folder, a program (a regular file the user may run) or any other
 // file. A file of an unknown type always has the glyph.
 QIcon EntryIcon(const QFileInfo& entry);
-// The same, fetched once per extension and theme for the life of the
-// process, except for folders and files whose icon is their own.
+// The same, fetched once per extension and icon theme for the life of the
+// process; folders, programs and the per-file extensions (.exe, .lnk, .ico,
+// .scr) are fetched each time, their icons being their own.
 QIcon ListedEntryIcon(const QFileInfo& entry);
 
 // Opens a file in the desktop's default application for its type; false
