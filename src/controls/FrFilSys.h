@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
@@ -137,6 +138,19 @@ void ShowPathInLabel(QLabel& label, const QString& path, int autoSizeWidth);
 // bottom-left pixel's colour.
 QPixmap FrFilSysGlyph(const char* name);
 
+// The TFileAttr bits of an entry: hidden is a leading dot; read-only is what
+// the user (the effective user) may not write; a folder is a directory; a
+// regular file is an archive; anything else (device, socket, pipe) is system.
+int FileAttributes(const QFileInfo& entry);
+// The desktop theme's small icon of an entry, else the unit's glyph for its
+// kind: a folder, a program (a regular file the user may run) or any other
+// file. A file of an unknown type always has the glyph.
+QIcon EntryIcon(const QFileInfo& entry);
+// The same, fetched once per extension and icon theme for the life of the
+// process; folders, programs and the per-file extensions (.exe, .lnk, .ico,
+// .scr) are fetched each time, their icons being their own.
+QIcon ListedEntryIcon(const QFileInfo& entry);
+
 // Opens a file in the desktop's default application for its type; false
 // when there is none or it cannot be started. Tests replace it.
 using TShellOpener = std::function<bool(const QString& path)>;
@@ -180,8 +194,11 @@ public:
 
     // Paints one item into its rectangle; the list fills the background.
     virtual void PaintItem(QPainter& canvas, int index, QRect rect) const = 0;
+    // Items are as wide as the list.
+    virtual int ItemWidth() const { return viewport()->width(); }
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void SetItemHeight(int height);
     void FrameVisibleChanged() override;
     void ApplyPalette();
@@ -268,6 +285,7 @@ class TFrFileListBox : public TFrCustomListBox, public TFrSiblingListener
     Q_PROPERTY(FrFs::TFileType FileType READ FileType WRITE SetFileType)
     Q_PROPERTY(QString FileName READ FileName WRITE SetFileName STORED false)
     Q_PROPERTY(bool AllowOpen READ AllowOpen WRITE SetAllowOpen)
+    Q_PROPERTY(int Columns READ Columns WRITE SetColumns)
     Q_PROPERTY(bool ShowGlyphs READ ShowGlyphs WRITE SetShowGlyphs)
     Q_PROPERTY(bool ShowLongNames READ ShowLongNames WRITE SetShowLongNames)
 public:
@@ -289,6 +307,11 @@ public:
     QString ShortFilePath() const { return ShortPathName(FilePath()); }
     bool AllowOpen() const { return allowOpen_; }
     void SetAllowOpen(bool value) { allowOpen_ = value; }
+    // With columns the items run down into that many columns across the
+    // width and the list scrolls sideways to further ones; 0 is one column.
+    int Columns() const { return columns_; }
+    void SetColumns(int value);
+    int ItemWidth() const override;
     bool ShowGlyphs() const { return showGlyphs_; }
     void SetShowGlyphs(bool value);
     bool ShowLongNames() const { return showLongNames_; }
@@ -325,6 +348,8 @@ private:
     QString mask_ = QStringLiteral("*.*");
     TFileType fileType_ = ftNormal;
     bool allowOpen_ = false;
+    int columns_ = 0;
+    int ownMinimumWidth_ = 0; // the minimum width before columns were set
     bool showGlyphs_ = true;
     bool showLongNames_ = true;
     bool rebuilding_ = false;

@@ -9,9 +9,7 @@
 
 #include <QDir>
 #include <QEvent>
-#include <QFileIconProvider>
 #include <QFontMetrics>
-#include <QHash>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -20,49 +18,6 @@
 #include <optional>
 
 namespace {
-
-// Extensions whose icon differs from file to file: never cached.
-bool IconPerFile(const QString& extension)
-{
-    static const QSet<QString> perFile{".exe", ".lnk", ".ico", ".scr"};
-    return perFile.contains(extension);
-}
-
-QString ExtensionOf(const QString& name)
-{
-    const int dot = int(name.lastIndexOf('.'));
-    return dot < 0 ? QString() : name.mid(dot).toLower();
-}
-
-// File icons are fetched once per extension for the life of the process.
-QIcon FileIcon(const QFileInfo& file)
-{
-    static const QFileIconProvider provider;
-    static QHash<QString, QIcon> cache;
-    const QString extension = ExtensionOf(file.fileName());
-    if (IconPerFile(extension))
-        return provider.icon(file);
-    auto cached = cache.constFind(extension);
-    if (cached == cache.constEnd())
-        cached = cache.insert(extension, provider.icon(file));
-    return *cached;
-}
-
-int AttributesOf(const QFileInfo& entry)
-{
-    int attributes = 0;
-    if (entry.fileName().startsWith('.'))
-        attributes |= ftHidden;
-    if (!entry.isWritable())
-        attributes |= ftReadOnly;
-    if (entry.isDir())
-        attributes |= ftDirectory;
-    else if (entry.isFile())
-        attributes |= ftArchive;
-    else
-        attributes |= ftSystem;
-    return attributes;
-}
 
 // A mask as a file search reads it: "*.*" is every name, letter case aside.
 QRegularExpression MaskPattern(const QString& mask)
@@ -139,7 +94,7 @@ void TFrFileListBox::LoadFileNames()
         const QRegularExpression pattern = MaskPattern(mask);
         for (const QFileInfo& entry : entries) {
             const QString name = entry.fileName();
-            const int attributes = AttributesOf(entry);
+            const int attributes = FileAttributes(entry);
             if ((attributes & searchedOnlyWhenAsked & ~attributeMask) ||
                 !pattern.match(name).hasMatch())
                 continue;
@@ -151,7 +106,7 @@ void TFrFileListBox::LoadFileNames()
             TFrFileInfo info{name,         attributes,    entry.lastModified(),
                              entry.size(), entry.isDir(), QIcon()};
             if (showGlyphs_)
-                info.Icon = info.IsFolder ? QFileIconProvider().icon(entry) : FileIcon(entry);
+                info.Icon = ListedEntryIcon(entry);
             itemInfo_.append(info);
             if (itemInfo_.size() == 100)
                 busy.emplace();
@@ -245,6 +200,28 @@ void TFrFileListBox::mouseDoubleClickEvent(QMouseEvent* event)
     OpenSelected();
 }
 
+void TFrFileListBox::SetColumns(int value)
+{
+    if (value == columns_)
+        return;
+    // A list of columns keeps room for them: at least 3 pixels wide.
+    constexpr int columnsMinimumWidth = 3;
+    if (columns_ <= 0 && value > 0) {
+        ownMinimumWidth_ = minimumWidth();
+        setMinimumWidth(std::max(ownMinimumWidth_, columnsMinimumWidth));
+    } else if (columns_ > 0 && value <= 0) {
+        setMinimumWidth(ownMinimumWidth_);
+    }
+    columns_ = value;
+    setWrapping(value > 0);
+    doItemsLayout();
+}
+
+int TFrFileListBox::ItemWidth() const
+{
+    return columns_ > 0 ? viewport()->width() / columns_ : TFrCustomListBox::ItemWidth();
+}
+
 void TFrFileListBox::SetShowGlyphs(bool value)
 {
     if (value == showGlyphs_)
@@ -291,8 +268,7 @@ void TFrFileListBox::PaintItem(QPainter& canvas, int index, QRect rect) const
     const QPoint at(rect.left() - 20, rect.top() + offset - 1);
     const QIcon& icon = itemInfo_[index].Icon;
     if (item(index)->isSelected())
-        canvas.drawPixmap(at, QFileIconProvider()
-                                  .icon(QFileInfo(QDir(directory_).filePath(item(index)->text())))
+        canvas.drawPixmap(at, EntryIcon(QFileInfo(QDir(directory_).filePath(item(index)->text())))
                                   .pixmap(16, QIcon::Selected));
     else if (!icon.isNull())
         canvas.drawPixmap(at, icon.pixmap(16));

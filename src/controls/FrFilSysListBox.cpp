@@ -5,6 +5,7 @@
 #include <QBitmap>
 #include <QEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -29,7 +30,7 @@ public:
     }
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override
     {
-        return {list_->viewport()->width(), list_->ItemHeight()};
+        return {list_->ItemWidth(), list_->ItemHeight()};
     }
 
 private:
@@ -77,6 +78,15 @@ void TFrCustomListBox::SetColor(TColor value)
     ApplyPalette();
     if (FrameVisible())
         RepaintFrame();
+}
+
+// Items are as wide as the list, so they are laid out again when its width
+// changes, a scroll bar that comes or goes included.
+void TFrCustomListBox::resizeEvent(QResizeEvent* event)
+{
+    TFrFramedView::resizeEvent(event);
+    if (event->size().width() != event->oldSize().width())
+        scheduleDelayedItemsLayout();
 }
 
 void TFrCustomListBox::SetItemHeight(int height)

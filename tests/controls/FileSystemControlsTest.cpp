@@ -7,12 +7,21 @@
 #include "platform/core/Exceptions.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+inline void PrintTo(const QRect& rect, std::ostream* out)
+{
+    *out << rect.x() << ',' << rect.y() << ' ' << rect.width() << 'x' << rect.height();
+}
 
 namespace {
 
@@ -31,6 +40,49 @@ QStringList Items(const QComboBox& combo)
         texts << combo.itemText(i);
     return texts;
 }
+
+QImage Pixels(const QIcon& icon)
+{
+    return icon.pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage Solid(const QColor& color)
+{
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(color);
+    return image;
+}
+
+// For the length of one test the icons come from a theme of the test's own:
+// by icon name, a single colour.
+class IconTheme
+{
+public:
+    IconTheme(const QString& name, const QMap<QString, QString>& icons)
+    {
+        EXPECT_TRUE(QDir().mkpath(folder_.File(name + "/16")));
+        WriteAll(folder_.File(name + "/index.theme"),
+                 "[Icon Theme]\nDirectories=16\n[16]\nSize=16\nType=Fixed\n");
+        for (auto icon = icons.begin(); icon != icons.end(); ++icon)
+            EXPECT_TRUE(Solid(QColor(icon.value()))
+                            .save(folder_.File(name + "/16/" + icon.key() + ".png")));
+        QIcon::setThemeSearchPaths({folder_.Path()});
+        QIcon::setFallbackSearchPaths({});
+        QIcon::setThemeName(name);
+    }
+    ~IconTheme()
+    {
+        QIcon::setThemeSearchPaths(paths_);
+        QIcon::setFallbackSearchPaths(fallbackPaths_);
+        QIcon::setThemeName(previous_);
+    }
+
+private:
+    TempFolder folder_;
+    QStringList paths_ = QIcon::themeSearchPaths();
+    QStringList fallbackPaths_ = QIcon::fallbackSearchPaths();
+    QString previous_ = QIcon::themeName();
+};
 
 class FileSystemControlsTest : public ::testing::Test
 {
@@ -306,4 +358,125 @@ TEST_F(FileSystemControlsTest, FrameSettingsReachEveryControl)
     combo->UpdateFrameState(true, true);
     EXPECT_FALSE(combo->ButtonFlat()) << "hovered: the platform's button";
     EXPECT_NE(pixel(cx + 4, cy - 1), ToQColor(clWindow).rgb());
+}
+
+TEST_F(FileSystemControlsTest, FileListColumnsRunDownThenAcross)
+{
+    ASSERT_TRUE(QDir().mkpath(Data("many")));
+    for (int i = 0; i < 20; ++i)
+        WriteAll(Data(QString("many/f%1").arg(i, 2, 10, QChar('0'))), "x");
+    TFrFileListBox list;
+    list.SetDirectory(Data("many"));
+    list.resize(300, 4 * list.ItemHeight() + 20);
+    list.show();
+    for (const int columns : {0, 3, 2, 0}) {
+        list.SetColumns(columns);
+        // The items follow the width once the scroll bars have come or gone:
+        // columns beyond the width scroll sideways, never down.
+        const auto width = [&] { return list.viewport()->width() / std::max(columns, 1); };
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return list.visualItemRect(list.item(0)).width() == width() &&
+                       list.horizontalScrollBar()->isVisible() == (columns > 0) &&
+                       list.verticalScrollBar()->isVisible() == (columns == 0);
+            },
+            2000))
+            << "columns " << columns;
+        const int height = list.ItemHeight();
+        const int rows = columns > 0 ? list.viewport()->height() / height : list.count();
+        ASSERT_TRUE(columns == 0 || (rows > 1 && rows * columns < list.count()));
+        for (int i = 0; i < list.count(); ++i)
+            EXPECT_EQ(list.visualItemRect(list.item(i)),
+                      QRect(i / rows * width(), i % rows * height, width(), height))
+                << "columns " << columns << " item " << i;
+    }
+
+    const struct
+    {
+        int ownMinimum, columns, asked, width;
+    } widths[] = {{0, 0, 1, 1}, {0, 2, 1, 3}, {0, 2, 0, 3}, {0, 2, 7, 7}, {5, 2, 1, 5}};
+    for (const auto& w : widths) {
+        TFrFileListBox narrow;
+        narrow.setMinimumWidth(w.ownMinimum);
+        narrow.SetColumns(w.columns);
+        narrow.resize(w.asked, 50);
+        EXPECT_EQ(narrow.width(), w.width) << w.columns << " columns, asked " << w.asked;
+        narrow.SetColumns(0);
+        EXPECT_EQ(narrow.minimumWidth(), w.ownMinimum) << "one column gives back the width";
+    }
+}
+
+TEST_F(FileSystemControlsTest, FileListGlyphsWhereTheThemeHasNoIcon)
+{
+    ASSERT_TRUE(QDir().mkpath(Data("kinds/sub")));
+    WriteAll(Data("kinds/tool"), QByteArray("\x01\x02\x00\x03", 4));
+    ::chmod(QFile::encodeName(Data("kinds/tool")).constData(), 0755);
+    WriteAll(Data("kinds/data.bin"), QByteArray("\x01\x02\x00\x03", 4));
+    WriteAll(Data("kinds/notes.txt"), "text");
+    // An unknown type has the glyph even where the theme has an icon for it.
+    const QMap<QString, QString> someIcons{
+        {"folder", "red"}, {"text-plain", "green"}, {"application-octet-stream", "blue"}};
+    const struct
+    {
+        const char* theme;
+        QMap<QString, QString> themeIcons;
+        QStringList icons; // a glyph or a colour
+    } cases[] = {
+        {"NoIcons",
+         {},
+         {"FRFILBMP_CLOSEDFOLDER", "FRFILBMP_UNKNOWNFILE", "FRFILBMP_UNKNOWNFILE",
+          "FRFILBMP_EXECUTABLE"}},
+        {"SomeIcons", someIcons, {"red", "FRFILBMP_UNKNOWNFILE", "green", "FRFILBMP_EXECUTABLE"}},
+    };
+    for (const auto& c : cases) {
+        IconTheme theme(c.theme, c.themeIcons);
+        TFrFileListBox list;
+        list.SetFileType(ftNormal | ftDirectory);
+        list.SetDirectory(Data("kinds"));
+        ASSERT_EQ(Items(list), (QStringList{"sub", "data.bin", "notes.txt", "tool"}));
+        for (int i = 0; i < list.count(); ++i) {
+            const QString& icon = c.icons[i];
+            EXPECT_EQ(Pixels(list.ItemInfo()[i].Icon), icon.startsWith("FRFILBMP")
+                                                           ? Pixels(FrFilSysGlyph(qPrintable(icon)))
+                                                           : Solid(QColor(icon)))
+                << c.theme << " " << qPrintable(icon);
+        }
+    }
+}
+
+TEST_F(FileSystemControlsTest, ReadOnlyIsWhatTheUserMayNotWrite)
+{
+    // Root may write anything: the attributes are read by an ordinary user,
+    // in a folder that user can reach.
+    QTemporaryDir folder(QStringLiteral("/tmp/tessaly-read-only-XXXXXX"));
+    ASSERT_TRUE(folder.isValid());
+    const struct
+    {
+        const char* name;
+        mode_t mode;
+        int attributes;
+    } cases[] = {{"ro.txt", 0444, ftArchive | ftReadOnly},
+                 {"rw.txt", 0666, ftArchive},
+                 {"ro-dir", 0555, ftDirectory | ftReadOnly},
+                 {"rw-dir", 0777, ftDirectory}};
+    ::chmod(QFile::encodeName(folder.path()).constData(), 0755);
+    for (const auto& c : cases) {
+        const QString path = folder.filePath(c.name);
+        if (QString(c.name).endsWith("dir"))
+            ASSERT_TRUE(QDir().mkpath(path));
+        else
+            WriteAll(path, "x");
+        ::chmod(QFile::encodeName(path).constData(), c.mode);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::geteuid() == 0 && (::setegid(65534) != 0 || ::seteuid(65534) != 0))
+                ::_exit(255);
+            ::_exit(FileAttributes(QFileInfo(path)));
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), c.attributes) << c.name;
+    }
 }
