@@ -1,27 +1,15 @@
-// Opening a file in the desktop's application for its type, through GIO (the
-// freedesktop associations the desktop itself reads), and the long and
+// Opening a file in the desktop's application for its type, and the long and
 // short forms of a path.
-// GIO names a struct member "signals", which Qt defines as a keyword.
-// clang-format off
-#undef signals
-#include <gio/gio.h>
-// clang-format on
-
 #include "controls/FrFilSys.h"
+#include "platform/DesktopApps.h"
 
 #include <QDir>
-#include <QUrl>
 
 namespace {
 
 bool LaunchDefault(const QString& path)
 {
-    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded();
-    GError* error = nullptr;
-    const bool launched = g_app_info_launch_default_for_uri(uri.constData(), nullptr, &error);
-    if (error)
-        g_error_free(error);
-    return launched;
+    return LaunchDefaultApplication(path);
 }
 
 TShellOpener& Opener()

@@ -1,6 +1,6 @@
 #include "export/EC_Choice.h"
 
-#include "export/DesktopApps.h"
+#include "platform/DesktopApps.h"
 #include "export/EC_Strings.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "export/formats/EC_Text.h"
 
-#include "export/DesktopApps.h"
+#include "platform/DesktopApps.h"
 #include "export/EC_Strings.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"

@@ -1,4 +1,4 @@
-#include "export/DesktopApps.h"
+#include "platform/DesktopApps.h"
 
 // GIO's headers use a name that Qt's "signals" keyword would replace.
 #pragma push_macro("signals")
