@@ -36,10 +36,6 @@ int RunWindow(const QStringList& arguments)
 {
     QString scriptFile;
     for (const QString& argument : arguments) {
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            fputs(RunnerUsage().toLocal8Bit().constData(), stdout);
-            return exitOk;
-        }
         if (argument.startsWith(QLatin1Char('-')) || !scriptFile.isEmpty()) {
             fputs(RunnerUsage().toLocal8Bit().constData(), stderr);
             return exitUsage;
@@ -84,6 +80,11 @@ int main(int argc, char** argv)
         return exitOk;
     }
     const bool batch = HasArgument(argc, argv, "--batch");
+    // Printed before the toolkit starts, so it needs no display.
+    if (!batch && (HasArgument(argc, argv, "--help") || HasArgument(argc, argv, "-h"))) {
+        fputs(RunnerUsage().toLocal8Bit().constData(), stdout);
+        return exitOk;
+    }
     if (batch && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (batch)

@@ -219,6 +219,23 @@ TEST_F(EndToEndTest, DamagedPackageAndUsageErrorsExitWithTwo)
     EXPECT_EQ(run.status, 2);
 }
 
+TEST_F(EndToEndTest, HelpIsPrintedWithoutADisplay)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    for (const QString& option : {QStringLiteral("--help"), QStringLiteral("-h")}) {
+        process.start(runner_, {option});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << option.toStdString();
+        EXPECT_EQ(process.exitCode(), 0) << option.toStdString();
+        EXPECT_TRUE(process.readAllStandardOutput().startsWith("Usage: tessaly-query"))
+            << option.toStdString();
+    }
+}
+
 TEST_F(EndToEndTest, ReadOnlySqlCannotBeReplacedButAnEditableOneCan)
 {
     WriteAliases({{QStringLiteral("KIVData3"), folder_}});
@@ -241,7 +258,8 @@ TEST_F(EndToEndTest, ReadOnlySqlCannotBeReplacedButAnEditableOneCan)
 TEST_F(EndToEndTest, ScriptFilesAreReadLikePackageText)
 {
     WriteAliases({{QStringLiteral("KIVData3"), folder_}});
-    const QString packed = Pack(QStringLiteral("SELECT 1"), QStringLiteral("KIVData3"), {QStringLiteral("--editable")});
+    const QString packed = Pack(QStringLiteral("SELECT 1"), QStringLiteral("KIVData3"),
+                                {QStringLiteral("--editable")});
     const QString latin = data_->File(QStringLiteral("latin.sql"));
     WriteAll(latin, "SELECT 'Caf\xE9 \x80' AS N\n");
     Outcome run = Run(packed, {QStringLiteral("--batch"), QStringLiteral("--sql-file"), latin});
