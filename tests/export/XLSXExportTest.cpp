@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace {
 
@@ -120,10 +121,41 @@ TEST_F(XLSXExportTest, DemoGridReadsBackAsTheBiffSheetDoes)
     EXPECT_TRUE(At(11, 0)[6].toBool());
     EXPECT_FALSE(At(12, 0)[6].toBool());
     EXPECT_EQ(sheet["widths"].toObject()["C"].toDouble(), 12 + 2 + 0.7109375);
+    // Wide enough for "$1,234.50" and the room kept for ")", not only for 1234.5.
+    EXPECT_EQ(sheet["widths"].toObject()["D"].toDouble(), 9 + 1 + 2 + 0.7109375);
     EXPECT_EQ(sheet["header"].toString(), "Head");
     EXPECT_EQ(sheet["footer"].toString(), "Page &P of &N");
     EXPECT_TRUE(sheet["gridlines"].toBool());
     EXPECT_TRUE(sheet["headings"].toBool());
+}
+
+// The spreadsheet shows a boolean cell beside a filled one as TRUE or FALSE
+// only when the cell's number format says so; otherwise it prints 1 or 0.
+TEST_F(XLSXExportTest, BooleansPrintAsTrueAndFalseInTheSpreadsheet)
+{
+    if (QStandardPaths::findExecutable("soffice").isEmpty() ||
+        QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "soffice or pdftotext is not installed";
+    OpenSql("SELECT OK, NAME FROM DEMO ORDER BY ID");
+    exporter->SetOptions(ShowColHeaders);
+    const QString file = folder.File("flags.xlsx");
+    exporter->SetExportFile(file);
+    ASSERT_TRUE(exporter->DoExport());
+    // The first words of the printed lines.
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", R"(import os, subprocess, sys
+folder = os.path.dirname(sys.argv[1])
+subprocess.run(['soffice', '-env:UserInstallation=file://' + os.path.join(folder, 'profile'),
+                '--headless', '--convert-to', 'pdf', '--outdir', folder, sys.argv[1]],
+               check=True, capture_output=True, timeout=300)
+text = subprocess.run(['pdftotext', '-layout', os.path.join(folder, 'flags.pdf'), '-'],
+                      check=True, capture_output=True, text=True).stdout
+print(' '.join(line.split()[0] for line in text.splitlines() if line.strip()))
+)",
+                                      file});
+    ASSERT_TRUE(python.waitForFinished(600000));
+    EXPECT_EQ(QString::fromUtf8(python.readAllStandardOutput()).trimmed(),
+              QString::fromUtf8("OK TRUE FALSE TRUE Page"));
 }
 
 } // namespace

@@ -38,6 +38,13 @@ int TSheetExport::SheetColumnWidth(int column) const
     return std::min(ColumnWidths[size_t(column)] + 2, 255);
 }
 
+int TSheetExport::ShownColumnWidth(int column) const
+{
+    const int currency =
+        size_t(column) < currencyWidths_.size() ? currencyWidths_[size_t(column)] + 1 : 0;
+    return std::min(std::max(ColumnWidths[size_t(column)], currency) + 2, 255);
+}
+
 void TSheetExport::WriteCell(const TExportValue& value, int row, TExportColumnKind kind, int column)
 {
     if (row > MaxRow || column > MaxColumn)
@@ -58,6 +65,12 @@ void TSheetExport::WriteCell(const TExportValue& value, int row, TExportColumnKi
             return;
         number = ToFloat(value.Value);
         style = xfCurrency;
+        if (size_t(column) < currencyWidths_.size()) {
+            const int shown = int(
+                (value.HasInfo && value.Info.HasDisplayText ? value.Info.DisplayText : value.Value)
+                    .size());
+            currencyWidths_[size_t(column)] = std::max(currencyWidths_[size_t(column)], shown);
+        }
         break;
     case ckBoolean:
         if (value.HasInfo && value.Info.BoolState != 0)
@@ -108,6 +121,7 @@ void TSheetExport::WriteHeader(const TExportColumns& columns)
 {
     TCustomShellViewExport::WriteHeader(columns);
     BeginSheet();
+    currencyWidths_.assign(columns.size(), 0);
     TitleRow = TimeStampRow = HeaderRow = FooterRow = -1;
     RowOffset = 0;
     const bool hasTitle = IsNotBlank(Source->Title());

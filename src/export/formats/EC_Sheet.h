@@ -10,6 +10,8 @@
 
 #include "export/formats/EC_Text.h"
 
+#include <vector>
+
 class TSheetExport : public TCustomShellViewExport
 {
 public:
@@ -51,11 +53,16 @@ protected:
 
     // The column widths in characters: the widest text, two more, at most 255.
     int SheetColumnWidth(int column) const;
+    // The same, wide enough also for what the currency cells show: their
+    // display text and the room the format keeps for a closing parenthesis.
+    int ShownColumnWidth(int column) const;
 
     const int MaxRow;
     const int MaxColumn;
 
 private:
     int RowStyle(int row) const;
+    // Per column, the longest display text of a currency cell.
+    std::vector<int> currencyWidths_;
     double ToFloat(const QString& text) const;
 };

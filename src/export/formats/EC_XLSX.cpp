@@ -107,7 +107,7 @@ void TXLSXExport::PutNumber(int row, int column, double value, int style)
 void TXLSXExport::PutBoolean(int row, int column, bool value, int style)
 {
     Check(worksheet_write_boolean(sheet_, lxw_row_t(row), lxw_col_t(column), value ? 1 : 0,
-                                  styles_[style]));
+                                  style == xfPlain ? booleanStyle_ : styles_[style]));
 }
 
 void TXLSXExport::PutText(int row, int column, const QString& text, int style)
@@ -146,6 +146,10 @@ void TXLSXExport::BeginSheet()
     format_set_bold(styles_[xfCaption]);
     format_set_top(styles_[xfCaption], LXW_BORDER_THIN);
     format_set_bottom(styles_[xfCaption], LXW_BORDER_THIN);
+    booleanStyle_ = workbook_add_format(workbook_);
+    format_set_font_name(booleanStyle_, "Arial");
+    format_set_font_size(booleanStyle_, 10);
+    format_set_num_format(booleanStyle_, "\"TRUE\";\"TRUE\";\"FALSE\"");
 
     const TXL_Options& print = *Source->XL_Options();
     if (!print.PageHeader.isEmpty())
@@ -163,7 +167,7 @@ void TXLSXExport::EndSheet()
     const int widths = std::min(int(Columns.size()), kMaxColumn + 1);
     for (int i = 0; i < widths; ++i)
         Check(
-            worksheet_set_column(sheet_, lxw_col_t(i), lxw_col_t(i), SheetColumnWidth(i), nullptr));
+            worksheet_set_column(sheet_, lxw_col_t(i), lxw_col_t(i), ShownColumnWidth(i), nullptr));
     if (Source->Options().testFlag(ShowColHeaders) && RowOffset < kMaxRow)
         worksheet_freeze_panes(sheet_, lxw_row_t(RowOffset + 1), 0);
 }

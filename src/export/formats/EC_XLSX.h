@@ -1,6 +1,8 @@
 // The "Microsoft Excel Workbook" writer: the same sheet as the BIFF writer
 // (rows, typed cells, number formats, fonts, column widths, print settings)
-// as an Office Open XML workbook, with the caption row frozen.
+// as an Office Open XML workbook, with the caption row frozen. Currency
+// columns are as wide as the amounts they show, and booleans carry a format
+// that prints them as TRUE and FALSE.
 //
 // The workbook library streams rows to its own temporary storage (constant
 // memory: no row is held) and writes the file itself when the workbook
@@ -41,4 +43,7 @@ private:
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     lxw_format* styles_[xfCaption + 1] = {};
+    // Plain cells holding a boolean: the spreadsheet prints a boolean cell
+    // without this format as 1 or 0 when its neighbour is filled.
+    lxw_format* booleanStyle_ = nullptr;
 };
