@@ -2,6 +2,8 @@
 
 #include "platform/core/Windows1252.h"
 
+#include <algorithm>
+
 namespace {
 
 // Four %1..%4: left, right, top and bottom margin.
@@ -53,6 +55,38 @@ const TRichTextExport::TRowDefinition kLastItemRow = {
     R"(\pard\nowidctlpar\widctlpar\intbl\adjustright{\f1\fs16)"};
 
 const int kTwipsPerCharacter = 90;
+// The text width of the narrower of the two usual papers (A4, 11906 twips;
+// Letter is 12240), less the margins: a wider table is narrowed to fit it.
+const int kPaperWidth = 11906;
+const int kMinTextWidth = 1440;
+
+// Columns past the right margin would be cut off the page. A table wider than
+// the text is narrowed by capping its widest columns at one width, so narrow
+// columns keep theirs and long texts wrap in their cells.
+void FitToWidth(QList<qint64>& widths, qint64 available)
+{
+    qint64 total = 0;
+    for (qint64 width : widths)
+        total += width;
+    if (total <= available || widths.isEmpty())
+        return;
+    QList<qint64> ascending = widths;
+    std::sort(ascending.begin(), ascending.end());
+    qint64 remaining = available;
+    qint64 cap = 0;
+    for (qsizetype i = 0; i < ascending.size(); ++i) {
+        const qint64 left = ascending.size() - i;
+        if (ascending[i] * left > remaining) {
+            cap = remaining / left;
+            break;
+        }
+        remaining -= ascending[i];
+    }
+    qint64 fitted = 0;
+    for (qint64& width : widths)
+        fitted += (width = qMin(width, cap));
+    widths.last() += available - fitted; // what the division left over
+}
 
 QString InsertBeforeChar(const QString& text, QChar c, QChar before)
 {
@@ -110,10 +144,19 @@ QString TRichTextExport::RTFText(const QString& text)
 void TRichTextExport::WriteRowDefinition(const TRowDefinition& definition)
 {
     const int count = int(Columns.size());
-    int x = 0;
+    QList<qint64> widths;
     for (int i = 0; i < count; ++i) {
         const int width = i == 0 && Source->Options().testFlag(NumberRows) ? 6 : ColumnWidth(i) + 3;
-        x += width * kTwipsPerCharacter;
+        widths << qint64(width) * kTwipsPerCharacter;
+    }
+    const TRTF_Options* margins = Source->Word_RTF_Options();
+    FitToWidth(widths, qMax(kPaperWidth - int(margins->LeftMargin) - int(margins->RightMargin),
+                            kMinTextWidth));
+    QList<qint64> rightEdges;
+    qint64 x = 0;
+    for (qint64 width : widths)
+        rightEdges << (x += width);
+    for (int i = 0; i < count; ++i) {
         QString pattern;
         if (count == 1)
             pattern = QString::fromLatin1(definition.RowStart) + QLatin1String(definition.CellEnd) +
@@ -125,7 +168,7 @@ void TRichTextExport::WriteRowDefinition(const TRowDefinition& definition)
             pattern = QString::fromLatin1(definition.CellEnd) + QLatin1String(definition.RowEnd);
         else
             pattern = QString::fromLatin1(definition.CellMiddle);
-        WriteLine(pattern.arg(x));
+        WriteLine(pattern.arg(rightEdges[i]));
     }
 }
 
