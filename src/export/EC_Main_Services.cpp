@@ -261,21 +261,36 @@ TExportColumnKind TCustomExport::GetColumnKind(int index, const QString& value) 
     return ckUnknown;
 }
 
+TDateTimeReading TDateTimeReading::Current()
+{
+    TDateTimeReading reading;
+    reading.shortDate = Regional::ShortDateFormat();
+    reading.timeSeparator = Regional::TimeSeparator();
+    reading.am = Regional::AmSymbol();
+    reading.pm = Regional::PmSymbol();
+    // One-letter day and month, so "1/2/2024" reads like "01/02/2024", as the
+    // run-time library's date conversion takes them.
+    reading.readDate = reading.shortDate;
+    reading.readDate.replace(QStringLiteral("dd"), QStringLiteral("d"));
+    reading.readDate.replace(QStringLiteral("MM"), QStringLiteral("M"));
+    if (reading.readDate.contains(QStringLiteral("yyyy")))
+        reading.readShortYear =
+            QString(reading.readDate).replace(QStringLiteral("yyyy"), QStringLiteral("yy"));
+    reading.dateChars = QStringLiteral("0123456789 ") + Regional::DateSeparator();
+    reading.dateTimeChars = reading.dateChars + reading.timeSeparator + reading.am + reading.pm;
+    return reading;
+}
+
 namespace {
 
 const QDate kDayZero(1899, 12, 30);
 
-// The short date pattern with one-letter day and month, so "1/2/2024" reads
-// like "01/02/2024", as the run-time library's date conversion takes them.
-QDate ParseShortDate(const QString& text)
+QDate ParseShortDate(const TDateTimeReading& reading, const QString& text)
 {
-    QString pattern = Regional::ShortDateFormat();
-    pattern.replace(QStringLiteral("dd"), QStringLiteral("d"));
-    pattern.replace(QStringLiteral("MM"), QStringLiteral("M"));
-    QDate date = QDate::fromString(text.trimmed(), pattern);
-    if (!date.isValid() && pattern.contains(QStringLiteral("yyyy"))) {
-        pattern.replace(QStringLiteral("yyyy"), QStringLiteral("yy"));
-        date = QDate::fromString(text.trimmed(), pattern);
+    const QString trimmed = text.trimmed();
+    QDate date = QDate::fromString(trimmed, reading.readDate);
+    if (!date.isValid() && !reading.readShortYear.isEmpty()) {
+        date = QDate::fromString(trimmed, reading.readShortYear);
         if (date.isValid() && date.year() < 1950)
             date = date.addYears(100);
     }
@@ -286,42 +301,36 @@ QDate ParseShortDate(const QString& text)
 
 } // namespace
 
-TDateTime TCustomExport::ParseDate(const QString& text)
+TDateTime TCustomExport::ParseDate(const QString& text) const
 {
-    const QString kept =
-        FilterChars(text, QStringLiteral("0123456789 ") + Regional::DateSeparator());
-    return double(kDayZero.daysTo(ParseShortDate(kept)));
+    const QString kept = FilterChars(text, dateTimeReading_.dateChars);
+    return double(kDayZero.daysTo(ParseShortDate(dateTimeReading_, kept)));
 }
 
-TDateTime TCustomExport::ParseDateTime(const QString& text)
+TDateTime TCustomExport::ParseDateTime(const QString& text) const
 {
-    const QString am = Regional::AmSymbol();
-    const QString pm = Regional::PmSymbol();
-    const QString kept =
-        FilterChars(text, QStringLiteral("0123456789 ") + Regional::DateSeparator() +
-                              Regional::TimeSeparator() + am + pm)
-            .trimmed();
+    const QString kept = FilterChars(text, dateTimeReading_.dateTimeChars).trimmed();
     const qsizetype blank = kept.indexOf(QLatin1Char(' '));
     const QString datePart = blank < 0 ? kept : kept.left(blank);
     const QString timePart = blank < 0 ? QString() : kept.mid(blank + 1).trimmed();
-    const double day = double(kDayZero.daysTo(ParseShortDate(datePart)));
+    const double day = double(kDayZero.daysTo(ParseShortDate(dateTimeReading_, datePart)));
     return timePart.isEmpty() ? day : day + ParseTime(timePart);
 }
 
-TDateTime TCustomExport::ParseTime(const QString& text)
+TDateTime TCustomExport::ParseTime(const QString& text) const
 {
     QString timePart = text.trimmed();
     bool afternoon = false, marked = false;
     for (const auto& [symbol, isPm] :
-         {std::pair{Regional::PmSymbol(), true}, std::pair{Regional::AmSymbol(), false}}) {
-        if (!symbol.isEmpty() && timePart.endsWith(symbol, Qt::CaseInsensitive)) {
-            timePart.chop(symbol.size());
+         {std::pair{&dateTimeReading_.pm, true}, std::pair{&dateTimeReading_.am, false}}) {
+        if (!symbol->isEmpty() && timePart.endsWith(*symbol, Qt::CaseInsensitive)) {
+            timePart.chop(symbol->size());
             afternoon = isPm;
             marked = true;
             break;
         }
     }
-    const QStringList parts = timePart.trimmed().split(Regional::TimeSeparator());
+    const QStringList parts = timePart.trimmed().split(dateTimeReading_.timeSeparator);
     int values[3] = {0, 0, 0};
     bool ok = parts.size() <= 3 && !parts.isEmpty();
     for (qsizetype i = 0; ok && i < parts.size(); ++i)
@@ -453,8 +462,9 @@ QString TempFilePath(const QString& name)
 QString TCustomExport::MakeTempFileName(const QString& ext)
 {
     QString result;
-    QTemporaryFile probe(TempFolder() +
-                         QStringLiteral("exp-tq%1-XXXXXX.tmp").arg(QCoreApplication::applicationPid()));
+    QTemporaryFile probe(
+        TempFolder() +
+        QStringLiteral("exp-tq%1-XXXXXX.tmp").arg(QCoreApplication::applicationPid()));
     probe.setAutoRemove(true);
     if (probe.open())
         result = ReplaceFileExt(probe.fileName(), ext);
@@ -467,7 +477,8 @@ QString TCustomExport::MakeTempFileName(const QString& ext)
 
 void TCustomExport::RemoveDeadRunTempFiles()
 {
-    static const QRegularExpression ours(QStringLiteral("^exp-tq(\\d+)-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,16}$"));
+    static const QRegularExpression ours(
+        QStringLiteral("^exp-tq(\\d+)-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,16}$"));
     RemoveDeadRunFiles(TempFolder(), ours);
 }
 

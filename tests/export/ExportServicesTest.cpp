@@ -160,9 +160,10 @@ TEST_F(ServicesTest, DateAndTimePatterns)
     source.SetOptions(source.Options() & ~(TimeDisplaySeconds | Time24HourFormat));
     EXPECT_EQ(services.TimeFormatPattern(), "h:mm");
     EXPECT_EQ(TCustomExport::DateFormatPattern(), "dd.mm.yyyy");
-    EXPECT_DOUBLE_EQ(TCustomExport::ParseDate("31.12.1899"), 1.0);
-    EXPECT_DOUBLE_EQ(TCustomExport::ParseDateTime("01.01.1900 18:00"), 2.75);
-    EXPECT_THROW(TCustomExport::ParseDate("31.02.2020"), EConvertError);
+    const Services germanServices(&source);
+    EXPECT_DOUBLE_EQ(germanServices.ParseDate("31.12.1899"), 1.0);
+    EXPECT_DOUBLE_EQ(germanServices.ParseDateTime("01.01.1900 18:00"), 2.75);
+    EXPECT_THROW(germanServices.ParseDate("31.02.2020"), EConvertError);
 }
 
 TEST_F(ServicesTest, FooterPatternTakesOneFloatDirectiveOnly)
@@ -254,7 +255,8 @@ TEST_F(ServicesTest, DeadRunsTempFilesGoAtTheNextStart)
 {
     const QString folder = QFileInfo(TCustomExport::MakeTempFileName("csv")).absolutePath() + '/';
     const QString dead = "exp-tq999999999-AbC123.csv"; // no process has this id
-    const QString live = QStringLiteral("exp-tq%1-AbC123.csv").arg(QCoreApplication::applicationPid());
+    const QString live =
+        QStringLiteral("exp-tq%1-AbC123.csv").arg(QCoreApplication::applicationPid());
     const QString foreign[] = {"exp999999999-AbC123.csv", "exp-tq999999999-AbC123.csv.keep"};
     for (const QString& name : {dead, live, foreign[0], foreign[1]})
         WriteAll(folder + name, "x");
