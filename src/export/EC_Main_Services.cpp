@@ -285,10 +285,63 @@ namespace {
 
 const QDate kDayZero(1899, 12, 30);
 
+// Reads a number of first..last digits at i, moving i past them.
+int ReadDigits(QStringView text, qsizetype& i, int first, int last)
+{
+    int value = 0, count = 0;
+    while (i < text.size() && count < last && text[i] >= QLatin1Char('0') &&
+           text[i] <= QLatin1Char('9')) {
+        value = value * 10 + (text[i].unicode() - '0');
+        ++i;
+        ++count;
+    }
+    return count < first ? -1 : value;
+}
+
+// The common shapes of a short date (one-letter day and month, four-digit
+// year, fields apart by marks that are no digits) read directly, since the
+// general conversion prepares its pattern again for every value. Anything
+// else, and any date that does not exist, is left to the general conversion.
+QDate QuickDate(QStringView text, QStringView pattern)
+{
+    int day = -1, month = -1, year = -1;
+    qsizetype at = 0;
+    for (qsizetype p = 0; p < pattern.size();) {
+        const QChar c = pattern[p];
+        qsizetype run = 1;
+        while (p + run < pattern.size() && pattern[p + run] == c)
+            ++run;
+        if (c == QLatin1Char('\'') || c.isDigit())
+            return QDate();
+        if (c.isLetter()) {
+            int* field = c == QLatin1Char('d')   ? &day
+                         : c == QLatin1Char('M') ? &month
+                         : c == QLatin1Char('y') ? &year
+                                                 : nullptr;
+            const bool fieldNext = p + run < pattern.size() && pattern[p + run].isLetter();
+            if (!field || *field >= 0 || fieldNext || run != (field == &year ? 4 : 1))
+                return QDate();
+            *field = field == &year ? ReadDigits(text, at, 4, 4) : ReadDigits(text, at, 1, 2);
+            if (*field < 0)
+                return QDate();
+        } else {
+            for (qsizetype k = 0; k < run; ++k, ++at)
+                if (at >= text.size() || text[at] != c)
+                    return QDate();
+        }
+        p += run;
+    }
+    if (at != text.size() || day < 0 || month < 0 || year < 0)
+        return QDate();
+    return QDate(year, month, day);
+}
+
 QDate ParseShortDate(const TDateTimeReading& reading, const QString& text)
 {
     const QString trimmed = text.trimmed();
-    QDate date = QDate::fromString(trimmed, reading.readDate);
+    QDate date = QuickDate(trimmed, reading.readDate);
+    if (!date.isValid())
+        date = QDate::fromString(trimmed, reading.readDate);
     if (!date.isValid() && !reading.readShortYear.isEmpty()) {
         date = QDate::fromString(trimmed, reading.readShortYear);
         if (date.isValid() && date.year() < 1950)
