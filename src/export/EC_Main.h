@@ -286,6 +286,23 @@ QString FormatFooter(const QString& pattern, double value);
 
 class TCustomExport;
 
+// The regional date and time settings that values are read with, with the
+// patterns and character sets derived from them, taken once: the settings
+// cannot change while an export holds the application, and reading them per
+// value costs more than the parse itself.
+struct TDateTimeReading
+{
+    static TDateTimeReading Current();
+
+    QString shortDate;     // as the settings give it
+    QString readDate;      // with one-letter day and month
+    QString readShortYear; // readDate with a two-digit year; empty without "yyyy"
+    QString dateChars;     // what a date keeps: digits, blank, the date separator
+    QString dateTimeChars; // and the time separator and the AM and PM characters
+    QChar timeSeparator;
+    QString am, pm;
+};
+
 // ---- The component ----
 
 // Settings stream under their names; a "<name>.default" class info gives the
@@ -463,17 +480,18 @@ public:
     void UpdateColumnWidths(const QStringList& values);
 
     // Values over the regional settings.
-    // The separators are those of the regional settings when the writer was made.
+    // The separators and the date and time settings are those of the
+    // regional settings when the writer was made.
     static QString GetDisplayValue(const TExportValues& values, int index);
     QString GetExportValue(const TExportValue& value) const;
     QString NumericOrDefault(const QString& text, const QString& defaultValue) const;
     QString ToDotDecimal(const QString& text) const;
     bool IsNumber(const QString& text) const;
     TExportColumnKind GetColumnKind(int index, const QString& value) const;
-    static TDateTime ParseDate(const QString& text);
-    static TDateTime ParseDateTime(const QString& text);
+    TDateTime ParseDate(const QString& text) const;
+    TDateTime ParseDateTime(const QString& text) const;
     // A time of day in the regional format, as the fraction of a day.
-    static TDateTime ParseTime(const QString& text);
+    TDateTime ParseTime(const QString& text) const;
 
     // Spreadsheet cell patterns.
     static QString DateFormatPattern();
@@ -511,6 +529,7 @@ protected:
     std::unique_ptr<TProgressForm> progressForm_;
     QChar decimalSeparator_;
     QChar thousandSeparator_;
+    const TDateTimeReading dateTimeReading_;
 
 private:
     void ReleaseProgressForm();

@@ -15,7 +15,8 @@ TCustomExport::TCustomExport(TExportXComponent* source, TExportType exportType,
                              const QString& fileName)
     : Source(source), ExportType(exportType), FileName(fileName),
       decimalSeparator_(Regional::DecimalSeparator()),
-      thousandSeparator_(Regional::ThousandSeparator())
+      thousandSeparator_(Regional::ThousandSeparator()),
+      dateTimeReading_(TDateTimeReading::Current())
 {
     if (!source->CanExport())
         throw EAbort();

@@ -261,21 +261,89 @@ TExportColumnKind TCustomExport::GetColumnKind(int index, const QString& value) 
     return ckUnknown;
 }
 
+TDateTimeReading TDateTimeReading::Current()
+{
+    TDateTimeReading reading;
+    reading.shortDate = Regional::ShortDateFormat();
+    reading.timeSeparator = Regional::TimeSeparator();
+    reading.am = Regional::AmSymbol();
+    reading.pm = Regional::PmSymbol();
+    // One-letter day and month, so "1/2/2024" reads like "01/02/2024", as the
+    // run-time library's date conversion takes them.
+    reading.readDate = reading.shortDate;
+    reading.readDate.replace(QStringLiteral("dd"), QStringLiteral("d"));
+    reading.readDate.replace(QStringLiteral("MM"), QStringLiteral("M"));
+    if (reading.readDate.contains(QStringLiteral("yyyy")))
+        reading.readShortYear =
+            QString(reading.readDate).replace(QStringLiteral("yyyy"), QStringLiteral("yy"));
+    reading.dateChars = QStringLiteral("0123456789 ") + Regional::DateSeparator();
+    reading.dateTimeChars = reading.dateChars + reading.timeSeparator + reading.am + reading.pm;
+    return reading;
+}
+
 namespace {
 
 const QDate kDayZero(1899, 12, 30);
 
-// The short date pattern with one-letter day and month, so "1/2/2024" reads
-// like "01/02/2024", as the run-time library's date conversion takes them.
-QDate ParseShortDate(const QString& text)
+// Reads a number of first..last digits at i, moving i past them.
+int ReadDigits(QStringView text, qsizetype& i, int first, int last)
 {
-    QString pattern = Regional::ShortDateFormat();
-    pattern.replace(QStringLiteral("dd"), QStringLiteral("d"));
-    pattern.replace(QStringLiteral("MM"), QStringLiteral("M"));
-    QDate date = QDate::fromString(text.trimmed(), pattern);
-    if (!date.isValid() && pattern.contains(QStringLiteral("yyyy"))) {
-        pattern.replace(QStringLiteral("yyyy"), QStringLiteral("yy"));
-        date = QDate::fromString(text.trimmed(), pattern);
+    int value = 0, count = 0;
+    while (i < text.size() && count < last && text[i] >= QLatin1Char('0') &&
+           text[i] <= QLatin1Char('9')) {
+        value = value * 10 + (text[i].unicode() - '0');
+        ++i;
+        ++count;
+    }
+    return count < first ? -1 : value;
+}
+
+// The common shapes of a short date (one-letter day and month, four-digit
+// year, fields apart by marks that are no digits) read directly, since the
+// general conversion prepares its pattern again for every value. Anything
+// else, and any date that does not exist, is left to the general conversion.
+QDate QuickDate(QStringView text, QStringView pattern)
+{
+    int day = -1, month = -1, year = -1;
+    qsizetype at = 0;
+    for (qsizetype p = 0; p < pattern.size();) {
+        const QChar c = pattern[p];
+        qsizetype run = 1;
+        while (p + run < pattern.size() && pattern[p + run] == c)
+            ++run;
+        if (c == QLatin1Char('\'') || c.isDigit())
+            return QDate();
+        if (c.isLetter()) {
+            int* field = c == QLatin1Char('d')   ? &day
+                         : c == QLatin1Char('M') ? &month
+                         : c == QLatin1Char('y') ? &year
+                                                 : nullptr;
+            const bool fieldNext = p + run < pattern.size() && pattern[p + run].isLetter();
+            if (!field || *field >= 0 || fieldNext || run != (field == &year ? 4 : 1))
+                return QDate();
+            *field = field == &year ? ReadDigits(text, at, 4, 4) : ReadDigits(text, at, 1, 2);
+            if (*field < 0)
+                return QDate();
+        } else {
+            for (qsizetype k = 0; k < run; ++k, ++at)
+                if (at >= text.size() || text[at] != c)
+                    return QDate();
+        }
+        p += run;
+    }
+    if (at != text.size() || day < 0 || month < 0 || year < 0)
+        return QDate();
+    return QDate(year, month, day);
+}
+
+QDate ParseShortDate(const TDateTimeReading& reading, const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    QDate date = QuickDate(trimmed, reading.readDate);
+    if (!date.isValid())
+        date = QDate::fromString(trimmed, reading.readDate);
+    if (!date.isValid() && !reading.readShortYear.isEmpty()) {
+        date = QDate::fromString(trimmed, reading.readShortYear);
         if (date.isValid() && date.year() < 1950)
             date = date.addYears(100);
     }
@@ -286,42 +354,36 @@ QDate ParseShortDate(const QString& text)
 
 } // namespace
 
-TDateTime TCustomExport::ParseDate(const QString& text)
+TDateTime TCustomExport::ParseDate(const QString& text) const
 {
-    const QString kept =
-        FilterChars(text, QStringLiteral("0123456789 ") + Regional::DateSeparator());
-    return double(kDayZero.daysTo(ParseShortDate(kept)));
+    const QString kept = FilterChars(text, dateTimeReading_.dateChars);
+    return double(kDayZero.daysTo(ParseShortDate(dateTimeReading_, kept)));
 }
 
-TDateTime TCustomExport::ParseDateTime(const QString& text)
+TDateTime TCustomExport::ParseDateTime(const QString& text) const
 {
-    const QString am = Regional::AmSymbol();
-    const QString pm = Regional::PmSymbol();
-    const QString kept =
-        FilterChars(text, QStringLiteral("0123456789 ") + Regional::DateSeparator() +
-                              Regional::TimeSeparator() + am + pm)
-            .trimmed();
+    const QString kept = FilterChars(text, dateTimeReading_.dateTimeChars).trimmed();
     const qsizetype blank = kept.indexOf(QLatin1Char(' '));
     const QString datePart = blank < 0 ? kept : kept.left(blank);
     const QString timePart = blank < 0 ? QString() : kept.mid(blank + 1).trimmed();
-    const double day = double(kDayZero.daysTo(ParseShortDate(datePart)));
+    const double day = double(kDayZero.daysTo(ParseShortDate(dateTimeReading_, datePart)));
     return timePart.isEmpty() ? day : day + ParseTime(timePart);
 }
 
-TDateTime TCustomExport::ParseTime(const QString& text)
+TDateTime TCustomExport::ParseTime(const QString& text) const
 {
     QString timePart = text.trimmed();
     bool afternoon = false, marked = false;
     for (const auto& [symbol, isPm] :
-         {std::pair{Regional::PmSymbol(), true}, std::pair{Regional::AmSymbol(), false}}) {
-        if (!symbol.isEmpty() && timePart.endsWith(symbol, Qt::CaseInsensitive)) {
-            timePart.chop(symbol.size());
+         {std::pair{&dateTimeReading_.pm, true}, std::pair{&dateTimeReading_.am, false}}) {
+        if (!symbol->isEmpty() && timePart.endsWith(*symbol, Qt::CaseInsensitive)) {
+            timePart.chop(symbol->size());
             afternoon = isPm;
             marked = true;
             break;
         }
     }
-    const QStringList parts = timePart.trimmed().split(Regional::TimeSeparator());
+    const QStringList parts = timePart.trimmed().split(dateTimeReading_.timeSeparator);
     int values[3] = {0, 0, 0};
     bool ok = parts.size() <= 3 && !parts.isEmpty();
     for (qsizetype i = 0; ok && i < parts.size(); ++i)
@@ -453,8 +515,9 @@ QString TempFilePath(const QString& name)
 QString TCustomExport::MakeTempFileName(const QString& ext)
 {
     QString result;
-    QTemporaryFile probe(TempFolder() +
-                         QStringLiteral("exp-tq%1-XXXXXX.tmp").arg(QCoreApplication::applicationPid()));
+    QTemporaryFile probe(
+        TempFolder() +
+        QStringLiteral("exp-tq%1-XXXXXX.tmp").arg(QCoreApplication::applicationPid()));
     probe.setAutoRemove(true);
     if (probe.open())
         result = ReplaceFileExt(probe.fileName(), ext);
@@ -467,7 +530,8 @@ QString TCustomExport::MakeTempFileName(const QString& ext)
 
 void TCustomExport::RemoveDeadRunTempFiles()
 {
-    static const QRegularExpression ours(QStringLiteral("^exp-tq(\\d+)-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,16}$"));
+    static const QRegularExpression ours(
+        QStringLiteral("^exp-tq(\\d+)-[A-Za-z0-9]{6}\\.[A-Za-z0-9]{1,16}$"));
     RemoveDeadRunFiles(TempFolder(), ours);
 }
 

@@ -160,9 +160,46 @@ TEST_F(ServicesTest, DateAndTimePatterns)
     source.SetOptions(source.Options() & ~(TimeDisplaySeconds | Time24HourFormat));
     EXPECT_EQ(services.TimeFormatPattern(), "h:mm");
     EXPECT_EQ(TCustomExport::DateFormatPattern(), "dd.mm.yyyy");
-    EXPECT_DOUBLE_EQ(TCustomExport::ParseDate("31.12.1899"), 1.0);
-    EXPECT_DOUBLE_EQ(TCustomExport::ParseDateTime("01.01.1900 18:00"), 2.75);
-    EXPECT_THROW(TCustomExport::ParseDate("31.02.2020"), EConvertError);
+    const Services germanServices(&source);
+    EXPECT_DOUBLE_EQ(germanServices.ParseDate("31.12.1899"), 1.0);
+    EXPECT_DOUBLE_EQ(germanServices.ParseDateTime("01.01.1900 18:00"), 2.75);
+    EXPECT_THROW(germanServices.ParseDate("31.02.2020"), EConvertError);
+}
+
+// Day and month with or without their leading zeros, two-digit years taken
+// into 1950..2049, blanks inside the pattern; dates that do not exist fail.
+TEST_F(ServicesTest, DatesReadInTheShortDatePattern)
+{
+    struct Case
+    {
+        const char* pattern;
+        const char* separator;
+        const char* text;
+        QDate expected; // invalid: the text is no date
+    };
+    const Case cases[] = {
+        {"M/d/yyyy", "/", "2/29/2024", QDate(2024, 2, 29)},
+        {"M/d/yyyy", "/", "02/09/2024", QDate(2024, 2, 9)},
+        {"M/d/yyyy", "/", " 12/31/1899 ", QDate(1899, 12, 31)},
+        {"M/d/yyyy", "/", "2/29/24", QDate(2024, 2, 29)},
+        {"M/d/yyyy", "/", "1/1/49", QDate(2049, 1, 1)},
+        {"M/d/yyyy", "/", "2/30/2024", QDate()},
+        {"M/d/yyyy", "/", "2/29", QDate()},
+        {"dd.MM.yyyy", ".", "1.6.1850", QDate(1850, 6, 1)},
+        {"dd.MM.yyyy", ".", "31.12.2050", QDate(2050, 12, 31)},
+        {"yyyy-MM-dd", "-", "2038-01-19", QDate(2038, 1, 19)},
+        {"d. M. yyyy", ".", "5. 11. 2040", QDate(2040, 11, 5)},
+    };
+    const QDate zero(1899, 12, 30);
+    for (const Case& c : cases) {
+        PinnedRegional pinned({{"sShortDate", c.pattern}, {"sDate", c.separator}});
+        const Services services(&source);
+        if (c.expected.isValid())
+            EXPECT_EQ(services.ParseDate(c.text), zero.daysTo(c.expected))
+                << c.pattern << " " << c.text;
+        else
+            EXPECT_THROW(services.ParseDate(c.text), EConvertError) << c.pattern << " " << c.text;
+    }
 }
 
 TEST_F(ServicesTest, FooterPatternTakesOneFloatDirectiveOnly)
@@ -254,7 +291,8 @@ TEST_F(ServicesTest, DeadRunsTempFilesGoAtTheNextStart)
 {
     const QString folder = QFileInfo(TCustomExport::MakeTempFileName("csv")).absolutePath() + '/';
     const QString dead = "exp-tq999999999-AbC123.csv"; // no process has this id
-    const QString live = QStringLiteral("exp-tq%1-AbC123.csv").arg(QCoreApplication::applicationPid());
+    const QString live =
+        QStringLiteral("exp-tq%1-AbC123.csv").arg(QCoreApplication::applicationPid());
     const QString foreign[] = {"exp999999999-AbC123.csv", "exp-tq999999999-AbC123.csv.keep"};
     for (const QString& name : {dead, live, foreign[0], foreign[1]})
         WriteAll(folder + name, "x");

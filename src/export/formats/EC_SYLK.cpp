@@ -1,7 +1,5 @@
 #include "export/formats/EC_SYLK.h"
 
-#include "platform/core/RegionalSettings.h"
-
 #include <QDate>
 
 namespace {
@@ -22,11 +20,10 @@ QString DayCountText(TDateTime value)
 
 // A time of day as the fraction of a day: the date-time parse of the time
 // behind day zero, so both read times alike.
-TDateTime ParseTime(const QString& text)
+TDateTime TimeOfDay(const TCustomExport& writer, const QString& shortDate, const QString& text)
 {
-    QString dayZero = Regional::ShortDateFormat();
-    dayZero = QDate(1899, 12, 30).toString(dayZero);
-    return TCustomExport::ParseDateTime(dayZero + QLatin1Char(' ') + text.trimmed());
+    const QString dayZero = QDate(1899, 12, 30).toString(shortDate);
+    return writer.ParseDateTime(dayZero + QLatin1Char(' ') + text.trimmed());
 }
 
 QString QuotedText(const QString& text)
@@ -91,7 +88,7 @@ void TSYLKExport::WriteSYLKRow(const TExportValues& list)
             break;
         case ckTime:
             if (!blank)
-                formatted(pTime, DayCountText(ParseTime(text)));
+                formatted(pTime, DayCountText(TimeOfDay(*this, dateTimeReading_.shortDate, text)));
             break;
         case ckDateTime:
             if (!blank)

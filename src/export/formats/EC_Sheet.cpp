@@ -3,7 +3,9 @@
 #include "platform/core/Exceptions.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <optional>
 
 TSheetExport::TSheetExport(TExportXComponent* source, TExportType exportType,
                            const QString& fileName, int maxRow, int maxColumn)
@@ -12,6 +14,36 @@ TSheetExport::TSheetExport(TExportXComponent* source, TExportType exportType,
 }
 
 // ---- Cells ----
+
+namespace {
+
+// A plain decimal ("-12.5", "3") read directly, the shape nearly every
+// number and currency value has; the general conversion copies and checks
+// the text for every value first. Any other shape is left to it.
+std::optional<double> QuickFloat(QStringView text)
+{
+    char digits[40];
+    if (text.isEmpty() || text.size() > qsizetype(sizeof digits))
+        return std::nullopt;
+    bool point = false, digitBefore = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9')
+            digitBefore = true;
+        else if (c == u'.' && !point && digitBefore && i + 1 < text.size())
+            point = true;
+        else if (!(c == u'-' && i == 0))
+            return std::nullopt;
+        digits[i] = char(c);
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(digits, digits + text.size(), value);
+    if (error != std::errc() || end != digits + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
 
 int TSheetExport::RowStyle(int row) const
 {
@@ -26,8 +58,11 @@ int TSheetExport::RowStyle(int row) const
 
 double TSheetExport::ToFloat(const QString& text) const
 {
+    const QString dotted = ToDotDecimal(text.trimmed());
+    if (const std::optional<double> quick = QuickFloat(dotted))
+        return *quick;
     bool ok = false;
-    const double value = ToDotDecimal(text.trimmed()).toDouble(&ok);
+    const double value = dotted.toDouble(&ok);
     if (!ok || !std::isfinite(value))
         throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
     return value;

@@ -1,0 +1,141 @@
+// A hostile table through both spreadsheet types, each read back by its
+// independent reader (xlrd, openpyxl): accents, quotes, line breaks, nulls,
+// a 300-character text, 300 columns, negative currency, dates before 1900
+// and after 2038, times and booleans. Each type keeps its own limits: the
+// BIFF sheet cuts at 256 columns and 255 Windows-1252 characters, the
+// workbook keeps everything.
+#include "engine/EngineTestSupport.h"
+#include "export/ExportFixture.h"
+
+#include <QDate>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+namespace {
+
+// Both readers print the same shape: every non-empty cell as [row, column,
+// kind, value, number format] with kind text, number, date or bool and dates
+// as day counts; the column count; the width of column B in characters.
+const char* const kReadXls = "import json, sys, xlrd\n"
+                             "book = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
+                             "sheet = book.sheet_by_index(0)\n"
+                             "kinds = {1: 'text', 2: 'number', 3: 'date', 4: 'bool'}\n"
+                             "cells = []\n"
+                             "for r in range(sheet.nrows):\n"
+                             "    for c in range(sheet.ncols):\n"
+                             "        cell = sheet.cell(r, c)\n"
+                             "        if cell.ctype == xlrd.XL_CELL_EMPTY: continue\n"
+                             "        xf = book.xf_list[cell.xf_index]\n"
+                             "        v = bool(cell.value) if cell.ctype == 4 else cell.value\n"
+                             "        cells.append([r, c, kinds[cell.ctype], v, "
+                             "book.format_map[xf.format_key].format_str])\n"
+                             "print(json.dumps({'cells': cells, 'ncols': sheet.ncols,\n"
+                             "                  'width': sheet.colinfo_map[1].width // 256}))\n";
+
+const char* const kReadXlsx =
+    "import json, sys, openpyxl\n"
+    "from openpyxl.utils.datetime import to_excel\n"
+    "sheet = openpyxl.load_workbook(sys.argv[1]).active\n"
+    "cells = []\n"
+    "for row in sheet.iter_rows():\n"
+    "    for c in row:\n"
+    "        if c.value is None: continue\n"
+    "        kind = {'s': 'text', 'n': 'number', 'b': 'bool', 'd': 'date'}[c.data_type]\n"
+    "        v = c.value\n"
+    "        if c.is_date: kind, v = 'date', to_excel(v)\n"
+    "        cells.append([c.row - 1, c.column - 1, kind, v, c.number_format])\n"
+    "print(json.dumps({'cells': cells, 'ncols': sheet.max_column,\n"
+    "                  'width': int(sheet.column_dimensions['B'].width)}))\n";
+
+struct Writer
+{
+    const char* name;
+    TExportType type;
+    const char* file;
+    const char* reader;
+    const char* module;
+    int columns;          // the item number and the table's, as far as the format goes
+    int textLength;       // the long text as the reader gets it
+    const char* textHead; // its start: accents kept, line break dropped
+};
+
+const Writer kWriters[] = {
+    {"BIFF", xMicrosoft_Excel, "hostile.xls", kReadXls, "xlrd", 256, 255, "Ça \"va\"é?xxx"},
+    {"Workbook", xExcel_Workbook, "hostile.xlsx", kReadXlsx, "openpyxl", 301, 309,
+     "Ça \"va\"é日xxx"},
+};
+
+void PrintTo(const Writer& writer, std::ostream* out)
+{
+    *out << writer.name;
+}
+
+bool HasModule(const char* module)
+{
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", QStringLiteral("import ") + module});
+    return python.waitForFinished(30000) && python.exitCode() == 0;
+}
+
+class SheetHostileTableTest : public ExportFixture, public ::testing::WithParamInterface<Writer>
+{
+};
+
+TEST_P(SheetHostileTableTest, KeepsItsCellsWithinTheFormat)
+{
+    const Writer& writer = GetParam();
+    if (!HasModule(writer.module))
+        GTEST_SKIP() << "python3-" << writer.module << " is not installed";
+    QStringList columns = {"T VARCHAR(400)", "M CURRENCY", "D DATE", "A TIME", "B BOOLEAN"};
+    QStringList values = {"'Ça \"va\"' || char(13, 10) || 'é日' || printf('%.300c', 'x')",
+                          "-1234.56", "'1850-06-01'", "'23:59:59'", "0"};
+    for (int i = columns.size(); i < 300; ++i) {
+        columns << QString("C%1 INTEGER").arg(i);
+        values << QString::number(i);
+    }
+    RunOnFolder(folder.Path(), QString("CREATE TABLE H (%1); INSERT INTO H VALUES (%2);"
+                                       "INSERT INTO H (T, D) VALUES ('', '2050-01-01');")
+                                   .arg(columns.join(", "), values.join(", ")));
+    OpenSql("SELECT * FROM H");
+    exporter->SetOptions(exporter->Options() & ~ShowColHeaders);
+    exporter->SetExportType(writer.type);
+    exporter->SetViewOnly(false);
+    const QString file = folder.File(writer.file);
+    exporter->SetExportFile(file);
+    ASSERT_TRUE(exporter->DoExport()) << ui->Texts().join("|").toStdString();
+    const QJsonObject sheet =
+        QJsonDocument::fromJson(RunPython(writer.reader, file).toUtf8()).object();
+    QMap<QPair<int, int>, QJsonArray> cells;
+    for (const QJsonValue& entry : sheet["cells"].toArray())
+        cells[{entry[0].toInt(), entry[1].toInt()}] = entry.toArray();
+    const auto at = [&](int row, int column) { return cells.value({row, column}); };
+
+    EXPECT_EQ(sheet["ncols"].toInt(), writer.columns);
+    const QString text = at(0, 1)[3].toString();
+    EXPECT_EQ(text.size(), writer.textLength);
+    EXPECT_TRUE(text.startsWith(QString::fromUtf8(writer.textHead))) << text.toStdString();
+    EXPECT_EQ(at(0, 2)[2].toString(), "number");
+    EXPECT_NEAR(at(0, 2)[3].toDouble(), -1234.56, 1e-9);
+    EXPECT_EQ(at(0, 2)[4].toString(), "\"$\"#,##0.00_);[Red]\\(\"$\"#,##0.00\\)");
+    const QDate zero(1899, 12, 30);
+    EXPECT_EQ(at(0, 3)[2].toString(), "date");
+    EXPECT_EQ(at(0, 3)[3].toDouble(), zero.daysTo(QDate(1850, 6, 1)));
+    EXPECT_EQ(at(1, 3)[2].toString(), "date");
+    EXPECT_EQ(at(1, 3)[3].toDouble(), zero.daysTo(QDate(2050, 1, 1)));
+    EXPECT_EQ(at(0, 4)[2].toString(), "date");
+    EXPECT_NEAR(at(0, 4)[3].toDouble(), (86400 - 1) / 86400.0, 1e-9);
+    EXPECT_EQ(at(0, 4)[4].toString(), "h:mm\\ AM/PM");
+    EXPECT_EQ(at(0, 5)[2].toString(), "bool");
+    EXPECT_FALSE(at(0, 5)[3].toBool());
+    for (int column : {2, 4, 5, 6}) // the nulls: no cell
+        EXPECT_TRUE(at(1, column).isEmpty()) << column;
+    EXPECT_EQ(at(0, writer.columns - 1)[3].toDouble(), writer.columns - 2);
+    EXPECT_EQ(sheet["width"].toInt(), 255); // the longest text, two more, at most 255
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWriters, SheetHostileTableTest, ::testing::ValuesIn(kWriters),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
