@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QWidget>
+#include <algorithm>
 
 // ---- Tables ----
 
@@ -46,6 +47,9 @@ TExportType ExportTypeFromName(const QString& name)
 
 QString RemoveControlChars(const QString& s)
 {
+    // Most texts hold none: they are shared, not copied.
+    if (std::none_of(s.begin(), s.end(), [](QChar c) { return c.unicode() < 32; }))
+        return s;
     QString result;
     result.reserve(s.size());
     for (QChar c : s) {

@@ -86,7 +86,7 @@ void TSheetExport::WriteCell(const TExportValue& value, int row, TExportColumnKi
         return;
     if (kind == ckUnknown)
         kind = GetColumnKind(column, value.Value);
-    const bool blank = value.Value.trimmed().isEmpty();
+    const bool blank = IsBlank(value.Value);
     double number = 0;
     int style = RowStyle(row);
     switch (kind) {

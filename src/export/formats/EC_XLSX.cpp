@@ -16,6 +16,9 @@
 
 namespace {
 
+// Cells handed to the library's thread at a time.
+constexpr size_t kCellBatch = 4096;
+
 // The format's limit for cell text, header and footer.
 constexpr int kMaxCellText = 32767;
 constexpr int kMaxHeaderText = 255;
@@ -64,6 +67,8 @@ TXLSXExport::TXLSXExport(TExportXComponent* source, TExportType exportType, cons
         options.constant_memory = LXW_TRUE;
         workbook_ = workbook_new_opt(QFile::encodeName(tempFile_).constData(), &options);
     }
+    library_ = std::make_unique<TSerialWorker>();
+    pending_.reserve(kCellBatch);
     if (!workbook_) {
         if (!tempFile_.isEmpty())
             QFile::remove(tempFile_);
@@ -84,6 +89,7 @@ TXLSXExport::~TXLSXExport()
 
 void TXLSXExport::Discard()
 {
+    library_.reset(); // cells not taken yet are dropped
     if (!workbook_)
         return;
     lxw_workbook_free(workbook_);
@@ -101,19 +107,70 @@ void TXLSXExport::Check(int error) const
 
 void TXLSXExport::PutNumber(int row, int column, double value, int style)
 {
-    Check(worksheet_write_number(sheet_, lxw_row_t(row), lxw_col_t(column), value, styles_[style]));
+    Put({row, column, TCell::Number, value, {}, styles_[style]});
 }
 
 void TXLSXExport::PutBoolean(int row, int column, bool value, int style)
 {
-    Check(worksheet_write_boolean(sheet_, lxw_row_t(row), lxw_col_t(column), value ? 1 : 0,
-                                  style == xfPlain ? booleanStyle_ : styles_[style]));
+    Put({row,
+         column,
+         TCell::Boolean,
+         value ? 1.0 : 0.0,
+         {},
+         style == xfPlain ? booleanStyle_ : styles_[style]});
 }
 
 void TXLSXExport::PutText(int row, int column, const QString& text, int style)
 {
-    Check(worksheet_write_string(sheet_, lxw_row_t(row), lxw_col_t(column),
-                                 text.left(kMaxCellText).toUtf8().constData(), styles_[style]));
+    Put({row, column, TCell::Text, 0, text.left(kMaxCellText).toUtf8(), styles_[style]});
+}
+
+void TXLSXExport::Put(TCell cell)
+{
+    pending_.push_back(std::move(cell));
+    if (pending_.size() >= kCellBatch)
+        HandOver();
+}
+
+void TXLSXExport::HandOver()
+{
+    Check(writeError_);
+    if (pending_.empty())
+        return;
+    library_->Post([this, cells = std::move(pending_)] {
+        for (const TCell& cell : cells) {
+            if (writeError_ != LXW_NO_ERROR)
+                return;
+            const auto row = lxw_row_t(cell.row);
+            const auto column = lxw_col_t(cell.column);
+            lxw_error error = LXW_NO_ERROR;
+            switch (cell.kind) {
+            case TCell::Number:
+                error = worksheet_write_number(sheet_, row, column, cell.number, cell.format);
+                break;
+            case TCell::Boolean:
+                error = worksheet_write_boolean(sheet_, row, column, int(cell.number), cell.format);
+                break;
+            case TCell::Text:
+                error =
+                    worksheet_write_string(sheet_, row, column, cell.text.constData(), cell.format);
+                break;
+            }
+            if (error != LXW_NO_ERROR) {
+                writeError_ = error;
+                return;
+            }
+        }
+    });
+    pending_ = {};
+    pending_.reserve(kCellBatch);
+}
+
+void TXLSXExport::Flush()
+{
+    HandOver();
+    library_->Wait();
+    Check(writeError_);
 }
 
 // ---- The sheet ----
@@ -164,6 +221,7 @@ void TXLSXExport::BeginSheet()
 
 void TXLSXExport::EndSheet()
 {
+    Flush();
     const int widths = std::min(int(Columns.size()), kMaxColumn + 1);
     for (int i = 0; i < widths; ++i)
         Check(

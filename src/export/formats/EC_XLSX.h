@@ -6,11 +6,18 @@
 //
 // The workbook library streams rows to its own temporary storage (constant
 // memory: no row is held) and writes the file itself when the workbook
-// closes. It writes to a fresh name in the target folder, which replaces the
-// target only when the run succeeded; otherwise it is deleted.
+// closes. It takes the cells on a thread of its own, in batches, while the
+// next rows are read and converted. It writes to a fresh name in the target folder, which replaces
+// the target only when the run succeeded; otherwise it is deleted.
 #pragma once
 
 #include "export/formats/EC_Sheet.h"
+#include "platform/core/SerialWorker.h"
+
+#include <QByteArray>
+#include <atomic>
+#include <memory>
+#include <vector>
 
 struct lxw_workbook;
 struct lxw_worksheet;
@@ -36,8 +43,29 @@ protected:
     void PutText(int row, int column, const QString& text, int style) override;
 
 private:
+    struct TCell
+    {
+        enum Kind : quint8
+        {
+            Number,
+            Boolean,
+            Text
+        };
+        int row;
+        int column;
+        Kind kind;
+        double number;
+        QByteArray text;
+        lxw_format* format;
+    };
+
     void Check(int error) const;
     void Discard();
+    void Put(TCell cell);
+    // Hands the pending cells to the library's thread; raises the first error it met.
+    void HandOver();
+    // Returns when the library has taken every cell.
+    void Flush();
 
     QString tempFile_;
     lxw_workbook* workbook_ = nullptr;
@@ -46,4 +74,7 @@ private:
     // Plain cells holding a boolean: the spreadsheet prints a boolean cell
     // without this format as 1 or 0 when its neighbour is filled.
     lxw_format* booleanStyle_ = nullptr;
+    std::vector<TCell> pending_;
+    std::atomic<int> writeError_ = 0;
+    std::unique_ptr<TSerialWorker> library_;
 };
