@@ -157,6 +157,8 @@ TEST_F(BIFFExportTest, DemoGridReadsBackAsTypedCells)
     EXPECT_EQ(At(12, 0).xf, 1);
     EXPECT_EQ(widths["0"].toInt(), (4 + 2) * 256);
     EXPECT_EQ(widths["2"].toInt(), (12 + 2) * 256);
+    // Wide enough for "$1,234.50" and a closing parenthesis, not only "1234.5".
+    EXPECT_EQ(widths["3"].toInt(), (10 + 2) * 256);
 }
 
 } // namespace

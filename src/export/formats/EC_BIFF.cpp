@@ -275,7 +275,7 @@ void TBIFFExport::EndSheet()
 {
     const int widths = std::min(int(Columns.size()), kMaxColumn + 1);
     for (int i = 0; i < widths; ++i)
-        WriteColWidth(i, SheetColumnWidth(i));
+        WriteColWidth(i, ShownColumnWidth(i));
     WriteEOF();
     Flush();
     if (!BiffFile.seek(DimensionsPos))

@@ -68,11 +68,6 @@ double TSheetExport::ToFloat(const QString& text) const
     return value;
 }
 
-int TSheetExport::SheetColumnWidth(int column) const
-{
-    return std::min(ColumnWidths[size_t(column)] + 2, 255);
-}
-
 int TSheetExport::ShownColumnWidth(int column) const
 {
     const int currency =

@@ -51,10 +51,9 @@ protected:
     // Text without control characters.
     virtual void PutText(int row, int column, const QString& text, int style) = 0;
 
-    // The column widths in characters: the widest text, two more, at most 255.
-    int SheetColumnWidth(int column) const;
-    // The same, wide enough also for what the currency cells show: their
-    // display text and the room the format keeps for a closing parenthesis.
+    // A column's width in characters: its widest text, or what its currency
+    // cells show (their display text and the room the format keeps for a
+    // closing parenthesis), two more, at most 255.
     int ShownColumnWidth(int column) const;
 
     const int MaxRow;

@@ -1,7 +1,6 @@
 // The "Microsoft Excel Workbook" writer: the same sheet as the BIFF writer
 // (rows, typed cells, number formats, fonts, column widths, print settings)
-// as an Office Open XML workbook, with the caption row frozen. Currency
-// columns are as wide as the amounts they show, and booleans carry a format
+// as an Office Open XML workbook, with the caption row frozen. Booleans carry a format
 // that prints them as TRUE and FALSE.
 //
 // The workbook library streams rows to its own temporary storage (constant
