@@ -3,6 +3,7 @@
 #include "engine/Session.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 void ExportFixture::SetUp()
@@ -59,4 +60,24 @@ QString ExportFixture::RunPython(const QString& program, const QString& argument
     EXPECT_TRUE(python.waitForFinished(30000));
     EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     return QString::fromUtf8(python.readAllStandardOutput());
+}
+
+bool ExportFixture::CanPrint()
+{
+    return !QStandardPaths::findExecutable("soffice").isEmpty() &&
+           !QStandardPaths::findExecutable("pdftotext").isEmpty();
+}
+
+QString ExportFixture::PrintedText(const QString& file)
+{
+    return RunPython(R"(import os, subprocess, sys
+folder, name = os.path.split(sys.argv[1])
+subprocess.run(['soffice', '-env:UserInstallation=file://' + os.path.join(folder, 'profile'),
+                '--headless', '--convert-to', 'pdf', '--outdir', folder, sys.argv[1]],
+               check=True, capture_output=True, timeout=300)
+pdf = os.path.join(folder, os.path.splitext(name)[0] + '.pdf')
+print(subprocess.run(['pdftotext', '-layout', pdf, '-'],
+                     check=True, capture_output=True, text=True).stdout)
+)",
+                     file);
 }

@@ -23,6 +23,10 @@ protected:
     void OpenSql(const QString& sql);
     // A Python program's standard output given the file name as its argument.
     static QString RunPython(const QString& program, const QString& argument);
+    // What the desktop's office suite prints of a file, as pdftotext -layout
+    // reads the page back; a test skips without soffice or pdftotext.
+    static bool CanPrint();
+    static QString PrintedText(const QString& file);
 
     ScriptedUi ui;
     TempFolder folder;
