@@ -192,7 +192,13 @@ void ScrollByWheel(QAbstractScrollArea& control, QWheelEvent& event)
 {
     const int steps = event.angleDelta().y() / 120;
     QScrollBar* bar = control.verticalScrollBar();
-    const int lines = QApplication::wheelScrollLines();
+    int lines = QApplication::wheelScrollLines();
+    // A control that scrolls only sideways (a list in columns) takes the wheel there.
+    QScrollBar* across = control.horizontalScrollBar();
+    if (bar->maximum() == bar->minimum() && across->maximum() > across->minimum()) {
+        bar = across;
+        lines = across->singleStep();
+    }
     for (int i = 0; i < std::abs(steps); ++i) {
         const int position = bar->value() + (steps < 0 ? lines : -lines);
         if (position >= 0)

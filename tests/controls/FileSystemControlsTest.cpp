@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -389,6 +390,14 @@ TEST_F(FileSystemControlsTest, FileListColumnsRunDownThenAcross)
             EXPECT_EQ(list.visualItemRect(list.item(i)),
                       QRect(i / rows * width(), i % rows * height, width(), height))
                 << "columns " << columns << " item " << i;
+        // The wheel turns the way the list scrolls.
+        QScrollBar* scrolled = columns > 0 ? list.horizontalScrollBar() : list.verticalScrollBar();
+        scrolled->setValue(0);
+        QWheelEvent down(QPointF(5, 5), list.mapToGlobal(QPointF(5, 5)), {}, {0, -120},
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list.viewport(), &down);
+        EXPECT_GT(scrolled->value(), 0) << "columns " << columns;
+        scrolled->setValue(0);
     }
 
     const struct
