@@ -2,9 +2,9 @@
 // its icon.
 #include "controls/FrFilSys.h"
 
-#include <QAbstractFileIconProvider>
 #include <QFile>
 #include <QHash>
+#include <QIcon>
 #include <QMimeDatabase>
 #include <QSet>
 #include <fcntl.h>
@@ -38,12 +38,18 @@ bool IconPerFile(const QString& extension)
     return perFile.contains(extension);
 }
 
+// The icon theme's icon for the entry's type, or its generic icon, as the
+// desktop picks them; none for a type nobody knows. Asked of the theme in
+// force each time: a provider object would keep the icons of an earlier theme.
 QIcon ThemeIcon(const QFileInfo& entry)
 {
-    static const QAbstractFileIconProvider desktop;
-    if (entry.isFile() && QMimeDatabase().mimeTypeForFile(entry).isDefault())
+    if (entry.isDir())
+        return QIcon::fromTheme(QStringLiteral("folder"));
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(entry);
+    if (type.isDefault())
         return {};
-    return desktop.icon(entry);
+    const QIcon icon = QIcon::fromTheme(type.iconName());
+    return icon.isNull() ? QIcon::fromTheme(type.genericIconName()) : icon;
 }
 
 } // namespace
@@ -79,9 +85,14 @@ QIcon ListedEntryIcon(const QFileInfo& entry)
     const QString extension = ExtensionOf(entry.fileName());
     if (entry.isDir() || IconPerFile(extension) || IsProgram(entry))
         return EntryIcon(entry);
-    // A change of icon theme fetches afresh.
+    // A change of icon theme fetches afresh. Some names have a type of their
+    // own ("CMakeLists.txt" is not plain text): the type the name gives is
+    // part of the key, so one such file never lends its icon to the others.
     static QHash<QString, QIcon> cache;
-    const QString key = QIcon::themeName() + '/' + extension;
+    static const QMimeDatabase types;
+    const QString key = QIcon::themeName() + '/' +
+                        types.mimeTypeForFile(entry, QMimeDatabase::MatchExtension).name() + '/' +
+                        extension;
     auto cached = cache.constFind(key);
     if (cached == cache.constEnd())
         cached = cache.insert(key, EntryIcon(entry));

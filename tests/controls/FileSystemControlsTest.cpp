@@ -422,6 +422,7 @@ TEST_F(FileSystemControlsTest, FileListGlyphsWhereTheThemeHasNoIcon)
     ::chmod(QFile::encodeName(Data("kinds/tool")).constData(), 0755);
     WriteAll(Data("kinds/data.bin"), QByteArray("\x01\x02\x00\x03", 4));
     WriteAll(Data("kinds/notes.txt"), "text");
+    WriteAll(Data("kinds/CMakeLists.txt"), "project(x)"); // a type of its own, not plain text
     // An unknown type has the glyph even where the theme has an icon for it.
     const QMap<QString, QString> someIcons{
         {"folder", "red"}, {"text-plain", "green"}, {"application-octet-stream", "blue"}};
@@ -434,15 +435,18 @@ TEST_F(FileSystemControlsTest, FileListGlyphsWhereTheThemeHasNoIcon)
         {"NoIcons",
          {},
          {"FRFILBMP_CLOSEDFOLDER", "FRFILBMP_UNKNOWNFILE", "FRFILBMP_UNKNOWNFILE",
-          "FRFILBMP_EXECUTABLE"}},
-        {"SomeIcons", someIcons, {"red", "FRFILBMP_UNKNOWNFILE", "green", "FRFILBMP_EXECUTABLE"}},
+          "FRFILBMP_UNKNOWNFILE", "FRFILBMP_EXECUTABLE"}},
+        {"SomeIcons",
+         someIcons,
+         {"red", "FRFILBMP_UNKNOWNFILE", "FRFILBMP_UNKNOWNFILE", "green", "FRFILBMP_EXECUTABLE"}},
     };
     for (const auto& c : cases) {
         IconTheme theme(c.theme, c.themeIcons);
         TFrFileListBox list;
         list.SetFileType(ftNormal | ftDirectory);
         list.SetDirectory(Data("kinds"));
-        ASSERT_EQ(Items(list), (QStringList{"sub", "data.bin", "notes.txt", "tool"}));
+        ASSERT_EQ(Items(list),
+                  (QStringList{"sub", "CMakeLists.txt", "data.bin", "notes.txt", "tool"}));
         for (int i = 0; i < list.count(); ++i) {
             const QString& icon = c.icons[i];
             EXPECT_EQ(Pixels(list.ItemInfo()[i].Icon), icon.startsWith("FRFILBMP")
