@@ -4,17 +4,14 @@
 // in the same run, at two table sizes, with the peak memory of the export.
 //
 // Usage: export_csv [rows ...]   (default: 100000 1000000)
+#include "BenchGrid.h"
 #include "BenchSupport.h"
-#include "dbctrls/DBGrid.h"
 #include "engine/Database.h"
-#include "engine/Query.h"
-#include "export/EC_DBGrid.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QWidget>
 #include <cstdio>
 
 namespace {
@@ -24,21 +21,10 @@ void RunSize(const QString& folder, qint64 rows)
     BuildBig(folder, rows);
     std::printf("BIG with %lld rows, 8 columns (best of %d runs)\n", static_cast<long long>(rows),
                 kRepeats);
-    QWidget window;
-    TQuery query(&window);
-    query.SetDatabaseName(QStringLiteral("BENCH"));
-    query.SetSQL({QStringLiteral("SELECT * FROM BIG")});
-    query.Open();
-    TDataSource source(&window);
-    source.SetDataSet(&query);
-    auto* grid = new TDBGrid(&window);
-    grid->SetDataSource(&source);
-    auto* exporter = new TExportDBGrid(&window);
-    exporter->SetDBGrid(grid);
+    TBenchGrid bench(QStringLiteral("SELECT * FROM BIG"));
+    TExportDBGrid* exporter = &bench.Exporter();
     exporter->SetOptions(NumberRows | ShowColHeaders);
     exporter->SetExportType(xText_Comma_Delimited);
-    exporter->SetViewOnly(false);
-    window.show();
 
     const QString ours = folder + QStringLiteral("/ours.csv");
     const QString theirs = folder + QStringLiteral("/sqlite.csv");
@@ -84,8 +70,7 @@ int main(int argc, char** argv)
 
     TDatabase database;
     const QString folder = ConnectBenchDatabase(sandbox.path(), database);
-    std::printf("peak memory: %s\n", ResetPeak() ? "VmHWM, reset before each phase"
-                                                 : "VmRSS at the end of each phase (no reset)");
+    ReportPeakMethod();
     for (qint64 rows : sizes)
         RunSize(folder, rows);
     return 0;

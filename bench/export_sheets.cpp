@@ -7,16 +7,13 @@
 // time at 1M rows).
 //
 // Usage: export_sheets [rows ...]   (default: 65535 1000000)
+#include "BenchGrid.h"
 #include "BenchSupport.h"
-#include "dbctrls/DBGrid.h"
 #include "engine/Database.h"
-#include "engine/Query.h"
-#include "export/EC_DBGrid.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QWidget>
 #include <cstdio>
 
 namespace {
@@ -28,20 +25,9 @@ void RunSize(const QString& folder, qint64 rows)
     BuildBig(folder, rows);
     std::printf("BIG with %lld rows, 8 columns (best of %d runs)\n", static_cast<long long>(rows),
                 kRepeats);
-    QWidget window;
-    TQuery query(&window);
-    query.SetDatabaseName(QStringLiteral("BENCH"));
-    query.SetSQL({QStringLiteral("SELECT * FROM BIG")});
-    query.Open();
-    TDataSource source(&window);
-    source.SetDataSet(&query);
-    auto* grid = new TDBGrid(&window);
-    grid->SetDataSource(&source);
-    auto* exporter = new TExportDBGrid(&window);
-    exporter->SetDBGrid(grid);
+    TBenchGrid bench(QStringLiteral("SELECT * FROM BIG"));
+    TExportDBGrid* exporter = &bench.Exporter();
     exporter->SetOptions(NumberRows | ShowColHeaders);
-    exporter->SetViewOnly(false);
-    window.show();
 
     const auto run = [&](TExportType type, const char* ext) {
         Phase best;
@@ -85,8 +71,7 @@ int main(int argc, char** argv)
 
     TDatabase database;
     const QString folder = ConnectBenchDatabase(sandbox.path(), database);
-    std::printf("peak memory: %s\n", ResetPeak() ? "VmHWM, reset before each phase"
-                                                 : "VmRSS at the end of each phase (no reset)");
+    ReportPeakMethod();
     for (qint64 rows : sizes)
         RunSize(folder, rows);
     return 0;

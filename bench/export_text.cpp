@@ -5,17 +5,14 @@
 // The clipboard target is well under half a second.
 //
 // Usage: export_text [text-rows [clipboard-rows]]
+#include "BenchGrid.h"
 #include "BenchSupport.h"
-#include "dbctrls/DBGrid.h"
 #include "engine/Database.h"
-#include "engine/Query.h"
-#include "export/EC_DBGrid.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QWidget>
 #include <cstdio>
 
 namespace {
@@ -24,19 +21,8 @@ namespace {
 void Compare(const QString& folder, const QString& sql, TExportOptions detailed, TExportType type,
              const char* what)
 {
-    QWidget window;
-    TQuery query(&window);
-    query.SetDatabaseName(QStringLiteral("BENCH"));
-    query.SetSQL({sql});
-    query.Open();
-    TDataSource source(&window);
-    source.SetDataSet(&query);
-    auto* grid = new TDBGrid(&window);
-    grid->SetDataSource(&source);
-    auto* exporter = new TExportDBGrid(&window);
-    exporter->SetDBGrid(grid);
-    exporter->SetViewOnly(false);
-    window.show();
+    TBenchGrid bench(sql);
+    TExportDBGrid* exporter = &bench.Exporter();
 
     const QString ours = folder + QStringLiteral("/ours.out");
     const QString csv = folder + QStringLiteral("/same.csv");
@@ -75,8 +61,7 @@ int main(int argc, char** argv)
 
     TDatabase database;
     const QString folder = ConnectBenchDatabase(sandbox.path(), database);
-    std::printf("peak memory: %s\n", ResetPeak() ? "VmHWM, reset before each phase"
-                                                 : "VmRSS at the end of each phase (no reset)");
+    ReportPeakMethod();
 
     BuildBig(folder, qMax(textRows, clipboardRows));
     const QString limit = QStringLiteral(" WHERE ID <= %1");

@@ -83,8 +83,7 @@ int main(int argc, char** argv)
     TDatabase database;
     const QString folder = ConnectBenchDatabase(sandbox.path(), database);
 
-    std::printf("peak memory: %s\n", ResetPeak() ? "VmHWM, reset before each phase"
-                                                 : "VmRSS at the end of each phase (no reset)");
+    ReportPeakMethod();
     for (qint64 rows : sizes)
         RunSize(folder, rows);
     Session()->Close();

@@ -27,7 +27,6 @@ bool ResetPeak()
     return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
-
 Phase Measure(const std::function<void()>& work)
 {
     const bool reset = ResetPeak();
@@ -124,4 +123,10 @@ QList<qint64> SizesFromArguments(int argc, char** argv, const QList<qint64>& def
     for (int i = 1; i < argc; ++i)
         sizes << QByteArray(argv[i]).toLongLong();
     return sizes.isEmpty() ? defaults : sizes;
+}
+
+void ReportPeakMethod()
+{
+    std::printf("peak memory: %s\n", ResetPeak() ? "VmHWM, reset before each phase"
+                                                 : "VmRSS at the end of each phase (no reset)");
 }

@@ -11,6 +11,8 @@
 long StatusKb(const char* field);
 // Resets the peak resident size to the current one; false where the kernel refuses.
 bool ResetPeak();
+// Prints how the peak memory of the phases is measured on this machine.
+void ReportPeakMethod();
 
 struct Phase
 {
