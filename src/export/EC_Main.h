@@ -491,7 +491,7 @@ public:
     TDateTime ParseDate(const QString& text) const;
     TDateTime ParseDateTime(const QString& text) const;
     // A time of day in the regional format, as the fraction of a day.
-    TDateTime ParseTime(const QString& text) const;
+    TDateTime ParseTime(QStringView text) const;
 
     // Spreadsheet cell patterns.
     static QString DateFormatPattern();

@@ -134,10 +134,18 @@ QString TCustomExport::ConvertControlChars(const QString& text, const QString& t
 
 QString TCustomExport::FilterChars(const QString& text, const QString& allowed)
 {
+    // Nearly every value is kept whole: it is shared, not copied.
+    qsizetype i = 0;
+    while (i < text.size() && allowed.contains(text.at(i)))
+        ++i;
+    if (i == text.size())
+        return text;
     QString result;
-    for (QChar c : text) {
-        if (allowed.contains(c))
-            result += c;
+    result.reserve(text.size());
+    result.append(QStringView(text).left(i));
+    for (++i; i < text.size(); ++i) {
+        if (allowed.contains(text.at(i)))
+            result += text.at(i);
     }
     return result;
 }
@@ -336,14 +344,14 @@ QDate QuickDate(QStringView text, QStringView pattern)
     return QDate(year, month, day);
 }
 
-QDate ParseShortDate(const TDateTimeReading& reading, const QString& text)
+QDate ParseShortDate(const TDateTimeReading& reading, QStringView text)
 {
-    const QString trimmed = text.trimmed();
+    const QStringView trimmed = text.trimmed();
     QDate date = QuickDate(trimmed, reading.readDate);
     if (!date.isValid())
-        date = QDate::fromString(trimmed, reading.readDate);
+        date = QDate::fromString(trimmed.toString(), reading.readDate);
     if (!date.isValid() && !reading.readShortYear.isEmpty()) {
-        date = QDate::fromString(trimmed, reading.readShortYear);
+        date = QDate::fromString(trimmed.toString(), reading.readShortYear);
         if (date.isValid() && date.year() < 1950)
             date = date.addYears(100);
     }
@@ -362,17 +370,18 @@ TDateTime TCustomExport::ParseDate(const QString& text) const
 
 TDateTime TCustomExport::ParseDateTime(const QString& text) const
 {
-    const QString kept = FilterChars(text, dateTimeReading_.dateTimeChars).trimmed();
-    const qsizetype blank = kept.indexOf(QLatin1Char(' '));
-    const QString datePart = blank < 0 ? kept : kept.left(blank);
-    const QString timePart = blank < 0 ? QString() : kept.mid(blank + 1).trimmed();
+    const QString kept = FilterChars(text, dateTimeReading_.dateTimeChars);
+    const QStringView trimmed = QStringView(kept).trimmed();
+    const qsizetype blank = trimmed.indexOf(QLatin1Char(' '));
+    const QStringView datePart = blank < 0 ? trimmed : trimmed.left(blank);
+    const QStringView timePart = blank < 0 ? QStringView() : trimmed.mid(blank + 1).trimmed();
     const double day = double(kDayZero.daysTo(ParseShortDate(dateTimeReading_, datePart)));
     return timePart.isEmpty() ? day : day + ParseTime(timePart);
 }
 
-TDateTime TCustomExport::ParseTime(const QString& text) const
+TDateTime TCustomExport::ParseTime(QStringView text) const
 {
-    QString timePart = text.trimmed();
+    QStringView timePart = text.trimmed();
     bool afternoon = false, marked = false;
     for (const auto& [symbol, isPm] :
          {std::pair{&dateTimeReading_.pm, true}, std::pair{&dateTimeReading_.am, false}}) {
@@ -383,11 +392,19 @@ TDateTime TCustomExport::ParseTime(const QString& text) const
             break;
         }
     }
-    const QStringList parts = timePart.trimmed().split(dateTimeReading_.timeSeparator);
+    // Up to three numbers apart by the time separator.
     int values[3] = {0, 0, 0};
-    bool ok = parts.size() <= 3 && !parts.isEmpty();
-    for (qsizetype i = 0; ok && i < parts.size(); ++i)
-        values[i] = parts.at(i).toInt(&ok);
+    bool ok = true;
+    QStringView rest = timePart.trimmed();
+    for (int count = 0; ok; ++count) {
+        const qsizetype end = rest.indexOf(dateTimeReading_.timeSeparator);
+        ok = count < 3;
+        if (ok)
+            values[count] = rest.left(end < 0 ? rest.size() : end).toInt(&ok);
+        if (end < 0)
+            break;
+        rest = rest.mid(end + 1);
+    }
     if (ok && marked) {
         ok = values[0] >= 1 && values[0] <= 12;
         values[0] = values[0] % 12 + (afternoon ? 12 : 0);

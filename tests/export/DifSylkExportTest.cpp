@@ -265,11 +265,13 @@ void ExpectHostile(const QList<QStringList>& rows, bool judgeText, int textLimit
         ExpectNumber(row[1], e.n, where + " N");
         ExpectNumber(row[2], e.i, where + " I");
         ExpectNumber(row[3], e.m, where + " M");
-        if (e.d >= dayFrom)
+        if (e.d >= dayFrom) {
             EXPECT_EQ(ReadDateTime(row[4]).date(), e.d) << where << " D " << row[4].toStdString();
+        }
         EXPECT_EQ(ReadTime(row[5]), e.tm) << where << " TM " << row[5].toStdString();
-        if (!e.dt.isValid() || e.dt.date() >= dayFrom)
+        if (!e.dt.isValid() || e.dt.date() >= dayFrom) {
             EXPECT_EQ(ReadDateTime(row[6]), e.dt) << where << " DT " << row[6].toStdString();
+        }
     }
 }
 

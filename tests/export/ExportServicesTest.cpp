@@ -82,6 +82,7 @@ TEST_F(ServicesTest, TextHeaderAndFooterLayout)
     EXPECT_EQ(services.BuildTextFooter(), "");
     EXPECT_EQ(TCustomExport::ConvertControlChars("a\tb\r\nc\x01", "<T>", "|"), "a<T>b|c");
     EXPECT_EQ(TCustomExport::FilterChars("12.03.2024 x", "0123456789."), "12.03.2024");
+    EXPECT_EQ(TCustomExport::FilterChars("x1 y2", "0123456789"), "12");
     EXPECT_TRUE(TCustomExport::TimeStampText().startsWith("Created: "));
     EXPECT_TRUE(
         TCustomExport::TimeStampText().contains(QString::number(QDate::currentDate().year())));
@@ -200,6 +201,35 @@ TEST_F(ServicesTest, DatesReadInTheShortDatePattern)
         else
             EXPECT_THROW(services.ParseDate(c.text), EConvertError) << c.pattern << " " << c.text;
     }
+}
+
+// Hours, minutes and seconds apart by the time separator, with an optional
+// AM or PM mark; anything else fails.
+TEST_F(ServicesTest, TimesReadAsFractionsOfADay)
+{
+    PinnedRegional us(UsSettings());
+    const Services services(&source);
+    const struct
+    {
+        const char* text;
+        int seconds; // -1: the text is no time
+    } cases[] = {
+        {"13:05", 13 * 3600 + 5 * 60}, {" 1:05 pm ", 13 * 3600 + 5 * 60},
+        {"12:00 AM", 0},               {"12:30:15 PM", 12 * 3600 + 30 * 60 + 15},
+        {"7", 7 * 3600},               {"23:59:59", 86399},
+        {"1:2:3:4", -1},               {"1::2", -1},
+        {"13:00 PM", -1},              {"24:00", -1},
+        {"", -1},                      {"1:60", -1},
+    };
+    for (const auto& c : cases) {
+        if (c.seconds >= 0)
+            EXPECT_DOUBLE_EQ(services.ParseTime(QString::fromLatin1(c.text)), c.seconds / 86400.0)
+                << c.text;
+        else
+            EXPECT_THROW(services.ParseTime(QString::fromLatin1(c.text)), EConvertError) << c.text;
+    }
+    EXPECT_DOUBLE_EQ(services.ParseDateTime("2/29/2024 1:05 PM"),
+                     QDate(1899, 12, 30).daysTo(QDate(2024, 2, 29)) + (13 * 60 + 5) / 1440.0);
 }
 
 TEST_F(ServicesTest, FooterPatternTakesOneFloatDirectiveOnly)
