@@ -188,6 +188,35 @@ TEST_F(BatchExportTest, SpreadsheetsReadBackInTheirReaders)
     }
 }
 
+// The workbook's sheet is packed at level 5, not at the zip library's default
+// 6: its compressed bytes are those zlib gives at level 5 (read by Python's
+// own zip and zlib; the two levels differ on sheets of this size).
+TEST_F(BatchExportTest, WorkbookSheetIsPackedAtLevelFive)
+{
+    const char* const levelOf =
+        "import sys, zipfile, zlib\n"
+        "z = zipfile.ZipFile(sys.argv[1])\n"
+        "info = z.getinfo('xl/worksheets/sheet1.xml')\n"
+        "data = z.read(info)\n"
+        "def packed(level):\n"
+        "    c = zlib.compressobj(level, zlib.DEFLATED, -15, 8)\n"
+        "    return len(c.compress(data) + c.flush())\n"
+        "sizes = {level: packed(level) for level in (5, 6)}\n"
+        "print([l for l in sizes if sizes[l] == info.compress_size], sizes[5] != sizes[6])\n";
+    const QString file = data_->File(QStringLiteral("rows.xlsx"));
+    QString err;
+    ASSERT_EQ(Run("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 20000)"
+                  " SELECT I, I * 0.25 AS PRICE, 'Customer ' || I AS NAME FROM N",
+                  {"--export", "xlsx", "--output", file}, &err),
+              0)
+        << err.toStdString();
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", levelOf, file});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    EXPECT_EQ(python.readAllStandardOutput().trimmed(), "[5] True")
+        << python.readAllStandardError().toStdString();
+}
+
 // Both answer in a terminal without a display.
 TEST_F(BatchExportTest, VersionAndHelp)
 {
