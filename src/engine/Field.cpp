@@ -45,21 +45,6 @@ QString Placeholder(TFieldType type, bool null)
     return QLatin1Char('(') + (null ? name.toLower() : name) + QLatin1Char(')');
 }
 
-bool IsBinary(TFieldType type)
-{
-    switch (type) {
-    case ftBytes:
-    case ftVarBytes:
-    case ftBlob:
-    case ftGraphic:
-    case ftParadoxOle:
-    case ftDBaseOle:
-    case ftTypedBinary:
-        return true;
-    default:
-        return false;
-    }
-}
 
 bool IsIntegral(TFieldType type)
 {
@@ -129,6 +114,22 @@ double DayCount(const QDate& date, const QTime& time)
 }
 
 } // namespace
+
+bool IsBinary(TFieldType type)
+{
+    switch (type) {
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
+        return true;
+    default:
+        return false;
+    }
+}
 
 TField::TField(TDataSet* dataSet, int index, const QString& fieldName, TFieldType dataType,
                int size)

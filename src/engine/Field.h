@@ -48,6 +48,9 @@ enum TFieldType
     ftDataSet
 };
 
+// Types whose values are bytes, not text: shown as a placeholder such as "(BLOB)".
+bool IsBinary(TFieldType type);
+
 // The field type of a declared column type (INTEGER, SMALLINT, REAL, FLOAT,
 // NUMERIC/DECIMAL, CURRENCY/MONEY, BOOLEAN, DATE, TIME, DATETIME/TIMESTAMP,
 // CHAR(n)/VARCHAR(n)/TEXT, MEMO/CLOB, BLOB ...); *size receives n of CHAR(n),

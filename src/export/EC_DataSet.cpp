@@ -28,15 +28,10 @@ void TExportDataSet::SetColWidths(const QStringList& lines)
 
 bool TExportDataSet::IsExportableType(TFieldType type)
 {
+    if (IsBinary(type))
+        return false;
     switch (type) {
     case ftUnknown:
-    case ftBytes:
-    case ftVarBytes:
-    case ftBlob:
-    case ftGraphic:
-    case ftParadoxOle:
-    case ftDBaseOle:
-    case ftTypedBinary:
     case ftCursor:
     case ftADT:
     case ftArray:

@@ -161,8 +161,9 @@ TEST(QueryTextStatements, TheLastStatementDecides)
         EXPECT_EQ(db.Scalar(QLatin1String(c.check)).toLongLong(), c.expected);
         EXPECT_EQ(query.Active(), c.initRows >= 0);
         EXPECT_EQ(db.HasTable("INIT"), c.initRows >= 0);
-        if (c.initRows >= 0)
+        if (c.initRows >= 0) {
             EXPECT_EQ(db.Count("INIT"), c.initRows);
+        }
     }
 }
 
