@@ -6,12 +6,10 @@
 // Usage: export_csv [rows ...]   (default: 100000 1000000)
 #include "BenchGrid.h"
 #include "BenchSupport.h"
-#include "engine/Database.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <cstdio>
 
 namespace {
@@ -60,18 +58,5 @@ void RunSize(const QString& folder, qint64 rows)
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir sandbox;
-    if (!sandbox.isValid())
-        return 1;
-    UseSandbox(sandbox.path());
-    QApplication app(argc, argv);
-
-    const QList<qint64> sizes = SizesFromArguments(argc, argv, {100000, 1000000});
-
-    TDatabase database;
-    const QString folder = ConnectBenchDatabase(sandbox.path(), database);
-    ReportPeakMethod();
-    for (qint64 rows : sizes)
-        RunSize(folder, rows);
-    return 0;
+    return RunSizes<QApplication>(argc, argv, {100000, 1000000}, RunSize);
 }

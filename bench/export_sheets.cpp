@@ -9,11 +9,9 @@
 // Usage: export_sheets [rows ...]   (default: 65535 1000000)
 #include "BenchGrid.h"
 #include "BenchSupport.h"
-#include "engine/Database.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdio>
 
 namespace {
@@ -61,18 +59,5 @@ void RunSize(const QString& folder, qint64 rows)
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir sandbox;
-    if (!sandbox.isValid())
-        return 1;
-    UseSandbox(sandbox.path());
-    QApplication app(argc, argv);
-
-    const QList<qint64> sizes = SizesFromArguments(argc, argv, {kBiffRows, 1000000});
-
-    TDatabase database;
-    const QString folder = ConnectBenchDatabase(sandbox.path(), database);
-    ReportPeakMethod();
-    for (qint64 rows : sizes)
-        RunSize(folder, rows);
-    return 0;
+    return RunSizes<QApplication>(argc, argv, {kBiffRows, 1000000}, RunSize);
 }

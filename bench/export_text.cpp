@@ -7,12 +7,10 @@
 // Usage: export_text [text-rows [clipboard-rows]]
 #include "BenchGrid.h"
 #include "BenchSupport.h"
-#include "engine/Database.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdio>
 
 namespace {
@@ -51,29 +49,21 @@ void Compare(const QString& folder, const QString& sql, TExportOptions detailed,
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir sandbox;
-    if (!sandbox.isValid())
-        return 1;
-    UseSandbox(sandbox.path());
-    QApplication app(argc, argv);
     const qint64 textRows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const qint64 clipboardRows = argc > 2 ? QByteArray(argv[2]).toLongLong() : 20000;
-
-    TDatabase database;
-    const QString folder = ConnectBenchDatabase(sandbox.path(), database);
-    ReportPeakMethod();
-
-    BuildBig(folder, qMax(textRows, clipboardRows));
-    const QString limit = QStringLiteral(" WHERE ID <= %1");
-    std::printf("clipboard: BIG, %lld rows, 7 columns (best of %d runs)\n",
-                static_cast<long long>(clipboardRows), kRepeats);
-    const QString seven = QStringLiteral("SELECT ID, QTY, PRICE, RATE, NAME, NOTE, DAY FROM BIG");
-    Compare(folder, seven + limit.arg(clipboardRows), {}, xClipboard, "clipboard copy");
-    Compare(folder, seven + limit.arg(clipboardRows), DetailedMode, xClipboard,
-            "detailed clipboard copy");
-    std::printf("text: BIG, %lld rows, 8 columns (best of %d runs)\n",
-                static_cast<long long>(textRows), kRepeats);
-    Compare(folder, QStringLiteral("SELECT * FROM BIG") + limit.arg(textRows), {}, xText,
-            "fixed-width text file");
-    return 0;
+    return RunInSandbox<QApplication>(argc, argv, [&](const QString& folder) {
+        BuildBig(folder, qMax(textRows, clipboardRows));
+        const QString limit = QStringLiteral(" WHERE ID <= %1");
+        std::printf("clipboard: BIG, %lld rows, 7 columns (best of %d runs)\n",
+                    static_cast<long long>(clipboardRows), kRepeats);
+        const QString seven =
+            QStringLiteral("SELECT ID, QTY, PRICE, RATE, NAME, NOTE, DAY FROM BIG");
+        Compare(folder, seven + limit.arg(clipboardRows), {}, xClipboard, "clipboard copy");
+        Compare(folder, seven + limit.arg(clipboardRows), DetailedMode, xClipboard,
+                "detailed clipboard copy");
+        std::printf("text: BIG, %lld rows, 8 columns (best of %d runs)\n",
+                    static_cast<long long>(textRows), kRepeats);
+        Compare(folder, QStringLiteral("SELECT * FROM BIG") + limit.arg(textRows), {}, xText,
+                "fixed-width text file");
+    });
 }

@@ -6,14 +6,11 @@
 //
 // Usage: run_script [rows ...]   (default: 100000 1000000)
 #include "BenchSupport.h"
-#include "engine/Database.h"
-#include "engine/Session.h"
 #include "query/enhquery.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
 #include <sqlite3.h>
@@ -70,22 +67,5 @@ void RunSize(const QString& folder, qint64 rows)
 
 int main(int argc, char** argv)
 {
-    // A private configuration and temporary folder: the benchmark never
-    // touches the user's own.
-    QTemporaryDir sandbox;
-    if (!sandbox.isValid())
-        return 1;
-    UseSandbox(sandbox.path());
-    QCoreApplication app(argc, argv);
-
-    const QList<qint64> sizes = SizesFromArguments(argc, argv, {100000, 1000000});
-
-    TDatabase database;
-    const QString folder = ConnectBenchDatabase(sandbox.path(), database);
-
-    ReportPeakMethod();
-    for (qint64 rows : sizes)
-        RunSize(folder, rows);
-    Session()->Close();
-    return 0;
+    return RunSizes<QCoreApplication>(argc, argv, {100000, 1000000}, RunSize);
 }

@@ -2,8 +2,12 @@
 // and the BIG table of eight mixed columns filled by SQLite itself.
 #pragma once
 
+#include "engine/Database.h"
+#include "engine/Session.h"
+
 #include <QList>
 #include <QString>
+#include <QTemporaryDir>
 #include <functional>
 #include <sqlite3.h>
 
@@ -37,6 +41,37 @@ void UseSandbox(const QString& sandbox);
 QString ConnectBenchDatabase(const QString& sandbox, class TDatabase& database);
 // The table sizes named on the command line, else the defaults.
 QList<qint64> SizesFromArguments(int argc, char** argv, const QList<qint64>& defaults);
+
+// Runs a benchmark in a sandbox (UseSandbox) with the database BENCH
+// connected: run(folder of BENCH). App is the application class the benchmark
+// needs (widgets or not).
+template <typename App>
+int RunInSandbox(int argc, char** argv, const std::function<void(const QString& folder)>& run)
+{
+    QTemporaryDir sandbox;
+    if (!sandbox.isValid())
+        return 1;
+    UseSandbox(sandbox.path());
+    App app(argc, argv);
+    TDatabase database;
+    const QString folder = ConnectBenchDatabase(sandbox.path(), database);
+    ReportPeakMethod();
+    run(folder);
+    Session()->Close(); // its answer files go before the sandbox does
+    return 0;
+}
+
+// RunInSandbox, calling runSize(folder, rows) for each size named on the
+// command line, else for the defaults.
+template <typename App>
+int RunSizes(int argc, char** argv, const QList<qint64>& defaults,
+             const std::function<void(const QString& folder, qint64 rows)>& runSize)
+{
+    return RunInSandbox<App>(argc, argv, [&](const QString& folder) {
+        for (qint64 rows : SizesFromArguments(argc, argv, defaults))
+            runSize(folder, rows);
+    });
+}
 
 // The machine may be busy with other work, so every phase runs a few times.
 constexpr int kRepeats = 3;
