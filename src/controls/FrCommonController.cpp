@@ -7,6 +7,16 @@
 
 namespace {
 
+// Stores a property's new value; false when it had that value already, so
+// nothing is to be announced.
+template <typename T> bool Change(T& field, T value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
 // A writable property of the given name that passes the kind test, or none.
 QMetaProperty WritableProperty(const QObject* control, const char* name,
                                bool (*kind)(const QMetaProperty&))
@@ -123,18 +133,16 @@ void TFrFrameController::UpdateControls(TFrameChange change)
 
 void TFrFrameController::SetColor(TColor value)
 {
-    if (value == color_)
+    if (!Change(color_, value))
         return;
-    color_ = value;
     parentColor_ = false;
     UpdateControls(fcColor);
 }
 
 void TFrFrameController::SetParentColor(bool value)
 {
-    if (value == parentColor_)
+    if (!Change(parentColor_, value))
         return;
-    parentColor_ = value;
     UpdateControls(fcParentColor);
     if (!value)
         UpdateControls(fcColor);
@@ -142,25 +150,20 @@ void TFrFrameController::SetParentColor(bool value)
 
 void TFrFrameController::SetFlatButtons(bool value)
 {
-    if (value == flatButtons_)
-        return;
-    flatButtons_ = value;
-    UpdateControls(fcFlatButtons);
+    if (Change(flatButtons_, value))
+        UpdateControls(fcFlatButtons);
 }
 
 void TFrFrameController::SetFrameColor(TColor value)
 {
-    if (value == frameColor_)
-        return;
-    frameColor_ = value;
-    UpdateControls(fcFrameColor);
+    if (Change(frameColor_, value))
+        UpdateControls(fcFrameColor);
 }
 
 void TFrFrameController::SetFrameFlat(bool value)
 {
-    if (value == frameFlat_)
+    if (!Change(frameFlat_, value))
         return;
-    frameFlat_ = value;
     if (value) {
         SetFrameVisible(true);
         if (!loading_) {
@@ -173,42 +176,32 @@ void TFrFrameController::SetFrameFlat(bool value)
 
 void TFrFrameController::SetFrameFlatStyle(TFrameStyle value)
 {
-    if (value == frameFlatStyle_)
-        return;
-    frameFlatStyle_ = value;
-    UpdateControls(fcFrameFlatStyle);
+    if (Change(frameFlatStyle_, value))
+        UpdateControls(fcFrameFlatStyle);
 }
 
 void TFrFrameController::SetFrameFocusStyle(TFrameStyle value)
 {
-    if (value == frameFocusStyle_)
-        return;
-    frameFocusStyle_ = value;
-    UpdateControls(fcFrameFocusStyle);
+    if (Change(frameFocusStyle_, value))
+        UpdateControls(fcFrameFocusStyle);
 }
 
 void TFrFrameController::SetFrameSides(TSides value)
 {
-    if (value == frameSides_)
-        return;
-    frameSides_ = value;
-    UpdateControls(fcFrameSides);
+    if (Change(frameSides_, value))
+        UpdateControls(fcFrameSides);
 }
 
 void TFrFrameController::SetFrameStyle(TFrameStyle value)
 {
-    if (value == frameStyle_)
-        return;
-    frameStyle_ = value;
-    UpdateControls(fcFrameStyle);
+    if (Change(frameStyle_, value))
+        UpdateControls(fcFrameStyle);
 }
 
 void TFrFrameController::SetFrameVisible(bool value)
 {
-    if (value == frameVisible_)
-        return;
-    frameVisible_ = value;
-    UpdateControls(fcFrameVisible);
+    if (Change(frameVisible_, value))
+        UpdateControls(fcFrameVisible);
 }
 
 void TFrFrameController::AddControl(QObject* control)
@@ -253,18 +246,14 @@ TFrFramedControl::~TFrFramedControl()
 
 void TFrFramedControl::SetColor(TColor value)
 {
-    if (value == color_)
-        return;
-    color_ = value;
-    RepaintFrame();
+    if (Change(color_, value))
+        RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameColor(TColor value)
 {
-    if (value == frameColor_)
-        return;
-    frameColor_ = value;
-    RepaintFrame();
+    if (Change(frameColor_, value))
+        RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameController(TFrFrameController* value)
@@ -286,9 +275,8 @@ void TFrFramedControl::SetFrameController(TFrFrameController* value)
 
 void TFrFramedControl::SetFrameFlat(bool value)
 {
-    if (value == frameFlat_)
+    if (!Change(frameFlat_, value))
         return;
-    frameFlat_ = value;
     if (value) {
         SetFrameVisible(true);
         if (!loading_) {
@@ -302,42 +290,32 @@ void TFrFramedControl::SetFrameFlat(bool value)
 
 void TFrFramedControl::SetFrameFlatStyle(TFrameStyle value)
 {
-    if (value == frameFlatStyle_)
-        return;
-    frameFlatStyle_ = value;
-    RepaintFrame();
+    if (Change(frameFlatStyle_, value))
+        RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameFocusStyle(TFrameStyle value)
 {
-    if (value == frameFocusStyle_)
-        return;
-    frameFocusStyle_ = value;
-    RepaintFrame();
+    if (Change(frameFocusStyle_, value))
+        RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameSides(TSides value)
 {
-    if (value == frameSides_)
-        return;
-    frameSides_ = value;
-    RepaintFrame();
+    if (Change(frameSides_, value))
+        RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameStyle(TFrameStyle value)
 {
-    if (value == frameStyle_)
-        return;
-    frameStyle_ = value;
-    RepaintFrame();
+    if (Change(frameStyle_, value))
+        RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameVisible(bool value)
 {
-    if (value == frameVisible_)
-        return;
-    frameVisible_ = value;
-    FrameVisibleChanged();
+    if (Change(frameVisible_, value))
+        FrameVisibleChanged();
 }
 
 bool TFrFramedControl::IsFrameSettingStored() const
