@@ -6,46 +6,18 @@
 
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 
 namespace {
 
-// Every non-empty cell as [row, column, type, value, xf, format, bold, italic,
-// underline, height], then the column widths.
-const char* const kReadXls =
-    "import json, sys, xlrd\n"
-    "book = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
-    "sheet = book.sheet_by_index(0)\n"
-    "cells = []\n"
-    "for r in range(sheet.nrows):\n"
-    "    for c in range(sheet.ncols):\n"
-    "        cell = sheet.cell(r, c)\n"
-    "        if cell.ctype == xlrd.XL_CELL_EMPTY: continue\n"
-    "        xf = book.xf_list[cell.xf_index]\n"
-    "        font = book.font_list[xf.font_index]\n"
-    "        cells.append([r, c, cell.ctype, cell.value, cell.xf_index,\n"
-    "                      book.format_map[xf.format_key].format_str, font.bold, font.italic,\n"
-    "                      font.underline_type, font.height])\n"
-    "widths = {str(c): i.width for c, i in sheet.colinfo_map.items()}\n"
-    "print(json.dumps({'cells': cells, 'widths': widths}))\n";
-
-bool HasXlrd()
-{
-    QProcess python;
-    python.start("/usr/bin/python3", {"-c", "import xlrd"});
-    return python.waitForFinished(30000) && python.exitCode() == 0;
-}
-
+// A cell as xlrd reads it.
 struct Cell
 {
-    int type = 0; // xlrd: 1 text, 2 number, 3 date, 4 boolean
+    QString kind; // text, number, date or bool; empty where there is no cell
     QJsonValue value;
     int xf = -1;
     QString format;
     bool bold = false, italic = false, underline = false;
-    int height = 0;
+    double points = 0;
 };
 
 class BIFFExportTest : public ExportFixture
@@ -53,7 +25,7 @@ class BIFFExportTest : public ExportFixture
 protected:
     void SetUp() override
     {
-        if (!HasXlrd())
+        if (!HasPythonModule("xlrd"))
             GTEST_SKIP() << "python3-xlrd is not installed";
         ExportFixture::SetUp();
         exporter->SetExportType(xMicrosoft_Excel);
@@ -67,25 +39,20 @@ protected:
         exporter->SetExportFile(file);
         ASSERT_TRUE(exporter->DoExport()) << ui->Texts().join("|").toStdString();
         bytes = ReadAll(file);
-        const QJsonObject sheet =
-            QJsonDocument::fromJson(RunPython(kReadXls, file).toUtf8()).object();
-        cells.clear();
-        for (const QJsonValue& entry : sheet["cells"].toArray()) {
-            const QJsonArray a = entry.toArray();
-            Cell cell{a[2].toInt(),      a[3],
-                      a[4].toInt(),      a[5].toString(),
-                      a[6].toInt() != 0, a[7].toInt() != 0,
-                      a[8].toInt() != 0, a[9].toInt()};
-            cells[{a[0].toInt(), a[1].toInt()}] = cell;
-        }
-        widths = sheet["widths"].toObject();
+        read = ReadSheet(file);
     }
 
-    Cell At(int row, int column) const { return cells.value({row, column}); }
+    Cell At(int row, int column) const
+    {
+        const QJsonArray a = read.At(row, column);
+        if (a.isEmpty())
+            return {};
+        return {a[2].toString(), a[3],          a[9].toInt(),  a[4].toString(),
+                a[5].toBool(),   a[6].toBool(), a[7].toBool(), a[8].toDouble()};
+    }
 
     QByteArray bytes;
-    QMap<QPair<int, int>, Cell> cells;
-    QJsonObject widths;
+    ReadBackSheet read;
 };
 
 TEST_F(BIFFExportTest, DemoGridReadsBackAsTypedCells)
@@ -106,7 +73,7 @@ TEST_F(BIFFExportTest, DemoGridReadsBackAsTypedCells)
     EXPECT_EQ(title.value.toString(), "Demo");
     EXPECT_EQ(title.xf, 6);
     EXPECT_TRUE(title.bold && title.underline);
-    EXPECT_EQ(title.height, 320);
+    EXPECT_EQ(title.points, 16);
     EXPECT_EQ(At(2, 0).value.toString(), "First line");
     EXPECT_EQ(At(3, 0).value.toString(), "Second line");
     EXPECT_EQ(At(3, 0).xf, 1);
@@ -122,17 +89,21 @@ TEST_F(BIFFExportTest, DemoGridReadsBackAsTypedCells)
     const double stamp = 45351 + (13 * 3600 + 5 * 60) / 86400.0;
     struct Expected
     {
-        int column, type;
+        int column;
+        const char* kind;
         double number;
         int xf;
     };
     const Expected typed[] = {
-        {0, 2, 1, 1}, {1, 2, 1, 1},     {3, 2, 1234.5, 5},        {4, 2, 1234.25, 1}, {5, 2, 3, 1},
-        {6, 4, 1, 1}, {7, 3, 45351, 2}, {8, 3, stamp - 45351, 3}, {9, 3, stamp, 4}};
+        {0, "number", 1, 1},       {1, "number", 1, 1},           {3, "number", 1234.5, 5},
+        {4, "number", 1234.25, 1}, {5, "number", 3, 1},           {6, "bool", 1, 1},
+        {7, "date", 45351, 2},     {8, "date", stamp - 45351, 3}, {9, "date", stamp, 4}};
     for (const Expected& e : typed) {
         const Cell cell = At(6, e.column);
-        EXPECT_EQ(cell.type, e.type) << e.column;
-        EXPECT_NEAR(cell.value.toDouble(), e.number, 1e-9) << e.column;
+        EXPECT_EQ(cell.kind, e.kind) << e.column;
+        EXPECT_NEAR(cell.value.isBool() ? double(cell.value.toBool()) : cell.value.toDouble(),
+                    e.number, 1e-9)
+            << e.column;
         EXPECT_EQ(cell.xf, e.xf) << e.column;
     }
     EXPECT_EQ(At(6, 7).format, "m/d/yyyy");
@@ -141,13 +112,13 @@ TEST_F(BIFFExportTest, DemoGridReadsBackAsTypedCells)
     EXPECT_EQ(At(6, 3).format, "\"$\"#,##0.00_);[Red]\\(\"$\"#,##0.00\\)");
     EXPECT_EQ(At(6, 2).value.toString(), QString::fromUtf8("Müller \"Max\""));
     EXPECT_EQ(At(6, 10).value.toString(), "line oneline two");
-    EXPECT_EQ(At(7, 6).value.toDouble(), 0.0); // False
-    EXPECT_EQ(At(7, 6).type, 4);
+    EXPECT_EQ(At(7, 6).value, QJsonValue(false));
+    EXPECT_EQ(At(7, 6).kind, "bool");
     // The null item: empty texts stay, numbers, dates and booleans have no cell.
-    EXPECT_EQ(At(8, 2).type, 1);
+    EXPECT_EQ(At(8, 2).kind, "text");
     EXPECT_EQ(At(8, 2).value.toString(), "");
     for (int c : {3, 4, 5, 6, 7, 8, 9})
-        EXPECT_EQ(At(8, c).type, 0) << c;
+        EXPECT_EQ(At(8, c).kind, "") << c;
     EXPECT_EQ(At(9, 2).value.toString(), QString::fromUtf8("Zoë"));
     // Footer after one blank row; only its first line is italic.
     EXPECT_EQ(At(11, 0).value.toString(), "4 rows");
@@ -155,10 +126,11 @@ TEST_F(BIFFExportTest, DemoGridReadsBackAsTypedCells)
     EXPECT_TRUE(At(11, 0).italic);
     EXPECT_EQ(At(12, 0).value.toString(), "end");
     EXPECT_EQ(At(12, 0).xf, 1);
-    EXPECT_EQ(widths["0"].toInt(), (4 + 2) * 256);
-    EXPECT_EQ(widths["2"].toInt(), (12 + 2) * 256);
+    const QJsonObject widths = read.sheet["widths"].toObject();
+    EXPECT_EQ(widths["0"].toDouble(), 4 + 2);
+    EXPECT_EQ(widths["2"].toDouble(), 12 + 2);
     // Wide enough for "$1,234.50" and a closing parenthesis, not only "1234.5".
-    EXPECT_EQ(widths["3"].toInt(), (10 + 2) * 256);
+    EXPECT_EQ(widths["3"].toDouble(), 10 + 2);
 }
 
 } // namespace

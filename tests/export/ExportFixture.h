@@ -9,9 +9,28 @@
 #include "export/EC_DBGrid.h"
 #include "support/TestSupport.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QMap>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
+
+// A spreadsheet file as its independent reader (xlrd for .xls, openpyxl for
+// .xlsx) reads it back.
+struct ReadBackSheet
+{
+    // Every non-empty cell as [row, column, kind, value, number format, bold,
+    // italic, underlined, font size in points, XF index (.xls only)], rows and
+    // columns from 0; kind is text, number, date or bool, dates are day counts.
+    QJsonArray At(int row, int column) const { return cells.value({row, column}); }
+
+    QMap<QPair<int, int>, QJsonArray> cells;
+    // "ncols", the column count; "widths", each set column's width in
+    // characters by its index; for .xlsx also "freeze", "header", "footer",
+    // "gridlines" and "headings".
+    QJsonObject sheet;
+};
 
 class ExportFixture : public ::testing::Test
 {
@@ -23,6 +42,9 @@ protected:
     void OpenSql(const QString& sql);
     // A Python program's standard output given the file name as its argument.
     static QString RunPython(const QString& program, const QString& argument);
+    // Whether /usr/bin/python3 has the module: a reader's tests skip without it.
+    static bool HasPythonModule(const char* module);
+    static ReadBackSheet ReadSheet(const QString& file);
     // What the desktop's office suite prints of a file, as pdftotext -layout
     // reads the page back; a test skips without soffice or pdftotext.
     static bool CanPrint();
