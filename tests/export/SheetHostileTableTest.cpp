@@ -1,9 +1,9 @@
 // A hostile table through both spreadsheet types, each read back by its
-// independent reader (xlrd, openpyxl): accents, quotes, line breaks, nulls,
-// a 300-character text, 300 columns, negative currency, dates before 1900
-// and after 2038, times and booleans. Each type keeps its own limits: the
-// BIFF sheet cuts at 256 columns and 255 Windows-1252 characters, the
-// workbook keeps everything.
+// independent reader (xlrd, openpyxl): accents, quotes, line breaks, U+FFFF
+// (which XML has no place for), nulls, a 300-character text, 300 columns,
+// negative currency, dates before 1900 and after 2038, times and booleans. Each type keeps its own
+// limits: the BIFF sheet cuts at 256 columns and 255 Windows-1252 characters, the workbook keeps
+// everything.
 #include "engine/EngineTestSupport.h"
 #include "export/ExportFixture.h"
 
@@ -19,12 +19,12 @@ struct Writer
     const char* module;   // of its reader
     int columns;          // the item number and the table's, as far as the format goes
     int textLength;       // the long text as the reader gets it
-    const char* textHead; // its start: accents kept, line break dropped
+    const char* textHead; // its start: accents kept, line break dropped, U+FFFF replaced
 };
 
 const Writer kWriters[] = {
-    {"BIFF", xMicrosoft_Excel, "hostile.xls", "xlrd", 256, 255, "Ça \"va\"é?xxx"},
-    {"Workbook", xExcel_Workbook, "hostile.xlsx", "openpyxl", 301, 309, "Ça \"va\"é日xxx"},
+    {"BIFF", xMicrosoft_Excel, "hostile.xls", "xlrd", 256, 255, "Ça \"va\"é??xxx"},
+    {"Workbook", xExcel_Workbook, "hostile.xlsx", "openpyxl", 301, 310, "Ça \"va\"é日\uFFFDxxx"},
 };
 
 void PrintTo(const Writer& writer, std::ostream* out)
@@ -42,8 +42,9 @@ TEST_P(SheetHostileTableTest, KeepsItsCellsWithinTheFormat)
     if (!HasPythonModule(writer.module))
         GTEST_SKIP() << "python3-" << writer.module << " is not installed";
     QStringList columns = {"T VARCHAR(400)", "M CURRENCY", "D DATE", "A TIME", "B BOOLEAN"};
-    QStringList values = {"'Ça \"va\"' || char(13, 10) || 'é日' || printf('%.300c', 'x')",
-                          "-1234.56", "'1850-06-01'", "'23:59:59'", "0"};
+    QStringList values = {
+        "'Ça \"va\"' || char(13, 10) || 'é日' || char(65535) || printf('%.300c', 'x')", "-1234.56",
+        "'1850-06-01'", "'23:59:59'", "0"};
     for (int i = columns.size(); i < 300; ++i) {
         columns << QString("C%1 INTEGER").arg(i);
         values << QString::number(i);

@@ -23,6 +23,20 @@ constexpr size_t kCellBatch = 4096;
 constexpr int kMaxCellText = 32767;
 constexpr int kMaxHeaderText = 255;
 
+// Text for the sheet's XML as UTF-8. XML has no place for U+FFFE and U+FFFF,
+// which a value may hold and which would leave the whole sheet unreadable:
+// they become the replacement character U+FFFD, of the same length in UTF-8.
+QByteArray XmlText(QStringView text)
+{
+    QByteArray utf8 = text.toUtf8();
+    for (qsizetype i = utf8.indexOf('\xEF'); i >= 0 && i + 2 < utf8.size();
+         i = utf8.indexOf('\xEF', i + 1)) {
+        if (utf8[i + 1] == '\xBF' && (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF'))
+            utf8[i + 2] = '\xBD';
+    }
+    return utf8;
+}
+
 // A page header or footer: text outside a section shows centred, which
 // readers other than the spreadsheet only see when the section says so.
 QByteArray HeaderFooterText(const QString& text)
@@ -122,7 +136,8 @@ void TXLSXExport::PutBoolean(int row, int column, bool value, int style)
 
 void TXLSXExport::PutText(int row, int column, const QString& text, int style)
 {
-    Put({row, column, TCell::Text, 0, text.left(kMaxCellText).toUtf8(), styles_[style]});
+    Put({row, column, TCell::Text, 0, XmlText(QStringView(text).left(kMaxCellText)),
+         styles_[style]});
 }
 
 void TXLSXExport::Put(TCell cell)
