@@ -45,7 +45,6 @@ QString Placeholder(TFieldType type, bool null)
     return QLatin1Char('(') + (null ? name.toLower() : name) + QLatin1Char(')');
 }
 
-
 bool IsIntegral(TFieldType type)
 {
     return type == ftSmallint || type == ftInteger || type == ftWord || type == ftAutoInc ||
