@@ -20,11 +20,16 @@ struct Writer
     int columns;          // the item number and the table's, as far as the format goes
     int textLength;       // the long text as the reader gets it
     const char* textHead; // its start: accents kept, line break dropped, U+FFFF replaced
+    // 16,384 emoji (32,768 UTF-16 units) as the reader gets them: cut
+    // without half of one left over.
+    int emojiLength;
+    const char* emojiTail;
 };
 
 const Writer kWriters[] = {
-    {"BIFF", xMicrosoft_Excel, "hostile.xls", "xlrd", 256, 255, "Ça \"va\"é??xxx"},
-    {"Workbook", xExcel_Workbook, "hostile.xlsx", "openpyxl", 301, 310, "Ça \"va\"é日\uFFFDxxx"},
+    {"BIFF", xMicrosoft_Excel, "hostile.xls", "xlrd", 256, 255, "Ça \"va\"é??xxx", 255, "???"},
+    {"Workbook", xExcel_Workbook, "hostile.xlsx", "openpyxl", 301, 310, "Ça \"va\"é日\uFFFDxxx",
+     32766, "😀😀"},
 };
 
 void PrintTo(const Writer& writer, std::ostream* out)
@@ -50,7 +55,9 @@ TEST_P(SheetHostileTableTest, KeepsItsCellsWithinTheFormat)
         values << QString::number(i);
     }
     RunOnFolder(folder.Path(), QString("CREATE TABLE H (%1); INSERT INTO H VALUES (%2);"
-                                       "INSERT INTO H (T, D) VALUES ('', '2050-01-01');")
+                                       "INSERT INTO H (T, D) VALUES ('', '2050-01-01');"
+                                       "INSERT INTO H (T) VALUES "
+                                       "(replace(printf('%.16384c', 'x'), 'x', '😀'));")
                                    .arg(columns.join(", "), values.join(", ")));
     OpenSql("SELECT * FROM H");
     exporter->SetOptions(exporter->Options() & ~ShowColHeaders);
@@ -83,6 +90,10 @@ TEST_P(SheetHostileTableTest, KeepsItsCellsWithinTheFormat)
     for (int column : {2, 4, 5, 6}) // the nulls: no cell
         EXPECT_TRUE(at(1, column).isEmpty()) << column;
     EXPECT_EQ(at(0, writer.columns - 1)[3].toDouble(), writer.columns - 2);
+    const QString emoji = at(2, 1)[3].toString();
+    EXPECT_EQ(emoji.size(), writer.emojiLength);
+    EXPECT_TRUE(emoji.endsWith(QString::fromUtf8(writer.emojiTail)))
+        << emoji.right(4).toStdString();
     // The longest text, two more, at most 255.
     EXPECT_EQ(int(sheet["widths"].toObject()["1"].toDouble()), 255);
 }

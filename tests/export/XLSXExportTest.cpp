@@ -50,7 +50,7 @@ TEST_F(XLSXExportTest, DemoGridReadsBackAsTheBiffSheetDoes)
     exporter->SetHeader({"First line", "Second line"});
     exporter->SetFooter({"%.0f rows", "end"});
     TXL_Options* print = exporter->XL_Options();
-    print->PageHeader = "Head";
+    print->PageHeader = QStringLiteral("Head") + QChar(0xFFFF); // XML has no place for U+FFFF
     print->PageFooter = "Page &P of &N";
     print->PrintGridlines = true;
     print->PrintHeadings = true;
@@ -86,7 +86,8 @@ TEST_F(XLSXExportTest, DemoGridReadsBackAsTheBiffSheetDoes)
     EXPECT_EQ(read.sheet["widths"].toObject()["2"].toDouble(), 12 + 2 + 0.7109375);
     // Wide enough for "$1,234.50" and the room kept for ")", not only for 1234.5.
     EXPECT_EQ(read.sheet["widths"].toObject()["3"].toDouble(), 9 + 1 + 2 + 0.7109375);
-    EXPECT_EQ(read.sheet["header"].toString(), "Head");
+    EXPECT_EQ(read.sheet["header"].toString(),
+              QStringLiteral("Head") + QChar::ReplacementCharacter);
     EXPECT_EQ(read.sheet["footer"].toString(), "Page &P of &N");
     EXPECT_TRUE(read.sheet["gridlines"].toBool());
     EXPECT_TRUE(read.sheet["headings"].toBool());

@@ -37,6 +37,15 @@ QByteArray XmlText(QStringView text)
     return utf8;
 }
 
+// At most max UTF-16 units of text, without half of a character that takes two.
+QStringView LeftWhole(QStringView text, qsizetype max)
+{
+    QStringView left = text.left(max);
+    if (left.size() < text.size() && !left.isEmpty() && left.back().isHighSurrogate())
+        left.chop(1);
+    return left;
+}
+
 // A page header or footer: text outside a section shows centred, which
 // readers other than the spreadsheet only see when the section says so.
 QByteArray HeaderFooterText(const QString& text)
@@ -44,7 +53,7 @@ QByteArray HeaderFooterText(const QString& text)
     static const QRegularExpression section(QStringLiteral("^&[LCR]"),
                                             QRegularExpression::CaseInsensitiveOption);
     const QString sectioned = section.match(text).hasMatch() ? text : QStringLiteral("&C") + text;
-    return sectioned.left(kMaxHeaderText).toUtf8();
+    return XmlText(LeftWhole(sectioned, kMaxHeaderText));
 }
 
 // The temporary file is made private; once complete it takes what a file
@@ -136,8 +145,7 @@ void TXLSXExport::PutBoolean(int row, int column, bool value, int style)
 
 void TXLSXExport::PutText(int row, int column, const QString& text, int style)
 {
-    Put({row, column, TCell::Text, 0, XmlText(QStringView(text).left(kMaxCellText)),
-         styles_[style]});
+    Put({row, column, TCell::Text, 0, XmlText(LeftWhole(text, kMaxCellText)), styles_[style]});
 }
 
 void TXLSXExport::Put(TCell cell)
