@@ -7,7 +7,8 @@
 // memory: no row is held) and writes the file itself when the workbook
 // closes. It takes the cells on a thread of its own, in batches, while the
 // next rows are read and converted. It writes to a fresh name in the target folder, which replaces
-// the target only when the run succeeded; otherwise it is deleted.
+// the target only when the run succeeded; otherwise it is deleted. The level
+// it packs the file at is set in WorkbookCompression.cpp.
 #pragma once
 
 #include "export/formats/EC_Sheet.h"
