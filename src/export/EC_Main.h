@@ -483,6 +483,7 @@ public:
     // The separators and the date and time settings are those of the
     // regional settings when the writer was made.
     static QString GetDisplayValue(const TExportValues& values, int index);
+    static QString GetDisplayValue(const TExportValue& value);
     QString GetExportValue(const TExportValue& value) const;
     QString NumericOrDefault(const QString& text, const QString& defaultValue) const;
     QString ToDotDecimal(const QString& text) const;

@@ -174,7 +174,11 @@ void TCustomExport::UpdateColumnWidths(const QStringList& values)
 
 QString TCustomExport::GetDisplayValue(const TExportValues& values, int index)
 {
-    const TExportValue& value = values[index];
+    return GetDisplayValue(values[index]);
+}
+
+QString TCustomExport::GetDisplayValue(const TExportValue& value)
+{
     return value.HasInfo && value.Info.HasDisplayText ? value.Info.DisplayText : value.Value;
 }
 

@@ -96,9 +96,7 @@ void TSheetExport::WriteCell(const TExportValue& value, int row, TExportColumnKi
         number = ToFloat(value.Value);
         style = xfCurrency;
         if (size_t(column) < currencyWidths_.size()) {
-            const int shown = int(
-                (value.HasInfo && value.Info.HasDisplayText ? value.Info.DisplayText : value.Value)
-                    .size());
+            const int shown = int(GetDisplayValue(value).size());
             currencyWidths_[size_t(column)] = std::max(currencyWidths_[size_t(column)], shown);
         }
         break;
