@@ -2,6 +2,8 @@
 // the window cache through which records are read by number.
 #include "engine/DataSet.h"
 
+#include "engine/FieldValue.h"
+
 #include "platform/core/Exceptions.h"
 
 #include <algorithm>
@@ -245,6 +247,14 @@ struct StoredRecord final : TRecordTexts
     {
         field.AppendDisplayText(row, field.Index(), utf8);
     }
+    QVariant Value(const TField& field) const override
+    {
+        return FieldValueOf(row, field.Index(), field.DataType());
+    }
+    const char* StoredText(const TField& field, int& size) const override
+    {
+        return field.StoredText(row, field.Index(), size);
+    }
 };
 
 struct NumberedRecord final : TRecordTexts
@@ -255,24 +265,66 @@ struct NumberedRecord final : TRecordTexts
     {
         field.AppendDisplayText(dataSet->ValueAt(index, field.Index()), utf8);
     }
+    QVariant Value(const TField& field) const override
+    {
+        return dataSet->ValueAt(index, field.Index());
+    }
+    const char* StoredText(const TField&, int&) const override { return nullptr; }
+};
+
+// Leaves a scan of the stored rows, which has no way out of its own.
+struct StopWalk
+{
 };
 
 } // namespace
 
 void TDataSet::ForEachRecord(const std::function<void(const TRecordTexts&)>& visit) const
 {
+    ForEachRecordWhile([&](const TRecordTexts& record) {
+        visit(record);
+        return true;
+    });
+}
+
+bool TDataSet::ForEachRecordWhile(const std::function<bool(const TRecordTexts&)>& visit) const
+{
     if (!active_)
-        return;
+        return true;
     StoredRecord stored;
-    if (InternalScan([&](sqlite3_stmt* row) {
-            stored.row = row;
-            visit(stored);
-        }))
-        return;
+    try {
+        if (InternalScan([&](sqlite3_stmt* row) {
+                stored.row = row;
+                if (!visit(stored))
+                    throw StopWalk();
+            }))
+            return true;
+    } catch (const StopWalk&) {
+        return false;
+    }
     NumberedRecord numbered;
     numbered.dataSet = this;
-    for (qint64 count = RecordCount(); numbered.index < count; ++numbered.index)
-        visit(numbered);
+    for (qint64 count = RecordCount(); numbered.index < count; ++numbered.index) {
+        if (!visit(numbered))
+            return false;
+    }
+    return true;
+}
+
+bool TDataSet::ForEachRecordAt(const std::vector<qint64>& recordIndexes,
+                               const std::function<bool(const TRecordTexts&)>& visit) const
+{
+    NumberedRecord numbered;
+    numbered.dataSet = this;
+    const qint64 count = RecordCount();
+    for (const qint64 index : recordIndexes) {
+        if (index < 0 || index >= count)
+            continue;
+        numbered.index = index;
+        if (!visit(numbered))
+            return false;
+    }
+    return true;
 }
 
 TField* TDataSet::AddField(const QString& name, TFieldType type, int size)

@@ -29,6 +29,12 @@ class TRecordTexts
 public:
     // A field's display text in this record (TField::DisplayTextOf), appended in UTF-8.
     virtual void AppendDisplayText(const TField& field, QByteArray& utf8) const = 0;
+    // A field's value in this record, of the kinds TField::Value gives.
+    virtual QVariant Value(const TField& field) const = 0;
+    // A text field's stored text as UTF-8 when it reads back as itself, so a
+    // reader can take the bytes as they are; nullptr otherwise (not stored as
+    // text, not a text field, or a value that another reading would change).
+    virtual const char* StoredText(const TField& field, int& size) const = 0;
 
 protected:
     ~TRecordTexts() = default;
@@ -86,6 +92,12 @@ public:
     // record cache, for readers that write a whole dataset out once: rows
     // stored in SQLite are read in one pass straight from their columns.
     void ForEachRecord(const std::function<void(const TRecordTexts&)>& visit) const;
+    // The same walk, ended early when visit returns false; false when it was.
+    bool ForEachRecordWhile(const std::function<bool(const TRecordTexts&)>& visit) const;
+    // The walk over the records at these 0-based indexes, in the order given
+    // (indexes beyond the records are passed over), ended early as above.
+    bool ForEachRecordAt(const std::vector<qint64>& recordIndexes,
+                         const std::function<bool(const TRecordTexts&)>& visit) const;
 
 signals:
     // Opened, closed or refilled: bound controls reload.

@@ -377,19 +377,25 @@ void TField::AppendDisplayText(const QVariant& value, QByteArray& utf8) const
     AppendUtf8(utf8, DisplayTextOf(value));
 }
 
+const char* TField::StoredText(sqlite3_stmt* row, int column, int& size) const
+{
+    if (!IsText(dataType_) || sqlite3_column_type(row, column) != SQLITE_TEXT)
+        return nullptr;
+    const unsigned char* const text = sqlite3_column_text(row, column);
+    size = sqlite3_column_bytes(row, column);
+    return IsPlainUtf8(text, size) ? reinterpret_cast<const char*>(text) : nullptr;
+}
+
 void TField::AppendDisplayText(sqlite3_stmt* row, int column, QByteArray& utf8) const
 {
     // A text field's stored text is its display text: the bytes go over as
     // they are when they read back as themselves.
-    const int storage = sqlite3_column_type(row, column);
-    if (IsText(dataType_) && storage == SQLITE_TEXT) {
-        const unsigned char* const text = sqlite3_column_text(row, column);
-        const int size = sqlite3_column_bytes(row, column);
-        if (IsPlainUtf8(text, size)) {
-            utf8.append(reinterpret_cast<const char*>(text), size);
-            return;
-        }
+    int size = 0;
+    if (const char* text = StoredText(row, column, size)) {
+        utf8.append(text, size);
+        return;
     }
+    const int storage = sqlite3_column_type(row, column);
     // Stored numbers in number fields, as FieldValueOf reads them.
     if (PlainDisplay() && storage == SQLITE_INTEGER && IsIntegral(dataType_)) {
         char text[24];

@@ -117,6 +117,10 @@ public:
     // The same for the value stored in a column of a row of SQLite (the field's
     // own type decides what it holds); text goes over as it is stored.
     void AppendDisplayText(sqlite3_stmt* row, int column, QByteArray& utf8) const;
+    // A text field's text stored in a column of a row, as UTF-8 that reads
+    // back as itself (so it is AsString and the display text byte for byte);
+    // nullptr when the field is no text field or the value is not such text.
+    const char* StoredText(sqlite3_stmt* row, int column, int& size) const;
 
 private:
     // Whether the display text is AsString's (no display format, money or placeholder).
