@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
+#include <ctime>
 
 TProgressForm::TProgressForm(const QString& caption, const QString& panelText,
                              const QString& elapsedFormat, int count)
@@ -44,12 +45,42 @@ TProgressForm::TProgressForm(const QString& caption, const QString& panelText,
     }
 }
 
-// With an unknown total every item is counted on the panel; otherwise the bar
-// steps every StepEvery items.
+namespace {
+
+// Milliseconds on the coarse monotonic clock: a few nanoseconds to read, so it
+// can be asked after every item; its ticks of a few milliseconds are far finer
+// than the refresh.
+qint64 CoarseMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+} // namespace
+
+// The bar steps every StepEvery items (about 25 times in all); the count is
+// shown, and Esc seen, at the first item and then on the clock.
 bool TProgressForm::UpdateProgress(int itemNo)
 {
-    if (itemNo % stepEvery_ != 0)
-        return true;
+    if (!countUnknown_ && itemNo % stepEvery_ == 0)
+        ProgressBar_->setValue(qMin(ProgressBar_->value() + 1, ProgressBar_->maximum()));
+    const qint64 now = CoarseMs();
+    if (now >= nextRefreshMs_) {
+        nextRefreshMs_ = now + kRefreshMs;
+        Refresh(itemNo);
+    }
+    // Esc cancels whatever the total: a grid export never knows its total.
+    return !cancelled_;
+}
+
+void TProgressForm::ShowFinalProgress(int itemNo)
+{
+    Refresh(itemNo);
+}
+
+void TProgressForm::Refresh(int itemNo)
+{
     if (countUnknown_) {
         const float seconds = float(startTicks_.elapsed()) / 1000.0f;
         QString text = elapsedFormat_;
@@ -58,12 +89,6 @@ bool TProgressForm::UpdateProgress(int itemNo)
         ExportPanel_->setText(text);
     }
     QCoreApplication::processEvents();
-    if (!countUnknown_) {
-        const int next = ProgressBar_->value() + 1;
-        ProgressBar_->setValue(qMin(next, ProgressBar_->maximum()));
-    }
-    // Esc cancels whatever the total: a grid export never knows its total.
-    return !cancelled_;
 }
 
 void TProgressForm::reject()

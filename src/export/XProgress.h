@@ -1,6 +1,10 @@
 // The progress dialog of an export: a bar over a known total, or a running
 // count with the elapsed time when the total is unknown. Esc closes it, which
 // cancels the export at the next update.
+//
+// The bar steps per item as ever, but the count is drawn and the user's
+// input handled only on a clock (every kRefreshMs): handling events per item
+// would cost more than exporting it.
 #pragma once
 
 #include <QDialog>
@@ -14,11 +18,16 @@ class TProgressForm : public QDialog
 {
     Q_OBJECT
 public:
+    static constexpr qint64 kRefreshMs = 50;
+
     TProgressForm(const QString& caption, const QString& panelText, const QString& elapsedFormat,
                   int count);
 
     // False once the user has closed the dialog (the export is cancelled).
     bool UpdateProgress(int itemNo);
+    // Shows the last item's count at once, whatever the clock says, so the
+    // dialog ends on the exact figure.
+    void ShowFinalProgress(int itemNo);
 
     int StepEvery() const { return stepEvery_; }
     bool CountUnknown() const { return countUnknown_; }
@@ -29,9 +38,13 @@ public:
     void reject() override;
 
 private:
+    // Puts the count on the panel and handles input.
+    void Refresh(int itemNo);
+
     QLabel* ExportPanel_;
     QProgressBar* ProgressBar_;
     QElapsedTimer startTicks_;
+    qint64 nextRefreshMs_ = 0; // on the coarse clock; 0: at the first update
     int stepEvery_ = 1;
     bool countUnknown_ = false;
     bool cancelled_ = false;
