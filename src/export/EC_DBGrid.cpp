@@ -5,6 +5,8 @@
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 
+#include <algorithm>
+
 TExportDBGrid::TExportDBGrid(QObject* owner) : TExportDataSet(owner)
 {
     if (owner)
@@ -69,12 +71,36 @@ bool TExportDBGrid::HasMoreItems()
 {
     if (!TExportDataSet::HasMoreItems())
         return false;
+    if (Walking())
+        return true;
     if (Options().testFlag(SelectedRowsOnly) && OpenItemCount > 1) {
         while (!DataSet->Eof() && !grid_->CurrentRowSelected())
             SkipItem();
         return !DataSet->Eof();
     }
     return true;
+}
+
+// Several selected rows are read by their bookmarks in the dataset's order,
+// whatever order they were selected in; bookmarks of records that no longer
+// exist are passed over.
+bool TExportDBGrid::ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write)
+{
+    if (!Options().testFlag(SelectedRowsOnly) || OpenItemCount <= 1)
+        return TExportDataSet::ForEachItem(values, textBytes, write);
+    std::vector<qint64> rows(grid_->SelectedRows().begin(), grid_->SelectedRows().end());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const qint64 count = DataSet->RecordCount();
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [count](qint64 row) { return row < 0 || row >= count; }),
+               rows.end());
+    const WalkGuard walk(*this, qint64(rows.size()));
+    FirstItem();
+    return DataSet->ForEachRecordAt(rows, [&](const TRecordTexts& record) {
+        RecordValues(record, textBytes, values);
+        return write(values);
+    });
 }
 
 bool TExportDBGrid::IsFieldExported(TField* field)

@@ -184,31 +184,80 @@ void TExportDataSet::CloseSource()
     SavedPlace = -1;
 }
 
+void TExportDataSet::FillValue(const ExportedField& exported, const QVariant& raw,
+                               TExportValue& value)
+{
+    const TField* field = exported.field;
+    value.Value = field->AsStringOf(raw);
+    value.HasInfo = true;
+    value.Info.HasDisplayText = !exported.memo;
+    if (exported.memo)
+        value.Info.DisplayText.clear();
+    else
+        value.Info.DisplayText = exported.displayIsText ? value.Value : field->DisplayTextOf(raw);
+    value.Info.BoolState = 0;
+    if (field->DataType() == ftBoolean && !raw.isNull())
+        value.Info.BoolState = raw.toBool() ? 2 : 1;
+}
+
 // The fields of the current record, then the next record.
 void TExportDataSet::GetItemValues(TExportValues& values)
 {
-    for (const ExportedField& exported : exported_) {
-        TField* field = exported.field;
-        TExportValue& value = values.Add();
-        const QVariant raw = field->Value();
-        value.Value = field->AsStringOf(raw);
-        value.HasInfo = true;
-        value.Info.HasDisplayText = !exported.memo;
-        if (exported.memo)
-            value.Info.DisplayText.clear();
-        else
-            value.Info.DisplayText =
-                exported.displayIsText ? value.Value : field->DisplayTextOf(raw);
-        value.Info.BoolState = 0;
-        if (field->DataType() == ftBoolean && !raw.isNull())
-            value.Info.BoolState = raw.toBool() ? 2 : 1;
-    }
+    for (const ExportedField& exported : exported_)
+        FillValue(exported, exported.field->Value(), values.Add());
     DataSet->Next();
+}
+
+void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes,
+                                  TExportValues& values)
+{
+    values.Clear();
+    const bool numberRows = Options().testFlag(NumberRows);
+    if (numberRows)
+        values.Add();
+    for (const ExportedField& exported : exported_) {
+        TExportValue& value = values.Add();
+        int size = 0;
+        const char* text =
+            textBytes && exported.displayIsText ? record.StoredText(*exported.field, size) : nullptr;
+        if (!text) {
+            FillValue(exported, record.Value(*exported.field), value);
+            continue;
+        }
+        // A text field's stored text is its value and its display text.
+        value.InBytes = true;
+        value.Utf8 = QByteArrayView(text, size);
+        value.Value = QString();
+        value.HasInfo = true;
+        value.Info.HasDisplayText = true;
+        value.Info.DisplayText = QString();
+        value.Info.BoolState = 0;
+    }
+    ++NumItemsExported;
+    if (numberRows)
+        values[0].Value = QString::number(NumItemsExported);
+}
+
+// Without a selection every record is read in one pass from the first,
+// without moving the cursor; CloseSource puts the user back in any case.
+bool TExportDataSet::ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write)
+{
+    if (Options().testFlag(SelectedRowsOnly))
+        return TSharewareExportComponent::ForEachItem(values, textBytes, write);
+    const WalkGuard walk(*this, DataSet->RecordCount());
+    FirstItem();
+    return DataSet->ForEachRecordWhile([&](const TRecordTexts& record) {
+        RecordValues(record, textBytes, values);
+        return write(values);
+    });
 }
 
 bool TExportDataSet::HasMoreItems()
 {
+    if (walkItems_ >= 0)
+        return NumItemsExported < walkItems_;
     if (Options().testFlag(SelectedRowsOnly))
         return TSharewareExportComponent::HasMoreItems();
     return !DataSet->Eof();
 }
+

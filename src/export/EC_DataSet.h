@@ -29,6 +29,7 @@ public:
     void GetColumns(TExportColumns& columns) override;
     void GetItemValues(TExportValues& values) override;
     bool HasMoreItems() override;
+    bool ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write) override;
 
     virtual int GetFieldCount() = 0;
     virtual TField* GetField(int index) = 0;
@@ -47,4 +48,25 @@ private:
         bool displayIsText;
     };
     std::vector<ExportedField> exported_; // the exported fields of this run, in column order
+
+    static void FillValue(const ExportedField& exported, const QVariant& raw, TExportValue& value);
+
+protected:
+    // The values of one record of a walk, counted as the next item (GetItem's rules).
+    void RecordValues(const TRecordTexts& record, bool textBytes, TExportValues& values);
+    // While a walk runs, HasMoreItems answers from the items it hands out:
+    // a writer may ask whether another item follows the one it writes.
+    struct WalkGuard
+    {
+        WalkGuard(TExportDataSet& source, qint64 items) : source(source)
+        {
+            source.walkItems_ = items;
+        }
+        ~WalkGuard() { source.walkItems_ = -1; }
+        TExportDataSet& source;
+    };
+    bool Walking() const { return walkItems_ >= 0; }
+
+private:
+    qint64 walkItems_ = -1; // the items of the walk in progress; -1: none
 };

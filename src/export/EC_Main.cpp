@@ -3,6 +3,7 @@
 // option classes and tables beside it.
 #include "export/EC_Main.h"
 
+#include "engine/DisplayFormat.h"
 #include "export/EC_Choice.h"
 #include "export/EC_Strings.h"
 #include "platform/Interaction.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIODevice>
 #include <QWidget>
 #include <algorithm>
 
@@ -109,7 +111,44 @@ TExportValue& TExportValues::Add()
         items_.emplace_back();
     TExportValue& value = items_[size_t(count_++)];
     value.HasInfo = false;
+    value.InBytes = false;
     return value;
+}
+
+// UTF-16 counts one unit per UTF-8 sequence, two for a four-byte one.
+qsizetype TExportValue::TextLength() const
+{
+    if (!InBytes)
+        return Value.size();
+    qsizetype length = 0;
+    for (const char c : Utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        length += (byte & 0xC0) != 0x80;
+        length += byte >= 0xF0;
+    }
+    return length;
+}
+
+// ---- Output ----
+
+TBufferedOutput::TBufferedOutput(QIODevice* device) : device_(device)
+{
+    buffer_.reserve(kFlushSize + (kFlushSize >> 2));
+}
+
+void TBufferedOutput::AppendUtf8(QStringView text)
+{
+    ::AppendUtf8(buffer_, text);
+    FlushWhenFull();
+}
+
+void TBufferedOutput::Flush()
+{
+    if (buffer_.isEmpty())
+        return;
+    if (!device_ || device_->write(buffer_) != buffer_.size())
+        throw EInOutError(device_ ? device_->errorString() : QStringLiteral("No output"));
+    buffer_.truncate(0);
 }
 
 QStringList TExportValues::Strings() const
@@ -295,6 +334,18 @@ void TExportXComponent::GetItem(TExportValues& values)
     ++NumItemsExported;
     if (options_.testFlag(NumberRows))
         values[0].Value = QString::number(NumItemsExported);
+}
+
+bool TExportXComponent::ForEachItem(TExportValues& values, bool /*textBytes*/,
+                                    const TItemWriter& write)
+{
+    FirstItem();
+    while (HasMoreItems()) {
+        GetItem(values);
+        if (!write(values))
+            return false;
+    }
+    return true;
 }
 
 void TExportXComponent::FireFailed()

@@ -8,6 +8,7 @@
 
 #include "platform/core/Registry.h"
 
+#include <QByteArray>
 #include <QFlags>
 #include <QFont>
 #include <QObject>
@@ -19,6 +20,7 @@
 #include <optional>
 #include <vector>
 
+class QIODevice;
 class TProgressForm;
 
 // Days since 30 December 1899, the time of day as the fraction.
@@ -164,11 +166,21 @@ struct TExportColumn
 using TExportColumns = std::vector<TExportColumn>;
 
 // A raw value of an item, with the info of its field (the item number has none).
+// For a writer that takes text as bytes (TCustomExport::TakesTextBytes), a
+// text whose stored UTF-8 is ready comes as those bytes alone: Value and
+// DisplayText are then empty and Utf8 is both, valid until the next item.
 struct TExportValue
 {
     QString Value;
     bool HasInfo = false;
     TExportItemInfo Info;
+    bool InBytes = false;
+    QByteArrayView Utf8;
+
+    // Value, whichever way it came.
+    QString Text() const { return InBytes ? QString::fromUtf8(Utf8) : Value; }
+    // The length of Value in characters, whichever way it came.
+    qsizetype TextLength() const;
 };
 
 // The values of one item. The buffer is kept between items, so walking a
@@ -409,6 +421,12 @@ public:
     virtual void GetItemValues(TExportValues& values) = 0;
     virtual bool HasMoreItems() { return NumItemsExported < ItemCount; }
     virtual bool CanExport() = 0;
+    // Hands every item in turn to write, from the first, until write returns
+    // false; false when it did. The base asks FirstItem, HasMoreItems and
+    // GetItem one by one; a source that reads its records in one pass does so.
+    // textBytes: the writer takes text as bytes (TExportValue).
+    using TItemWriter = std::function<bool(const TExportValues& values)>;
+    virtual bool ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write);
 
 protected:
     TExportOptions unsupportedOptions_;
@@ -446,6 +464,41 @@ public:
 
 // ---- The writer base ----
 
+// The buffered output the writers share: bytes gather in one buffer that
+// keeps its room and goes to the device in large pieces. A failed write
+// raises EInOutError.
+class TBufferedOutput
+{
+public:
+    static constexpr qsizetype kFlushSize = 1 << 16;
+
+    explicit TBufferedOutput(QIODevice* device = nullptr);
+    void SetDevice(QIODevice* device) { device_ = device; }
+
+    void Append(QByteArrayView bytes)
+    {
+        buffer_.append(bytes);
+        FlushWhenFull();
+    }
+    // Text in UTF-8, encoded straight into the buffer.
+    void AppendUtf8(QStringView text);
+    // The buffer itself, for writers that build their bytes in place; they
+    // call FlushWhenFull after each piece.
+    QByteArray& Bytes() { return buffer_; }
+    void FlushWhenFull()
+    {
+        if (buffer_.size() >= kFlushSize)
+            Flush();
+    }
+    void Flush();
+    // What is buffered and not yet written is dropped.
+    void Discard() { buffer_.truncate(0); }
+
+private:
+    QIODevice* device_;
+    QByteArray buffer_;
+};
+
 class TCustomExport
 {
 public:
@@ -460,6 +513,8 @@ public:
     virtual void WriteHeader(const TExportColumns& columns);
     virtual void WriteItem(const TExportValues& values, int itemIndex);
     virtual void WriteFooter();
+    // Whether WriteItem takes text values as bytes (TExportValue::Utf8).
+    virtual bool TakesTextBytes() const { return false; }
     // Completes the output after the footer (a file is put in place); a
     // failure here fails the export like any other.
     virtual void FinishOutput() {}

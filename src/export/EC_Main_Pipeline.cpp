@@ -92,17 +92,14 @@ bool TCustomExport::Run()
     try {
         TExportValues values;
         WriteHeader(Source->ColumnList);
-        Source->FirstItem();
-        bool cancelled = false;
-        while (Source->HasMoreItems()) {
-            Source->GetItem(values);
-            WriteItem(values, Source->NumItemsExported);
-            if (progressForm_ && !progressForm_->UpdateProgress(Source->NumItemsExported)) {
-                cancelled = true;
-                break;
-            }
-        }
+        const bool cancelled =
+            !Source->ForEachItem(values, TakesTextBytes(), [this](const TExportValues& item) {
+                WriteItem(item, Source->NumItemsExported);
+                return !progressForm_ || progressForm_->UpdateProgress(Source->NumItemsExported);
+            });
         if (!cancelled) {
+            if (progressForm_)
+                progressForm_->ShowFinalProgress(Source->NumItemsExported);
             WriteFooter();
             FinishOutput();
             result = true;
@@ -130,7 +127,7 @@ void TCustomExport::WriteItem(const TExportValues& values, int itemIndex)
     ItemIndex = itemIndex;
     const int count = qMin(values.Count(), int(ColumnWidths.size()));
     for (int i = 0; i < count; ++i)
-        ColumnWidths[size_t(i)] = qMax(ColumnWidths[size_t(i)], int(values[i].Value.size()));
+        ColumnWidths[size_t(i)] = qMax(ColumnWidths[size_t(i)], int(values[i].TextLength()));
 }
 
 // The event runs first, so a handler may still change the footer.
