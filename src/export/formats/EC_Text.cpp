@@ -1,5 +1,6 @@
 #include "export/formats/EC_Text.h"
 
+#include "engine/DisplayFormat.h"
 #include "platform/DesktopApps.h"
 #include "export/EC_Strings.h"
 #include "platform/Interaction.h"
@@ -77,32 +78,25 @@ TCustomTextExport::~TCustomTextExport()
 
 void TCustomTextExport::Write(const QString& text)
 {
-    WriteBytes(text.toUtf8());
+    output_.AppendUtf8(text);
 }
 
 void TCustomTextExport::WriteBytes(const QByteArray& bytes)
 {
-    buffer_ += bytes;
-    if (buffer_.size() >= (1 << 16)) {
-        if (outFile_.write(buffer_) != buffer_.size())
-            throw EInOutError(outFile_.errorString());
-        buffer_.clear();
-    }
+    output_.Append(bytes);
 }
 
 void TCustomTextExport::WriteLine(const QString& line)
 {
-    Write(line);
-    buffer_ += "\r\n";
+    output_.AppendUtf8(line);
+    output_.Append("\r\n");
 }
 
 void TCustomTextExport::CloseOutput()
 {
     if (outFileClosed_)
         return;
-    if (!buffer_.isEmpty() && outFile_.write(buffer_) != buffer_.size())
-        throw EInOutError(outFile_.errorString());
-    buffer_.clear();
+    output_.Flush();
     if (!outFile_.commit()) {
         outFileClosed_ = true;
         throw EInOutError(outFile_.errorString());
@@ -131,40 +125,71 @@ QString GetListSeparator()
 
 namespace {
 
-void AppendQuoted(QString& line, const QString& value)
+// Characters 0..31 are dropped; UTF-8 has no other bytes below 32.
+void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8)
 {
-    line += QLatin1Char('"');
-    for (QChar c : value) {
-        if (c.unicode() < 32)
-            continue;
-        if (c == QLatin1Char('"'))
-            line += QLatin1Char('"');
-        line += c;
+    for (const char c : utf8) {
+        if (static_cast<unsigned char>(c) >= 32)
+            out += c;
     }
-    line += QLatin1Char('"');
+}
+
+void AppendQuoted(QByteArray& out, QByteArrayView utf8)
+{
+    out += '"';
+    for (const char c : utf8) {
+        if (static_cast<unsigned char>(c) < 32)
+            continue;
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+// A value's text as UTF-8: its stored bytes when it came as bytes, else
+// encoded into scratch.
+QByteArrayView Utf8Of(const TExportValue& value, QByteArray& scratch)
+{
+    if (value.InBytes)
+        return value.Utf8;
+    scratch.truncate(0);
+    AppendUtf8(scratch, value.Value);
+    return scratch;
+}
+
+// Only text fields come as bytes, and their kind is text.
+TExportColumnKind KindOf(const TCustomExport& writer, int index, const TExportValue& value)
+{
+    return value.InBytes ? ckString : writer.GetColumnKind(index, value.Value);
 }
 
 } // namespace
 
 TCSVExport::TCSVExport(TExportXComponent* source, TExportType exportType, const QString& fileName)
-    : TCustomTextExport(source, exportType, fileName), separator_(GetListSeparator())
+    : TCustomTextExport(source, exportType, fileName), separator_(GetListSeparator().toUtf8())
 {
 }
 
 QString TCSVExport::BuildCSVLine(const TExportValues& values) const
 {
-    const QString& separator = separator_;
-    QString line;
+    QByteArray line;
+    AppendCSVLine(values, line);
+    return QString::fromUtf8(line);
+}
+
+void TCSVExport::AppendCSVLine(const TExportValues& values, QByteArray& line) const
+{
+    QByteArray scratch;
     for (int i = 0; i < values.Count(); ++i) {
-        const TExportColumnKind kind = GetColumnKind(i, values[i].Value);
+        const TExportColumnKind kind = KindOf(*this, i, values[i]);
         if (kind == ckNumber || kind == ckCurrency)
-            line += GetExportValue(values[i]);
+            AppendUtf8(line, GetExportValue(values[i]));
         else
-            AppendQuoted(line, values[i].Value);
+            AppendQuoted(line, Utf8Of(values[i], scratch));
         if (i + 1 < values.Count())
-            line += separator;
+            line += separator_;
     }
-    return line;
 }
 
 void TCSVExport::WriteHeader(const TExportColumns& columns)
@@ -181,7 +206,8 @@ void TCSVExport::WriteHeader(const TExportColumns& columns)
 void TCSVExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
-    WriteLine(BuildCSVLine(values));
+    AppendCSVLine(values, Output().Bytes());
+    Output().Append("\r\n");
 }
 
 // ---- Tab-delimited ----
@@ -201,13 +227,16 @@ void TTabExport::WriteHeader(const TExportColumns& columns)
 void TTabExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
-    QString line;
+    QByteArray& line = Output().Bytes();
+    QByteArray scratch;
     for (int i = 0; i < values.Count(); ++i) {
         if (i)
-            line += QLatin1Char('\t');
-        const TExportColumnKind kind = GetColumnKind(i, values[i].Value);
-        line += kind == ckNumber || kind == ckCurrency ? GetExportValue(values[i])
-                                                       : RemoveControlChars(values[i].Value);
+            line += '\t';
+        const TExportColumnKind kind = KindOf(*this, i, values[i]);
+        if (kind == ckNumber || kind == ckCurrency)
+            AppendUtf8(line, GetExportValue(values[i]));
+        else
+            AppendWithoutControlChars(line, Utf8Of(values[i], scratch));
     }
-    WriteLine(line);
+    Output().Append("\r\n");
 }

@@ -45,11 +45,13 @@ protected:
     void Write(const QString& text);
     // Bytes as they stand, for the formats whose readers assume another encoding.
     void WriteBytes(const QByteArray& bytes);
+    // The file's buffered output, for writers that build their bytes in place.
+    TBufferedOutput& Output() { return output_; }
 
 private:
     QSaveFile outFile_;
     bool outFileClosed_ = false;
-    QByteArray buffer_;
+    TBufferedOutput output_{&outFile_};
 };
 
 // The list separator of the regional settings; without one, ";" where the
@@ -64,10 +66,13 @@ public:
     TCSVExport(TExportXComponent* source, TExportType exportType, const QString& fileName);
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
+    bool TakesTextBytes() const override { return true; }
     QString BuildCSVLine(const TExportValues& values) const;
+    // The same line appended to bytes in UTF-8.
+    void AppendCSVLine(const TExportValues& values, QByteArray& line) const;
 
 private:
-    QString separator_;
+    QByteArray separator_; // in UTF-8
 };
 
 class TTabExport : public TCustomTextExport
@@ -76,4 +81,5 @@ public:
     using TCustomTextExport::TCustomTextExport;
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
+    bool TakesTextBytes() const override { return true; }
 };
