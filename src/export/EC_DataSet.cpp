@@ -217,25 +217,44 @@ void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes,
         values.Add();
     for (const ExportedField& exported : exported_) {
         TExportValue& value = values.Add();
-        int size = 0;
-        const char* text =
-            textBytes && exported.displayIsText ? record.StoredText(*exported.field, size) : nullptr;
-        if (!text) {
+        if (!textBytes || !exported.displayIsText) {
             FillValue(exported, record.Value(*exported.field), value);
             continue;
         }
-        // A text field's stored text is its value and its display text.
+        // The display text is the raw text: a text field's stored bytes, or
+        // the text formatted straight into the value's room.
+        int size = 0;
+        if (const char* text = record.StoredText(*exported.field, size)) {
+            value.Utf8 = QByteArrayView(text, size);
+        } else {
+            value.Bytes.truncate(0);
+            record.AppendDisplayText(*exported.field, value.Bytes);
+            value.Utf8 = value.Bytes;
+        }
         value.InBytes = true;
-        value.Utf8 = QByteArrayView(text, size);
         value.Value = QString();
         value.HasInfo = true;
         value.Info.HasDisplayText = true;
         value.Info.DisplayText = QString();
         value.Info.BoolState = 0;
+        if (exported.field->DataType() == ftBoolean) {
+            const QVariant raw = record.Value(*exported.field);
+            if (!raw.isNull())
+                value.Info.BoolState = raw.toBool() ? 2 : 1;
+        }
     }
     ++NumItemsExported;
-    if (numberRows)
-        values[0].Value = QString::number(NumItemsExported);
+    if (numberRows) {
+        TExportValue& number = values[0];
+        if (textBytes) {
+            number.Bytes.setNum(NumItemsExported);
+            number.Utf8 = number.Bytes;
+            number.InBytes = true;
+            number.Value = QString();
+        } else {
+            number.Value = QString::number(NumItemsExported);
+        }
+    }
 }
 
 // Without a selection every record is read in one pass from the first,

@@ -167,8 +167,9 @@ using TExportColumns = std::vector<TExportColumn>;
 
 // A raw value of an item, with the info of its field (the item number has none).
 // For a writer that takes text as bytes (TCustomExport::TakesTextBytes), a
-// text whose stored UTF-8 is ready comes as those bytes alone: Value and
-// DisplayText are then empty and Utf8 is both, valid until the next item.
+// value whose display text is its raw text comes as that text in UTF-8
+// alone: Value and DisplayText are then empty and Utf8 is both, valid until
+// the next item (it points into the stored record, or into Bytes).
 struct TExportValue
 {
     QString Value;
@@ -176,6 +177,7 @@ struct TExportValue
     TExportItemInfo Info;
     bool InBytes = false;
     QByteArrayView Utf8;
+    QByteArray Bytes; // the room of a text the source formatted; kept between items
 
     // Value, whichever way it came.
     QString Text() const { return InBytes ? QString::fromUtf8(Utf8) : Value; }
@@ -540,6 +542,9 @@ public:
     static QString GetDisplayValue(const TExportValues& values, int index);
     static QString GetDisplayValue(const TExportValue& value);
     QString GetExportValue(const TExportValue& value) const;
+    // GetExportValue appended in UTF-8; a value that came as bytes goes over
+    // as it is when the rule would give it back unchanged.
+    void AppendExportValue(const TExportValue& value, QByteArray& utf8) const;
     QString NumericOrDefault(const QString& text, const QString& defaultValue) const;
     QString ToDotDecimal(const QString& text) const;
     bool IsNumber(const QString& text) const;

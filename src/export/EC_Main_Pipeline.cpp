@@ -126,8 +126,13 @@ void TCustomExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     ItemIndex = itemIndex;
     const int count = qMin(values.Count(), int(ColumnWidths.size()));
-    for (int i = 0; i < count; ++i)
-        ColumnWidths[size_t(i)] = qMax(ColumnWidths[size_t(i)], int(values[i].TextLength()));
+    for (int i = 0; i < count; ++i) {
+        int& width = ColumnWidths[size_t(i)];
+        // Bytes are at least as many as characters: a short one cannot widen.
+        if (values[i].InBytes && values[i].Utf8.size() <= width)
+            continue;
+        width = qMax(width, int(values[i].TextLength()));
+    }
 }
 
 // The event runs first, so a handler may still change the footer.

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QTemporaryFile>
+#include <algorithm>
 
 // ---- Text layout ----
 
@@ -185,6 +186,28 @@ QString TCustomExport::GetDisplayValue(const TExportValue& value)
 QString TCustomExport::GetExportValue(const TExportValue& value) const
 {
     return value.HasInfo ? NumericOrDefault(value.Info.DisplayText, value.Value) : value.Value;
+}
+
+// With no blank and no thousand separator in it, the text is its own
+// NumericOrDefault, whether it is numeric or not; a value that came as bytes
+// has no display text of its own (it is its raw text).
+void TCustomExport::AppendExportValue(const TExportValue& value, QByteArray& utf8) const
+{
+    if (value.InBytes) {
+        const char16_t thousand = thousandSeparator_.unicode();
+        const bool unchanged = std::none_of(value.Utf8.begin(), value.Utf8.end(), [&](char c) {
+            const auto byte = static_cast<unsigned char>(c);
+            return byte <= ' ' || byte >= 0x80 || byte == thousand;
+        });
+        if (unchanged) {
+            utf8.append(value.Utf8);
+            return;
+        }
+        const QString text = value.Text();
+        AppendUtf8(utf8, value.HasInfo ? NumericOrDefault(text, text) : text);
+        return;
+    }
+    AppendUtf8(utf8, GetExportValue(value));
 }
 
 QString TCustomExport::NumericOrDefault(const QString& text, const QString& defaultValue) const
