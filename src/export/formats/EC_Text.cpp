@@ -125,25 +125,28 @@ QString GetListSeparator()
 
 namespace {
 
-// Characters 0..31 are dropped; UTF-8 has no other bytes below 32.
-void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8)
+// Characters 0..31 are dropped; UTF-8 has no other bytes below 32. Runs
+// that need nothing go over whole.
+void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8, char doubled = 0)
 {
-    for (const char c : utf8) {
-        if (static_cast<unsigned char>(c) >= 32)
-            out += c;
+    const char* run = utf8.data();
+    const char* const end = run + utf8.size();
+    for (const char* p = run; p < end; ++p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte >= 32 && (doubled == 0 || *p != doubled))
+            continue;
+        out.append(run, p - run);
+        run = byte < 32 ? p + 1 : p; // a doubled character goes twice
+        if (byte >= 32)
+            out += *p;
     }
+    out.append(run, end - run);
 }
 
 void AppendQuoted(QByteArray& out, QByteArrayView utf8)
 {
     out += '"';
-    for (const char c : utf8) {
-        if (static_cast<unsigned char>(c) < 32)
-            continue;
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
+    AppendWithoutControlChars(out, utf8, '"');
     out += '"';
 }
 
@@ -158,10 +161,14 @@ QByteArrayView Utf8Of(const TExportValue& value, QByteArray& scratch)
     return scratch;
 }
 
-// Only text fields come as bytes, and their kind is text.
+// A value that came as bytes is read as text only when its column's kind
+// does not already say what it is.
 TExportColumnKind KindOf(const TCustomExport& writer, int index, const TExportValue& value)
 {
-    return value.InBytes ? ckString : writer.GetColumnKind(index, value.Value);
+    if (!value.InBytes)
+        return writer.GetColumnKind(index, value.Value);
+    const TExportColumnKind kind = writer.GetColumnKind(index, QString());
+    return kind == ckUnknown ? writer.GetColumnKind(index, value.Text()) : kind;
 }
 
 } // namespace
@@ -184,7 +191,7 @@ void TCSVExport::AppendCSVLine(const TExportValues& values, QByteArray& line) co
     for (int i = 0; i < values.Count(); ++i) {
         const TExportColumnKind kind = KindOf(*this, i, values[i]);
         if (kind == ckNumber || kind == ckCurrency)
-            AppendUtf8(line, GetExportValue(values[i]));
+            AppendExportValue(values[i], line);
         else
             AppendQuoted(line, Utf8Of(values[i], scratch));
         if (i + 1 < values.Count())
@@ -234,7 +241,7 @@ void TTabExport::WriteItem(const TExportValues& values, int itemIndex)
             line += '\t';
         const TExportColumnKind kind = KindOf(*this, i, values[i]);
         if (kind == ckNumber || kind == ckCurrency)
-            AppendUtf8(line, GetExportValue(values[i]));
+            AppendExportValue(values[i], line);
         else
             AppendWithoutControlChars(line, Utf8Of(values[i], scratch));
     }
