@@ -15,7 +15,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QKeyEvent>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -192,6 +194,27 @@ TEST(ProgressTest, UnknownTotalShowsThePanelAndEscStillCancels)
         << form.ExportPanel()->text().toStdString();
     QTest::keyClick(&form, Qt::Key_Escape);
     EXPECT_FALSE(form.UpdateProgress(41));
+}
+
+// Items between two refreshes see no events; an Esc waiting in the queue
+// stops the export at the first update after the clock's interval.
+TEST(ProgressTest, EventsAreHandledOnTheClockNotPerItem)
+{
+    TProgressForm form("Exporting...", "", "%d Items Exported in %.2f Seconds.", -1);
+    form.show();
+    ASSERT_TRUE(form.UpdateProgress(1)); // the first update refreshes
+    bool handled = false;
+    QTimer::singleShot(0, [&] { handled = true; });
+    QCoreApplication::postEvent(&form, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    for (int item = 2; item <= 1000; ++item)
+        ASSERT_TRUE(form.UpdateProgress(item));
+    EXPECT_FALSE(handled);
+    EXPECT_TRUE(form.ExportPanel()->text().startsWith("1 Items")); // not yet redrawn
+    QTest::qWait(int(TProgressForm::kRefreshMs) + 20);
+    EXPECT_FALSE(form.UpdateProgress(1001));
+    EXPECT_TRUE(handled);
+    form.ShowFinalProgress(1001);
+    EXPECT_TRUE(form.ExportPanel()->text().startsWith("1001 Items"));
 }
 
 } // namespace

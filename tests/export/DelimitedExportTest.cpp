@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -358,3 +359,43 @@ TEST_F(DelimitedExportTest, ItemValuesAreTheFieldTexts)
 }
 
 } // namespace
+
+// A result larger than a refresh of the progress dialog, exported as the
+// window does (progress dialog, numbered items): every row once and in
+// order, whichever way each writer takes its values, and the dialog ends on
+// the exact count.
+TEST_F(DelimitedExportTest, ALargeResultComesOutWholeWithTheExactCount)
+{
+    constexpr int kRows = 30000;
+    OpenSql(QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N "
+                           "WHERE I < %1) SELECT I AS ID, 'Zoë ' || I AS NAME, I * 0.5 AS HALF FROM N")
+                .arg(kRows));
+    exporter->SetViewOnly(false);
+    exporter->SetOptions(NumberRows | ShowColHeaders | ShowProgress);
+    QString shown;
+    exporter->OnWriteFooter = [&](QObject*, int) {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* progress = qobject_cast<TProgressForm*>(top))
+                shown = progress->ExportPanel()->text();
+        }
+    };
+    struct Case
+    {
+        TExportType type;
+        const char* line; // item n, with %1 for n and %2 for n / 2
+    };
+    for (const Case& c : {Case{xText_Comma_Delimited, "%1,%1,\"Zoë %1\",%2"},
+                          Case{xText_Tab_Delimited, "%1\t%1\tZoë %1\t%2"}}) {
+        const QString file = folder.File("large.out");
+        exporter->SetExportType(c.type);
+        exporter->SetExportFile(file);
+        shown.clear();
+        ASSERT_TRUE(exporter->DoExport());
+        const QStringList lines = QString::fromUtf8(ReadAll(file)).split("\r\n");
+        ASSERT_EQ(lines.size(), kRows + 2) << c.type; // the captions, the items, the last line end
+        for (int n = 1; n <= kRows; ++n)
+            ASSERT_EQ(lines[n], QString::fromUtf8(c.line).arg(n).arg(n * 0.5)) << c.type;
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("%1 Items Exported in ").arg(kRows)))
+            << shown.toStdString();
+    }
+}
