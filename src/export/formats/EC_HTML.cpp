@@ -2,6 +2,7 @@
 
 #include "platform/core/Exceptions.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -160,9 +161,15 @@ QString THTMLExport::CellText(const QString& text)
     return begin == end ? QStringLiteral("&nbsp;") : text.mid(begin, end - begin);
 }
 
+// Escapes, line breaks and links all start at one of these characters
+// (every link marker holds ":" or "@"): text without them stays as it is.
 QString THTMLExport::PageText(const QString& text) const
 {
-    return AddAutoLinks(ConvertLineBreaks(EscapeHTML(text)));
+    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 32 || u == '&' || u == '<' || u == '>' || u == '"' || u == ':' || u == '@';
+    });
+    return plain ? text : AddAutoLinks(ConvertLineBreaks(EscapeHTML(text)));
 }
 
 void THTMLExport::WriteHeader(const TExportColumns& columns)
@@ -193,6 +200,12 @@ void THTMLExport::WriteHeader(const TExportColumns& columns)
                              "bgcolor=\"%2\">")
                   .arg(options.testFlag(htShowGridLines) ? 1 : 0)
                   .arg(GetTemplateField(9)));
+    // The row starts are the same for every odd and every even item.
+    for (int odd = 0; odd < 2; ++odd)
+        rowStarts_[odd] = options.testFlag(htOddRowColoring)
+                              ? QStringLiteral("<tr valign=\"top\" bgcolor=\"%1\">")
+                                    .arg(GetTemplateField(odd ? 11 : 9))
+                              : QStringLiteral("<tr valign=\"top\">");
     if (!Source->Options().testFlag(ShowColHeaders))
         return;
     const bool bold = options.testFlag(htColHeadersBold);
@@ -209,11 +222,7 @@ void THTMLExport::WriteHeader(const TExportColumns& columns)
 void THTMLExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
-    if (Source->HTML_Options().testFlag(htOddRowColoring))
-        WriteLine(QStringLiteral("<tr valign=\"top\" bgcolor=\"%1\">")
-                      .arg(GetTemplateField(itemIndex % 2 ? 11 : 9)));
-    else
-        WriteLine(QStringLiteral("<tr valign=\"top\">"));
+    WriteLine(rowStarts_[itemIndex % 2]);
     for (int i = 0; i < values.Count(); ++i)
         WriteLine(QStringLiteral("<td>") + CellText(PageText(GetDisplayValue(values, i))) +
                   QStringLiteral("</td>"));

@@ -36,4 +36,5 @@ private:
     QString PageText(const QString& text) const;
 
     QString Template;
+    QString rowStarts_[2]; // the row start of even and of odd items
 };
