@@ -63,14 +63,35 @@ QString TDetailedLayout::ItemText(const TCustomExport& writer, const TExportColu
 
 // ---- Clipboard table ----
 
+// Cells are escaped as QString::toHtmlEscaped does, straight into the rows.
 void TClipboardTable::AddRow(const QStringList& cells, bool header)
 {
-    const QString open = header ? QStringLiteral("<th>") : QStringLiteral("<td>");
-    const QString close = header ? QStringLiteral("</th>") : QStringLiteral("</td>");
-    rows_ += QStringLiteral("<tr>");
-    for (const QString& cell : cells)
-        rows_ += open + cell.toHtmlEscaped() + close;
-    rows_ += QStringLiteral("</tr>\n");
+    const QLatin1String open = header ? QLatin1String("<th>") : QLatin1String("<td>");
+    const QLatin1String close = header ? QLatin1String("</th>") : QLatin1String("</td>");
+    rows_ += QLatin1String("<tr>");
+    for (const QString& cell : cells) {
+        rows_ += open;
+        for (const QChar c : cell) {
+            switch (c.unicode()) {
+            case '<':
+                rows_ += QLatin1String("&lt;");
+                break;
+            case '>':
+                rows_ += QLatin1String("&gt;");
+                break;
+            case '&':
+                rows_ += QLatin1String("&amp;");
+                break;
+            case '"':
+                rows_ += QLatin1String("&quot;");
+                break;
+            default:
+                rows_ += c;
+            }
+        }
+        rows_ += close;
+    }
+    rows_ += QLatin1String("</tr>\n");
 }
 
 QString TClipboardTable::Html() const
