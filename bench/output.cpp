@@ -14,136 +14,23 @@
 // fill a temporary destination.
 //
 // Usage: output [--repeats N] [rows ...]   (default: 5 repeats, 100000 1000000)
+#include "BenchProcess.h"
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
-
-struct Sample
-{
-    double seconds = 0;
-    long peakKb = 0;
-};
-
-// Runs a program with its standard output going to a file; its wall time and peak memory.
-Sample RunProcess(const QStringList& command, const QString& outputFile)
-{
-    std::vector<QByteArray> args;
-    for (const QString& arg : command)
-        args.push_back(arg.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const QByteArray output = outputFile.toLocal8Bit();
-    timespec start, end;
-    std::fflush(stdout); // the child must not write out what the parent still holds
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!freopen(output.constData(), "w", stdout) || !freopen("/dev/null", "w", stderr))
-            _exit(127);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    clock_gettime(CLOCK_MONOTONIC, &end);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "failed (%d): %s\n", status, qPrintable(command.join(' ')));
-        std::exit(1);
-    }
-    return {double(end.tv_sec - start.tv_sec) + double(end.tv_nsec - start.tv_nsec) / 1e9,
-            usage.ru_maxrss};
-}
-
-void Exec(sqlite3* db, const char* sql)
-{
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s\n", error ? error : "?");
-        std::exit(1);
-    }
-}
-
-// The runner stores its last result as INIT, as the window does; the run
-// must not pay for dropping the INIT the output left behind.
-void DropInit(const QString& tablesFile)
-{
-    sqlite3* db = nullptr;
-    if (sqlite3_open(tablesFile.toUtf8().constData(), &db) != SQLITE_OK)
-        std::exit(1);
-    Exec(db, "DROP TABLE IF EXISTS INIT");
-    sqlite3_close(db);
-}
-
-void BuildBig(const QString& tablesFile, qint64 rows)
-{
-    sqlite3* db = nullptr;
-    if (sqlite3_open(tablesFile.toUtf8().constData(), &db) != SQLITE_OK)
-        std::exit(1);
-    Exec(db, "DROP TABLE IF EXISTS BIG; DROP TABLE IF EXISTS INIT;"
-             "CREATE TABLE BIG (ID INTEGER, QTY SMALLINT, PRICE REAL, RATE FLOAT,"
-             " NAME VARCHAR(30), NOTE TEXT, DAY DATE, PAID BOOLEAN)");
-    const QByteArray fill =
-        "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < " +
-        QByteArray::number(rows) +
-        ") INSERT INTO BIG SELECT I, I % 1000 - 500, I * 0.25, (I % 97) / 7.0,"
-        " 'Kunde M\xc3\xbcller-' || I, printf('Caf\xc3\xa9 cr\xc3\xa8me %d \xc3\xa0 %.3f', I % "
-        "5000, I / 3.0),"
-        " date('1890-01-01', '+' || (I % 60000) || ' days'), I % 3 = 0 FROM N";
-    Exec(db, "BEGIN");
-    Exec(db, fill.constData());
-    Exec(db, "COMMIT");
-    sqlite3_close(db);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-struct Series
-{
-    std::vector<double> seconds, peakMb;
-    void Add(const Sample& s)
-    {
-        seconds.push_back(s.seconds);
-        peakMb.push_back(double(s.peakKb) / 1024.0);
-    }
-};
 
 void Report(const char* what, const Series& ours, const Series& theirs)
 {
     const double a = Median(ours.seconds), b = Median(theirs.seconds);
     std::printf("  %-7s runner %7.3f s %7.1f MiB   sqlite3 %7.3f s %7.1f MiB   ratio %.2f\n", what,
                 a, Median(ours.peakMb), b, Median(theirs.peakMb), a / b);
-}
-
-qint64 LineCount(const QString& fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    qint64 lines = 0;
-    while (!file.atEnd()) {
-        const QByteArray block = file.read(1 << 20);
-        lines += block.count('\n');
-    }
-    return lines;
 }
 
 } // namespace
@@ -220,7 +107,7 @@ int main(int argc, char** argv)
     std::printf("whole processes, medians of %d interleaved runs; peak = maximum resident size\n",
                 repeats);
     for (qint64 rows : sizes) {
-        BuildBig(tables, rows);
+        BuildMixedBig(tables, rows);
         Series outOurs, outTheirs, runOurs, runTheirs;
         for (int r = 0; r < repeats; ++r) {
             // Alternate which goes first, so neither always finds a warm cache.

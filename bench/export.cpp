@@ -1,0 +1,145 @@
+// Benchmark of batch export as whole processes against the sqlite3 shell on
+// the same tables.db: "SELECT * FROM BIG" (eight mixed columns, accents,
+// booleans) exported in every file type, each beside the shell printing the
+// same rows in its nearest form:
+//   CSV against sqlite3 -csv, tab-delimited against -separator TAB, text
+//   against -column, HTML against -html; RTF, Word, DIF, SYLK and the BIFF
+//   sheet against -csv; the workbook against our own CSV export.
+// The export runs the statement too, as a user's batch run does; item
+// numbers, captions and the time stamp are the defaults. The BIFF sheet holds
+// at most 65,535 items and is timed at that many rows. The pairs run
+// interleaved; the figures are medians of wall-clock time and peak resident
+// size.
+//
+// Usage: export [--repeats N] [rows]   (default: 3 repeats, 1000000 rows)
+#include "BenchProcess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+struct Pair
+{
+    const char* type;  // the runner's --export name
+    const char* what;  // what the shell does beside it
+    QStringList shell; // the shell's options; empty: our CSV is the baseline
+    double target;     // the ratio the type must stay under
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int repeats = 3;
+    qint64 rows = 1000000;
+    const QStringList arguments = app.arguments().mid(1);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--repeats") && i + 1 < arguments.size())
+            repeats = arguments[++i].toInt();
+        else
+            rows = arguments[i].toLongLong();
+    }
+    const QString runner =
+        QDir(app.applicationDirPath()).filePath(QStringLiteral("../bin/tessaly-query"));
+    const QString shell = QStringLiteral("/usr/bin/sqlite3");
+    if (!QFile::exists(runner) || !QFile::exists(shell)) {
+        std::fprintf(stderr, "needs %s and %s (scripts/install-deps)\n", qPrintable(runner),
+                     qPrintable(shell));
+        return 1;
+    }
+    QTemporaryDir sandbox;
+    if (!sandbox.isValid())
+        return 1;
+    const QString config = sandbox.filePath(QStringLiteral("config"));
+    const QString folder = sandbox.filePath(QStringLiteral("db"));
+    QDir().mkpath(config);
+    QDir().mkpath(folder);
+    QDir().mkpath(sandbox.filePath(QStringLiteral("tmp")));
+    qputenv("TESSALY_CONFIG_DIR", config.toLocal8Bit());
+    qputenv("TMPDIR", sandbox.filePath(QStringLiteral("tmp")).toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QFile cfg(config + QStringLiteral("/engine.cfg"));
+    if (!cfg.open(QIODevice::WriteOnly))
+        return 1;
+    cfg.write("[\\SYSTEM\\INIT\\]\nLOCAL SHARE=FALSE\n[\\DATABASES\\BENCH\\DB INFO\\]\nPATH=" +
+              folder.toUtf8() + "\n");
+    cfg.close();
+    const QString tables = folder + QStringLiteral("/tables.db");
+    const auto sqlFile = [&](const QString& name, const QByteArray& text) {
+        QFile file(sandbox.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            std::exit(1);
+        return file.fileName();
+    };
+
+    const QString tab = QStringLiteral("\t");
+    const QList<Pair> pairs = {
+        {"csv", "-csv", {"-csv"}, 1.5},
+        {"tab", "-separator TAB", {"-separator", tab}, 1.5},
+        {"txt", "-column", {"-column"}, 1.1},
+        {"html", "-html", {"-html"}, 2.0},
+        {"rtf", "-csv", {"-csv"}, 2.0},
+        {"doc", "-csv", {"-csv"}, 2.0},
+        {"dif", "-csv", {"-csv"}, 2.0},
+        {"slk", "-csv", {"-csv"}, 2.0},
+        {"xls", "-csv", {"-csv"}, 0},
+        {"xlsx", "our CSV", {}, 4.0},
+    };
+    std::printf("whole processes, medians of %d interleaved runs; peak = maximum resident size\n",
+                repeats);
+    const auto runSize = [&](qint64 size, const QList<Pair>& chosen) {
+        BuildMixedBig(tables, size);
+        const QString sql = sqlFile(QStringLiteral("big.sql"), "SELECT * FROM BIG\n");
+        std::printf("BIG with %lld rows x 8 columns\n", static_cast<long long>(size));
+        const auto ours = [&](const char* type) {
+            const QString out = sandbox.filePath(QStringLiteral("ours.") + QLatin1String(type));
+            return QStringList{runner,
+                               QStringLiteral("--batch"),
+                               QStringLiteral("--sql-file"),
+                               sql,
+                               QStringLiteral("--alias"),
+                               QStringLiteral("BENCH"),
+                               QStringLiteral("--export"),
+                               QLatin1String(type),
+                               QStringLiteral("--output"),
+                               out};
+        };
+        for (const Pair& pair : chosen) {
+            QStringList theirs = pair.shell.isEmpty() ? ours("csv") : QStringList{shell};
+            if (!pair.shell.isEmpty())
+                theirs << pair.shell << QStringLiteral("-header") << tables
+                       << QStringLiteral("SELECT * FROM BIG");
+            const QString theirOutput = sandbox.filePath(QStringLiteral("theirs.out"));
+            Series a, b;
+            for (int r = 0; r < repeats; ++r) {
+                // Alternate which goes first, so neither always finds a warm cache.
+                const bool oursFirst = r % 2 == 0;
+                if (!oursFirst)
+                    b.Add(RunProcess(theirs, theirOutput));
+                DropInit(tables);
+                a.Add(RunProcess(ours(pair.type), QStringLiteral("/dev/null")));
+                if (oursFirst)
+                    b.Add(RunProcess(theirs, theirOutput));
+                DropInit(tables);
+            }
+            const double ratio = a.MedianSeconds() / b.MedianSeconds();
+            std::printf("  %-5s %7.3f s %7.1f MiB   %-15s %7.3f s %7.1f MiB   ratio %5.2f", pair.type,
+                        a.MedianSeconds(), a.MedianPeakMb(), pair.what, b.MedianSeconds(),
+                        b.MedianPeakMb(), ratio);
+            if (pair.target > 0)
+                std::printf("  (target %.1f%s)", pair.target, ratio <= pair.target ? "" : ", MISSED");
+            std::printf("\n");
+        }
+    };
+    QList<Pair> unlimited, biff;
+    for (const Pair& pair : pairs)
+        (QLatin1String(pair.type) == QLatin1String("xls") ? biff : unlimited) << pair;
+    runSize(rows, unlimited);
+    runSize(qMin<qint64>(rows, 65535), biff);
+    return 0;
+}

@@ -1,0 +1,44 @@
+// Whole processes timed as a user would see them, and the medians of
+// interleaved runs, for the benchmarks that compare the runner with the
+// sqlite3 shell.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+struct Sample
+{
+    double seconds = 0;
+    long peakKb = 0;
+};
+
+// Runs a program with its standard output going to a file (standard error
+// to /dev/null); its wall time and peak resident size. A failing program
+// ends the benchmark.
+Sample RunProcess(const QStringList& command, const QString& outputFile);
+
+double Median(std::vector<double> values);
+
+// The times and peak sizes of one program's runs.
+struct Series
+{
+    std::vector<double> seconds, peakMb;
+    void Add(const Sample& s)
+    {
+        seconds.push_back(s.seconds);
+        peakMb.push_back(double(s.peakKb) / 1024.0);
+    }
+    double MedianSeconds() const { return Median(seconds); }
+    double MedianPeakMb() const { return Median(peakMb); }
+};
+
+// The number of lines ("\n") in a file; -1 when it cannot be read.
+qint64 LineCount(const QString& fileName);
+
+// BIG in a tables.db: eight mixed columns (integers, reals, text with
+// accents, ISO dates, booleans), filled by SQLite itself.
+void BuildMixedBig(const QString& tablesFile, qint64 rows);
+// The runner stores its last result as INIT, as the window does; a timed run
+// must not pay for dropping the INIT an earlier one left behind.
+void DropInit(const QString& tablesFile);
