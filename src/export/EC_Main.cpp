@@ -131,7 +131,8 @@ qsizetype TExportValue::TextLength() const
 
 // ---- Output ----
 
-TBufferedOutput::TBufferedOutput(QIODevice* device) : device_(device)
+TBufferedOutput::TBufferedOutput(QIODevice* device, const QString& name)
+    : device_(device), name_(name)
 {
     buffer_.reserve(kFlushSize + (kFlushSize >> 2));
 }
@@ -146,8 +147,11 @@ void TBufferedOutput::Flush()
 {
     if (buffer_.isEmpty())
         return;
-    if (!device_ || device_->write(buffer_) != buffer_.size())
-        throw EInOutError(device_ ? device_->errorString() : QStringLiteral("No output"));
+    if (device_->write(buffer_) != buffer_.size()) {
+        const QString error = device_->errorString();
+        throw EInOutError(name_.isEmpty() ? error
+                                          : QStringLiteral("Cannot write %1: %2").arg(name_, error));
+    }
     buffer_.truncate(0);
 }
 

@@ -474,8 +474,9 @@ class TBufferedOutput
 public:
     static constexpr qsizetype kFlushSize = 1 << 16;
 
-    explicit TBufferedOutput(QIODevice* device = nullptr);
-    void SetDevice(QIODevice* device) { device_ = device; }
+    // A failed write's message names the file when a name is given.
+    explicit TBufferedOutput(QIODevice* device, const QString& name = QString());
+    void SetName(const QString& name) { name_ = name; }
 
     void Append(QByteArrayView bytes)
     {
@@ -498,6 +499,7 @@ public:
 
 private:
     QIODevice* device_;
+    QString name_;
     QByteArray buffer_;
 };
 

@@ -30,9 +30,7 @@ TDIFExport::~TDIFExport()
 
 void TDIFExport::WriteData(const QByteArray& bytes)
 {
-    if (dataFile_.write(bytes) != bytes.size())
-        throw EInOutError(
-            QStringLiteral("Cannot write %1: %2").arg(dataFileName_, dataFile_.errorString()));
+    data_.Append(bytes);
 }
 
 void TDIFExport::WriteHeader(const TExportColumns& columns)
@@ -40,6 +38,7 @@ void TDIFExport::WriteHeader(const TExportColumns& columns)
     TCustomTextExport::WriteHeader(columns);
     dataFileName_ = MakeTempFileName(QStringLiteral("z93"));
     dataFile_.setFileName(dataFileName_);
+    data_.SetName(dataFileName_);
     if (!dataFile_.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EInOutError(
             QStringLiteral("Cannot create %1: %2").arg(dataFileName_, dataFile_.errorString()));
@@ -79,6 +78,7 @@ void TDIFExport::WriteFooter()
 {
     TCustomTextExport::WriteFooter();
     WriteData("-1,0\r\nEOD\r\n");
+    data_.Flush();
     dataFile_.close();
     const int rows = ItemIndex + (Source->Options().testFlag(ShowColHeaders) ? 1 : 0);
     QByteArray header = "TABLE\r\n0,1\r\n\"" + EncodeWindows1252(Source->Title()) + "\"\r\n";

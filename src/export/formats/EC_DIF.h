@@ -29,4 +29,5 @@ private:
 
     QString dataFileName_;
     QFile dataFile_;
+    TBufferedOutput data_{&dataFile_};
 };
