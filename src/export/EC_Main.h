@@ -527,6 +527,8 @@ public:
 
     // Text layout.
     QString FitText(const QString& value, int width, bool alignNumbersRight) const;
+    void AppendFitText(QString& text, const QString& value, int width,
+                       bool alignNumbersRight) const;
     QString BuildTextHeader(const TExportColumns& columns);
     QString BuildTextLine(const TExportValues& values) const;
     QString BuildTextFooter() const;
@@ -599,6 +601,7 @@ private:
     int MeasureColumnWidth(int index) const;
 
     mutable std::vector<int> columnWidthCache_; // -1: not asked yet
+    mutable qsizetype lineWidth_ = 0;           // the longest text line so far, its room
 };
 
 // Creates the writer for a type (text and clipboard by DetailedMode).

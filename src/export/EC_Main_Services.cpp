@@ -20,18 +20,36 @@
 
 QString TCustomExport::FitText(const QString& value, int width, bool alignNumbersRight) const
 {
+    QString text;
+    AppendFitText(text, value, width, alignNumbersRight);
+    return text;
+}
+
+// Appended in place: a line of fitted values builds no string per value.
+void TCustomExport::AppendFitText(QString& text, const QString& value, int width,
+                                  bool alignNumbersRight) const
+{
     const QString clean = RemoveControlChars(value);
     if (width <= 0)
-        return QString();
+        return;
     const QString& symbol = Source->TruncateSymbol();
     if (clean.size() > width) {
-        if (symbol.size() < width)
-            return clean.left(width - symbol.size()) + symbol;
-        return clean.left(width);
+        if (symbol.size() < width) {
+            text += QStringView(clean).left(width - symbol.size());
+            text += symbol;
+        } else {
+            text += QStringView(clean).left(width);
+        }
+        return;
     }
-    if (alignNumbersRight && clean.size() < width && IsNumber(clean))
-        return clean.rightJustified(width, QLatin1Char(' '));
-    return clean.leftJustified(width, QLatin1Char(' '));
+    const qsizetype padding = width - clean.size();
+    if (alignNumbersRight && padding > 0 && IsNumber(clean)) {
+        text.resize(text.size() + padding, QLatin1Char(' '));
+        text += clean;
+        return;
+    }
+    text += clean;
+    text.resize(text.size() + padding, QLatin1Char(' '));
 }
 
 // The settings and the source cannot change while the export holds the
@@ -97,12 +115,15 @@ QString TCustomExport::BuildTextHeader(const TExportColumns& columns)
 QString TCustomExport::BuildTextLine(const TExportValues& values) const
 {
     QString line;
+    line.reserve(lineWidth_);
     for (int i = 0; i < values.Count(); ++i) {
         if (i)
             line += QLatin1Char(' ');
-        line += FitText(GetDisplayValue(values, i), ColumnWidth(i), true);
+        AppendFitText(line, GetDisplayValue(values, i), ColumnWidth(i), true);
     }
-    return line + QStringLiteral("\r\n");
+    line += QLatin1String("\r\n");
+    lineWidth_ = qMax(lineWidth_, line.size());
+    return line;
 }
 
 QString TCustomExport::BuildTextFooter() const
