@@ -120,8 +120,12 @@ QString HexEscapeHighChars(const QString& text)
         unsigned char byte = 0;
         if (c.unicode() < 128)
             result += c;
-        else if (Windows1252Byte(c, &byte))
-            result += QStringLiteral("\\'%1").arg(byte, 2, 16, QLatin1Char('0'));
+        else if (Windows1252Byte(c, &byte)) {
+            const char* const hex = "0123456789abcdef";
+            result += QLatin1String("\\'");
+            result += QLatin1Char(hex[byte >> 4]);
+            result += QLatin1Char(hex[byte & 15]);
+        }
         else
             result += QStringLiteral("\\u%1?").arg(int(qint16(c.unicode())));
     }
@@ -135,8 +139,15 @@ TRichTextExport::TRichTextExport(TExportXComponent* source, TExportType exportTy
     Source->ColumnPadding = 5;
 }
 
+// Plain ASCII without braces or backslashes needs none of the three steps.
 QString TRichTextExport::RTFText(const QString& text)
 {
+    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 32 || u >= 128 || u == '\\' || u == '{' || u == '}';
+    });
+    if (plain)
+        return text;
     return ConvertControlChars(HexEscapeHighChars(EscapeRTFChars(text)), QStringLiteral("\\tab "),
                                QStringLiteral("\\par\r\n"));
 }
