@@ -64,8 +64,11 @@ void TDIFExport::WriteDIFRow(const TExportValues& list)
     for (int i = 0; i < list.Count(); ++i) {
         const QString text = RemoveControlChars(list[i].Value);
         const TExportColumnKind kind = GetColumnKind(i, text);
-        const QString number = ToDotDecimal(GetExportValue(list[i])).trimmed();
-        if ((kind == ckNumber || kind == ckCurrency) && !number.isEmpty())
+        // Only a numeric kind asks for the number.
+        const QString number = kind == ckNumber || kind == ckCurrency
+                                   ? ToDotDecimal(GetExportValue(list[i])).trimmed()
+                                   : QString();
+        if (!number.isEmpty())
             row += "0," + EncodeWindows1252(number) + "\r\nV\r\n";
         else
             row += "1,0\r\n" + Quoted(text) + "\r\n";
