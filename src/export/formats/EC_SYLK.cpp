@@ -65,11 +65,18 @@ void TSYLKExport::WriteSYLKRow(const TExportValues& list)
         const int x = i + 1;
         const QString text = RemoveControlChars(list[i].Value);
         const TExportColumnKind kind = GetColumnKind(i, text);
+        // Records are put together piece by piece: an arg() per field costs
+        // more than the rest of the cell.
         const auto cell = [&](const QString& value) {
-            WriteLine(QStringLiteral("C;X%1;Y%2;K%3").arg(x).arg(y).arg(value));
+            QString record = QLatin1String("C;X") + QString::number(x) + QLatin1String(";Y") +
+                             QString::number(y) + QLatin1String(";K");
+            record += value;
+            WriteLine(record);
         };
         const auto formatted = [&](TPicture picture, const QString& value) {
-            WriteLine(QStringLiteral("F;P%1;FG0G;X%2;Y%3").arg(int(picture)).arg(x).arg(y));
+            WriteLine(QLatin1String("F;P") + QString::number(int(picture)) +
+                      QLatin1String(";FG0G;X") + QString::number(x) + QLatin1String(";Y") +
+                      QString::number(y));
             cell(value);
         };
         const bool blank = text.trimmed().isEmpty();
