@@ -99,6 +99,17 @@ TEST_F(RtfExportTest, RowDefinitionsFollowTheItemCount)
         EXPECT_EQ(bytes.count("\\cell \r\n"), c.items) << c.items;
         EXPECT_TRUE(bytes.endsWith("{\\f1\\fs16\\par }}\r\n"));
     }
+    // Selected rows come in the dataset's order, and the last of them closes the table.
+    OpenSql("SELECT ID FROM DEMO ORDER BY ID");
+    exporter->SetOptions(SelectedRowsOnly);
+    grid->SelectRows({4, 0, 2});
+    const QByteArray selected = ExportTo("selected.rtf");
+    EXPECT_EQ(selected.count(first), 1);
+    EXPECT_EQ(selected.count(middle), 1);
+    EXPECT_EQ(selected.count(last), 1);
+    const qsizetype one = selected.indexOf("1\\cell"), three = selected.indexOf("3\\cell"),
+                    five = selected.indexOf("5\\cell");
+    EXPECT_TRUE(one >= 0 && one < three && three < five && !selected.contains("2\\cell"));
     // "Item" is 6 characters wide whatever its content.
     exporter->SetOptions(NumberRows);
     exporter->SetColWidths({});
