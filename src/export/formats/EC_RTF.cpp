@@ -139,17 +139,23 @@ TRichTextExport::TRichTextExport(TExportXComponent* source, TExportType exportTy
     Source->ColumnPadding = 5;
 }
 
-// Plain ASCII without braces or backslashes needs none of the three steps.
+// Each step changes only the characters it is for, and adds none the later
+// ones are for, so a step whose characters the text lacks is left out.
 QString TRichTextExport::RTFText(const QString& text)
 {
-    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
+    bool special = false, high = false, control = false;
+    for (const QChar c : text) {
         const char16_t u = c.unicode();
-        return u < 32 || u >= 128 || u == '\\' || u == '{' || u == '}';
-    });
-    if (plain)
-        return text;
-    return ConvertControlChars(HexEscapeHighChars(EscapeRTFChars(text)), QStringLiteral("\\tab "),
-                               QStringLiteral("\\par\r\n"));
+        special = special || u == '\\' || u == '{' || u == '}';
+        high = high || u >= 128;
+        control = control || u < 32;
+    }
+    QString result = special ? EscapeRTFChars(text) : text;
+    if (high)
+        result = HexEscapeHighChars(result);
+    if (control)
+        result = ConvertControlChars(result, QStringLiteral("\\tab "), QStringLiteral("\\par\r\n"));
+    return result;
 }
 
 void TRichTextExport::WriteRowDefinition(const TRowDefinition& definition)
@@ -208,19 +214,27 @@ void TRichTextExport::WriteHeader(const TExportColumns& columns)
         WriteLine(RTFText(column.Caption) + QLatin1String(kCellEnd));
 }
 
+void TRichTextExport::WriteAsciiLine(const char* text)
+{
+    Output().Append(QByteArrayView(text));
+    Output().Append("\r\n");
+}
+
 void TRichTextExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
     if (itemIndex == 1)
         WriteRowDefinition(kFirstItemRow);
     else if (Source->HasMoreItems())
-        WriteLine(QString::fromLatin1(kMiddleRow));
+        WriteAsciiLine(kMiddleRow);
     else
         WriteRowDefinition(kLastItemRow);
-    for (int i = 0; i < values.Count(); ++i)
-        WriteLine(RTFText(GetDisplayValue(values, i)) + QLatin1String(kCellEnd));
+    for (int i = 0; i < values.Count(); ++i) {
+        Write(RTFText(GetDisplayValue(values, i)));
+        WriteAsciiLine(kCellEnd);
+    }
     for (size_t i = size_t(values.Count()); i < Columns.size(); ++i)
-        WriteLine(QString::fromLatin1(kCellEnd));
+        WriteAsciiLine(kCellEnd);
 }
 
 void TRichTextExport::WriteFooter()

@@ -35,4 +35,8 @@ public:
         const char* RowEnd;
     };
     void WriteRowDefinition(const TRowDefinition& definition);
+
+private:
+    // A fixed piece of markup, ASCII, as one line.
+    void WriteAsciiLine(const char* text);
 };
