@@ -1,6 +1,9 @@
 #include "export/formats/EC_SYLK.h"
 
+#include "engine/DisplayFormat.h"
+
 #include <QDate>
+#include <charconv>
 
 namespace {
 
@@ -24,6 +27,12 @@ TDateTime TimeOfDay(const TCustomExport& writer, const QString& shortDate, const
 {
     const QString dayZero = QDate(1899, 12, 30).toString(shortDate);
     return writer.ParseDateTime(dayZero + QLatin1Char(' ') + text.trimmed());
+}
+
+void AppendInteger(QByteArray& out, int value)
+{
+    char digits[12];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
 }
 
 QString QuotedText(const QString& text)
@@ -65,18 +74,27 @@ void TSYLKExport::WriteSYLKRow(const TExportValues& list)
         const int x = i + 1;
         const QString text = RemoveControlChars(list[i].Value);
         const TExportColumnKind kind = GetColumnKind(i, text);
-        // Records are put together piece by piece: an arg() per field costs
-        // more than the rest of the cell.
+        // Records go straight into the output: building a string per field
+        // cost more than the rest of the cell.
+        QByteArray& out = Output().Bytes();
         const auto cell = [&](const QString& value) {
-            QString record = QLatin1String("C;X") + QString::number(x) + QLatin1String(";Y") +
-                             QString::number(y) + QLatin1String(";K");
-            record += value;
-            WriteLine(record);
+            out += "C;X";
+            AppendInteger(out, x);
+            out += ";Y";
+            AppendInteger(out, y);
+            out += ";K";
+            AppendUtf8(out, value);
+            out += "\r\n";
+            Output().FlushWhenFull();
         };
         const auto formatted = [&](TPicture picture, const QString& value) {
-            WriteLine(QLatin1String("F;P") + QString::number(int(picture)) +
-                      QLatin1String(";FG0G;X") + QString::number(x) + QLatin1String(";Y") +
-                      QString::number(y));
+            out += "F;P";
+            AppendInteger(out, int(picture));
+            out += ";FG0G;X";
+            AppendInteger(out, x);
+            out += ";Y";
+            AppendInteger(out, y);
+            out += "\r\n";
             cell(value);
         };
         const bool blank = text.trimmed().isEmpty();
