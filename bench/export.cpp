@@ -11,7 +11,8 @@
 // interleaved; the figures are medians of wall-clock time and peak resident
 // size.
 //
-// Usage: export [--repeats N] [rows]   (default: 3 repeats, 1000000 rows)
+// Usage: export [--repeats N] [rows] [type ...]   (default: 3 repeats,
+// 1000000 rows, every type)
 #include "BenchProcess.h"
 
 #include <QCoreApplication>
@@ -37,12 +38,17 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     int repeats = 3;
     qint64 rows = 1000000;
+    QStringList types;
     const QStringList arguments = app.arguments().mid(1);
     for (qsizetype i = 0; i < arguments.size(); ++i) {
+        bool number = false;
+        const qint64 value = arguments[i].toLongLong(&number);
         if (arguments[i] == QLatin1String("--repeats") && i + 1 < arguments.size())
             repeats = arguments[++i].toInt();
+        else if (number)
+            rows = value;
         else
-            rows = arguments[i].toLongLong();
+            types << arguments[i];
     }
     const QString runner =
         QDir(app.applicationDirPath()).filePath(QStringLiteral("../bin/tessaly-query"));
@@ -137,9 +143,13 @@ int main(int argc, char** argv)
         }
     };
     QList<Pair> unlimited, biff;
-    for (const Pair& pair : pairs)
-        (QLatin1String(pair.type) == QLatin1String("xls") ? biff : unlimited) << pair;
-    runSize(rows, unlimited);
-    runSize(qMin<qint64>(rows, 65535), biff);
+    for (const Pair& pair : pairs) {
+        if (types.isEmpty() || types.contains(QLatin1String(pair.type)))
+            (QLatin1String(pair.type) == QLatin1String("xls") ? biff : unlimited) << pair;
+    }
+    if (!unlimited.isEmpty())
+        runSize(rows, unlimited);
+    if (!biff.isEmpty())
+        runSize(qMin<qint64>(rows, 65535), biff);
     return 0;
 }
