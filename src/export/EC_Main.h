@@ -494,8 +494,6 @@ public:
             Flush();
     }
     void Flush();
-    // What is buffered and not yet written is dropped.
-    void Discard() { buffer_.truncate(0); }
 
 private:
     QIODevice* device_;
