@@ -5,11 +5,15 @@
 
 namespace {
 
-QByteArray Quoted(const QString& text)
+// The quote doubled; a text without one is encoded as it is.
+void AppendQuoted(QByteArray& out, const QString& text)
 {
-    QString doubled = text;
-    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return '"' + EncodeWindows1252(doubled) + '"';
+    out += '"';
+    if (text.contains(QLatin1Char('"')))
+        out += EncodeWindows1252(QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")));
+    else
+        out += EncodeWindows1252(text);
+    out += '"';
 }
 
 } // namespace
@@ -60,7 +64,9 @@ void TDIFExport::WriteItem(const TExportValues& values, int itemIndex)
 // empty number is written as empty text: as "0," it would read back as 0.
 void TDIFExport::WriteDIFRow(const TExportValues& list)
 {
-    QByteArray row = "-1,0\r\nBOT\r\n";
+    // The row is put together in the data file's buffer.
+    QByteArray& row = data_.Bytes();
+    row += "-1,0\r\nBOT\r\n";
     for (int i = 0; i < list.Count(); ++i) {
         const QString text = RemoveControlChars(list[i].Value);
         const TExportColumnKind kind = GetColumnKind(i, text);
@@ -68,12 +74,17 @@ void TDIFExport::WriteDIFRow(const TExportValues& list)
         const QString number = kind == ckNumber || kind == ckCurrency
                                    ? ToDotDecimal(GetExportValue(list[i])).trimmed()
                                    : QString();
-        if (!number.isEmpty())
-            row += "0," + EncodeWindows1252(number) + "\r\nV\r\n";
-        else
-            row += "1,0\r\n" + Quoted(text) + "\r\n";
+        if (!number.isEmpty()) {
+            row += "0,";
+            row += EncodeWindows1252(number);
+            row += "\r\nV\r\n";
+        } else {
+            row += "1,0\r\n";
+            AppendQuoted(row, text);
+            row += "\r\n";
+        }
     }
-    WriteData(row);
+    data_.FlushWhenFull();
 }
 
 // The header with the row count, then the tuples from the data file.
