@@ -385,6 +385,9 @@ public:
 
     TNotifyEvent OnBeginExport, OnExportFinished, OnExportFailed, OnPrintFailed;
     TWriteFooterEvent OnWriteFooter;
+    // When assigned, the clipboard writers hand their plain text to it in
+    // place of the desktop's clipboard (a program without a display has none).
+    std::function<void(QObject* sender, const QString& text)> OnClipboardText;
 
     // State of the export in progress, read by the writers.
     TExportColumns ColumnList;

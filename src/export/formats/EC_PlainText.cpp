@@ -127,10 +127,14 @@ TCustomClipboardExport::~TCustomClipboardExport()
 {
     if (!constructed_)
         return;
-    auto* data = new QMimeData;
-    data->setText(clipboardText_);
-    data->setHtml(table_.Html());
-    QGuiApplication::clipboard()->setMimeData(data);
+    if (Source->OnClipboardText) {
+        Source->OnClipboardText(Source, clipboardText_);
+    } else if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        auto* data = new QMimeData;
+        data->setText(clipboardText_);
+        data->setHtml(table_.Html());
+        QGuiApplication::clipboard()->setMimeData(data);
+    }
     if (succeeded_ && Source->Options().testFlag(ShowClipboardMsg)) {
         if (progressForm_)
             progressForm_->hide();
