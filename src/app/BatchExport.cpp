@@ -1,14 +1,14 @@
 #include "app/BatchExport.h"
 
-#include "app/MainViewer.h"
+#include "app/CheckedOutput.h"
+#include "app/ExportSettings.h"
 #include "app/OptionValue.h"
+#include "app/ResultExport.h"
 #include "app/StartUp.h"
-#include "export/EC_DBGrid.h"
+#include "export/EC_Strings.h"
 #include "platform/Interaction.h"
 
-#include <QClipboard>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMetaEnum>
 #include <QSet>
 #include <exception>
@@ -155,40 +155,51 @@ bool CheckSelectedRows(const TBatchExport& options, qint64 rowCount, QString& er
     return true;
 }
 
-int RunBatchExport(TformMain& form, const TBatchExport& options)
+int RunBatchExport(TDataSet* result, const TBatchExport& options, FILE* out)
 {
-    TExportDBGrid* exporter = form.Exporter();
-    TExportOptions set = ShowClipboardMsg;
+    TResultExport exporter(result);
+    ApplyResultsExportSettings(exporter);
+    // No dialog stands beside the run; the confirmation of a clipboard export
+    // comes once its text is written.
+    TExportOptions set;
     set.setFlag(NumberRows, options.numberRows);
     set.setFlag(ShowColHeaders, options.headers);
     set.setFlag(TimeStamp, options.timeStamp);
     set.setFlag(DetailedMode, options.detailed);
     set.setFlag(SelectedRowsOnly, !options.selectedRows.isEmpty());
-    exporter->SetOptions(set);
-    exporter->SetTitle(options.title);
-    exporter->SetHeader(options.header);
-    exporter->SetFooter(options.footer);
+    exporter.SetOptions(set);
+    exporter.SetTitle(options.title);
+    exporter.SetHeader(options.header);
+    exporter.SetFooter(options.footer);
     if (options.htmlTemplate)
-        exporter->SetHTML_Template(*options.htmlTemplate);
+        exporter.SetHTML_Template(*options.htmlTemplate);
     if (!options.selectedRows.isEmpty()) {
         QList<int> rows;
         for (int row : options.selectedRows)
             rows << row - 1;
-        form.Grid()->SelectRows(rows);
+        exporter.SelectRows(rows);
     }
-    exporter->SetExportType(options.type);
-    exporter->SetViewOnly(false);
-    exporter->SetExportFile(
+    // Without a desktop the clipboard dies with the process: its text goes to standard output.
+    QString clipboardText;
+    exporter.OnClipboardText = [&clipboardText](QObject*, const QString& text) {
+        clipboardText = text;
+    };
+    exporter.SetExportType(options.type);
+    exporter.SetViewOnly(false);
+    exporter.SetExportFile(
         options.type == xClipboard ? QString() : QFileInfo(options.output).absoluteFilePath());
     try {
-        const bool done = exporter->DoExport();
-        // Without a desktop the clipboard dies with the process: its text goes to standard output.
-        if (done && options.type == xClipboard)
-            fputs(QGuiApplication::clipboard()->text().toUtf8().constData(), stdout);
-        return done ? exitOk : exitFailed;
+        if (!exporter.DoExport())
+            return exitFailed;
+        if (options.type == xClipboard) {
+            WriteOutput(out, clipboardText.toUtf8());
+            FlushOutput(out);
+            Ui().MessageDlg(LoadStr(sClipboardDone), mtInformation, mbOK);
+        }
+        return exitOk;
     } catch (const std::exception& error) {
-        Ui().ShowException(
-            error); // the silent abort of a writer that reported already shows nothing
+        // The silent abort of a writer that reported already shows nothing.
+        Ui().ShowException(error);
         return exitFailed;
     }
 }

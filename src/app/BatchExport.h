@@ -1,6 +1,6 @@
 // Export from batch mode: the --export options, their checks, and the run
-// that exports the last result through the window's ExportGrid, as the
-// Export button would, writing the file atomically.
+// that exports the last result with the settings of the window's export
+// component, as the Export button would, writing the file atomically.
 #pragma once
 
 #include "export/EC_Main.h"
@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <optional>
 
-class TformMain;
+class TDataSet;
 
 struct TBatchExport
 {
@@ -20,7 +20,7 @@ struct TBatchExport
     QString output;
     bool outputGiven = false;
     bool detailed = false;
-    QList<int> selectedRows; // 1-based grid row numbers
+    QList<int> selectedRows; // 1-based row numbers
     bool numberRows = true;
     bool headers = true;
     bool timeStamp = true;
@@ -45,8 +45,9 @@ bool CheckExportOptions(const TBatchExport& options, QString& error);
 // Rows beyond the result are a usage error, found once the result is there.
 bool CheckSelectedRows(const TBatchExport& options, qint64 rowCount, QString& error);
 
-// Exports the window's last result; the exit status (0, or 1 when the export failed).
-int RunBatchExport(TformMain& form, const TBatchExport& options);
+// Exports the last result; the clipboard's text goes to out. The exit status
+// (0, or 1 when the export or writing its text failed).
+int RunBatchExport(TDataSet* result, const TBatchExport& options, FILE* out);
 
 // The usage lines of the export options.
 QString BatchExportUsage();

@@ -2,18 +2,17 @@
 
 #include "app/BatchInteraction.h"
 #include "app/BatchSignals.h"
-#include "app/MainViewer.h"
+#include "app/CheckedOutput.h"
 #include "app/OptionValue.h"
+#include "app/QueryRunner.h"
 #include "app/StartUp.h"
+#include "app/WorkerRun.h"
 #include "engine/DataSet.h"
 #include "engine/DisplayFormat.h"
-#include "engine/Session.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 #include "query/enhquery.h"
-#include "store/TessalyDB.h"
 
-#include <QLineEdit>
 #include <exception>
 #include <memory>
 
@@ -41,7 +40,7 @@ void BlankSeparators(QByteArray& line, qsizetype start)
 }
 
 // Walks the result once, straight from its stored rows; no cursor moves, so
-// no bound control follows the walk.
+// no bound control follows the walk. Every write is checked.
 void WriteResult(TDataSet* dataSet, FILE* out)
 {
     if (!dataSet->Active())
@@ -57,7 +56,7 @@ void WriteResult(TDataSet* dataSet, FILE* out)
     const auto endLine = [&] {
         lines += '\n';
         if (lines.size() >= (1 << 16)) {
-            fwrite(lines.constData(), 1, size_t(lines.size()), out);
+            WriteOutput(out, lines);
             lines.truncate(0);
         }
     };
@@ -79,8 +78,8 @@ void WriteResult(TDataSet* dataSet, FILE* out)
         }
         endLine();
     });
-    fwrite(lines.constData(), 1, size_t(lines.size()), out);
-    fflush(out);
+    WriteOutput(out, lines);
+    FlushOutput(out);
 }
 
 } // namespace
@@ -150,7 +149,7 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
 {
     InteractionScope scope(
         std::make_unique<BatchInteraction>(options.overwrite, options.passwordFile));
-    const TBatchSignals stopSignals([] { Session()->Interrupt(); });
+    const TBatchSignals stopSignals([] { QueryRunner::Interrupt(); });
     // Reported once, in place of the error the stopped statement raised.
     const auto interrupted = [&stopSignals] {
         Ui().ShowMessage(
@@ -172,27 +171,24 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
         state.alias = options.alias;
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
-    // The window is made inside the guard: making it reads the engine's
+    // The runner is made inside the guard: making it reads the engine's
     // configuration, which may be impossible to create (a read-only folder).
-    std::unique_ptr<TformMain> form;
+    std::unique_ptr<QueryRunner> runner;
     try {
-        form = std::make_unique<TformMain>();
-        form->SetScriptInEditor(false);
-        // Printed, the result needs no grid or model, so memory does not grow
-        // with its rows; an export reads it through the grid, as the window's does.
-        if (!options.exportOptions.given)
-            form->findChild<TDataSource*>(QStringLiteral("DataSource1"))->SetDataSet(nullptr);
-        HandOver(*form, state);
+        runner = std::make_unique<QueryRunner>();
+        // The work runs beside an event loop, so a caught signal reaches the engine.
+        runner->SetWorkRunner(&RunOnWorker);
+        runner->SetAlias(state.alias);
     } catch (const std::exception& error) {
         Ui().ShowException(error);
         return exitFailed;
     }
     if (stopSignals.Caught())
         return interrupted();
-    if (!form->Database()->Connected())
+    if (!runner->Connected())
         return exitFailed;
     try {
-        form->ExecuteSQL();
+        runner->Execute(state.sql);
     } catch (const std::exception& error) {
         if (stopSignals.Caught())
             return interrupted();
@@ -202,15 +198,14 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     if (stopSignals.Caught())
         return interrupted();
     if (QString error;
-        !CheckSelectedRows(options.exportOptions, form->Query()->RecordCount(), error)) {
+        !CheckSelectedRows(options.exportOptions, runner->Query()->RecordCount(), error)) {
         fprintf(stderr, "tessaly-query: %s\n", error.toLocal8Bit().constData());
         return exitUsage;
     }
     int status = exitOk;
     if (options.saveGiven) {
-        form->findChild<QLineEdit*>(QStringLiteral("editTableName"))->setText(options.saveTable);
         try {
-            if (!form->SaveTable())
+            if (!runner->Save(options.saveTable))
                 status = exitFailed;
         } catch (const std::exception& error) {
             Ui().ShowException(error);
@@ -218,9 +213,10 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
         }
     }
     if (options.exportOptions.given)
-        return status == exitOk ? RunBatchExport(*form, options.exportOptions) : status;
+        return status == exitOk ? RunBatchExport(runner->Query(), options.exportOptions, out)
+                                : status;
     try {
-        WriteResult(form->Query(), out);
+        WriteResult(runner->Query(), out);
     } catch (const std::exception& error) {
         Ui().ShowException(error);
         status = exitFailed;

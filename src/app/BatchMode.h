@@ -1,7 +1,7 @@
-// Batch mode: runs what the window runs, without a display. The window's own
-// code is driven with its modal interactions answered from the command line;
-// messages go to standard error, the last result to standard output as
-// tab-separated text.
+// Batch mode: runs what the window runs, without a display or a widget. The
+// runner under the window is driven with its modal interactions answered from
+// the command line; messages go to standard error, the last result to
+// standard output as tab-separated text.
 #pragma once
 
 #include "app/BatchExport.h"
