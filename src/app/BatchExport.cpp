@@ -2,12 +2,12 @@
 
 #include "app/CheckedOutput.h"
 #include "app/ExportSettings.h"
-#include "app/OptionValue.h"
 #include "app/ResultExport.h"
 #include "app/StartUp.h"
 #include "export/EC_Strings.h"
 #include "platform/Interaction.h"
 
+#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QMetaEnum>
 #include <QSet>
@@ -74,49 +74,47 @@ bool ParseRows(const QString& text, QList<int>& rows, QString& error)
 
 } // namespace
 
-bool ParseExportArgument(const QStringList& arguments, qsizetype& i, TBatchExport& options,
-                         QString& error)
+void AddExportOptions(QCommandLineParser& parser)
 {
-    const QString& argument = arguments[i];
-    const auto value = [&](QString& target) {
-        return TakeOptionValue(arguments, i, target, error);
-    };
-    QString text;
-    if (argument == QLatin1String("--export")) {
-        if (value(text) && !ExportTypeFromArgument(text, options.type))
+    for (const char* name : {"export", "output", "selected-rows", "title", "header", "footer",
+                             "html-template"})
+        parser.addOption(QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("value")));
+    for (const char* name : {"detailed", "no-number-rows", "no-headers", "no-timestamp"})
+        parser.addOption(QCommandLineOption(QLatin1String(name)));
+}
+
+bool ReadExportOptions(const QCommandLineParser& parser, TBatchExport& options, QString& error)
+{
+    // Every value is checked; of an option given twice the last one counts.
+    options.given = parser.isSet(QStringLiteral("export"));
+    for (const QString& text : parser.values(QStringLiteral("export"))) {
+        if (!ExportTypeFromArgument(text, options.type)) {
             error = QStringLiteral("unknown export type: ") + text;
-        options.given = true;
-    } else if (argument == QLatin1String("--output")) {
-        value(options.output);
-        options.outputGiven = true;
-    } else if (argument == QLatin1String("--selected-rows")) {
-        if (value(text))
-            ParseRows(text, options.selectedRows, error);
-    } else if (argument == QLatin1String("--title")) {
-        value(options.title);
-    } else if (argument == QLatin1String("--header")) {
-        if (value(text))
-            options.header << text;
-    } else if (argument == QLatin1String("--footer")) {
-        if (value(text))
-            options.footer << text;
-    } else if (argument == QLatin1String("--html-template")) {
-        THTML_Template chosen = htSimple;
-        if (value(text) && !HtmlTemplateFromArgument(text, chosen))
-            error = QStringLiteral("unknown HTML template: ") + text;
-        options.htmlTemplate = chosen;
-    } else if (argument == QLatin1String("--detailed")) {
-        options.detailed = true;
-    } else if (argument == QLatin1String("--no-number-rows")) {
-        options.numberRows = false;
-    } else if (argument == QLatin1String("--no-headers")) {
-        options.headers = false;
-    } else if (argument == QLatin1String("--no-timestamp")) {
-        options.timeStamp = false;
-    } else {
-        return false;
+            return false;
+        }
     }
-    return true;
+    options.outputGiven = parser.isSet(QStringLiteral("output"));
+    options.output = parser.value(QStringLiteral("output"));
+    for (const QString& text : parser.values(QStringLiteral("selected-rows"))) {
+        if (!ParseRows(text, options.selectedRows, error))
+            return false;
+    }
+    options.title = parser.value(QStringLiteral("title"));
+    options.header = parser.values(QStringLiteral("header"));
+    options.footer = parser.values(QStringLiteral("footer"));
+    for (const QString& text : parser.values(QStringLiteral("html-template"))) {
+        THTML_Template chosen = htSimple;
+        if (!HtmlTemplateFromArgument(text, chosen)) {
+            error = QStringLiteral("unknown HTML template: ") + text;
+            return false;
+        }
+        options.htmlTemplate = chosen;
+    }
+    options.detailed = parser.isSet(QStringLiteral("detailed"));
+    options.numberRows = !parser.isSet(QStringLiteral("no-number-rows"));
+    options.headers = !parser.isSet(QStringLiteral("no-headers"));
+    options.timeStamp = !parser.isSet(QStringLiteral("no-timestamp"));
+    return CheckExportOptions(options, error);
 }
 
 bool CheckExportOptions(const TBatchExport& options, QString& error)

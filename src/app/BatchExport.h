@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <optional>
 
+class QCommandLineParser;
 class TDataSet;
 
 struct TBatchExport
@@ -36,10 +37,10 @@ bool ExportTypeFromArgument(const QString& name, TExportType& type);
 // The template named on the command line: its name without "ht", letter case ignored.
 bool HtmlTemplateFromArgument(const QString& name, THTML_Template& value);
 
-// Takes the export option at arguments[i] (and its value); returns false when
-// arguments[i] is no export option. error is set for a bad value.
-bool ParseExportArgument(const QStringList& arguments, qsizetype& i, TBatchExport& options,
-                         QString& error);
+// The export options of the runner's command line, and their values read
+// back after parsing, checked; false with a message for a usage error.
+void AddExportOptions(QCommandLineParser& parser);
+bool ReadExportOptions(const QCommandLineParser& parser, TBatchExport& options, QString& error);
 // The checks that need every option: an output for a file, none for the clipboard.
 bool CheckExportOptions(const TBatchExport& options, QString& error);
 // Rows beyond the result are a usage error, found once the result is there.

@@ -3,7 +3,6 @@
 #include "app/BatchInteraction.h"
 #include "app/BatchSignals.h"
 #include "app/CheckedOutput.h"
-#include "app/OptionValue.h"
 #include "app/QueryRunner.h"
 #include "app/StartUp.h"
 #include "app/WorkerRun.h"
@@ -83,67 +82,6 @@ void WriteResult(TDataSet* dataSet, FILE* out)
 }
 
 } // namespace
-
-// The usage keeps its printed line breaks.
-// clang-format off
-QString RunnerUsage()
-{
-    return QStringLiteral(
-               "Usage: tessaly-query [FILE.sql]\n"
-               "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save TABLE] [--overwrite]\n"
-               "                     [--password-file FILE]\n") +
-           BatchExportUsage() +
-           QStringLiteral(
-               "       tessaly-query --version\n"
-               "\n"
-               "Without --batch the window opens; a FILE.sql argument puts that script in the editor.\n"
-               "With --batch the query runs without a display: messages go to standard error, the last\n"
-               "result to standard output as tab-separated text. With --export the last result is\n"
-               "exported instead, as the Export button does: TYPE is html, htm, doc, xls, xlsx, txt, rtf,\n"
-               "csv, tab, dif, slk, sylk or clipboard (the clipboard text goes to standard output); FILE\n"
-               "is replaced only when the export succeeds; --selected-rows numbers rows from 1; --header\n"
-               "and --footer may be repeated, one line each; NAME is an HTML page's colours: classic,\n"
-               "simple (the default), plain, murky, ms_money, colorful, gray, olive or bw.\n"
-               "Exit status: 0 success, 1 connecting, the script or the export failed, 2 usage error or\n"
-               "damaged package, 3 wrong password.\n");
-}
-// clang-format on
-
-bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QString& error)
-{
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        const auto value = [&](QString& target) {
-            return TakeOptionValue(arguments, i, target, error);
-        };
-        if (argument == QLatin1String("--batch")) {
-            continue;
-        } else if (argument == QLatin1String("--sql-file")) {
-            if (!value(options.sqlFile))
-                return false;
-        } else if (argument == QLatin1String("--alias")) {
-            if (!value(options.alias))
-                return false;
-            options.aliasGiven = true;
-        } else if (argument == QLatin1String("--save")) {
-            if (!value(options.saveTable))
-                return false;
-            options.saveGiven = true;
-        } else if (argument == QLatin1String("--password-file")) {
-            if (!value(options.passwordFile))
-                return false;
-        } else if (argument == QLatin1String("--overwrite")) {
-            options.overwrite = true;
-        } else if (ParseExportArgument(arguments, i, options.exportOptions, error)) {
-            if (!error.isEmpty())
-                return false;
-        } else {
-            error = QStringLiteral("unknown argument: ") + argument;
-            return false;
-        }
-    }
-    return CheckExportOptions(options.exportOptions, error);
-}
 
 int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
 {

@@ -23,12 +23,5 @@ struct TBatchOptions
     TBatchExport exportOptions;
 };
 
-// The usage text of the runner.
-QString RunnerUsage();
-
-// Parses the arguments that follow the program name (with "--batch" among
-// them). False with a message for a usage error.
-bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QString& error);
-
 // Runs the package of the executable in batch mode; returns the exit status.
 int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out = stdout);

@@ -2,7 +2,7 @@
 // export options, the file replaced only on success, the messages of an empty
 // result, a command and a failing footer, and --version.
 #include "AppFixture.h"
-#include "app/BatchMode.h"
+#include "app/CommandLine.h"
 
 #include <QFile>
 #include <QProcess>
