@@ -1,6 +1,6 @@
 // Field types from declared column types, and the texts of field values by
 // type, regional settings and display format.
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"

@@ -1,7 +1,7 @@
 // The writer base's services over pinned regional settings: text fitting,
 // number recognition, cell patterns (all sixteen negative money forms), the
 // footer pattern against hostile input, and the component's setter rules.
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "export/EC_Main.h"
 #include "platform/core/Exceptions.h"
 #include "support/TestSupport.h"
