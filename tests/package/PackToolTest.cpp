@@ -166,36 +166,10 @@ TEST_F(PackTool, ShowPrintsTheFieldsButNeverThePassword)
     EXPECT_TRUE(none.err.contains("no query package")) << none.err.toStdString();
 }
 
-TEST_F(PackTool, APackageFileNeedsNoRunnerAndShowsAsTheAppendedFormDoes)
-{
-    const QStringList options = {"--sql-file", sqlFile, "--title", "Orders", "--editable"};
-    const QString file = folder.File("orders.tqp");
-    // --replace is accepted, though there is no runner to strip.
-    const Outcome packed = Pack(QStringList{"--output", file, "--replace"} + options);
-    ASSERT_EQ(packed.exitCode, 0) << packed.err.toStdString();
-    EXPECT_TRUE(packed.err.isEmpty()) << packed.err.toStdString();
-    QueryPackage expected;
-    expected.title = "Orders";
-    expected.sql = "SELECT a,\r\nb FROM t;\r\nDELETE FROM u;\r\nSELECT 1";
-    EXPECT_EQ(ReadAll(file), EncodePackageFile(expected));
-    EXPECT_FALSE(QFile::permissions(file) & (QFileDevice::ExeOwner | QFileDevice::ExeOther));
-
-    const QString program = folder.File("orders");
-    const Outcome appended = Pack(QStringList{"--runner", runner, "--output", program} + options);
-    ASSERT_EQ(appended.exitCode, 0) << appended.err.toStdString();
-    EXPECT_TRUE(appended.err.contains("starts only where Tessaly Query is installed"))
-        << appended.err.toStdString();
-    const Outcome shown = Pack({"--show", file});
-    EXPECT_EQ(shown.exitCode, 0) << shown.err.toStdString();
-    EXPECT_TRUE(shown.out.startsWith("title: Orders\n")) << shown.out.toStdString();
-    EXPECT_EQ(shown.out, Pack({"--show", program}).out);
-}
-
 TEST_F(PackTool, ErrorsExitWithTwoAndWriteNothing)
 {
     WriteAll(folder.File("damaged"), image + QByteArray("\x00\x10\x00\x00", 4));
     WriteAll(folder.File("sent.tqp"), EncodePackageFile(QueryPackage()));
-    WriteAll(folder.File("cut.tqp"), EncodePackageFile(QueryPackage()).chopped(1));
     WriteAll(folder.File("text.tqp"), "SELECT 1\n");
     const QString out = folder.File("out");
     const QList<QStringList> cases = {
@@ -211,10 +185,8 @@ TEST_F(PackTool, ErrorsExitWithTwoAndWriteNothing)
         {"--show", runner, "--editable"},
         {"--show", folder.File("missing")},
         {"--show", folder.File("damaged")},
-        {"--show", folder.File("cut.tqp")},
         {"--show", folder.File("text.tqp")},
-        // The form follows the output's name: a package file has no runner,
-        // a packaged program needs one, and a package file is none.
+        // A package file (FILE.tqp) has no runner, and is none.
         {"--runner", runner, "--output", out + ".tqp", "--sql-file", sqlFile},
         Basic(folder.File("sent.tqp"), out),
         // A parent that is a regular file fails even for root.
@@ -227,7 +199,7 @@ TEST_F(PackTool, ErrorsExitWithTwoAndWriteNothing)
         EXPECT_TRUE(r.out.isEmpty()) << arguments.join(' ').toStdString();
     }
     EXPECT_EQ(FolderEntries(),
-              QStringList({"cut.tqp", "damaged", "query.sql", "runner", "sent.tqp", "text.tqp"}));
+              QStringList({"damaged", "query.sql", "runner", "sent.tqp", "text.tqp"}));
     EXPECT_EQ(ReadAll(runner), image);
 
     const Outcome help = Pack({"--help"});
