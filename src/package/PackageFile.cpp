@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QIODevice>
+#include <QtEndian>
 
 namespace {
 
@@ -33,13 +34,15 @@ QueryPackage ReadPackageFile(QIODevice& file)
     if (!file.seek(0) || file.read(kPackageFileSignatureSize) != Signature())
         throw EPackageDamaged(QStringLiteral("it does not begin with the signature of a query "
                                              "package file"));
-    // A file cut short ends in bytes of its script, which rarely read as an
-    // offset; whatever they read as, only the signature's length is whole.
-    const std::optional<qint64> offset = QueryPackageOffset(file);
-    if (offset != kPackageFileSignatureSize)
-        throw EPackageDamaged(
-            QStringLiteral("its last four bytes do not point behind the signature (the file may "
-                           "be cut short)"));
+    // A file cut short or changed in transit ends in whatever bytes of its
+    // text came last: anything but the offset of the package behind the
+    // signature says so, however the bytes read as a number.
+    char offset[4];
+    qToLittleEndian(qint32(kPackageFileSignatureSize), offset);
+    if (!file.seek(file.size() - 4) || file.read(4) != QByteArray(offset, 4))
+        throw EPackageDamaged(QStringLiteral("it does not end in the offset of its package (%1): "
+                                             "the file was cut short or changed")
+                                  .arg(kPackageFileSignatureSize));
     return *ReadQueryPackage(file);
 }
 
