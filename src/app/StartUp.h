@@ -37,8 +37,9 @@ enum class TStartUpOutcome
 TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state);
 
 // Reads the package file at path (which wins over a package attached to the
-// runner) as ReadStartUpState reads an attached one: a file that cannot be
-// opened or read as a package file is reported as damaged, naming the file.
+// runner) as ReadStartUpState reads an attached one. A file that cannot be
+// opened, or is damaged, is reported naming the file, and ends start-up as a
+// damaged package does.
 TStartUpOutcome ReadPackageFileState(const QString& path, TStartUpState& state);
 
 // What the runner `executable` starts with, given the file argument of its

@@ -1,7 +1,6 @@
 // The runner: reads the query package of a package file named on its command
 // line, or the one attached to its own file, asks for its password, and opens
-// the main window (or, with --batch, runs the query
-// without a display).
+// the main window (or, with --batch, runs the query without a display).
 #include "app/BatchMode.h"
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
