@@ -186,7 +186,6 @@ TEST_F(PackTool, ErrorsExitWithTwoAndWriteNothing)
         {"--show", folder.File("missing")},
         {"--show", folder.File("damaged")},
         {"--show", folder.File("text.tqp")},
-        // A package file (FILE.tqp) has no runner, and is none.
         {"--runner", runner, "--output", out + ".tqp", "--sql-file", sqlFile},
         Basic(folder.File("sent.tqp"), out),
         // A parent that is a regular file fails even for root.
