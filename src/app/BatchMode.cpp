@@ -90,14 +90,16 @@ void WriteResult(TDataSet* dataSet, FILE* out)
 QString RunnerUsage()
 {
     return QStringLiteral(
-               "Usage: tessaly-query [FILE.sql]\n"
-               "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save TABLE] [--overwrite]\n"
-               "                     [--password-file FILE]\n") +
+               "Usage: tessaly-query [FILE.tqp | FILE.sql]\n"
+               "       tessaly-query --batch [FILE.tqp] [--sql-file FILE] [--alias NAME] [--save TABLE]\n"
+               "                     [--overwrite] [--password-file FILE]\n") +
            BatchExportUsage() +
            QStringLiteral(
                "       tessaly-query --version\n"
                "\n"
-               "Without --batch the window opens; a FILE.sql argument puts that script in the editor.\n"
+               "Without --batch the window opens. FILE.tqp is a query package file (tessaly-pack writes\n"
+               "one); it is run in place of a package attached to this program. A FILE.sql argument puts\n"
+               "that script in the editor.\n"
                "With --batch the query runs without a display: messages go to standard error, the last\n"
                "result to standard output as tab-separated text. With --export the last result is\n"
                "exported instead, as the Export button does: TYPE is html, htm, doc, xls, xlsx, txt, rtf,\n"
@@ -138,6 +140,8 @@ bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QSt
         } else if (ParseExportArgument(arguments, i, options.exportOptions, error)) {
             if (!error.isEmpty())
                 return false;
+        } else if (!argument.startsWith(QLatin1Char('-')) && options.file.isEmpty()) {
+            options.file = argument;
         } else {
             error = QStringLiteral("unknown argument: ") + argument;
             return false;
@@ -159,7 +163,7 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     };
     TStartUpState state;
     try {
-        const TStartUpOutcome outcome = ReadStartUpState(executable, state);
+        const TStartUpOutcome outcome = ReadStartUp(executable, options.file, state);
         if (outcome != TStartUpOutcome::Run)
             return ExitStatusFor(outcome);
     } catch (const std::exception& error) {

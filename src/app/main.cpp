@@ -1,6 +1,6 @@
-// The runner: reads the query package attached to its own file, asks for its
-// password, and opens the main window (or, with --batch, runs the query
-// without a display).
+// The runner: reads the query package of a package file named on its command
+// line, or the one attached to its own file, asks for its password, and opens
+// the main window (or, with --batch, runs the query without a display).
 #include "app/BatchMode.h"
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
@@ -35,22 +35,20 @@ void KeepToolkitQuiet(QtMsgType type, const QMessageLogContext&, const QString& 
 
 int RunWindow(const QStringList& arguments)
 {
-    QString scriptFile;
+    QString file; // a package file or a script
     for (const QString& argument : arguments) {
-        if (argument.startsWith(QLatin1Char('-')) || !scriptFile.isEmpty()) {
+        if (argument.startsWith(QLatin1Char('-')) || !file.isEmpty()) {
             fputs(RunnerUsage().toLocal8Bit().constData(), stderr);
             return exitUsage;
         }
-        scriptFile = argument;
+        file = argument;
     }
 
     TStartUpState state;
     const TStartUpOutcome outcome =
-        ReadStartUpState(QCoreApplication::applicationFilePath(), state);
+        ReadStartUp(QCoreApplication::applicationFilePath(), file, state);
     if (outcome != TStartUpOutcome::Run)
         return ExitStatusFor(outcome);
-    if (!scriptFile.isEmpty() && !ReplaceScript(state, scriptFile))
-        return exitUsage;
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
     // Making the window reads the engine's configuration, which may fail (a
