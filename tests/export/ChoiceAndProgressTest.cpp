@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
@@ -110,6 +111,9 @@ TEST(ChoiceTest, DialogTextsCaptionsAndTheChangeHandler)
     EXPECT_FALSE(form.ViewRadioButton->isEnabled());
     EXPECT_FALSE(form.FileRadioButton->isEnabled());
     EXPECT_TRUE(form.ViewRadioButton->isChecked());
+    // The private desktop has no icon theme: the clipboard shows our own glyph.
+    ASSERT_TRUE(QIcon::fromTheme("edit-paste").isNull());
+    EXPECT_EQ(form.Image1->pixmap().size(), QSize(32, 32));
     form.OKBtn->click();
     EXPECT_EQ(form.SelectedType, xClipboard);
     EXPECT_EQ(form.result(), QDialog::Accepted);

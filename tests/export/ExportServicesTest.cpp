@@ -56,6 +56,10 @@ TEST_F(ServicesTest, FitTextPadsAlignsAndTruncates)
         {"a\tbcdef", 5, "-", true, "abcd-"}, // the tab goes before fitting
         {"12", 5, "-", false, "12   "},
         {"12345", 5, "-", true, "12345"},
+        // A character outside the Basic Multilingual Plane is one character, never cut.
+        {"a\U0001F600bcdef", 4, "-", true, "a\U0001F600b-"},
+        {"ab\U0001F600cd", 3, "", true, "ab\U0001F600"},
+        {"\U0001F600", 3, "-", true, "\U0001F600  "},
     };
     for (const Case& c : cases) {
         source.SetTruncateSymbol(c.symbol);
@@ -141,6 +145,14 @@ TEST_F(ServicesTest, CurrencyPatternsForEveryNegativeForm)
         EXPECT_TRUE(TCustomExport::CurrencyFormatPattern().startsWith(
             QString::fromLatin1(positives[p]) + "_);"))
             << "positive form " << p;
+    }
+    // Forms out of range leave their parts empty.
+    auto outOfRange = UsSettings();
+    outOfRange << qMakePair(QStringLiteral("iCurrency"), QStringLiteral("4"))
+               << qMakePair(QStringLiteral("iNegCurr"), QStringLiteral("16"));
+    {
+        PinnedRegional pinned(outOfRange);
+        EXPECT_EQ(TCustomExport::CurrencyFormatPattern(), "_);[Red]");
     }
     auto noDecimals = UsSettings();
     noDecimals << qMakePair(QStringLiteral("iCurrDigits"), QStringLiteral("0"));
