@@ -88,8 +88,8 @@ int FullYear(int year)
 
 [[noreturn]] void NotA(const char* what, QStringView text)
 {
-    throw EConvertError(QStringLiteral("'%1' is not a valid %2")
-                            .arg(text.toString(), QString::fromLatin1(what)));
+    throw EConvertError(
+        QStringLiteral("'%1' is not a valid %2").arg(text.toString(), QString::fromLatin1(what)));
 }
 
 } // namespace
@@ -97,8 +97,7 @@ int FullYear(int year)
 TDateTimeReading TDateTimeReading::Current()
 {
     const auto settings = TFormatSettings::Current();
-    return TDateTimeReading(Regional::ShortDateFormat(), Regional::AmSymbol(),
-                            Regional::PmSymbol(),
+    return TDateTimeReading(Regional::ShortDateFormat(), Regional::AmSymbol(), Regional::PmSymbol(),
                             settings->longMonthNames + settings->shortMonthNames);
 }
 
@@ -133,8 +132,8 @@ TDateTimeReading::TDateTimeReading(const QString& shortDate, const QString& am, 
         if (kind == 'M' && named)
             monthByName_ = true;
         else if (kind == 'y' || (kind && run <= 2)) // "ddd" names the weekday
-            fields_.push_back({kind, int(run),
-                               i + run < shortDate.size() && kindOf(shortDate[i + run]) != 0});
+            fields_.push_back(
+                {kind, int(run), i + run < shortDate.size() && kindOf(shortDate[i + run]) != 0});
         i += run;
     }
 }
@@ -160,7 +159,7 @@ TDateTime TDateTimeReading::ReadDateAt(QStringView text, qsizetype* end) const
     for (const TField& field : fields_) {
         // Numbers written without a separator between them are told apart by
         // the pattern's letters: "yyyyMMdd".
-        const int limit = !field.adjacent ? kMaxDigits
+        const int limit = !field.adjacent     ? kMaxDigits
                           : field.kind == 'y' ? (field.letters <= 2 ? 2 : 4)
                                               : 2;
         int digits = 0;

@@ -5,8 +5,7 @@ namespace {
 // The process's locale with the "C" numeric rules, made once.
 locale_t CNumeric()
 {
-    static const locale_t numeric =
-        newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE));
+    static const locale_t numeric = newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE));
     return numeric;
 }
 
