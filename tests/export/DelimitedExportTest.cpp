@@ -165,7 +165,6 @@ TEST_F(DelimitedExportTest, AFolderThatCannotTakeTheFileFailsWithTheFileMessage)
         ADD_FAILURE() << "no error";
     } catch (const EInOutError& error) {
         EXPECT_TRUE(ExceptionMessage(error).startsWith(LoadStr(sFileExportFailed) + "\r"));
-        EXPECT_TRUE(ExceptionMessage(error).contains("sub.csv"));
     }
     EXPECT_EQ(ui->Texts(), shownBefore); // nothing shown from inside the writer
     EXPECT_TRUE(exporter->ExportFile().isEmpty());

@@ -1,15 +1,23 @@
 // The writer base's services over pinned regional settings: text fitting,
 // number recognition, cell patterns (all sixteen negative money forms), the
-// footer pattern against hostile input, and the component's setter rules.
+// footer pattern against hostile input, the component's setter rules, and
+// every installed locale's values read back.
+#include "engine/DisplayFormat.h"
 #include "engine/EngineTestSupport.h"
 #include "export/EC_Main.h"
+#include "export/formats/EC_Text.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/RegionalSettings.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace {
@@ -248,6 +256,69 @@ TEST_F(ServicesTest, TimesReadAsFractionsOfADay)
     }
     EXPECT_DOUBLE_EQ(services.ParseDateTime("2/29/2024 1:05 PM"),
                      QDate(1899, 12, 30).daysTo(QDate(2024, 2, 29)) + (13 * 60 + 5) / 1440.0);
+}
+
+// A locale's settings but the list separator, in a new registry file renamed into place.
+void PinLocale(const QLocale& locale, const QString& shortDate)
+{
+    QByteArray text = "[\\Control Panel\\International]\nsShortDate=" + shortDate.toUtf8() + '\n';
+    for (const char* name : {"sDecimal", "sThousand", "sDate", "sTimeFormat", "sTime", "s1159",
+                             "s2359", "sCurrency", "iCurrDigits", "iCurrency", "iNegCurr"})
+        text += QByteArray(name) + '=' + Regional::LocaleValue(locale, name).toUtf8() + '\n';
+    const QByteArray file = QFile::encodeName(TRegistry::DefaultFileName());
+    WriteAll(file + ".new", text);
+    ASSERT_EQ(std::rename(file + ".new", file), 0);
+}
+
+struct Unpin // the registry file goes with the test, however it ends
+{
+    ~Unpin() { QFile::remove(TRegistry::DefaultFileName()); }
+};
+
+// Every installed UTF-8 locale, also with a two-digit year: what its fields write reads
+// back, its times show no stray letters or brackets, CSV keeps its separator apart.
+TEST_F(ServicesTest, EveryLocaleReadsBackWhatItsFieldsWrite)
+{
+    QProcess list;
+    list.start("locale", {"-a"});
+    list.waitForFinished();
+    QStringList locales;
+    for (const QString& line : QString::fromLocal8Bit(list.readAllStandardOutput()).split('\n'))
+        if (line.contains(".utf8", Qt::CaseInsensitive))
+            locales << line.section('.', 0, 0);
+    ASSERT_GT(locales.size(), 100) << "locales-all is not installed";
+    const QDate zero(1899, 12, 30);
+    const Unpin unpin;
+    for (const QString& name : locales) {
+        const QString pattern = Regional::LocaleValue(QLocale(name), "sShortDate");
+        for (const QString& shortDate : {pattern, QString(pattern).replace("yyyy", "yy")}) {
+            PinLocale(QLocale(name), shortDate);
+            const auto s = TFormatSettings::Current();
+            const Services reader(&source);
+            const std::string where = (name + " " + shortDate).toStdString();
+            for (const QDate& date : {QDate(2024, 3, 1), QDate(1999, 12, 31), QDate(2031, 11, 9)})
+                for (const QTime& time : {QTime(13, 45, 30), QTime(0, 5, 9), QTime(12, 0, 0)}) {
+                    const double day = zero.daysTo(date);
+                    const double fraction = time.msecsSinceStartOfDay() / 864e5;
+                    const QString dateText = FormatDateTimeText("ddddd", date, {}, *s);
+                    const QString timeText = FormatDateTimeText("tt", {}, time, *s);
+                    const QString both = FormatDateTimeText("c", date, time, *s);
+                    EXPECT_EQ(reader.ParseDate(dateText), day) << where;
+                    EXPECT_NEAR(reader.ParseTime(timeText), fraction, 1e-9) << where;
+                    EXPECT_NEAR(reader.ParseDateTime(both), day + fraction, 1e-9) << where;
+                    static const QRegularExpression stray("B|\\[\\]|\\(\\)|,$");
+                    EXPECT_FALSE(
+                        QString(timeText).remove(s->amSymbol).remove(s->pmSymbol).contains(stray))
+                        << where << " shows " << timeText.toStdString();
+                }
+            for (double number : {1.5, -1234.5, 0.001, 45352.5732638889})
+                EXPECT_EQ(reader.ToDotDecimal(reader.NumericOrDefault(FloatText(number, *s), {}))
+                              .toDouble(),
+                          number)
+                    << where;
+            EXPECT_NE(GetListSeparator(), QString(Regional::DecimalSeparator())) << where;
+        }
+    }
 }
 
 TEST_F(ServicesTest, FooterPatternTakesOneFloatDirectiveOnly)
