@@ -128,8 +128,7 @@ TDateTimeReading::TDateTimeReading(const QString& shortDate, const QString& am, 
         while (i + run < shortDate.size() && shortDate[i + run] == c)
             ++run;
         const char kind = kindOf(c);
-        const bool named = kind == 'M' && run >= 3;
-        if (kind == 'M' && named)
+        if (kind == 'M' && run >= 3)
             monthByName_ = true;
         else if (kind == 'y' || (kind && run <= 2)) // "ddd" names the weekday
             fields_.push_back(

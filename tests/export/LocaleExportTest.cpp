@@ -47,8 +47,7 @@ TEST(LocaleExportTest, EveryTypeSucceedsAndReadsBackUnderEveryLocale)
     const QByteArray typed = R"([["D","TM","DT","M","R","S"],)"
                              R"([45352,0.5732638888888889,45352.57326388889,1234.5,1.5,"x"],)"
                              R"([8827,0.003576388888888889,36525.99998842592,-0.25,-1234.5,"y"]])";
-    // Decimal commas, direction marks, blanks and dots in dates, AM/PM before
-    // the time, unit words, a day period letter, a word before the time.
+    // Decimal commas; marks, blanks, dots in dates; AM/PM first; unit words; "B"; "kl.".
     for (const char* locale :
          {"ar_SA", "de_DE", "fr_FR", "hu_HU", "ko_KR", "ja_JP", "zh_TW", "sk_SK", "nn_NO"}) {
         for (const QString type :

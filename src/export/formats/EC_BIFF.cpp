@@ -3,7 +3,6 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/Windows1252.h"
 
-#include <QDir>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>

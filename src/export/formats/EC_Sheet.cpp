@@ -17,9 +17,9 @@ TSheetExport::TSheetExport(TExportXComponent* source, TExportType exportType,
 
 void TSheetExport::RaiseCannotCreate(const QString& reason) const
 {
-    throw EInOutError(LoadStr(sExportFailed) + QLatin1Char('\r') +
-                      QStringLiteral("Cannot create %1: %2")
-                          .arg(QDir::toNativeSeparators(outputFile_), reason));
+    throw EInOutError(
+        LoadStr(sExportFailed) + QLatin1Char('\r') +
+        QStringLiteral("Cannot create %1: %2").arg(QDir::toNativeSeparators(outputFile_), reason));
 }
 
 // ---- Cells ----
