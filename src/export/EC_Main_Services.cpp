@@ -17,6 +17,7 @@
 #include <QTemporaryFile>
 #include <QVariant>
 #include <cmath>
+#include <iterator>
 
 // ---- Text layout ----
 
@@ -374,36 +375,34 @@ QString TCustomExport::DateTimeFormatPattern() const
 
 namespace {
 
-// Positive and negative money patterns: "S" takes the symbol, "D" the decimals.
-const char* const kPositiveCurrency[] = {
-    "\"S\"#,##0.D",
-    "#,##0.D\"S\"",
-    "\"S \"#,##0.D",
-    "#,##0.D\" S\"",
-};
-const char* const kNegativeCurrency[] = {
-    "\\(\"S\"#,##0.D\\)", "\"-S\"#,##0.D",   "\"S-\"#,##0.D",       "\"S\"#,##0.D\\-",
-    "\\(#,##0.D\"S\"\\)", "\\-#,##0.D\"S\"", "#,##0.D\"-S\"",       "#,##0.D\"S-\"",
-    "\\-#,##0.D\" S\"",   "\"-S \"#,##0.D",  "#,##0.D\" S-\"",      "\"S \"#,##0.D\\-",
-    "\"S -\"#,##0.D",     "#,##0.D\"- S\"",  "\\(\"S \"#,##0.D\\)", "\\(#,##0.D\" S\"\\)",
-};
-
-// Fills one pattern; the symbol goes only inside the quoted section.
-QString FillCurrency(const char* pattern, const QString& symbol, const QString& digits)
+// A money form's shape as a display-format pattern: the amount with the
+// currency digits, the symbol and the blanks and minus beside it as quoted
+// text, a bracket or a lone minus escaped.
+QString CurrencyPattern(const char* shape, const QString& symbol, const QString& digits)
 {
-    QString result;
-    bool quoted = false;
-    for (const char* p = pattern; *p; ++p) {
-        if (*p == '"')
-            quoted = !quoted;
-        if (*p == 'S' && quoted)
-            result += symbol;
-        else if (*p == 'D' && !quoted)
-            result += digits;
-        else
-            result += QLatin1Char(*p);
+    QString pattern;
+    QString quoted; // the run of text beside the amount not yet written
+    const auto flush = [&] {
+        if (quoted == QLatin1String("-"))
+            pattern += QStringLiteral("\\-");
+        else if (!quoted.isEmpty())
+            pattern += QLatin1Char('"') + quoted + QLatin1Char('"');
+        quoted.clear();
+    };
+    for (const char* p = shape; *p; ++p) {
+        if (*p == 'N') {
+            flush();
+            pattern += QStringLiteral("#,##0.") + digits;
+        } else if (*p == '(' || *p == ')') {
+            flush();
+            pattern += QLatin1Char('\\');
+            pattern += QLatin1Char(*p);
+        } else {
+            quoted += *p == 'S' ? symbol : QString(QLatin1Char(*p));
+        }
     }
-    return result;
+    flush();
+    return pattern;
 }
 
 } // namespace
@@ -428,12 +427,14 @@ QString TCustomExport::CurrencyFormatPattern()
     const QString symbol = Regional::CurrencySymbol();
     const int positive = FormNumber("iCurrency", Regional::CurrencyFormat());
     const int negative = FormNumber("iNegCurr", Regional::NegativeCurrencyFormat());
-    const QString positivePart = positive >= 0 && positive < 4
-                                     ? FillCurrency(kPositiveCurrency[positive], symbol, digits)
-                                     : QString();
-    const QString negativePart = negative >= 0 && negative < 16
-                                     ? FillCurrency(kNegativeCurrency[negative], symbol, digits)
-                                     : QString();
+    const QString positivePart =
+        positive >= 0 && positive < int(std::size(Regional::kPositiveCurrencyShapes))
+            ? CurrencyPattern(Regional::kPositiveCurrencyShapes[positive], symbol, digits)
+            : QString();
+    const QString negativePart =
+        negative >= 0 && negative < int(std::size(Regional::kNegativeCurrencyShapes))
+            ? CurrencyPattern(Regional::kNegativeCurrencyShapes[negative], symbol, digits)
+            : QString();
     return positivePart + QStringLiteral("_);[Red]") + negativePart;
 }
 

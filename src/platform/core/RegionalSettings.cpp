@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QMutex>
+#include <cstddef>
 #include <optional>
 #include <sys/stat.h>
 
@@ -195,19 +196,28 @@ QString AmountShape(const QLocale& locale, const QString& amount)
     return shape;
 }
 
+// The number of the shape in shapes, -1 when it is none of them.
+template <std::size_t count>
+int FormOfShape(const char* const (&shapes)[count], const QString& shape)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (shape == QLatin1String(shapes[i]))
+            return int(i);
+    }
+    return -1;
+}
+
 int PositiveCurrencyOf(const QLocale& locale)
 {
-    static const QStringList forms = {"SN", "NS", "S N", "N S"};
-    const int form = int(forms.indexOf(AmountShape(locale, locale.toCurrencyString(1.0))));
+    const int form =
+        FormOfShape(Regional::kPositiveCurrencyShapes, AmountShape(locale, locale.toCurrencyString(1.0)));
     return form < 0 ? 0 : form;
 }
 
 int NegativeCurrencyOf(const QLocale& locale)
 {
-    static const QStringList forms = {"(SN)", "-SN",  "S-N",   "SN-",  "(NS)", "-NS",
-                                      "N-S",  "NS-",  "-N S",  "-S N", "N S-", "S N-",
-                                      "S -N", "N- S", "(S N)", "(N S)"};
-    const int form = int(forms.indexOf(AmountShape(locale, locale.toCurrencyString(-1.0))));
+    const int form =
+        FormOfShape(Regional::kNegativeCurrencyShapes, AmountShape(locale, locale.toCurrencyString(-1.0)));
     if (form >= 0)
         return form;
     static const int plainMinus[] = {1, 5, 9, 8}; // by the positive form
