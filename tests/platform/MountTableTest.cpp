@@ -2,10 +2,13 @@
 // kind, label, serial and network name, and which volume holds a path.
 #include "platform/MountTable.h"
 
+#include "MountTableUbuntuDesktop.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,11 +131,112 @@ TEST_F(MountTableTest, NetworkPathsMapOntoTheirMountPoint)
     EXPECT_EQ(table_.RemoteToLocal("//other/x"), "");
 }
 
-TEST(MountTable, SourcesSeamAndEmptyText)
+TEST(MountTable, SourcesSeamAndTheRootAlwaysThere)
 {
-    EXPECT_TRUE(TMountTable::Parse("", "/nonexistent", "/nonexistent").Volumes().isEmpty());
+    // A chroot's table has no "/": the root folder is still a volume, the user's and local.
+    for (const QByteArray& text : {QByteArray(), QByteArray("5 0 0:9 / /proc rw - proc proc rw\n")}) {
+        const TMountTable table = TMountTable::Parse(text, "/nonexistent", "/nonexistent");
+        ASSERT_EQ(table.Volumes().size(), 1);
+        EXPECT_EQ(table.Volumes()[0].MountPoint, "/");
+        EXPECT_TRUE(table.Volumes()[0].Users);
+        EXPECT_TRUE(table.Volumes()[0].Local);
+    }
     const TMountSources previous = SetMountSources(
         {[] { return QByteArray("1 0 8:1 / / rw - ext4 /dev/x rw\n"); }, "/none", "/none"});
     EXPECT_EQ(ReadMountTable().Volumes().size(), 1);
     SetMountSources(previous);
+}
+
+TEST(MountTable, AnUbuntuDesktopsOwnMountsAndNetworkShares)
+{
+    const TMountTable table =
+        TMountTable::Parse(UbuntuDesktopMountInfo, "/nonexistent", "/nonexistent", "/home/ann");
+    const struct
+    {
+        const char* mountPoint;
+        TDriveKind kind;
+        bool local;
+        int users; // -1: as the machine's /media/ann lets GIO see it
+    } expected[] = {
+        {"/", dkFixed, true, 1},
+        {"/boot/efi", dkFixed, true, 0},
+        {"/home/ann/.cache/doc", dkRemote, false, 0},
+        {"/home/ann/GoogleDrive", dkRemote, false, 1},
+        {"/home/ann/Nextcloud", dkRemote, false, 1},
+        {"/home/ann/server", dkRemote, false, 1},
+        {"/media/ann/KINGSTON", dkFixed, true, -1},
+        {"/mnt/nas", dkRemote, false, 0},
+        {"/run", dkRAMDisk, true, 0},
+        {"/run/lock", dkRAMDisk, true, 0},
+        {"/run/snapd/ns", dkRAMDisk, true, 0},
+        {"/run/user/1000", dkRAMDisk, true, 0},
+        {"/snap/bare/5", dkFixed, true, 0},
+        {"/snap/core22/1380", dkFixed, true, 0},
+        {"/snap/firefox/4336", dkFixed, true, 0},
+        {"/snap/gnome-42-2204/176", dkFixed, true, 0},
+        {"/snap/gtk-common-themes/1535", dkFixed, true, 0},
+        {"/snap/snap-store/1113", dkFixed, true, 0},
+        {"/snap/snapd/21759", dkFixed, true, 0},
+    };
+    ASSERT_EQ(table.Volumes().size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        const TVolume& volume = table.Volumes()[i];
+        const auto& e = expected[i];
+        EXPECT_EQ(volume.MountPoint.toStdString(), e.mountPoint);
+        EXPECT_EQ(volume.Kind, e.kind) << e.mountPoint;
+        EXPECT_EQ(volume.Local, e.local) << e.mountPoint;
+        if (e.users >= 0)
+            EXPECT_EQ(volume.Users, bool(e.users)) << e.mountPoint;
+    }
+    for (const char* type : {"fuse.rclone", "davfs", "ceph", "fuse.glusterfs", "fuse.s3fs", "afs",
+                             "nfs", "nfs4", "cifs", "smb3", "sshfs", "fuse.sshfs", "9p"})
+        EXPECT_EQ(KindOfType(type).Kind, dkRemote) << type;
+}
+
+// A file system of a type nobody knows is what its magic number says; a
+// probe that hangs leaves it unknown and not local, and answers the next table.
+TEST(MountTable, UnknownTypesBySlowOrHangingMagic)
+{
+    auto gate = std::make_shared<QSemaphore>();
+    const struct
+    {
+        const char* what;
+        std::function<std::optional<quint32>(const QString&)> magic;
+        TDriveKind kind;
+        bool local;
+    } cases[] = {
+        {"NFS", [](const QString&) { return 0x6969u; }, dkRemote, false},
+        {"SMB2", [](const QString&) { return 0xFE534D42u; }, dkRemote, false},
+        {"ext4", [](const QString&) { return 0xEF53u; }, dkFixed, true},
+        {"FUSE, anything", [](const QString&) { return 0x65735546u; }, dkUnknown, false},
+        {"no answer", [](const QString&) { return std::optional<quint32>(); }, dkUnknown, false},
+        {"hangs",
+         [gate](const QString&) {
+             gate->acquire();
+             return std::optional<quint32>(0x6969u);
+         },
+         dkUnknown, false},
+    };
+    int device = 0;
+    for (const auto& c : cases) {
+        // Each case its own device: answers are kept per mount.
+        const QByteArray text = "1 0 8:1 / / rw - ext4 /dev/x rw\n2 1 0:" +
+                                QByteArray::number(++device) +
+                                " / /home/ann/Mystery rw - fuse.mysteryfs mystery rw\n";
+        const TMountSources previous = SetMountSources(
+            {[text] { return text; }, "/none", "/none", "/home/ann", c.magic});
+        const TMountTable table = ReadMountTable();
+        const TVolume* volume = table.Find("/home/ann/Mystery");
+        ASSERT_NE(volume, nullptr) << c.what;
+        EXPECT_EQ(volume->Kind, c.kind) << c.what;
+        EXPECT_EQ(volume->Local, c.local) << c.what;
+        EXPECT_TRUE(volume->Users) << c.what;
+        if (QByteArray(c.what) == "hangs") {
+            gate->release();
+            EXPECT_TRUE(QTest::qWaitFor(
+                [] { return ReadMountTable().Find("/home/ann/Mystery")->Kind == dkRemote; }))
+                << "the late answer serves the next table";
+        }
+        SetMountSources(previous);
+    }
 }
