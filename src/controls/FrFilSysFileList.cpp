@@ -19,12 +19,12 @@
 
 namespace {
 
-// A mask as a file search reads it: "*.*" is every name, letter case aside.
+// A mask as a file search reads it: the whole name, letter case aside
+// ("*.txt" is not "a.txt.bak"); "*.*" is every name.
 QRegularExpression MaskPattern(const QString& mask)
 {
     const QString wildcard = mask == "*.*" ? QStringLiteral("*") : mask;
-    return QRegularExpression(QRegularExpression::wildcardToRegularExpression(
-                                  wildcard, QRegularExpression::UnanchoredWildcardConversion),
+    return QRegularExpression(QRegularExpression::wildcardToRegularExpression(wildcard),
                               QRegularExpression::CaseInsensitiveOption);
 }
 
@@ -136,8 +136,9 @@ void TFrFileListBox::SetFileName(const QString& name)
     if (name == FileName())
         return;
     int found = -1;
+    // Names differ by letter case here: "Readme" is not "README".
     for (int i = 0; i < count() && found < 0; ++i)
-        if (item(i)->text().compare(name, Qt::CaseInsensitive) == 0)
+        if (item(i)->text() == name)
             found = i;
     setCurrentRow(found);
     if (found < 0)

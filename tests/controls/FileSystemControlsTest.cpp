@@ -493,3 +493,69 @@ TEST_F(FileSystemControlsTest, ReadOnlyIsWhatTheUserMayNotWrite)
         EXPECT_EQ(WEXITSTATUS(status), c.attributes) << c.name;
     }
 }
+
+// Masks and typed names match whole names; names differ by letter case.
+TEST_F(FileSystemControlsTest, MasksMatchWholeNamesAndNamesKeepTheirCase)
+{
+    ASSERT_TRUE(QDir().mkpath(Data("m")));
+    for (const char* name :
+         {"a.txt", "a.txt.bak", "notes.db", "notes.dbf", "data.db~", "README", "Readme"})
+        WriteAll(Data(QString("m/") + name), "x");
+    const struct
+    {
+        const char* mask;
+        QStringList items;
+    } cases[] = {
+        {"*.txt", {"a.txt"}},
+        {"*.db", {"notes.db"}},
+        {"*.db;*.txt", {"a.txt", "notes.db"}},
+        {"a.txt", {"a.txt"}},
+        {"read*", {"README", "Readme"}},
+    };
+    TFrFileListBox list;
+    list.SetDirectory(Data("m"));
+    for (const auto& c : cases) {
+        list.SetMask(c.mask);
+        EXPECT_EQ(Items(list), c.items) << c.mask;
+    }
+    list.SetMask("*.*");
+    list.ApplyPath("a.txt"); // inside the mask: selected, the mask kept
+    EXPECT_EQ(list.Mask(), "*.*");
+    list.SetMask("*.db");
+    list.ApplyPath("a.txt"); // outside it: the typed name becomes the mask
+    EXPECT_EQ(Items(list), QStringList({"a.txt"}));
+
+    list.SetMask("*");
+    const struct
+    {
+        const char* name;
+        const char* selected;
+    } names[] = {{"Readme", "Readme"}, {"README", "README"}, {"readme", ""}};
+    for (const auto& n : names) {
+        list.SetFileName(n.name);
+        EXPECT_EQ(list.FileName(), n.selected) << n.name;
+    }
+}
+
+TEST_F(FileSystemControlsTest, AFolderThatHasGoneChangesTheListOnce)
+{
+    TFrDirectoryListBox list;
+    int changes = 0;
+    list.OnChange = [&](QObject*) { ++changes; };
+    list.SetDirectory(Data("a/gone/deeper"));
+    EXPECT_EQ(list.Directory(), Data("a"));
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(FileSystemControlsTest, TheDriveCombosColourFillsItsField)
+{
+    TFrDriveComboBox combo;
+    combo.resize(300, 28);
+    combo.show();
+    const QColor before = combo.grab().toImage().pixelColor(200, 14);
+    combo.SetColor(RGB(0, 160, 0));
+    const QColor field = combo.grab().toImage().pixelColor(200, 14);
+    EXPECT_NE(field, before);
+    EXPECT_GT(field.green(), 100);
+    EXPECT_LT(field.red() + field.blue(), 120) << "green, as the colour says";
+}
