@@ -191,6 +191,9 @@ QIcon EntryIcon(const QFileInfo& entry);
 // process; folders, programs and the per-file extensions (.exe, .lnk, .ico,
 // .scr) are fetched each time, their icons being their own.
 QIcon ListedEntryIcon(const QFileInfo& entry);
+// An entry's icon from its name alone, for a volume that may be slow to
+// answer: the theme's icon for the type the extension gives, else a glyph.
+QIcon IconByName(const QString& name, bool isFolder);
 
 // Opens a file in the desktop's default application for its type; false
 // when there is none or it cannot be started. Tests replace it.
@@ -396,6 +399,7 @@ private:
     bool showGlyphs_ = true;
     bool showLongNames_ = true;
     bool rebuilding_ = false;
+    bool directoryLocal_ = true; // on a volume known to be local: icons may read files
     QList<TFrFileInfo> itemInfo_; // parallel to the items
     QPointer<TFrDirectoryListBox> dirList_;
     QPointer<TFrDirectoryTree> tree_;
