@@ -306,41 +306,35 @@ TEST_F(DirectoryTreeTest, ANewMediumIsSeenWhenItsVolumeIsSelected)
     EXPECT_EQ(Texts(disc), QStringList({":"})) << "a readable disc gets its button back";
 }
 
-// A share whose reads wait at a gate the test opens: it answers late, or
-// (the gate shut) not at all.
+// A share whose folder reads (all, or only the probes) wait at a gate the
+// test opens: it answers late, or, the gate shut, not at all.
 struct SlowShare
 {
     SlowShare(const QString& folder, bool probesOnly)
     {
-        previous = SetFolderReader([folder, probesOnly, gate = gate, state = state](
-                                       const QString& path, bool, bool firstOnly) {
+        previous = SetFolderReader([=, gate = gate, count = count](const QString& path, bool,
+                                                                 bool firstOnly) {
             if (path.startsWith(folder) && (firstOnly || !probesOnly)) {
-                const int now = ++state->waiting.now;
-                for (int max = state->waiting.max; now > max;)
-                    state->waiting.max.compare_exchange_weak(max, now);
+                const int now = ++count->waiting;
+                for (int max = count->most; now > max;)
+                    count->most.compare_exchange_weak(max, now);
                 gate->acquire();
-                --state->waiting.now;
-                ++state->answered;
+                --count->waiting;
             }
             return QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         });
     }
     ~SlowShare()
     {
-        gate->release(1000); // nothing stays behind the gate
+        gate->release(1000);
         SetFolderReader(previous);
     }
+    std::shared_ptr<QSemaphore> gate = std::make_shared<QSemaphore>();
     struct Count
     {
-        std::atomic<int> now{0}, max{0};
+        std::atomic<int> waiting{0}, most{0};
     };
-    struct State
-    {
-        Count waiting;
-        std::atomic<int> answered{0};
-    };
-    std::shared_ptr<QSemaphore> gate = std::make_shared<QSemaphore>();
-    std::shared_ptr<State> state = std::make_shared<State>();
+    std::shared_ptr<Count> count = std::make_shared<Count>();
     TFolderReader previous;
 };
 
@@ -348,16 +342,14 @@ TEST_F(DirectoryTreeTest, AShareThatAnswersLateOrNotAtAllFreezesNothing)
 {
     Mount("60 40 0:70 / " + Data("net") + " rw - nfs4 deadserver:/export rw");
     SlowShare share(Data("net"), false);
-    ScriptedUi ui;
     TFrDirectoryTree tree; // probes the share while the volumes load
     QTreeWidgetItem* node = Node(tree, Data("net"));
     ASSERT_NE(node, nullptr);
-    EXPECT_EQ(share.state->answered, 0) << "the tree came back while the share hangs";
+    EXPECT_EQ(share.count->waiting, 1) << "the tree came back while the share hangs";
     EXPECT_EQ(Texts(node), QStringList({":"})) << "it can be opened meanwhile";
     node->setExpanded(true);
-    EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(node));
     tree.SetDirectory(Data("net/n1"));
-    EXPECT_NE(tree.Directory(), Data("net/n1")) << "not read yet";
+    EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(node));
 
     // No answer for long: the node is marked, and opened again it is asked again.
     ASSERT_TRUE(QTest::qWaitFor(
@@ -366,9 +358,7 @@ TEST_F(DirectoryTreeTest, AShareThatAnswersLateOrNotAtAllFreezesNothing)
     node->setExpanded(false);
     node->setExpanded(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return TFrDirectoryTree::ChildrenRead(node); }));
-    EXPECT_EQ(Texts(node), QStringList({"n1"}));
     EXPECT_EQ(tree.Directory(), Data("net/n1")) << "the folder asked for opens once read";
-    EXPECT_TRUE(ui->History().isEmpty());
 }
 
 TEST_F(DirectoryTreeTest, TheSubFoldersOfAShareAreProbedTogether)
@@ -384,8 +374,7 @@ TEST_F(DirectoryTreeTest, TheSubFoldersOfAShareAreProbedTogether)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !tree.Pending(); }));
     node->setExpanded(true);
     ASSERT_EQ(node->childCount(), 21); // n1 and d0..d19
-    EXPECT_EQ(share.state->waiting.max, 21) << "all probes at once, none on the window's thread";
-    EXPECT_EQ(share.state->answered, 1);
+    EXPECT_EQ(share.count->most, 21) << "all probes at once, none on the window's thread";
     share.gate->release(21);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !tree.Pending(); }));
     EXPECT_EQ(Texts(Node(tree, Data("net/d7"))), QStringList({":"}));
