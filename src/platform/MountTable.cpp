@@ -97,11 +97,14 @@ bool IsRemovable(const QString& sysFolder, const QString& device)
            ReadFirstLine(QFileInfo(block).path() + "/removable") == "1";
 }
 
-// //server/share from "//server/share", "server:/export/path" or "user@host:path".
+// //server/share from "//server/share", "server:/export/path", "user@host:path"
+// or a URL (WebDAV's "https://host/path").
 QString RemoteNameOf(const QString& source)
 {
     if (source.startsWith("//"))
         return source;
+    if (const qsizetype scheme = source.indexOf("://"); scheme > 0)
+        return source.mid(scheme + 1);
     const int colon = int(source.indexOf(':'));
     if (colon <= 0)
         return source;

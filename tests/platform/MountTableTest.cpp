@@ -183,6 +183,8 @@ TEST(MountTable, AnUbuntuDesktopsOwnMountsAndNetworkShares)
         if (e.users >= 0)
             EXPECT_EQ(volume.Users, bool(e.users)) << e.mountPoint;
     }
+    EXPECT_EQ(table.Find("/home/ann/Nextcloud")->RemoteName,
+              "//cloud.example.org/remote.php/dav/files/ann");
     for (const char* type : {"davfs", "ceph", "fuse.glusterfs", "fuse.s3fs", "afs", "cifs", "smb3"})
         EXPECT_EQ(KindOfType(type).Kind, dkRemote) << type;
 }
