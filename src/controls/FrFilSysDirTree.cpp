@@ -360,7 +360,13 @@ void TFrDirectoryTree::ContinueOpen()
     if (pendingOpen_.isEmpty())
         return;
     const QString folder = pendingOpen_;
-    OpenDirectory(folder);
+    // Late, from the event loop: a folder that has gone meanwhile is no error
+    // to raise there.
+    try {
+        OpenDirectory(folder);
+    } catch (const EInOutError&) {
+        pendingOpen_.clear();
+    }
 }
 
 void TFrDirectoryTree::Wait(QTreeWidgetItem* node, std::shared_ptr<TVolumeWork> work, bool probe)

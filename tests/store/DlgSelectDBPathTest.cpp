@@ -241,7 +241,6 @@ TEST_F(DlgOverMountTable, SelectReturnsOnlyAFolderTheTreeShowsSelected)
     } cases[] = {
         {data_.File(".local/share/db"), data_.File(".local/share/db/")}, // hidden: shown
         {data_.File("store/gone"), ""}, // the tree falls back to store: not chosen yet
-        {"", ""},
     };
     for (const auto& c : cases) {
         TDlgSelectDBPath dialog;
@@ -274,8 +273,7 @@ TEST_F(DlgOverMountTable, KeyboardOnlyFromPathFieldToSelect)
     PathField()->clear();
     QTest::keyClicks(PathField(), data_.Path());
     QTest::keyClick(PathField(), Qt::Key_Return);
-    EXPECT_TRUE(dialog_->isVisible()) << "Enter in the field opens the folder, nothing more";
-    EXPECT_FALSE(PathField()->isVisible());
+    EXPECT_TRUE(dialog_->isVisible() && !PathField()->isVisible()) << "Enter opens the folder";
     ASSERT_EQ(QApplication::focusWidget(), Tree());
     EXPECT_EQ(Tree()->Directory(), data_.Path());
     EXPECT_EQ(dialog_->findChild<QLineEdit*>("lblSelected")->text(), data_.Path())
