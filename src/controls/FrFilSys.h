@@ -132,7 +132,7 @@ TFolderReader SetFolderReader(TFolderReader reader);
 
 // How long the GUI thread waits for work on a volume that is not known to be
 // local before it goes on without the answer.
-inline constexpr std::chrono::milliseconds VolumeWaitTime{40};
+inline constexpr std::chrono::milliseconds VolumeWaitTime{30};
 // How long the tree waits in the background for such a volume before it
 // marks the folder timed out, to be asked again when the user opens or
 // selects it.
@@ -500,7 +500,7 @@ private:
     void ProbeAll(const QList<QTreeWidgetItem*>& nodes);
     void ApplyProbe(QTreeWidgetItem* node, const QStringList& names);
     // True when the children are read; false while the volume's answer is awaited.
-    bool ReadChildren(QTreeWidgetItem* node);
+    bool ReadChildren(QTreeWidgetItem* node, std::chrono::steady_clock::time_point deadline);
     void FillChildren(QTreeWidgetItem* node, QStringList names);
     void Wait(QTreeWidgetItem* node, std::shared_ptr<TVolumeWork> work, bool probe);
     bool IsPending(QTreeWidgetItem* node, std::optional<bool> probe = std::nullopt) const;

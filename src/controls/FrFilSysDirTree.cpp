@@ -307,7 +307,8 @@ void TFrDirectoryTree::ApplyProbe(QTreeWidgetItem* node, const QStringList& name
         AddPlaceholder(node);
 }
 
-bool TFrDirectoryTree::ReadChildren(QTreeWidgetItem* node)
+bool TFrDirectoryTree::ReadChildren(QTreeWidgetItem* node,
+                                    std::chrono::steady_clock::time_point deadline)
 {
     const QString path = NodePath(node);
     if (path.isEmpty() || ChildrenRead(node))
@@ -315,7 +316,7 @@ bool TFrDirectoryTree::ReadChildren(QTreeWidgetItem* node)
     if (IsPending(node, false))
         return false;
     const auto work = StartSubFolderRead(mountTable_, path, showHiddenDirs_, false);
-    if (work->WaitUntil(std::chrono::steady_clock::now() + VolumeWaitTime)) {
+    if (work->WaitUntil(deadline)) {
         FillChildren(node, work->Result().toStringList());
         return true;
     }
@@ -345,7 +346,7 @@ void TFrDirectoryTree::Expanding(QTreeWidgetItem* node)
     if (ChildrenRead(node))
         return;
     CursorGuard cursor;
-    if (!ReadChildren(node))
+    if (!ReadChildren(node, std::chrono::steady_clock::now() + VolumeWaitTime))
         return;
     QList<QTreeWidgetItem*> children;
     for (int i = 0; i < node->childCount(); ++i)
@@ -628,11 +629,13 @@ void TFrDirectoryTree::OpenDirectory(const QString& path)
     {
         TNodeUpdate update(this, nullptr);
         node = StartNode(folder);
+        // One wait for the whole walk, however many levels it reads.
+        const auto deadline = std::chrono::steady_clock::now() + VolumeWaitTime;
         const QStringList names = folder.mid(NodePath(node).size()).split('/', Qt::SkipEmptyParts);
         for (const QString& name : names) {
             if (!node)
                 break;
-            if (!ReadChildren(node)) {
+            if (!ReadChildren(node, deadline)) {
                 // Opened once the volume answers, unless the user goes elsewhere first.
                 pendingOpen_ = full;
                 return;

@@ -261,7 +261,8 @@ TMountTable ReadMountTable()
     TMountTable table =
         TMountTable::Parse(text, sources.DiskFolder.isEmpty() ? "/dev/disk" : sources.DiskFolder,
                            sources.SysFolder.isEmpty() ? "/sys" : sources.SysFolder, UserHome());
-    table.SettleUnknownTypes(sources.FileSystemMagic ? sources.FileSystemMagic : StatfsMagic, 50);
+    // A local file system answers statfs at once; the GUI thread waits no longer.
+    table.SettleUnknownTypes(sources.FileSystemMagic ? sources.FileSystemMagic : StatfsMagic, 20);
     return table;
 }
 
