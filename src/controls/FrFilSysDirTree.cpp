@@ -658,13 +658,17 @@ void TFrDirectoryTree::OpenDirectory(const QString& path)
 // The walk to a folder starts at the volume that holds it, so a nested mount
 // opens under its own node, or at the home folder when that is nearer.
 // A volume that is not one of the user's has no node of its own: its folders
-// open through the volume that holds its mount point.
+// open through the volume that holds its mount point, unless it is of a kind
+// the tree does not show.
 QTreeWidgetItem* TFrDirectoryTree::StartNode(const QString& folder) const
 {
     QString drive = DriveOf(folder == "/" ? folder : folder.chopped(1));
     for (const TVolume* volume = mountTable_.Find(drive); volume && !volume->Users;
-         volume = mountTable_.Find(drive))
+         volume = mountTable_.Find(drive)) {
+        if (volume->Kind != dkNoRootDir && !(driveTypes_ & TDriveTypes::fromInt(1 << volume->Kind)))
+            return nullptr;
         drive = DriveOf(QFileInfo(drive).path());
+    }
     QTreeWidgetItem* node = drive.isEmpty() ? nullptr : FindDriveNode(drive);
     QTreeWidgetItem* home = HomeNode();
     if (node && home && folder.startsWith(NodePath(home)) &&

@@ -286,12 +286,8 @@ TEST_F(DlgOverMountTable, KeyboardOnlyFromPathFieldToSelect)
     EXPECT_EQ(dialog_->findChild<QLineEdit*>("lblSelected")->text(), data_.Path())
         << "the whole path under the tree";
     const auto shown = [&](const char* name) {
-        QTreeWidgetItem* node = Tree()->currentItem();
-        node->setExpanded(true);
-        for (int i = 0; i < node->childCount(); ++i)
-            if (node->child(i)->text(0) == name)
-                return true;
-        return false;
+        Tree()->currentItem()->setExpanded(true);
+        return !Tree()->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).isEmpty();
     };
     EXPECT_FALSE(shown(".local"));
     QTest::keyClick(Tree(), Qt::Key_H, Qt::ControlModifier);
