@@ -15,8 +15,8 @@
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
-#include <QPixmap>
 #include <QPersistentModelIndex>
+#include <QPixmap>
 #include <QPointer>
 #include <QStringList>
 #include <QVariant>
@@ -399,7 +399,7 @@ private:
     bool showGlyphs_ = true;
     bool showLongNames_ = true;
     bool rebuilding_ = false;
-    bool directoryLocal_ = true; // on a volume known to be local: icons may read files
+    bool directoryLocal_ = true;  // on a volume known to be local: icons may read files
     QList<TFrFileInfo> itemInfo_; // parallel to the items
     QPointer<TFrDirectoryListBox> dirList_;
     QPointer<TFrDirectoryTree> tree_;

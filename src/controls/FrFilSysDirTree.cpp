@@ -9,11 +9,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileIconProvider>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
-#include <QTimer>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>

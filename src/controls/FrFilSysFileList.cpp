@@ -33,13 +33,11 @@ QRegularExpression MaskPattern(const QString& mask)
 QList<TFrFileInfo> ReadEntries(const QString& folder)
 {
     QList<TFrFileInfo> entries;
-    const QFileInfoList found =
-        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                       QDir::NoDotAndDotDot,
-                                   QDir::Unsorted);
+    const QFileInfoList found = QDir(folder).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QFileInfo& entry : found)
-        entries.append({entry.fileName(), FileAttributes(entry), entry.lastModified(),
-                        entry.size(), entry.isDir(), QIcon()});
+        entries.append({entry.fileName(), FileAttributes(entry), entry.lastModified(), entry.size(),
+                        entry.isDir(), QIcon()});
     return entries;
 }
 
@@ -107,9 +105,8 @@ void TFrFileListBox::LoadFileNames()
     // A folder on a volume that does not answer in time lists nothing.
     const TMountTable table = ReadMountTable();
     const QString folder = directory_;
-    const auto work = TVolumeWork::Start(table, folder, [folder] {
-        return QVariant::fromValue(ReadEntries(folder));
-    });
+    const auto work = TVolumeWork::Start(
+        table, folder, [folder] { return QVariant::fromValue(ReadEntries(folder)); });
     work->WaitUntil(std::chrono::steady_clock::now() + VolumeWaitTime);
     const QList<TFrFileInfo> entries = work->Result().value<QList<TFrFileInfo>>();
     const TVolume* volume = table.Containing(folder);
@@ -130,8 +127,9 @@ void TFrFileListBox::LoadFileNames()
             TFrFileInfo info = entry;
             // An icon by content reads the file: on a slow volume by name only.
             if (showGlyphs_)
-                info.Icon = directoryLocal_ ? ListedEntryIcon(QFileInfo(QDir(folder).filePath(name)))
-                                  : IconByName(name, entry.IsFolder);
+                info.Icon = directoryLocal_
+                                ? ListedEntryIcon(QFileInfo(QDir(folder).filePath(name)))
+                                : IconByName(name, entry.IsFolder);
             itemInfo_.append(info);
             if (itemInfo_.size() == 100)
                 busy.emplace();

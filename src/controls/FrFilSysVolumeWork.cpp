@@ -104,9 +104,8 @@ std::shared_ptr<TVolumeWork> StartSubFolderRead(const TMountTable& table, const 
                                                 bool showHidden, bool firstOnly)
 {
     const TFolderReader reader = Reader();
-    return TVolumeWork::Start(table, folder, [=] {
-        return QVariant(reader(folder, showHidden, firstOnly));
-    });
+    return TVolumeWork::Start(table, folder,
+                              [=] { return QVariant(reader(folder, showHidden, firstOnly)); });
 }
 
 TFolderReader SetFolderReader(TFolderReader reader)
@@ -133,10 +132,8 @@ bool FolderExists(const TMountTable& table, const QString& folder, bool noAnswer
 
 std::optional<bool> AskVolume(const QString& path, std::function<bool()> question)
 {
-    const auto task = TVolumeWork::Start(ReadMountTable(), path,
-                                         [question = std::move(question)] {
-                                             return QVariant(question());
-                                         });
+    const auto task = TVolumeWork::Start(
+        ReadMountTable(), path, [question = std::move(question)] { return QVariant(question()); });
     if (!task->WaitUntil(std::chrono::steady_clock::now() + VolumeWaitTime))
         return std::nullopt;
     return task->Result().toBool();

@@ -15,34 +15,32 @@
 
 namespace {
 
+QSet<QString> Names(const char* list)
+{
+    const QStringList names = QString::fromLatin1(list).split(' ', Qt::SkipEmptyParts);
+    return {names.cbegin(), names.cend()};
+}
+
 // GIO's remote file systems, and those a desktop meets beside them.
 const QSet<QString>& NetworkTypes()
 {
-    static const QSet<QString> names{
-        "nfs",          "nfs4",         "cifs",           "smb3",          "smbfs",
-        "smb",          "smb2",         "ncpfs",          "ncp",           "coda",
-        "afs",          "openafs",      "9p",             "sshfs",         "fuse.sshfs",
-        "davfs",        "fuse.davfs",   "fuse.davfs2",    "fuse.rclone",   "rclone",
-        "ceph",         "fuse.ceph",    "fuse.ceph-fuse", "glusterfs",     "fuse.glusterfs",
-        "s3fs",         "fuse.s3fs",    "fuse.s3ql",      "fuse.goofys",   "fuse.gcsfuse",
-        "fuse.juicefs", "fuse.curlftpfs", "fuse.smbnetfs", "fuse.onedriver", "lustre",
-        "beegfs",       "orangefs",     "pvfs2",          "gpfs",          "fuse.mfs",
-        "moosefs",      "fuse.lizardfs", "fuse.seaweedfs"};
+    static const QSet<QString> names =
+        Names("nfs nfs4 cifs smb3 smbfs smb smb2 ncpfs ncp coda afs openafs 9p sshfs fuse.sshfs "
+              "davfs fuse.davfs fuse.davfs2 fuse.rclone rclone ceph fuse.ceph fuse.ceph-fuse "
+              "glusterfs fuse.glusterfs s3fs fuse.s3fs fuse.s3ql fuse.goofys fuse.gcsfuse "
+              "fuse.juicefs fuse.curlftpfs fuse.smbnetfs fuse.onedriver lustre beegfs orangefs "
+              "pvfs2 gpfs fuse.mfs moosefs fuse.lizardfs fuse.seaweedfs");
     return names;
 }
 
 // File systems on a local device or in memory, whatever their mount point.
 const QSet<QString>& LocalTypes()
 {
-    static const QSet<QString> names{
-        "ext2",       "ext3",          "ext4",        "xfs",         "btrfs",
-        "f2fs",       "jfs",           "reiserfs",    "zfs",         "vfat",
-        "msdos",      "exfat",         "ntfs",        "ntfs3",       "fuseblk",
-        "hfs",        "hfsplus",       "apfs",        "ufs",         "minix",
-        "nilfs2",     "bcachefs",      "erofs",       "squashfs",    "overlay",
-        "ecryptfs",   "zonefs",        "fuse.snapfuse", "fuse.squashfuse", "fuse.bindfs",
-        "fuse.mergerfs", "fuse.encfs", "fuse.gocryptfs", "fuse.cryfs", "fuse.ntfs-3g",
-        "fuse.exfat", "fuse.lxcfs"};
+    static const QSet<QString> names =
+        Names("ext2 ext3 ext4 xfs btrfs f2fs jfs reiserfs zfs vfat msdos exfat ntfs ntfs3 fuseblk "
+              "hfs hfsplus apfs ufs minix nilfs2 bcachefs erofs squashfs overlay ecryptfs zonefs "
+              "fuse.snapfuse fuse.squashfuse fuse.bindfs fuse.mergerfs fuse.encfs fuse.gocryptfs "
+              "fuse.cryfs fuse.ntfs-3g fuse.exfat fuse.lxcfs");
     return names;
 }
 

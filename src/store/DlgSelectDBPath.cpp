@@ -162,8 +162,7 @@ bool TDlgSelectDBPath::Qualifies(const QString& path) const
     if (path.isEmpty())
         return false;
     const QString valid = validFileName_;
-    return AskVolume(path, [path, valid] { return IsValidStorePath(path, valid); })
-        .value_or(false);
+    return AskVolume(path, [path, valid] { return IsValidStorePath(path, valid); }).value_or(false);
 }
 
 void TDlgSelectDBPath::dirTreeChange()

@@ -27,7 +27,10 @@ protected:
         Mount("40 26 8:16 / " + Data() + " rw - ext4 /dev/sdb rw");
         // The data folder's volume is a mount in the user's home folder.
         previous_ = SetMountSources({[this] { return mountinfo_.join('\n').toUtf8(); },
-                                     "/nonexistent", "/nonexistent", Home(), {}});
+                                     "/nonexistent",
+                                     "/nonexistent",
+                                     Home(),
+                                     {}});
     }
     void TearDown() override { SetMountSources(previous_); }
 
@@ -313,17 +316,17 @@ struct SlowShare
 {
     SlowShare(const QString& folder, bool probesOnly)
     {
-        previous = SetFolderReader([=, gate = gate, count = count](const QString& path, bool,
-                                                                 bool firstOnly) {
-            if (path.startsWith(folder) && (firstOnly || !probesOnly)) {
-                const int now = ++count->waiting;
-                for (int max = count->most; now > max;)
-                    count->most.compare_exchange_weak(max, now);
-                gate->acquire();
-                --count->waiting;
-            }
-            return QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        });
+        previous = SetFolderReader(
+            [=, gate = gate, count = count](const QString& path, bool, bool firstOnly) {
+                if (path.startsWith(folder) && (firstOnly || !probesOnly)) {
+                    const int now = ++count->waiting;
+                    for (int max = count->most; now > max;)
+                        count->most.compare_exchange_weak(max, now);
+                    gate->acquire();
+                    --count->waiting;
+                }
+                return QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            });
     }
     ~SlowShare()
     {
@@ -354,8 +357,8 @@ TEST_F(DirectoryTreeTest, AShareThatAnswersLateOrNotAtAllFreezesNothing)
     EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(node));
 
     // No answer for long: the node is marked, and opened again it is asked again.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return TFrDirectoryTree::TimedOut(node) && !tree.Pending(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return TFrDirectoryTree::TimedOut(node) && !tree.Pending(); },
+                                10000));
     share.gate->release(1000);
     node->setExpanded(false);
     node->setExpanded(true);

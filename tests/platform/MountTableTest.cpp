@@ -134,7 +134,8 @@ TEST_F(MountTableTest, NetworkPathsMapOntoTheirMountPoint)
 TEST(MountTable, SourcesSeamAndTheRootAlwaysThere)
 {
     // A chroot's table has no "/": the root folder is still a volume, the user's and local.
-    for (const QByteArray& text : {QByteArray(), QByteArray("5 0 0:9 / /proc rw - proc proc rw\n")}) {
+    for (const QByteArray& text :
+         {QByteArray(), QByteArray("5 0 0:9 / /proc rw - proc proc rw\n")}) {
         const TMountTable table = TMountTable::Parse(text, "/nonexistent", "/nonexistent");
         ASSERT_EQ(table.Volumes().size(), 1);
         EXPECT_EQ(table.Volumes()[0].MountPoint, "/");
@@ -208,14 +209,16 @@ TEST(MountTable, UnknownTypesBySlowOrHangingMagic)
     int device = 0;
     for (const auto& c : cases) {
         // Each case its own device: answers are kept per mount.
-        const QByteArray text = "1 0 8:1 / / rw - ext4 /dev/x rw\n2 1 0:" +
-                                QByteArray::number(++device) + " / /m rw - fuse.mystery m rw\n";
-        const TMountSources previous = SetMountSources(
-            {[text] { return text; }, "/none", "/none", "/m", [gate, c](const QString&) {
-                 if (c.hangs)
-                     gate->acquire();
-                 return std::optional<quint32>(c.magic);
-             }});
+        const QByteArray text =
+            "1 0 8:1 / / rw - ext4 /dev/x rw\n2 1 0:" + QByteArray::number(++device) +
+            " / /m rw - fuse.mystery m rw\n";
+        const TMountSources previous =
+            SetMountSources({[text] { return text; }, "/none", "/none", "/m",
+                             [gate, c](const QString&) {
+                                 if (c.hangs)
+                                     gate->acquire();
+                                 return std::optional<quint32>(c.magic);
+                             }});
         if (c.hangs) {
             const TVolume volume = *ReadMountTable().Find("/m"); // came back all the same
             EXPECT_TRUE(volume.Kind == dkUnknown && !volume.Local);

@@ -6,7 +6,8 @@
 
 #include <QByteArray>
 
-inline const QByteArray UbuntuDesktopMountInfo = R"(22 29 0:21 / /sys rw,nosuid,nodev,noexec,relatime shared:7 - sysfs sysfs rw
+inline const QByteArray UbuntuDesktopMountInfo =
+    R"(22 29 0:21 / /sys rw,nosuid,nodev,noexec,relatime shared:7 - sysfs sysfs rw
 23 29 0:22 / /proc rw,nosuid,nodev,noexec,relatime shared:13 - proc proc rw
 24 29 0:5 / /dev rw,nosuid,relatime shared:2 - devtmpfs udev rw,size=8035316k,nr_inodes=2008829,mode=755,inode64
 26 29 0:24 / /run rw,nosuid,nodev,noexec,relatime shared:5 - tmpfs tmpfs rw,size=1614132k,mode=755,inode64

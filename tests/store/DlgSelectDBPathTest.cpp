@@ -180,8 +180,11 @@ protected:
     }
     void Use(const QByteArray& mountinfo, const QString& home = QString())
     {
-        previous_ = SetMountSources({[mountinfo] { return mountinfo; }, "/nonexistent",
-                                     "/nonexistent", home.isEmpty() ? data_.Path() : home, {}});
+        previous_ = SetMountSources({[mountinfo] { return mountinfo; },
+                                     "/nonexistent",
+                                     "/nonexistent",
+                                     home.isEmpty() ? data_.Path() : home,
+                                     {}});
         dialog_ = std::make_unique<TDlgSelectDBPath>();
     }
     QPushButton* Select() { return dialog_->findChild<QPushButton*>("btnOK"); }
