@@ -112,7 +112,7 @@ protected:
                       "31 26 0:5 / /proc rw - proc proc rw",
                       "40 26 8:32 / " + Data() + " rw - ext4 /dev/sdc rw"};
         previous_ = SetMountSources(
-            {[this] { return mountinfo_.join('\n').toUtf8(); }, Data("disk"), Data("sys")});
+            {[this] { return mountinfo_.join('\n').toUtf8(); }, Data("disk"), Data("sys"), {}, {}});
     }
     void TearDown() override
     {

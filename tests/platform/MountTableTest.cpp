@@ -143,7 +143,7 @@ TEST(MountTable, SourcesSeamAndTheRootAlwaysThere)
         EXPECT_TRUE(table.Volumes()[0].Local);
     }
     const TMountSources previous = SetMountSources(
-        {[] { return QByteArray("1 0 8:1 / / rw - ext4 /dev/x rw\n"); }, "/none", "/none"});
+        {[] { return QByteArray("1 0 8:1 / / rw - ext4 /dev/x rw\n"); }, "/none", "/none", {}, {}});
     EXPECT_EQ(ReadMountTable().Volumes().size(), 1);
     SetMountSources(previous);
 }
@@ -181,8 +181,9 @@ TEST(MountTable, AnUbuntuDesktopsOwnMountsAndNetworkShares)
         EXPECT_EQ(volume.MountPoint.toStdString(), e.mountPoint);
         EXPECT_EQ(volume.Kind, e.kind) << e.mountPoint;
         EXPECT_EQ(volume.Local, e.local) << e.mountPoint;
-        if (e.users >= 0)
+        if (e.users >= 0) {
             EXPECT_EQ(volume.Users, bool(e.users)) << e.mountPoint;
+        }
     }
     EXPECT_EQ(table.Find("/home/ann/Nextcloud")->RemoteName,
               "//cloud.example.org/remote.php/dav/files/ann");
