@@ -103,7 +103,11 @@ TDlgSelectDBPath::TDlgSelectDBPath(QWidget* parent)
     connect(btnOK, &QPushButton::clicked, this, &TDlgSelectDBPath::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* typePath = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
-    connect(typePath, &QShortcut::activated, this, [this] { ShowPathField(dirTree->Directory()); });
+    // The selected folder, all selected: typing replaces it, End edits it.
+    connect(typePath, &QShortcut::activated, this, [this] {
+        ShowPathField(dirTree->Directory());
+        editPath->selectAll();
+    });
     // Wherever the focus is, as Ctrl+L; the tree alone would see it only when focused.
     auto* hidden = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(hidden, &QShortcut::activated, this,
