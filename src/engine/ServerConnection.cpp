@@ -134,7 +134,7 @@ void ServerConnection::Fail(const PGresult* result)
 // Collects the results of what was sent; the last one, or the first failure.
 // The socket is watched in steps of a tenth of a second, so a cancel asked
 // for meanwhile goes to the server at once.
-TPgResult ServerConnection::Wait()
+TPgResult ServerConnection::Wait(bool copyIn)
 {
     bool cancelled = false;
     TPgResult last;
@@ -160,13 +160,13 @@ TPgResult ServerConnection::Wait()
             break;
         switch (PQresultStatus(result)) {
         case PGRES_COPY_IN:
-            // Rows for a COPY ... FROM STDIN come from PutCopyData; a script's
-            // own has nothing to send.
-            if (!failure && !last) {
+            // Rows for our own COPY ... FROM STDIN come from PutCopyData; a
+            // script's own has nothing to send.
+            if (copyIn && !failure && !last) {
                 last.reset(result);
                 return last;
             }
-            PQputCopyEnd(conn_, "COPY FROM STDIN is not supported here");
+            PQputCopyEnd(conn_, "COPY FROM STDIN is not supported in scripts");
             PQclear(result);
             continue;
         case PGRES_COPY_OUT: {
@@ -236,6 +236,14 @@ TPgResult ServerConnection::Describe(const QString& sql)
     if (!PQsendDescribePrepared(conn_, ""))
         Fail(nullptr);
     return Wait();
+}
+
+void ServerConnection::StartCopy(const QString& sql)
+{
+    StopIfInterrupted();
+    if (!PQsendQuery(Handle(), sql.toUtf8().constData()))
+        Fail(nullptr);
+    Wait(true);
 }
 
 void ServerConnection::PutCopyData(const QByteArray& data)

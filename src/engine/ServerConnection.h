@@ -54,7 +54,9 @@ public:
     TPgResult ExecParams(const QString& sql, const QList<QByteArray>& params);
     // Parses one statement and describes its result columns (PQnfields...).
     TPgResult Describe(const QString& sql);
-    // Sends rows in COPY's text form to a COPY ... FROM STDIN that Exec has started.
+    // Starts a COPY ... FROM STDIN of our own, sends it rows in COPY's text
+    // form and ends it. A script's own COPY FROM STDIN fails in Exec.
+    void StartCopy(const QString& sql);
     void PutCopyData(const QByteArray& data);
     void EndCopy();
 
@@ -71,7 +73,7 @@ private:
     PGconn* Handle();
     // A statement of a stopped run is not sent.
     void StopIfInterrupted();
-    TPgResult Wait();
+    TPgResult Wait(bool copyIn = false);
     [[noreturn]] void Fail(const PGresult* result);
 
     QString serverName_;

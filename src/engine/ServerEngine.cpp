@@ -402,7 +402,7 @@ private:
             kinds.push_back(KindOfServerType(types.at(qsizetype(i))));
         }
         connection_.Exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(target, columns.join(QStringLiteral(", "))));
-        connection_.Exec(QStringLiteral("COPY %1 FROM STDIN").arg(target));
+        connection_.StartCopy(QStringLiteral("COPY %1 FROM STDIN").arg(target));
         QByteArray data;
         data.reserve(1 << 17);
         answer.Scan([&](sqlite3_stmt* row) {

@@ -31,7 +31,6 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"OnlyComments", "-- a; b\n/* c; */ ;", {}},
         SplitCase{"QuotedText", "SELECT 'a;b', 'it''s;'; SELECT 2", {"SELECT 'a;b', 'it''s;'", "SELECT 2"}},
         SplitCase{"EscapedText", "SELECT E'a\\';b'; SELECT 2", {"SELECT E'a\\';b'", "SELECT 2"}},
-        SplitCase{"PlainBackslash", "SELECT 'a\\'; SELECT 2", {"SELECT 'a\\'", "SELECT 2"}},
         SplitCase{"QuotedIdentifier", "SELECT 1 AS \"x;\"\"y\"; SELECT 2",
                   {"SELECT 1 AS \"x;\"\"y\"", "SELECT 2"}},
         SplitCase{"DollarBody", "CREATE FUNCTION f() RETURNS int AS $body$ SELECT 1; $body$ LANGUAGE sql; SELECT f()",

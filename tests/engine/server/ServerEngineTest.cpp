@@ -109,6 +109,9 @@ TEST_F(ServerTest, AFailingStatementLeavesTheTemporaryTablesMadeBeforeIt)
     EXPECT_THROW(run.Run(QStringLiteral("SELECT 1 AS x\n;FIRST\nSELECT * FROM nosuch")),
                  EDatabaseError);
     EXPECT_TRUE(HasTable(QStringLiteral("first")));
+    // A script's COPY FROM STDIN has no rows to send: it fails, and the connection goes on.
+    EXPECT_THROW(run.Run(QStringLiteral("COPY orders FROM STDIN")), EDatabaseError);
+    EXPECT_NO_THROW(run.Run(QStringLiteral("SELECT 1")));
 }
 
 struct TypeCase
