@@ -228,9 +228,6 @@ TEST_P(ServerPasswordTest, TheServerAsksThroughThePrompt)
     qunsetenv("PGPASSFILE");
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(database.Connected(), GetParam().connects) << message.toStdString();
-    if (!GetParam().connects) {
-        EXPECT_FALSE(message.isEmpty());
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ServerPasswordTest,
