@@ -206,11 +206,21 @@ void ServerConnection::StopIfInterrupted()
 
 TPgResult ServerConnection::Exec(const QString& sql)
 {
-    StopIfInterrupted();
-    const QByteArray text = sql.toUtf8();
-    if (!PQsendQuery(Handle(), text.constData()))
-        Fail(nullptr);
+    Send(sql);
     return Wait();
+}
+
+void ServerConnection::Send(const QString& sql)
+{
+    StopIfInterrupted();
+    if (!PQsendQuery(Handle(), sql.toUtf8().constData()))
+        Fail(nullptr);
+}
+
+void ServerConnection::ReadAhead()
+{
+    if (conn_ && !PQconsumeInput(conn_))
+        Fail(nullptr);
 }
 
 TPgResult ServerConnection::ExecParams(const QString& sql, const QList<QByteArray>& params)

@@ -52,6 +52,12 @@ public:
     TPgResult Exec(const QString& sql);
     // Runs one statement with text parameters bound to $1, $2...
     TPgResult ExecParams(const QString& sql, const QList<QByteArray>& params);
+    // Sends SQL without waiting, so the server works while the caller does;
+    // Collect then waits for its result as Exec does. ReadAhead takes in what
+    // has arrived meanwhile, so the server is not held up by a full socket.
+    void Send(const QString& sql);
+    TPgResult Collect() { return Wait(); }
+    void ReadAhead();
     // Parses one statement and describes its result columns (PQnfields...).
     TPgResult Describe(const QString& sql);
     // Starts a COPY ... FROM STDIN of our own, sends it rows in COPY's text

@@ -93,16 +93,35 @@ public:
     QString Location() const override { return connection_.Location(); }
     QStringList SourceTypes() const override { return sourceTypes_; }
 
+    ~TServerRows() override
+    {
+        if (!pending_)
+            return;
+        try {
+            connection_.Collect();
+        } catch (const Exception&) {
+            // The connection is closed, and the fetch with it.
+        }
+    }
+
+    // The next batch is asked for as soon as a full one arrives, so the
+    // server reads and sends it while this one goes into the answer.
     bool Next(sqlite3_stmt* insert) override
     {
         if (row_ >= PQntuples(result_.get())) {
-            if (!cursor_ || PQntuples(result_.get()) == 0)
+            if (!pending_)
                 return false;
-            result_ = connection_.Exec(
-                QStringLiteral("FETCH FORWARD %1 FROM tq_rows").arg(kFetchRows));
+            pending_ = false;
+            result_ = connection_.Collect();
             row_ = 0;
             if (PQntuples(result_.get()) == 0)
                 return false;
+        }
+        if (row_ == 0 && cursor_ && PQntuples(result_.get()) == kFetchRows) {
+            connection_.Send(QStringLiteral("FETCH FORWARD %1 FROM tq_rows").arg(kFetchRows));
+            pending_ = true;
+        } else if (pending_ && row_ % 1024 == 0) {
+            connection_.ReadAhead();
         }
         PGresult* result = result_.get();
         for (int i = 0; i < int(columns_.size()); ++i) {
@@ -123,6 +142,7 @@ private:
     std::vector<TServerColumn> columns_;
     std::vector<QByteArray> scratch_;
     int row_ = 0;
+    bool pending_ = false; // a fetch has been sent and not yet collected
 };
 
 struct TRelation
