@@ -10,11 +10,12 @@
 // too; the next statement connects again.
 #pragma once
 
+#include "engine/Session.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <atomic>
-#include <functional>
 #include <libpq-fe.h>
 #include <memory>
 
@@ -23,9 +24,6 @@ struct TPgResultDeleter
     void operator()(PGresult* result) const { PQclear(result); }
 };
 using TPgResult = std::unique_ptr<PGresult, TPgResultDeleter>;
-
-// Asks the user for a password: prompt is what to say; false when cancelled.
-using TPasswordPrompt = std::function<bool(const QString& prompt, QString& password)>;
 
 class ServerConnection
 {
@@ -92,7 +90,6 @@ private:
 
 // Keeps one connection watched for interruption by the session while a
 // statement runs; raises at once when the session is already interrupted.
-class TSession;
 class ServerRunGuard
 {
 public:

@@ -3,14 +3,17 @@
 // control folder, and the interruption of a running statement.
 #pragma once
 
-#include "engine/ServerConnection.h"
-
 #include <QObject>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <functional>
 
 class TDatabase;
+
+// Asks the user for a server's password: prompt is what to say; false when cancelled.
+using TPasswordPrompt = std::function<bool(const QString& prompt, QString& password)>;
 
 class TSession : public QObject
 {
