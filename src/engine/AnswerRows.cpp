@@ -2,7 +2,6 @@
 // rows of a server's cursor, stepped into a prepared insert in one
 // transaction of the answer file.
 #include "engine/AnswerTable.h"
-
 #include "engine/SessionState.h"
 
 AnswerTable::AnswerTable(TSession& session, TDataSet* owner, TAnswerRows& rows)

@@ -10,14 +10,15 @@ std::unique_ptr<TEngineDatabase> EngineDatabaseOf(TSession& session, const QStri
 {
     const TDatabase* database = session.FindDatabase(databaseName);
     if (database && database->OnServer())
-        return ServerDatabase(session, ServerConnectionOf(session, database->ServerName(),
-                                                          database->UserName()));
+        return ServerDatabase(
+            session, ServerConnectionOf(session, database->ServerName(), database->UserName()));
     if (!database && session.IsAlias(databaseName)) {
         const QStringList params = session.AliasParams(databaseName);
         if (IsServerAlias(params))
             return ServerDatabase(
-                session, ServerConnectionOf(session, ParamValue(params, QStringLiteral("SERVER NAME")),
-                                            ParamValue(params, QStringLiteral("USER NAME"))));
+                session,
+                ServerConnectionOf(session, ParamValue(params, QStringLiteral("SERVER NAME")),
+                                   ParamValue(params, QStringLiteral("USER NAME"))));
     }
     return FolderDatabase(session, session.ResolveFolder(databaseName));
 }

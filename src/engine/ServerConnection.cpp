@@ -96,9 +96,9 @@ void ServerConnection::Connect(const TPasswordPrompt* prompt)
         PQfinish(conn);
         QString typed;
         if (!needsPassword || !prompt || !*prompt ||
-            !(*prompt)(QStringLiteral("Password for %1 on %2 (database %3):")
-                           .arg(who, where, database),
-                       typed))
+            !(*prompt)(
+                QStringLiteral("Password for %1 on %2 (database %3):").arg(who, where, database),
+                typed))
             throw EDatabaseError(message);
         password_ = typed.toUtf8();
         typed.fill(QLatin1Char('\0'));

@@ -66,8 +66,7 @@ private:
 class TServerRows final : public TAnswerRows
 {
 public:
-    TServerRows(ServerConnection& connection, TPgResult first, bool cursor,
-                QStringList sourceTypes)
+    TServerRows(ServerConnection& connection, TPgResult first, bool cursor, QStringList sourceTypes)
         : connection_(connection), result_(std::move(first)), cursor_(cursor),
           sourceTypes_(std::move(sourceTypes))
     {
@@ -217,7 +216,8 @@ public:
         connection_.Exec(QStringLiteral("SAVEPOINT tq_store"));
         bool made = true;
         try {
-            connection_.Exec(QStringLiteral("CREATE TABLE %1 (%2) AS\n").arg(fresh, columns.join(QStringLiteral(", "))) +
+            connection_.Exec(QStringLiteral("CREATE TABLE %1 (%2) AS\n")
+                                 .arg(fresh, columns.join(QStringLiteral(", "))) +
                              last + QLatin1Char('\n'));
         } catch (const EDatabaseError&) {
             if (!connection_.Connected() || session_.Interrupted())
@@ -260,12 +260,13 @@ public:
 
     QStringList TableNames() override
     {
-        const TPgResult result = connection_.Exec(QStringLiteral(
-            "SELECT c.relname FROM pg_catalog.pg_class c "
-            "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
-            "WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f') AND pg_catalog.pg_table_is_visible(c.oid) "
-            "AND n.nspname NOT IN ('pg_catalog', 'information_schema') "
-            "AND n.nspname NOT LIKE 'pg\\_toast%'"));
+        const TPgResult result = connection_.Exec(
+            QStringLiteral("SELECT c.relname FROM pg_catalog.pg_class c "
+                           "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                           "WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f') AND "
+                           "pg_catalog.pg_table_is_visible(c.oid) "
+                           "AND n.nspname NOT IN ('pg_catalog', 'information_schema') "
+                           "AND n.nspname NOT LIKE 'pg\\_toast%'"));
         QStringList names;
         for (int row = 0; row < PQntuples(result.get()); ++row)
             names << Utf8(result.get(), row, 0);
@@ -352,11 +353,12 @@ private:
         const QStringList types = SourceTypesOf(described);
         TServerTransaction transaction(connection_);
         // A table read back must come in the order it was written.
-        connection_.Exec(QStringLiteral("SET LOCAL synchronize_seqscans = off; SAVEPOINT tq_cursor"));
+        connection_.Exec(
+            QStringLiteral("SET LOCAL synchronize_seqscans = off; SAVEPOINT tq_cursor"));
         bool cursor = true;
         try {
-            connection_.Exec(QStringLiteral("DECLARE tq_rows NO SCROLL CURSOR FOR\n") +
-                             statement + QLatin1Char('\n'));
+            connection_.Exec(QStringLiteral("DECLARE tq_rows NO SCROLL CURSOR FOR\n") + statement +
+                             QLatin1Char('\n'));
         } catch (const EDatabaseError&) {
             if (!connection_.Connected() || session_.Interrupted())
                 throw;
@@ -364,8 +366,9 @@ private:
             connection_.Exec(QStringLiteral("ROLLBACK TO SAVEPOINT tq_cursor"));
         }
         TPgResult first =
-            cursor ? connection_.Exec(QStringLiteral("FETCH FORWARD %1 FROM tq_rows").arg(kFetchRows))
-                   : connection_.Exec(statement);
+            cursor
+                ? connection_.Exec(QStringLiteral("FETCH FORWARD %1 FROM tq_rows").arg(kFetchRows))
+                : connection_.Exec(statement);
         TServerRows rows(connection_, std::move(first), cursor, types);
         auto answer = std::make_unique<AnswerTable>(session_, owner, rows);
         if (cursor)
@@ -376,7 +379,8 @@ private:
 
     std::unique_ptr<AnswerTable> ReadTable(TDataSet* owner, const QString& table)
     {
-        const QString select = QStringLiteral("SELECT * FROM ") + connection_.QuoteIdentifier(table);
+        const QString select =
+            QStringLiteral("SELECT * FROM ") + connection_.QuoteIdentifier(table);
         const TPgResult described = connection_.Describe(select);
         return OpenRows(owner, select, described.get());
     }
@@ -391,7 +395,8 @@ private:
             // A pseudo-type (the void of pg_sleep, a record) cannot be a
             // column's: its values are kept as text.
             static const QStringList pseudo = {QStringLiteral("void"), QStringLiteral("record"),
-                                               QStringLiteral("unknown"), QStringLiteral("cstring")};
+                                               QStringLiteral("unknown"),
+                                               QStringLiteral("cstring")};
             QStringList types = answer.SourceTypes();
             for (QString& type : types)
                 if (pseudo.contains(type))
@@ -421,7 +426,8 @@ private:
                            types.at(qsizetype(i));
             kinds.push_back(KindOfServerType(types.at(qsizetype(i))));
         }
-        connection_.Exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(target, columns.join(QStringLiteral(", "))));
+        connection_.Exec(
+            QStringLiteral("CREATE TABLE %1 (%2)").arg(target, columns.join(QStringLiteral(", "))));
         connection_.StartCopy(QStringLiteral("COPY %1 FROM STDIN").arg(target));
         QByteArray data;
         data.reserve(1 << 17);

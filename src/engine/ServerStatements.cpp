@@ -107,9 +107,10 @@ QStringList SplitServerStatements(const QString& text)
             meaningful = true;
         if (c == QLatin1Char('\'')) {
             // E'...' (an E not ending a longer word) takes backslash escapes.
-            const bool escapes = i > 0 && (text.at(i - 1) == QLatin1Char('E') ||
-                                           text.at(i - 1) == QLatin1Char('e')) &&
-                                 (i < 2 || !IsIdentifierChar(text.at(i - 2)));
+            const bool escapes =
+                i > 0 &&
+                (text.at(i - 1) == QLatin1Char('E') || text.at(i - 1) == QLatin1Char('e')) &&
+                (i < 2 || !IsIdentifierChar(text.at(i - 2)));
             i = SkipQuoted(text, i, c, escapes);
         } else if (c == QLatin1Char('"')) {
             i = SkipQuoted(text, i, c, false);

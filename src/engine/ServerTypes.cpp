@@ -57,8 +57,7 @@ bool ParseTimestampTz(const char* text, int length, QDateTime* moment)
         return false;
     QDate date;
     QTime time;
-    if (!ParseIsoDateTime(value.left(zone - 1), &date, &time) || !date.isValid() ||
-        !time.isValid())
+    if (!ParseIsoDateTime(value.left(zone - 1), &date, &time) || !date.isValid() || !time.isValid())
         return false;
     const QStringList parts = value.mid(zone).split(QLatin1Char(':'));
     int seconds = 0;
@@ -185,7 +184,8 @@ void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, cons
     case TServerKind::TimestampTz: {
         QDateTime moment;
         if (ParseTimestampTz(text, length, &moment)) {
-            scratch = moment.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+            scratch =
+                moment.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
             BindText(insert, parameter, scratch.constData(), int(scratch.size()));
             return;
         }
@@ -221,7 +221,8 @@ TServerKind KindOfServerType(const QString& serverType)
         return TServerKind::Boolean;
     if (type == QLatin1String("bytea"))
         return TServerKind::Bytea;
-    if (type.startsWith(QLatin1String("timestamp")) && type.contains(QLatin1String("with time zone")))
+    if (type.startsWith(QLatin1String("timestamp")) &&
+        type.contains(QLatin1String("with time zone")))
         return TServerKind::TimestampTz;
     return TServerKind::Text;
 }
@@ -308,9 +309,8 @@ void AppendCopyValue(QByteArray& out, sqlite3_stmt* row, int column, TServerKind
         QTime time;
         if (ParseIsoDateTime(QString::fromLatin1(text, length), &date, &time) && date.isValid()) {
             const QDateTime local(date, time.isValid() ? time : QTime(0, 0));
-            out += local.toOffsetFromUtc(local.offsetFromUtc())
-                       .toString(Qt::ISODateWithMs)
-                       .toLatin1();
+            out +=
+                local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1();
             return;
         }
     }
