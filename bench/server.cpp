@@ -130,7 +130,8 @@ QString PrepareSocketLogin()
                file);
     QFile in(file);
     in.open(QIODevice::ReadOnly);
-    const QString folder = QString::fromLocal8Bit(in.readAll()).trimmed().section(QLatin1Char(','), 0, 0);
+    const QString folder =
+        QString::fromLocal8Bit(in.readAll()).trimmed().section(QLatin1Char(','), 0, 0);
     // From here on every connection goes through the socket as this user.
     qputenv("PGHOST", folder.toLocal8Bit());
     qputenv("PGUSER", user.toLocal8Bit());
@@ -140,14 +141,15 @@ QString PrepareSocketLogin()
 
 void BuildBig(qint64 rows)
 {
-    Psql(QStringLiteral("DROP TABLE IF EXISTS big; DROP TABLE IF EXISTS init;"
-                        "CREATE TABLE big AS SELECT g AS id, (g % 1000 - 500)::int2 AS qty,"
-                        " g * 0.25::float8 AS price, (g % 97 / 7.0)::numeric(10,2) AS rate,"
-                        " 'Kunde M\u00fcller-' || g AS name, DATE '1990-01-01' + (g % 20000) AS day,"
-                        " TIMESTAMP '2024-01-01' + g * INTERVAL '1 second' AS at, g % 3 = 0 AS paid"
-                        " FROM generate_series(1, %1) g")
-             .arg(rows),
-         QStringLiteral("bench"));
+    Psql(
+        QStringLiteral("DROP TABLE IF EXISTS big; DROP TABLE IF EXISTS init;"
+                       "CREATE TABLE big AS SELECT g AS id, (g % 1000 - 500)::int2 AS qty,"
+                       " g * 0.25::float8 AS price, (g % 97 / 7.0)::numeric(10,2) AS rate,"
+                       " 'Kunde M\u00fcller-' || g AS name, DATE '1990-01-01' + (g % 20000) AS day,"
+                       " TIMESTAMP '2024-01-01' + g * INTERVAL '1 second' AS at, g % 3 = 0 AS paid"
+                       " FROM generate_series(1, %1) g")
+            .arg(rows),
+        QStringLiteral("bench"));
     Psql(QStringLiteral("VACUUM ANALYZE big"), QStringLiteral("bench"));
 }
 
@@ -167,7 +169,8 @@ int Run(int argc, char** argv)
     QTemporaryDir sandbox;
     UseSandbox(sandbox.path());
     QCoreApplication app(argc, argv);
-    const QString runner = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/tessaly-query");
+    const QString runner =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/tessaly-query");
     Psql(QStringLiteral("DROP DATABASE IF EXISTS bench"));
     Psql(QStringLiteral("CREATE DATABASE bench"));
     const QString socket = PrepareSocketLogin();
@@ -199,24 +202,23 @@ int Run(int argc, char** argv)
             ours.Add(RunProcess({runner, QStringLiteral("--batch"), QStringLiteral("--alias"),
                                  QStringLiteral("BENCH"), QStringLiteral("--sql-file"), script},
                                 out));
-            theirs.Add(RunProcess({QStringLiteral("psql"), QStringLiteral("-X"),
-                                   QStringLiteral("-At"), QStringLiteral("-F"),
-                                   QStringLiteral("\t"), QStringLiteral("-d"),
-                                   QStringLiteral("bench"), QStringLiteral("-c"),
-                                   QStringLiteral("SELECT * FROM big")},
-                                  theirOut));
-            oursCsv.Add(RunProcess({runner, QStringLiteral("--batch"), QStringLiteral("--alias"),
-                                    QStringLiteral("BENCH"), QStringLiteral("--sql-file"), script,
-                                    QStringLiteral("--export"), QStringLiteral("csv"),
-                                    QStringLiteral("--output"), csv,
-                                    QStringLiteral("--no-number-rows"),
-                                    QStringLiteral("--no-timestamp")},
-                                   theirOut));
-            theirsCsv.Add(RunProcess(
-                {QStringLiteral("psql"), QStringLiteral("-X"), QStringLiteral("-d"),
-                 QStringLiteral("bench"), QStringLiteral("-c"),
-                 QStringLiteral("\\copy (SELECT * FROM big) TO '%1' csv").arg(theirCsv)},
+            theirs.Add(
+                RunProcess({QStringLiteral("psql"), QStringLiteral("-X"), QStringLiteral("-At"),
+                            QStringLiteral("-F"), QStringLiteral("\t"), QStringLiteral("-d"),
+                            QStringLiteral("bench"), QStringLiteral("-c"),
+                            QStringLiteral("SELECT * FROM big")},
+                           theirOut));
+            oursCsv.Add(RunProcess(
+                {runner, QStringLiteral("--batch"), QStringLiteral("--alias"),
+                 QStringLiteral("BENCH"), QStringLiteral("--sql-file"), script,
+                 QStringLiteral("--export"), QStringLiteral("csv"), QStringLiteral("--output"), csv,
+                 QStringLiteral("--no-number-rows"), QStringLiteral("--no-timestamp")},
                 theirOut));
+            theirsCsv.Add(
+                RunProcess({QStringLiteral("psql"), QStringLiteral("-X"), QStringLiteral("-d"),
+                            QStringLiteral("bench"), QStringLiteral("-c"),
+                            QStringLiteral("\\copy (SELECT * FROM big) TO '%1' csv").arg(theirCsv)},
+                           theirOut));
         }
         // The runner's last outputs hold every row once, under a line of captions.
         if (LineCount(out) != rows.toLongLong() + 1 || LineCount(csv) != rows.toLongLong() + 1) {
@@ -240,7 +242,8 @@ int main(int argc, char** argv)
             args.push_back(argv[i]);
         args.push_back(nullptr);
         execvp("pg_virtualenv", args.data());
-        std::fprintf(stderr, "server: no server in the environment and no pg_virtualenv to make one\n");
+        std::fprintf(stderr,
+                     "server: no server in the environment and no pg_virtualenv to make one\n");
         return 1;
     }
     return Run(argc, argv);

@@ -2,7 +2,6 @@
 // export read back by Python's csv module, Save with its question, a wrong
 // password, stop signals and a killed run.
 #include "ServerFixture.h"
-
 #include "engine/Session.h"
 
 #include <QProcess>
@@ -19,9 +18,10 @@ TEST_F(ServerTest, TheResultIsPrintedAndExportedAsPythonReadsIt)
     EXPECT_TRUE(printed.out.startsWith(QStringLiteral("id\tcustomer\ttotal\tday\n1\tAnn\t50\t")))
         << printed.err.toStdString();
     const QString csv = files_.File(QStringLiteral("orders.csv"));
-    const Outcome outcome = RunBatch(QString::fromUtf8(kServerRows),
-                                     {QStringLiteral("--export"), QStringLiteral("csv"), QStringLiteral("--output"), csv,
-                                      QStringLiteral("--no-number-rows")});
+    const Outcome outcome =
+        RunBatch(QString::fromUtf8(kServerRows),
+                 {QStringLiteral("--export"), QStringLiteral("csv"), QStringLiteral("--output"),
+                  csv, QStringLiteral("--no-number-rows")});
     ASSERT_EQ(outcome.status, 0) << outcome.err.toStdString();
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"),
@@ -31,8 +31,8 @@ TEST_F(ServerTest, TheResultIsPrintedAndExportedAsPythonReadsIt)
                                  "    print('|'.join(row))\n"),
                   csv});
     ASSERT_TRUE(python.waitForFinished(30000));
-    const QStringList rows =
-        QString::fromUtf8(python.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList rows = QString::fromUtf8(python.readAllStandardOutput())
+                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(rows.size(), 4) << rows.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(rows.at(0), QStringLiteral("id|customer|total|day"));
     EXPECT_TRUE(rows.at(2).startsWith(QStringLiteral("2|Bob|150")));
@@ -56,9 +56,10 @@ TEST_F(ServerTest, SaveAsksBeforeReplacingATableOnTheServer)
 
 TEST_F(ServerTest, AWrongPasswordFailsWithTheServersMessage)
 {
-    Session()->AddAlias(QStringLiteral("WRONG"),
-                        {QStringLiteral("TYPE=POSTGRESQL"),
-                         QStringLiteral("SERVER NAME=dbname=%1 password=wrong").arg(DatabaseName())});
+    Session()->AddAlias(
+        QStringLiteral("WRONG"),
+        {QStringLiteral("TYPE=POSTGRESQL"),
+         QStringLiteral("SERVER NAME=dbname=%1 password=wrong").arg(DatabaseName())});
     const Outcome outcome = RunBatch(QStringLiteral("SELECT 1"), {}, QStringLiteral("WRONG"));
     EXPECT_EQ(outcome.status, 1);
     EXPECT_TRUE(outcome.err.contains(QStringLiteral("password authentication failed")))
@@ -72,26 +73,31 @@ class ServerSignalTest : public ServerTest, public ::testing::WithParamInterface
 TEST_P(ServerSignalTest, AStopSignalCancelsTheServersStatement)
 {
     QProcess process;
-    StartBatch(process, QStringLiteral("SELECT id FROM orders\n;SCRATCH\nSELECT 1 AS n FROM pg_sleep(60)"));
+    StartBatch(process,
+               QStringLiteral("SELECT id FROM orders\n;SCRATCH\nSELECT 1 AS n FROM pg_sleep(60)"));
     ASSERT_TRUE(WaitForStatement(QStringLiteral("pg_sleep")));
     ::kill(pid_t(process.processId()), GetParam());
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
                     .contains(QStringLiteral("The run was interrupted by")));
-    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE state = 'active' "
-                                    "AND application_name = 'tessaly-query' AND datname = current_database()")),
+    EXPECT_EQ(Scalar(QStringLiteral(
+                  "SELECT count(*) FROM pg_stat_activity WHERE state = 'active' "
+                  "AND application_name = 'tessaly-query' AND datname = current_database()")),
               QStringLiteral("0"));
     EXPECT_FALSE(HasTable(QStringLiteral("scratch")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ServerSignalTest, ::testing::Values(SIGINT, SIGTERM),
-                         [](const auto& info) { return info.param == SIGINT ? "SIGINT" : "SIGTERM"; });
+                         [](const auto& info) {
+                             return info.param == SIGINT ? "SIGINT" : "SIGTERM";
+                         });
 
 TEST_F(ServerTest, TheNextRunDropsWhatAKilledRunMadeTemporarily)
 {
     QProcess process;
-    StartBatch(process, QStringLiteral("SELECT id FROM orders\n;SCRATCH\nSELECT 1 AS n FROM pg_sleep(60)"));
+    StartBatch(process,
+               QStringLiteral("SELECT id FROM orders\n;SCRATCH\nSELECT 1 AS n FROM pg_sleep(60)"));
     ASSERT_TRUE(WaitForStatement(QStringLiteral("pg_sleep")));
     process.kill();
     ASSERT_TRUE(process.waitForFinished(20000));

@@ -34,12 +34,12 @@ void ServerTest::SetUp()
     if (!qEnvironmentVariableIsSet("PGPORT"))
         GTEST_SKIP() << "no server: these tests run under pg_virtualenv";
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    database_ = QStringLiteral("tq_%1_%2")
-                    .arg(QString::fromUtf8(info->test_suite_name()),
-                         QString::fromUtf8(info->name()))
-                    .toLower()
-                    .replace(QLatin1Char('/'), QLatin1Char('_'))
-                    .left(60);
+    database_ =
+        QStringLiteral("tq_%1_%2")
+            .arg(QString::fromUtf8(info->test_suite_name()), QString::fromUtf8(info->name()))
+            .toLower()
+            .replace(QLatin1Char('/'), QLatin1Char('_'))
+            .left(60);
     PGconn* maintenance = Connect(QStringLiteral("postgres"));
     ASSERT_EQ(PQstatus(maintenance), CONNECTION_OK) << PQerrorMessage(maintenance);
     Execute(maintenance, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database_));
@@ -47,12 +47,13 @@ void ServerTest::SetUp()
     PQfinish(maintenance);
     admin_ = Connect(database_);
     ASSERT_EQ(PQstatus(admin_), CONNECTION_OK) << PQerrorMessage(admin_);
-    Execute(admin_, QStringLiteral(
-                    "CREATE TABLE orders (id integer, customer varchar(20), total numeric(10,2));"
-                    "INSERT INTO orders VALUES (1, 'Ann', 50), (2, 'Bob', 150.5), (3, 'Cy', 300)"));
-    Session()->AddAlias(QStringLiteral("SALES"),
-                        {QStringLiteral("TYPE=POSTGRESQL"),
-                         QStringLiteral("SERVER NAME=dbname=") + database_});
+    Execute(admin_,
+            QStringLiteral(
+                "CREATE TABLE orders (id integer, customer varchar(20), total numeric(10,2));"
+                "INSERT INTO orders VALUES (1, 'Ann', 50), (2, 'Bob', 150.5), (3, 'Cy', 300)"));
+    Session()->AddAlias(
+        QStringLiteral("SALES"),
+        {QStringLiteral("TYPE=POSTGRESQL"), QStringLiteral("SERVER NAME=dbname=") + database_});
     kiv_ = std::make_unique<TDatabase>();
     kiv_->SetDatabaseName(QStringLiteral("KIV"));
     kiv_->SetAliasName(QStringLiteral("SALES"));
@@ -110,7 +111,8 @@ bool ServerTest::WaitForStatement(const QString& text)
     timer.start();
     while (timer.elapsed() < 20000) {
         if (Scalar(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE application_name "
-                                  "= 'tessaly-query' AND datname = current_database() AND state = 'active' AND query LIKE '%%1%'")
+                                  "= 'tessaly-query' AND datname = current_database() AND state = "
+                                  "'active' AND query LIKE '%%1%'")
                        .arg(text)) != QLatin1String("0"))
             return true;
         QThread::msleep(50);
