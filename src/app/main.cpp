@@ -4,6 +4,7 @@
 #include "app/BatchMode.h"
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
+#include "engine/Session.h"
 #include "export/EC_Main.h"
 #include "platform/Interaction.h"
 #include "store/PrivateFolder.h"
@@ -51,6 +52,11 @@ int RunWindow(const QStringList& arguments)
         return ExitStatusFor(outcome);
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
+    // A server that wants a password none of libpq's sources gives asks the
+    // user; the answer is not kept. Batch mode has no prompt: it fails.
+    Session()->SetPasswordPrompt([](const QString& prompt, QString& password) {
+        return Ui().InputQuery(QStringLiteral("Server Password"), prompt, password);
+    });
     // Making the window reads the engine's configuration, which may fail (a
     // configuration folder that cannot hold it): reported like any start-up error.
     std::unique_ptr<TformMain> form;
