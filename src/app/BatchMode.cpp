@@ -96,7 +96,7 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     };
     TStartUpState state;
     try {
-        const TStartUpOutcome outcome = ReadStartUpState(executable, state);
+        const TStartUpOutcome outcome = ReadStartUp(executable, options.file, state);
         if (outcome != TStartUpOutcome::Run)
             return ExitStatusFor(outcome);
     } catch (const std::exception& error) {

@@ -13,6 +13,7 @@
 
 struct TBatchOptions
 {
+    QString file; // the FILE argument: a package file, or a script
     QString sqlFile;
     QString alias;
     bool aliasGiven = false;
@@ -23,5 +24,6 @@ struct TBatchOptions
     TBatchExport exportOptions;
 };
 
-// Runs the package of the executable in batch mode; returns the exit status.
+// Runs the package of the FILE argument, or of the executable, in batch mode;
+// returns the exit status.
 int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out = stdout);

@@ -46,13 +46,16 @@ bool TakePositionalArguments(const QStringList& positional, TRunnerCommand& comm
 {
     if (positional.isEmpty())
         return true;
-    if (command.mode == TRunnerCommand::rmBatch) {
-        error = QStringLiteral("unknown argument: ") + positional.first();
+    if (positional.size() > 1) {
+        if (command.mode == TRunnerCommand::rmBatch)
+            error = QStringLiteral("unknown argument: ") + positional.at(1);
         return false;
     }
-    if (positional.size() > 1)
-        return false;
-    command.scriptFile = positional.first();
+    // A package file, or a script: start-up tells the two apart.
+    if (command.mode == TRunnerCommand::rmBatch)
+        command.batch.file = positional.first();
+    else
+        command.file = positional.first();
     return true;
 }
 
@@ -84,14 +87,16 @@ bool AnyBatchOption(const QCommandLineParser& parser)
 QString RunnerUsage()
 {
     return QStringLiteral(
-               "Usage: tessaly-query [FILE.sql]\n"
-               "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save TABLE] [--overwrite]\n"
-               "                     [--password-file FILE]\n") +
+               "Usage: tessaly-query [FILE.tqp | FILE.sql]\n"
+               "       tessaly-query --batch [FILE.tqp] [--sql-file FILE] [--alias NAME] [--save TABLE]\n"
+               "                     [--overwrite] [--password-file FILE]\n") +
            BatchExportUsage() +
            QStringLiteral(
                "       tessaly-query --version\n"
                "\n"
-               "Without --batch the window opens; a FILE.sql argument puts that script in the editor.\n"
+               "Without --batch the window opens. FILE.tqp is a query package file (tessaly-pack writes\n"
+               "one); it is run in place of a package attached to this program. A FILE.sql argument puts\n"
+               "that script in the editor.\n"
                "With --batch the query runs without a display: messages go to standard error, the last\n"
                "result to standard output as tab-separated text. With --export the last result is\n"
                "exported instead, as the Export button does: TYPE is html, htm, doc, xls, xlsx, txt, rtf,\n"
@@ -103,7 +108,6 @@ QString RunnerUsage()
                "damaged package, 3 wrong password.\n");
 }
 // clang-format on
-
 
 bool ParseRunnerCommand(const QStringList& arguments, TRunnerCommand& command, QString& error)
 {

@@ -11,7 +11,7 @@ struct TRunnerCommand
 {
     enum TMode { rmWindow, rmBatch, rmHelp, rmVersion };
     TMode mode = rmWindow;
-    QString scriptFile; // the window's FILE.sql
+    QString file; // the window's FILE argument: a package file, or a script
     TBatchOptions batch;
 };
 

@@ -1,11 +1,13 @@
-// The runner: reads the query package attached to its own file, asks for its
-// password, and opens the main window (or, with --batch, runs the query
-// without a display). The command line is read first: --help, --version and
-// batch mode never start the widget toolkit.
+// The runner: reads the query package of a package file named on its command
+// line, or the one attached to its own file, asks for its password, and opens
+// the main window (or, with --batch, runs the query without a display). The
+// command line is read first: --help, --version and batch mode never start
+// the widget toolkit.
 #include "app/CheckedOutput.h"
 #include "app/CommandLine.h"
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
+#include "engine/Session.h"
 #include "export/EC_Main.h"
 #include "platform/Interaction.h"
 #include "store/PrivateFolder.h"
@@ -44,7 +46,7 @@ void RemoveLeftovers()
     TCustomExport::RemoveDeadRunTempFiles();
 }
 
-int RunWindow(int argc, char** argv, const QString& scriptFile)
+int RunWindow(int argc, char** argv, const QString& file)
 {
     QApplication app(argc, argv);
     // The desktop matches the window to its menu entry and icon by this name.
@@ -54,13 +56,16 @@ int RunWindow(int argc, char** argv, const QString& scriptFile)
 
     TStartUpState state;
     const TStartUpOutcome outcome =
-        ReadStartUpState(QCoreApplication::applicationFilePath(), state);
+        ReadStartUp(QCoreApplication::applicationFilePath(), file, state);
     if (outcome != TStartUpOutcome::Run)
         return ExitStatusFor(outcome);
-    if (!scriptFile.isEmpty() && !ReplaceScript(state, scriptFile))
-        return exitUsage;
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
+    // A server that wants a password none of libpq's sources gives asks the
+    // user; the answer is not kept. Batch mode has no prompt: it fails.
+    Session()->SetPasswordPrompt([](const QString& prompt, QString& password) {
+        return Ui().InputQuery(QStringLiteral("Server Password"), prompt, password);
+    });
     // Making the window reads the engine's configuration, which may fail (a
     // configuration folder that cannot hold it): reported like any start-up error.
     std::unique_ptr<TformMain> form;
@@ -112,5 +117,5 @@ int main(int argc, char** argv)
     }
     if (command.mode == TRunnerCommand::rmBatch)
         return RunBatchMode(argc, argv, command.batch);
-    return RunWindow(argc, argv, command.scriptFile);
+    return RunWindow(argc, argv, command.file);
 }

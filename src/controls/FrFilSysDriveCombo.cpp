@@ -131,6 +131,19 @@ void TFrDriveComboBox::SetTextCase(TTextCase value)
     BuildList();
 }
 
+void TFrDriveComboBox::SetColor(TColor value)
+{
+    if (value == Color())
+        return;
+    TFrFramedControl::SetColor(value);
+    QPalette palette = this->palette();
+    const QColor colour = ToQColor(value);
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
+        palette.setColor(role, colour);
+    setPalette(palette);
+    update();
+}
+
 void TFrDriveComboBox::SetFlatButtons(bool value)
 {
     if (value == flatButtons_)

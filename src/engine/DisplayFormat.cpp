@@ -1,10 +1,13 @@
 // Number and date texts in the desktop format letters.
 #include "engine/DisplayFormat.h"
 
+#include "platform/core/RegionalSettings.h"
+
 #include <QStringEncoder>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -686,50 +689,21 @@ QString CurrencyText(double value, const TFormatSettings& s)
     // An amount that rounds to zero shows no negative form.
     const bool negative =
         value < 0 && !QString(fixed).remove(QLatin1Char('0')).remove(QLatin1Char('.')).isEmpty();
-    if (!negative) {
-        switch (s.currencyFormat) {
-        case 1:
-            return n + c;
-        case 2:
-            return c + QLatin1Char(' ') + n;
-        case 3:
-            return n + QLatin1Char(' ') + c;
-        default:
-            return c + n;
-        }
+    // A form out of range is the first.
+    const auto shapeOf = [](const auto& shapes, int form) {
+        return shapes[form >= 0 && form < int(std::size(shapes)) ? form : 0];
+    };
+    const char* const shape = negative
+                                  ? shapeOf(Regional::kNegativeCurrencyShapes, s.negativeCurrencyFormat)
+                                  : shapeOf(Regional::kPositiveCurrencyShapes, s.currencyFormat);
+    QString text;
+    for (const char* p = shape; *p; ++p) {
+        if (*p == 'S')
+            text += c;
+        else if (*p == 'N')
+            text += n;
+        else
+            text += QLatin1Char(*p);
     }
-    switch (s.negativeCurrencyFormat) {
-    case 1:
-        return QLatin1Char('-') + c + n;
-    case 2:
-        return c + QLatin1Char('-') + n;
-    case 3:
-        return c + n + QLatin1Char('-');
-    case 4:
-        return QLatin1Char('(') + n + c + QLatin1Char(')');
-    case 5:
-        return QLatin1Char('-') + n + c;
-    case 6:
-        return n + QLatin1Char('-') + c;
-    case 7:
-        return n + c + QLatin1Char('-');
-    case 8:
-        return QLatin1Char('-') + n + QLatin1Char(' ') + c;
-    case 9:
-        return QLatin1Char('-') + c + QLatin1Char(' ') + n;
-    case 10:
-        return n + QLatin1Char(' ') + c + QLatin1Char('-');
-    case 11:
-        return c + QLatin1Char(' ') + n + QLatin1Char('-');
-    case 12:
-        return c + QStringLiteral(" -") + n;
-    case 13:
-        return n + QStringLiteral("- ") + c;
-    case 14:
-        return QStringLiteral("(") + c + QLatin1Char(' ') + n + QLatin1Char(')');
-    case 15:
-        return QLatin1Char('(') + n + QLatin1Char(' ') + c + QLatin1Char(')');
-    default:
-        return QLatin1Char('(') + c + n + QLatin1Char(')');
-    }
+    return text;
 }

@@ -199,6 +199,7 @@ void TExportDataSet::GetItemValues(TExportValues& values)
         else
             value.Info.DisplayText =
                 exported.displayIsText ? value.Value : field->DisplayTextOf(raw);
+        value.Info.DateTime = StoredDateTime(raw);
         value.Info.BoolState = 0;
         if (field->DataType() == ftBoolean && !raw.isNull())
             value.Info.BoolState = raw.toBool() ? 2 : 1;

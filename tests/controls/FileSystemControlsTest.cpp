@@ -112,7 +112,7 @@ protected:
                       "31 26 0:5 / /proc rw - proc proc rw",
                       "40 26 8:32 / " + Data() + " rw - ext4 /dev/sdc rw"};
         previous_ = SetMountSources(
-            {[this] { return mountinfo_.join('\n').toUtf8(); }, Data("disk"), Data("sys")});
+            {[this] { return mountinfo_.join('\n').toUtf8(); }, Data("disk"), Data("sys"), {}, {}});
     }
     void TearDown() override
     {
@@ -492,4 +492,53 @@ TEST_F(FileSystemControlsTest, ReadOnlyIsWhatTheUserMayNotWrite)
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), c.attributes) << c.name;
     }
+}
+
+// Masks and typed names match whole names; names differ by letter case.
+TEST_F(FileSystemControlsTest, MasksMatchWholeNamesAndNamesKeepTheirCase)
+{
+    ASSERT_TRUE(QDir().mkpath(Data("m")));
+    for (const char* name : {"a.txt", "a.txt.bak", "n.db", "n.dbf", "d.db~", "README", "Readme"})
+        WriteAll(Data(QString("m/") + name), "x");
+    const struct
+    {
+        const char* mask;
+        QStringList items;
+    } cases[] = {{"*.txt", {"a.txt"}},
+                 {"*.db", {"n.db"}},
+                 {"*.db;*.txt", {"a.txt", "n.db"}},
+                 {"read*", {"README", "Readme"}}};
+    TFrFileListBox list;
+    list.SetDirectory(Data("m"));
+    for (const auto& c : cases) {
+        list.SetMask(c.mask);
+        EXPECT_EQ(Items(list), c.items) << c.mask;
+    }
+    list.ApplyPath("a.txt"); // outside the mask: the typed name becomes the mask
+    EXPECT_EQ(Items(list), QStringList({"a.txt"}));
+    list.SetMask("*");
+    for (const char* name : {"Readme", "README", "readme"}) {
+        list.SetFileName(name);
+        EXPECT_EQ(list.FileName(), QString(name) == "readme" ? "" : name);
+    }
+}
+
+TEST_F(FileSystemControlsTest, AFolderThatHasGoneChangesTheListOnce)
+{
+    TFrDirectoryListBox list;
+    int changes = 0;
+    list.OnChange = [&](QObject*) { ++changes; };
+    list.SetDirectory(Data("a/gone/deeper"));
+    EXPECT_EQ(list.Directory(), Data("a"));
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(FileSystemControlsTest, TheDriveCombosColourFillsItsField)
+{
+    TFrDriveComboBox combo;
+    combo.resize(300, 28);
+    combo.SetColor(RGB(0, 160, 0));
+    const QColor field = combo.grab().toImage().pixelColor(200, 14);
+    EXPECT_GT(field.green(), 100);
+    EXPECT_LT(field.red() + field.blue(), 120) << "green, as the colour says";
 }

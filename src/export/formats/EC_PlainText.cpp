@@ -3,6 +3,7 @@
 #include "export/EC_Strings.h"
 #include "export/XProgress.h"
 #include "platform/Interaction.h"
+#include "platform/core/CodePoints.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -36,7 +37,7 @@ QString TDetailedLayout::HeaderText(const TExportXComponent& source)
 {
     QString text;
     if (IsNotBlank(source.Title()))
-        text += source.Title() + kCrLf + DashLine(int(source.Title().size())) + kCrLf + kCrLf;
+        text += source.Title() + kCrLf + DashLine(CodePointCount(source.Title())) + kCrLf + kCrLf;
     if (source.Options().testFlag(TimeStamp))
         text += TCustomExport::TimeStampText() + kCrLf + kCrLf;
     // The header's lines keep their own line ends and control characters.
