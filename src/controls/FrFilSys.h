@@ -130,6 +130,12 @@ using TFolderReader =
     std::function<QStringList(const QString& folder, bool showHidden, bool firstOnly)>;
 TFolderReader SetFolderReader(TFolderReader reader);
 
+// Runs on the work's own thread before each piece of work on a volume that is
+// not known to be local, given its mount point. Benchmarks make such a volume
+// answer slowly with it, every kind of work alike.
+using TVolumeWorkHook = std::function<void(const QString& mountPoint)>;
+TVolumeWorkHook SetVolumeWorkHook(TVolumeWorkHook hook);
+
 // How long the GUI thread waits for work on a volume that is not known to be
 // local before it goes on without the answer.
 inline constexpr std::chrono::milliseconds VolumeWaitTime{30};

@@ -33,6 +33,12 @@ TFolderReader& Reader()
     return reader;
 }
 
+TVolumeWorkHook& Hook()
+{
+    static TVolumeWorkHook hook;
+    return hook;
+}
+
 // Threads still at work per volume. A volume that hangs gets no more than
 // this many: further work on it is left unanswered at once.
 constexpr int MaxThreadsPerVolume = 64;
@@ -67,7 +73,9 @@ std::shared_ptr<TVolumeWork> TVolumeWork::Start(const TMountTable& table, const 
             return task;
         ++busy[mountPoint];
     }
-    std::thread([state = task->state_, work = std::move(work), mountPoint] {
+    std::thread([state = task->state_, work = std::move(work), hook = Hook(), mountPoint] {
+        if (hook)
+            hook(mountPoint);
         QVariant result = work();
         {
             QMutexLocker locker(&busyLock);
@@ -111,6 +119,11 @@ std::shared_ptr<TVolumeWork> StartSubFolderRead(const TMountTable& table, const 
 TFolderReader SetFolderReader(TFolderReader reader)
 {
     return std::exchange(Reader(), reader ? std::move(reader) : TFolderReader(ReadFoldersNow));
+}
+
+TVolumeWorkHook SetVolumeWorkHook(TVolumeWorkHook hook)
+{
+    return std::exchange(Hook(), std::move(hook));
 }
 
 QStringList ReadSubFolders(const TMountTable& table, const QString& folder, bool showHidden,
