@@ -154,6 +154,10 @@ public:
                                               std::function<QVariant()> work);
     // Waits until the work is done or the deadline passes; true when done.
     bool WaitUntil(std::chrono::steady_clock::time_point deadline);
+    // Waits as the GUI thread may: all its waits while it handles one event
+    // share one VolumeWaitTime, however many controls ask, so one event never
+    // adds up several. True when done.
+    bool Wait();
     bool Done() const;
     // The work's answer; empty until it is done.
     QVariant Result() const;
@@ -506,7 +510,7 @@ private:
     void ProbeAll(const QList<QTreeWidgetItem*>& nodes);
     void ApplyProbe(QTreeWidgetItem* node, const QStringList& names);
     // True when the children are read; false while the volume's answer is awaited.
-    bool ReadChildren(QTreeWidgetItem* node, std::chrono::steady_clock::time_point deadline);
+    bool ReadChildren(QTreeWidgetItem* node);
     void FillChildren(QTreeWidgetItem* node, QStringList names);
     void Wait(QTreeWidgetItem* node, std::shared_ptr<TVolumeWork> work, bool probe);
     bool IsPending(QTreeWidgetItem* node, std::optional<bool> probe = std::nullopt) const;

@@ -4,12 +4,15 @@
 // that never answers costs a thread, never the window.
 #include "controls/FrFilSys.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QThread>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -31,6 +34,22 @@ TFolderReader& Reader()
 {
     static TFolderReader reader = ReadFoldersNow;
     return reader;
+}
+
+// The deadline of the GUI thread's waits in the event it is handling: set by
+// the first wait, lifted when the event loop next runs its posted events.
+std::chrono::steady_clock::time_point EventWaitDeadline()
+{
+    static std::optional<std::chrono::steady_clock::time_point> deadline;
+    const auto now = std::chrono::steady_clock::now();
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return now + VolumeWaitTime;
+    if (!deadline) {
+        deadline = now + VolumeWaitTime;
+        QMetaObject::invokeMethod(app, [] { deadline.reset(); }, Qt::QueuedConnection);
+    }
+    return *deadline;
 }
 
 TVolumeWorkHook& Hook()
@@ -96,6 +115,11 @@ bool TVolumeWork::WaitUntil(std::chrono::steady_clock::time_point deadline)
     return state_->done.wait_until(guard, deadline, [this] { return state_->finished; });
 }
 
+bool TVolumeWork::Wait()
+{
+    return Done() || WaitUntil(EventWaitDeadline());
+}
+
 bool TVolumeWork::Done() const
 {
     std::lock_guard<std::mutex> guard(state_->lock);
@@ -130,7 +154,7 @@ QStringList ReadSubFolders(const TMountTable& table, const QString& folder, bool
                            bool firstOnly)
 {
     const auto task = StartSubFolderRead(table, folder, showHidden, firstOnly);
-    task->WaitUntil(std::chrono::steady_clock::now() + VolumeWaitTime);
+    task->Wait();
     return task->Result().toStringList();
 }
 
@@ -138,7 +162,7 @@ bool FolderExists(const TMountTable& table, const QString& folder, bool noAnswer
 {
     const auto task =
         TVolumeWork::Start(table, folder, [folder] { return QVariant(QFileInfo(folder).isDir()); });
-    if (!task->WaitUntil(std::chrono::steady_clock::now() + VolumeWaitTime))
+    if (!task->Wait())
         return noAnswer;
     return task->Result().toBool();
 }
@@ -147,7 +171,7 @@ std::optional<bool> AskVolume(const QString& path, std::function<bool()> questio
 {
     const auto task = TVolumeWork::Start(
         ReadMountTable(), path, [question = std::move(question)] { return QVariant(question()); });
-    if (!task->WaitUntil(std::chrono::steady_clock::now() + VolumeWaitTime))
+    if (!task->Wait())
         return std::nullopt;
     return task->Result().toBool();
 }
