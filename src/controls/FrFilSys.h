@@ -130,6 +130,12 @@ using TFolderReader =
     std::function<QStringList(const QString& folder, bool showHidden, bool firstOnly)>;
 TFolderReader SetFolderReader(TFolderReader reader);
 
+// Runs on the work's own thread before each piece of work on a volume that is
+// not known to be local, given its mount point. Benchmarks make such a volume
+// answer slowly with it, every kind of work alike.
+using TVolumeWorkHook = std::function<void(const QString& mountPoint)>;
+TVolumeWorkHook SetVolumeWorkHook(TVolumeWorkHook hook);
+
 // How long the GUI thread waits for work on a volume that is not known to be
 // local before it goes on without the answer.
 inline constexpr std::chrono::milliseconds VolumeWaitTime{30};
@@ -148,6 +154,10 @@ public:
                                               std::function<QVariant()> work);
     // Waits until the work is done or the deadline passes; true when done.
     bool WaitUntil(std::chrono::steady_clock::time_point deadline);
+    // Waits as the GUI thread may: all its waits while it handles one event
+    // share one VolumeWaitTime, however many controls ask, so one event never
+    // adds up several. True when done.
+    bool Wait();
     bool Done() const;
     // The work's answer; empty until it is done.
     QVariant Result() const;
@@ -500,7 +510,7 @@ private:
     void ProbeAll(const QList<QTreeWidgetItem*>& nodes);
     void ApplyProbe(QTreeWidgetItem* node, const QStringList& names);
     // True when the children are read; false while the volume's answer is awaited.
-    bool ReadChildren(QTreeWidgetItem* node, std::chrono::steady_clock::time_point deadline);
+    bool ReadChildren(QTreeWidgetItem* node);
     void FillChildren(QTreeWidgetItem* node, QStringList names);
     void Wait(QTreeWidgetItem* node, std::shared_ptr<TVolumeWork> work, bool probe);
     bool IsPending(QTreeWidgetItem* node, std::optional<bool> probe = std::nullopt) const;

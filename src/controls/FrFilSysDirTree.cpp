@@ -273,7 +273,7 @@ void TFrDirectoryTree::ProbeChildren(QTreeWidgetItem* node)
 }
 
 // The probes of all the nodes run at once; the window waits for them
-// together, and only for a moment. A node whose probe has not answered yet
+// together, and only for the moment it may wait in this event. A node whose probe has not answered yet
 // keeps (or gets) a placeholder, so it can be opened meanwhile.
 void TFrDirectoryTree::ProbeAll(const QList<QTreeWidgetItem*>& nodes)
 {
@@ -284,9 +284,8 @@ void TFrDirectoryTree::ProbeAll(const QList<QTreeWidgetItem*>& nodes)
             continue;
         probes.append({node, StartSubFolderRead(mountTable_, path, showHiddenDirs_, true)});
     }
-    const auto deadline = std::chrono::steady_clock::now() + VolumeWaitTime;
     for (const auto& [node, work] : std::as_const(probes)) {
-        if (work->WaitUntil(deadline)) {
+        if (work->Wait()) {
             ApplyProbe(node, work->Result().toStringList());
         } else {
             if (node->childCount() == 0)
@@ -307,8 +306,7 @@ void TFrDirectoryTree::ApplyProbe(QTreeWidgetItem* node, const QStringList& name
         AddPlaceholder(node);
 }
 
-bool TFrDirectoryTree::ReadChildren(QTreeWidgetItem* node,
-                                    std::chrono::steady_clock::time_point deadline)
+bool TFrDirectoryTree::ReadChildren(QTreeWidgetItem* node)
 {
     const QString path = NodePath(node);
     if (path.isEmpty() || ChildrenRead(node))
@@ -316,7 +314,7 @@ bool TFrDirectoryTree::ReadChildren(QTreeWidgetItem* node,
     if (IsPending(node, false))
         return false;
     const auto work = StartSubFolderRead(mountTable_, path, showHiddenDirs_, false);
-    if (work->WaitUntil(deadline)) {
+    if (work->Wait()) {
         FillChildren(node, work->Result().toStringList());
         return true;
     }
@@ -346,7 +344,7 @@ void TFrDirectoryTree::Expanding(QTreeWidgetItem* node)
     if (ChildrenRead(node))
         return;
     CursorGuard cursor;
-    if (!ReadChildren(node, std::chrono::steady_clock::now() + VolumeWaitTime))
+    if (!ReadChildren(node))
         return;
     QList<QTreeWidgetItem*> children;
     for (int i = 0; i < node->childCount(); ++i)
@@ -630,12 +628,11 @@ void TFrDirectoryTree::OpenDirectory(const QString& path)
         TNodeUpdate update(this, nullptr);
         node = StartNode(folder);
         // One wait for the whole walk, however many levels it reads.
-        const auto deadline = std::chrono::steady_clock::now() + VolumeWaitTime;
         const QStringList names = folder.mid(NodePath(node).size()).split('/', Qt::SkipEmptyParts);
         for (const QString& name : names) {
             if (!node)
                 break;
-            if (!ReadChildren(node, deadline)) {
+            if (!ReadChildren(node)) {
                 // Opened once the volume answers, unless the user goes elsewhere first.
                 pendingOpen_ = full;
                 return;

@@ -1,6 +1,7 @@
-// The drive combo box of FrFilSys.h. Volumes of the unknown and no-root kinds
-// are never listed; a removable volume is listed by its mount point alone, so
-// listing never touches the medium.
+// The drive combo box of FrFilSys.h. It lists the volumes the directory tree
+// shows: "/" and the user's mounts, not snaps, /run or /boot/efi. Volumes of
+// the unknown and no-root kinds are never listed; a removable volume is listed
+// by its mount point alone, so listing never touches the medium.
 #include "controls/FrFilSys.h"
 
 #include <QEvent>
@@ -49,7 +50,7 @@ void TFrDriveComboBox::BuildList()
     clear();
     mountPoints_.clear();
     for (const TVolume& volume : table.Volumes()) {
-        if (volume.Kind == dkUnknown || volume.Kind == dkNoRootDir ||
+        if (!volume.Users || volume.Kind == dkUnknown || volume.Kind == dkNoRootDir ||
             !(driveTypes_ & TDriveTypes::fromInt(1 << volume.Kind)))
             continue;
         const QString& mountPoint = volume.MountPoint;

@@ -107,7 +107,7 @@ void TFrFileListBox::LoadFileNames()
     const QString folder = directory_;
     const auto work = TVolumeWork::Start(
         table, folder, [folder] { return QVariant::fromValue(ReadEntries(folder)); });
-    work->WaitUntil(std::chrono::steady_clock::now() + VolumeWaitTime);
+    work->Wait();
     const QList<TFrFileInfo> entries = work->Result().value<QList<TFrFileInfo>>();
     const TVolume* volume = table.Containing(folder);
     directoryLocal_ = volume && volume->Local;

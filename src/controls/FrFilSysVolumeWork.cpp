@@ -4,12 +4,15 @@
 // that never answers costs a thread, never the window.
 #include "controls/FrFilSys.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QThread>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -31,6 +34,28 @@ TFolderReader& Reader()
 {
     static TFolderReader reader = ReadFoldersNow;
     return reader;
+}
+
+// The deadline of the GUI thread's waits in the event it is handling: set by
+// the first wait, lifted when the event loop next runs its posted events.
+std::chrono::steady_clock::time_point EventWaitDeadline()
+{
+    static std::optional<std::chrono::steady_clock::time_point> deadline;
+    const auto now = std::chrono::steady_clock::now();
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return now + VolumeWaitTime;
+    if (!deadline) {
+        deadline = now + VolumeWaitTime;
+        QMetaObject::invokeMethod(app, [] { deadline.reset(); }, Qt::QueuedConnection);
+    }
+    return *deadline;
+}
+
+TVolumeWorkHook& Hook()
+{
+    static TVolumeWorkHook hook;
+    return hook;
 }
 
 // Threads still at work per volume. A volume that hangs gets no more than
@@ -67,7 +92,9 @@ std::shared_ptr<TVolumeWork> TVolumeWork::Start(const TMountTable& table, const 
             return task;
         ++busy[mountPoint];
     }
-    std::thread([state = task->state_, work = std::move(work), mountPoint] {
+    std::thread([state = task->state_, work = std::move(work), hook = Hook(), mountPoint] {
+        if (hook)
+            hook(mountPoint);
         QVariant result = work();
         {
             QMutexLocker locker(&busyLock);
@@ -86,6 +113,11 @@ bool TVolumeWork::WaitUntil(std::chrono::steady_clock::time_point deadline)
 {
     std::unique_lock<std::mutex> guard(state_->lock);
     return state_->done.wait_until(guard, deadline, [this] { return state_->finished; });
+}
+
+bool TVolumeWork::Wait()
+{
+    return Done() || WaitUntil(EventWaitDeadline());
 }
 
 bool TVolumeWork::Done() const
@@ -113,11 +145,16 @@ TFolderReader SetFolderReader(TFolderReader reader)
     return std::exchange(Reader(), reader ? std::move(reader) : TFolderReader(ReadFoldersNow));
 }
 
+TVolumeWorkHook SetVolumeWorkHook(TVolumeWorkHook hook)
+{
+    return std::exchange(Hook(), std::move(hook));
+}
+
 QStringList ReadSubFolders(const TMountTable& table, const QString& folder, bool showHidden,
                            bool firstOnly)
 {
     const auto task = StartSubFolderRead(table, folder, showHidden, firstOnly);
-    task->WaitUntil(std::chrono::steady_clock::now() + VolumeWaitTime);
+    task->Wait();
     return task->Result().toStringList();
 }
 
@@ -125,7 +162,7 @@ bool FolderExists(const TMountTable& table, const QString& folder, bool noAnswer
 {
     const auto task =
         TVolumeWork::Start(table, folder, [folder] { return QVariant(QFileInfo(folder).isDir()); });
-    if (!task->WaitUntil(std::chrono::steady_clock::now() + VolumeWaitTime))
+    if (!task->Wait())
         return noAnswer;
     return task->Result().toBool();
 }
@@ -134,7 +171,7 @@ std::optional<bool> AskVolume(const QString& path, std::function<bool()> questio
 {
     const auto task = TVolumeWork::Start(
         ReadMountTable(), path, [question = std::move(question)] { return QVariant(question()); });
-    if (!task->WaitUntil(std::chrono::steady_clock::now() + VolumeWaitTime))
+    if (!task->Wait())
         return std::nullopt;
     return task->Result().toBool();
 }
