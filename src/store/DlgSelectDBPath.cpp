@@ -54,6 +54,8 @@ TDlgSelectDBPath::TDlgSelectDBPath(QWidget* parent)
     dirTree->setIndentation(19);
     dirTree->SetSelectionPen(QPen(ToQColor(clBtnShadow)));
     dirTree->SetRightClickSelect(true);
+    lateAnswers_.setInterval(50);
+    connect(&lateAnswers_, &QTimer::timeout, this, &TDlgSelectDBPath::TakeLateAnswer);
     dirTree->OnChange = [this](QObject*) { dirTreeChange(); };
     dirTree->OnClick = [this](QObject*) { dirTreeChange(); };
     dirTree->OnDblClick = [this](QObject*) { dirTreeDblClick(); };
@@ -174,19 +176,50 @@ void TDlgSelectDBPath::dirTreeChange()
     const QString shown = ShownDirectory();
     lblSelected->setText(shown);
     lblSelected->setCursorPosition(0);
-    btnOK->setEnabled(Qualifies(shown));
+    pendingCheck_.reset();
+    lateAnswers_.stop();
+    if (shown.isEmpty()) {
+        btnOK->setEnabled(false);
+        return;
+    }
+    const QString valid = validFileName_;
+    auto check = TVolumeWork::Start(ReadMountTable(), shown, [shown, valid] {
+        return QVariant(IsValidStorePath(shown, valid));
+    });
+    if (check->Wait()) {
+        btnOK->setEnabled(check->Result().toBool());
+        return;
+    }
+    btnOK->setEnabled(false);
+    pendingCheck_ = std::move(check);
+    pendingPath_ = shown;
+    lateAnswers_.start();
+}
+
+void TDlgSelectDBPath::TakeLateAnswer()
+{
+    if (!pendingCheck_ || !pendingCheck_->Done())
+        return;
+    lateAnswers_.stop();
+    const bool qualifies = pendingCheck_->Result().toBool();
+    pendingCheck_.reset();
+    if (ShownDirectory() != pendingPath_)
+        return;
+    if (qualifies)
+        qualifiedPath_ = pendingPath_;
+    btnOK->setEnabled(qualifies);
 }
 
 void TDlgSelectDBPath::dirTreeDblClick()
 {
-    if (Qualifies(ShownDirectory()))
+    if (btnOK->isEnabled())
         btnOK->click();
 }
 
 void TDlgSelectDBPath::btnOKClick()
 {
     const QString shown = ShownDirectory();
-    if (!Qualifies(shown))
+    if (shown.isEmpty() || (shown != qualifiedPath_ && !Qualifies(shown)))
         return;
     selectedPath_ = IncludeSlash(shown);
     accept();

@@ -9,10 +9,13 @@
 #include "store/SelectDBPath.h"
 
 #include <QDialog>
+#include <QTimer>
+#include <memory>
 
 class QLineEdit;
 class QPushButton;
 class TFrDirectoryTree;
+class TVolumeWork;
 
 class TDlgSelectDBPath : public QDialog, public TSelectDBPathDialog
 {
@@ -40,6 +43,8 @@ private:
     // The folder the tree shows selected; empty when it shows none.
     QString ShownDirectory() const;
     bool Qualifies(const QString& path) const;
+    // Select follows the late answer of a slow volume while the folder stays shown.
+    void TakeLateAnswer();
     void dirTreeChange();
     void dirTreeDblClick();
     void btnOKClick();
@@ -53,4 +58,10 @@ private:
     QPushButton* btnCancel;
     QString selectedPath_;
     QString validFileName_;
+    // The question whether the shown folder may hold the store, while its
+    // volume has not answered it; the folder it was asked for.
+    std::shared_ptr<TVolumeWork> pendingCheck_;
+    QString pendingPath_;
+    QString qualifiedPath_; // the last folder a late answer let through
+    QTimer lateAnswers_;
 };

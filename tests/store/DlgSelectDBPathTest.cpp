@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -267,6 +268,23 @@ TEST_F(DlgOverMountTable, SelectReturnsOnlyAFolderTheTreeShowsSelected)
     ASSERT_TRUE(Select()->isEnabled());
     Tree()->clearSelection();
     EXPECT_FALSE(Select()->isEnabled()) << "nothing shown selected, nothing to return";
+}
+
+// A share that answers after the window's wait: Select follows its late answer.
+TEST_F(DlgOverMountTable, SelectFollowsTheLateAnswerOfASlowShare)
+{
+    const QString share = data_.File("store");
+    Use("1 0 8:1 / / rw - ext4 /dev/x rw\n2 1 0:50 / " + share.toUtf8() +
+        " rw - nfs server:/store rw\n");
+    const TVolumeWorkHook previousHook = SetVolumeWorkHook([](const QString&) { QThread::msleep(300); });
+    dialog_->SetValidFileName("tables.db");
+    dialog_->SetStartPath(share);
+    dialog_->show();
+    EXPECT_FALSE(Select()->isEnabled()) << "no answer yet";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Select()->isEnabled(); }, 5000));
+    Select()->click();
+    SetVolumeWorkHook(previousHook);
+    EXPECT_EQ(dialog_->SelectedPath(), share + "/");
 }
 
 // Home heads the tree; Ctrl+L, a path typed into the field, "~" typed in
