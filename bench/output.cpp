@@ -8,8 +8,9 @@
 //           CREATE TABLE ... AS SELECT and the same count.
 // Each pair runs interleaved a few times; the figures are the medians of the
 // wall-clock times and of the peak resident sizes of the processes.
-// Then the costs that must not grow with what the configuration or a script
-// holds: start-up with 100,000 aliases in engine.cfg against one alias, and
+// Then start-up, "SELECT 1" against the shell's, and the costs that must not
+// grow with what the configuration or a script holds: start-up with 100,000
+// aliases in engine.cfg against one alias, and
 // the time per statement of scripts of 200 and 1,600 statements that each
 // fill a temporary destination.
 //
@@ -70,7 +71,6 @@ int main(int argc, char** argv)
     QDir().mkpath(sandbox.filePath(QStringLiteral("tmp")));
     qputenv("TESSALY_CONFIG_DIR", config.toLocal8Bit());
     qputenv("TMPDIR", sandbox.filePath(QStringLiteral("tmp")).toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QFile cfg(config + QStringLiteral("/engine.cfg"));
     if (!cfg.open(QIODevice::WriteOnly))
         return 1;
@@ -156,16 +156,19 @@ int main(int argc, char** argv)
         file.open(QIODevice::WriteOnly);
         file.write(text);
     };
-    Series few, some, many;
+    const QStringList shellSmall = {shell, tables, QStringLiteral("SELECT 1 AS X")};
+    Series few, shellFew, some, many;
     for (int r = 0; r < repeats; ++r) {
         writeConfig(oneAlias);
         few.Add(RunProcess(runnerSmall, QStringLiteral("/dev/null")));
+        shellFew.Add(RunProcess(shellSmall, QStringLiteral("/dev/null")));
         writeConfig(someAliases);
         some.Add(RunProcess(runnerSmall, QStringLiteral("/dev/null")));
         writeConfig(manyAliases);
         many.Add(RunProcess(runnerSmall, QStringLiteral("/dev/null")));
     }
     writeConfig(oneAlias);
+    Report("SELECT 1", few, shellFew);
     std::printf("start-up: 1 alias %.3f s, 10,000 aliases %.3f s, 100,000 aliases %.3f s "
                 "(%.1f MiB)\n",
                 Median(few.seconds), Median(some.seconds), Median(many.seconds),

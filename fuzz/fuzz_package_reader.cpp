@@ -1,5 +1,7 @@
-// The package reader on any file: it either reads a package or raises
-// EPackageDamaged, and a package it read writes back to the same package.
+// The package readers on any file, attached and stand-alone: each either reads
+// a package or raises EPackageDamaged, and a package read writes back to the
+// same package.
+#include "package/PackageFile.h"
 #include "package/QueryPackage.h"
 
 #include <QBuffer>
@@ -12,6 +14,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer file(&bytes);
     file.open(QIODevice::ReadOnly);
+    try {
+        const QueryPackage stored = ReadPackageFile(file);
+        QByteArray again = EncodePackageFile(stored);
+        QBuffer copy(&again);
+        copy.open(QIODevice::ReadOnly);
+        if (ReadPackageFile(copy) != stored)
+            __builtin_trap();
+    } catch (const EPackageDamaged&) {
+    } catch (const Exception&) {
+        // too large for the layout's offsets
+    }
     std::optional<QueryPackage> package;
     try {
         package = ReadQueryPackage(file);

@@ -1,14 +1,14 @@
 #include "app/BatchExport.h"
 
-#include "app/MainViewer.h"
-#include "app/OptionValue.h"
+#include "app/CheckedOutput.h"
+#include "app/ExportSettings.h"
+#include "app/ResultExport.h"
 #include "app/StartUp.h"
-#include "export/EC_DBGrid.h"
+#include "export/EC_Strings.h"
 #include "platform/Interaction.h"
 
-#include <QClipboard>
+#include <QCommandLineParser>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMetaEnum>
 #include <QSet>
 #include <exception>
@@ -74,49 +74,47 @@ bool ParseRows(const QString& text, QList<int>& rows, QString& error)
 
 } // namespace
 
-bool ParseExportArgument(const QStringList& arguments, qsizetype& i, TBatchExport& options,
-                         QString& error)
+void AddExportOptions(QCommandLineParser& parser)
 {
-    const QString& argument = arguments[i];
-    const auto value = [&](QString& target) {
-        return TakeOptionValue(arguments, i, target, error);
-    };
-    QString text;
-    if (argument == QLatin1String("--export")) {
-        if (value(text) && !ExportTypeFromArgument(text, options.type))
+    for (const char* name : {"export", "output", "selected-rows", "title", "header", "footer",
+                             "html-template"})
+        parser.addOption(QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("value")));
+    for (const char* name : {"detailed", "no-number-rows", "no-headers", "no-timestamp"})
+        parser.addOption(QCommandLineOption(QLatin1String(name)));
+}
+
+bool ReadExportOptions(const QCommandLineParser& parser, TBatchExport& options, QString& error)
+{
+    // Every value is checked; of an option given twice the last one counts.
+    options.given = parser.isSet(QStringLiteral("export"));
+    for (const QString& text : parser.values(QStringLiteral("export"))) {
+        if (!ExportTypeFromArgument(text, options.type)) {
             error = QStringLiteral("unknown export type: ") + text;
-        options.given = true;
-    } else if (argument == QLatin1String("--output")) {
-        value(options.output);
-        options.outputGiven = true;
-    } else if (argument == QLatin1String("--selected-rows")) {
-        if (value(text))
-            ParseRows(text, options.selectedRows, error);
-    } else if (argument == QLatin1String("--title")) {
-        value(options.title);
-    } else if (argument == QLatin1String("--header")) {
-        if (value(text))
-            options.header << text;
-    } else if (argument == QLatin1String("--footer")) {
-        if (value(text))
-            options.footer << text;
-    } else if (argument == QLatin1String("--html-template")) {
-        THTML_Template chosen = htSimple;
-        if (value(text) && !HtmlTemplateFromArgument(text, chosen))
-            error = QStringLiteral("unknown HTML template: ") + text;
-        options.htmlTemplate = chosen;
-    } else if (argument == QLatin1String("--detailed")) {
-        options.detailed = true;
-    } else if (argument == QLatin1String("--no-number-rows")) {
-        options.numberRows = false;
-    } else if (argument == QLatin1String("--no-headers")) {
-        options.headers = false;
-    } else if (argument == QLatin1String("--no-timestamp")) {
-        options.timeStamp = false;
-    } else {
-        return false;
+            return false;
+        }
     }
-    return true;
+    options.outputGiven = parser.isSet(QStringLiteral("output"));
+    options.output = parser.value(QStringLiteral("output"));
+    for (const QString& text : parser.values(QStringLiteral("selected-rows"))) {
+        if (!ParseRows(text, options.selectedRows, error))
+            return false;
+    }
+    options.title = parser.value(QStringLiteral("title"));
+    options.header = parser.values(QStringLiteral("header"));
+    options.footer = parser.values(QStringLiteral("footer"));
+    for (const QString& text : parser.values(QStringLiteral("html-template"))) {
+        THTML_Template chosen = htSimple;
+        if (!HtmlTemplateFromArgument(text, chosen)) {
+            error = QStringLiteral("unknown HTML template: ") + text;
+            return false;
+        }
+        options.htmlTemplate = chosen;
+    }
+    options.detailed = parser.isSet(QStringLiteral("detailed"));
+    options.numberRows = !parser.isSet(QStringLiteral("no-number-rows"));
+    options.headers = !parser.isSet(QStringLiteral("no-headers"));
+    options.timeStamp = !parser.isSet(QStringLiteral("no-timestamp"));
+    return CheckExportOptions(options, error);
 }
 
 bool CheckExportOptions(const TBatchExport& options, QString& error)
@@ -155,40 +153,51 @@ bool CheckSelectedRows(const TBatchExport& options, qint64 rowCount, QString& er
     return true;
 }
 
-int RunBatchExport(TformMain& form, const TBatchExport& options)
+int RunBatchExport(TDataSet* result, const TBatchExport& options, FILE* out)
 {
-    TExportDBGrid* exporter = form.Exporter();
-    TExportOptions set = ShowClipboardMsg;
+    TResultExport exporter(result);
+    ApplyResultsExportSettings(exporter);
+    // No dialog stands beside the run; the confirmation of a clipboard export
+    // comes once its text is written.
+    TExportOptions set;
     set.setFlag(NumberRows, options.numberRows);
     set.setFlag(ShowColHeaders, options.headers);
     set.setFlag(TimeStamp, options.timeStamp);
     set.setFlag(DetailedMode, options.detailed);
     set.setFlag(SelectedRowsOnly, !options.selectedRows.isEmpty());
-    exporter->SetOptions(set);
-    exporter->SetTitle(options.title);
-    exporter->SetHeader(options.header);
-    exporter->SetFooter(options.footer);
+    exporter.SetOptions(set);
+    exporter.SetTitle(options.title);
+    exporter.SetHeader(options.header);
+    exporter.SetFooter(options.footer);
     if (options.htmlTemplate)
-        exporter->SetHTML_Template(*options.htmlTemplate);
+        exporter.SetHTML_Template(*options.htmlTemplate);
     if (!options.selectedRows.isEmpty()) {
         QList<int> rows;
         for (int row : options.selectedRows)
             rows << row - 1;
-        form.Grid()->SelectRows(rows);
+        exporter.SelectRows(rows);
     }
-    exporter->SetExportType(options.type);
-    exporter->SetViewOnly(false);
-    exporter->SetExportFile(
+    // Without a desktop the clipboard dies with the process: its text goes to standard output.
+    QString clipboardText;
+    exporter.OnClipboardText = [&clipboardText](QObject*, const QString& text) {
+        clipboardText = text;
+    };
+    exporter.SetExportType(options.type);
+    exporter.SetViewOnly(false);
+    exporter.SetExportFile(
         options.type == xClipboard ? QString() : QFileInfo(options.output).absoluteFilePath());
     try {
-        const bool done = exporter->DoExport();
-        // Without a desktop the clipboard dies with the process: its text goes to standard output.
-        if (done && options.type == xClipboard)
-            fputs(QGuiApplication::clipboard()->text().toUtf8().constData(), stdout);
-        return done ? exitOk : exitFailed;
+        if (!exporter.DoExport())
+            return exitFailed;
+        if (options.type == xClipboard) {
+            WriteOutput(out, clipboardText.toUtf8());
+            FlushOutput(out);
+            Ui().MessageDlg(LoadStr(sClipboardDone), mtInformation, mbOK);
+        }
+        return exitOk;
     } catch (const std::exception& error) {
-        Ui().ShowException(
-            error); // the silent abort of a writer that reported already shows nothing
+        // The silent abort of a writer that reported already shows nothing.
+        Ui().ShowException(error);
         return exitFailed;
     }
 }

@@ -1,6 +1,6 @@
 // Export from batch mode: the --export options, their checks, and the run
-// that exports the last result through the window's ExportGrid, as the
-// Export button would, writing the file atomically.
+// that exports the last result with the settings of the window's export
+// component, as the Export button would, writing the file atomically.
 #pragma once
 
 #include "export/EC_Main.h"
@@ -11,7 +11,8 @@
 #include <cstdio>
 #include <optional>
 
-class TformMain;
+class QCommandLineParser;
+class TDataSet;
 
 struct TBatchExport
 {
@@ -20,7 +21,7 @@ struct TBatchExport
     QString output;
     bool outputGiven = false;
     bool detailed = false;
-    QList<int> selectedRows; // 1-based grid row numbers
+    QList<int> selectedRows; // 1-based row numbers
     bool numberRows = true;
     bool headers = true;
     bool timeStamp = true;
@@ -36,17 +37,18 @@ bool ExportTypeFromArgument(const QString& name, TExportType& type);
 // The template named on the command line: its name without "ht", letter case ignored.
 bool HtmlTemplateFromArgument(const QString& name, THTML_Template& value);
 
-// Takes the export option at arguments[i] (and its value); returns false when
-// arguments[i] is no export option. error is set for a bad value.
-bool ParseExportArgument(const QStringList& arguments, qsizetype& i, TBatchExport& options,
-                         QString& error);
+// The export options of the runner's command line, and their values read
+// back after parsing, checked; false with a message for a usage error.
+void AddExportOptions(QCommandLineParser& parser);
+bool ReadExportOptions(const QCommandLineParser& parser, TBatchExport& options, QString& error);
 // The checks that need every option: an output for a file, none for the clipboard.
 bool CheckExportOptions(const TBatchExport& options, QString& error);
 // Rows beyond the result are a usage error, found once the result is there.
 bool CheckSelectedRows(const TBatchExport& options, qint64 rowCount, QString& error);
 
-// Exports the window's last result; the exit status (0, or 1 when the export failed).
-int RunBatchExport(TformMain& form, const TBatchExport& options);
+// Exports the last result; the clipboard's text goes to out. The exit status
+// (0, or 1 when the export or writing its text failed).
+int RunBatchExport(TDataSet* result, const TBatchExport& options, FILE* out);
 
 // The usage lines of the export options.
 QString BatchExportUsage();

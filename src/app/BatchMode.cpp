@@ -2,18 +2,16 @@
 
 #include "app/BatchInteraction.h"
 #include "app/BatchSignals.h"
-#include "app/MainViewer.h"
-#include "app/OptionValue.h"
+#include "app/CheckedOutput.h"
+#include "app/QueryRunner.h"
 #include "app/StartUp.h"
+#include "app/WorkerRun.h"
 #include "engine/DataSet.h"
 #include "engine/DisplayFormat.h"
-#include "engine/Session.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 #include "query/enhquery.h"
-#include "store/TessalyDB.h"
 
-#include <QLineEdit>
 #include <exception>
 #include <memory>
 
@@ -41,7 +39,7 @@ void BlankSeparators(QByteArray& line, qsizetype start)
 }
 
 // Walks the result once, straight from its stored rows; no cursor moves, so
-// no bound control follows the walk.
+// no bound control follows the walk. Every write is checked.
 void WriteResult(TDataSet* dataSet, FILE* out)
 {
     if (!dataSet->Active())
@@ -57,7 +55,7 @@ void WriteResult(TDataSet* dataSet, FILE* out)
     const auto endLine = [&] {
         lines += '\n';
         if (lines.size() >= (1 << 16)) {
-            fwrite(lines.constData(), 1, size_t(lines.size()), out);
+            WriteOutput(out, lines);
             lines.truncate(0);
         }
     };
@@ -79,78 +77,17 @@ void WriteResult(TDataSet* dataSet, FILE* out)
         }
         endLine();
     });
-    fwrite(lines.constData(), 1, size_t(lines.size()), out);
-    fflush(out);
+    WriteOutput(out, lines);
+    FlushOutput(out);
 }
 
 } // namespace
-
-// The usage keeps its printed line breaks.
-// clang-format off
-QString RunnerUsage()
-{
-    return QStringLiteral(
-               "Usage: tessaly-query [FILE.sql]\n"
-               "       tessaly-query --batch [--sql-file FILE] [--alias NAME] [--save TABLE] [--overwrite]\n"
-               "                     [--password-file FILE]\n") +
-           BatchExportUsage() +
-           QStringLiteral(
-               "       tessaly-query --version\n"
-               "\n"
-               "Without --batch the window opens; a FILE.sql argument puts that script in the editor.\n"
-               "With --batch the query runs without a display: messages go to standard error, the last\n"
-               "result to standard output as tab-separated text. With --export the last result is\n"
-               "exported instead, as the Export button does: TYPE is html, htm, doc, xls, xlsx, txt, rtf,\n"
-               "csv, tab, dif, slk, sylk or clipboard (the clipboard text goes to standard output); FILE\n"
-               "is replaced only when the export succeeds; --selected-rows numbers rows from 1; --header\n"
-               "and --footer may be repeated, one line each; NAME is an HTML page's colours: classic,\n"
-               "simple (the default), plain, murky, ms_money, colorful, gray, olive or bw.\n"
-               "Exit status: 0 success, 1 connecting, the script or the export failed, 2 usage error or\n"
-               "damaged package, 3 wrong password.\n");
-}
-// clang-format on
-
-bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QString& error)
-{
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        const auto value = [&](QString& target) {
-            return TakeOptionValue(arguments, i, target, error);
-        };
-        if (argument == QLatin1String("--batch")) {
-            continue;
-        } else if (argument == QLatin1String("--sql-file")) {
-            if (!value(options.sqlFile))
-                return false;
-        } else if (argument == QLatin1String("--alias")) {
-            if (!value(options.alias))
-                return false;
-            options.aliasGiven = true;
-        } else if (argument == QLatin1String("--save")) {
-            if (!value(options.saveTable))
-                return false;
-            options.saveGiven = true;
-        } else if (argument == QLatin1String("--password-file")) {
-            if (!value(options.passwordFile))
-                return false;
-        } else if (argument == QLatin1String("--overwrite")) {
-            options.overwrite = true;
-        } else if (ParseExportArgument(arguments, i, options.exportOptions, error)) {
-            if (!error.isEmpty())
-                return false;
-        } else {
-            error = QStringLiteral("unknown argument: ") + argument;
-            return false;
-        }
-    }
-    return CheckExportOptions(options.exportOptions, error);
-}
 
 int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
 {
     InteractionScope scope(
         std::make_unique<BatchInteraction>(options.overwrite, options.passwordFile));
-    const TBatchSignals stopSignals([] { Session()->Interrupt(); });
+    const TBatchSignals stopSignals([] { QueryRunner::Interrupt(); });
     // Reported once, in place of the error the stopped statement raised.
     const auto interrupted = [&stopSignals] {
         Ui().ShowMessage(
@@ -159,7 +96,7 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     };
     TStartUpState state;
     try {
-        const TStartUpOutcome outcome = ReadStartUpState(executable, state);
+        const TStartUpOutcome outcome = ReadStartUp(executable, options.file, state);
         if (outcome != TStartUpOutcome::Run)
             return ExitStatusFor(outcome);
     } catch (const std::exception& error) {
@@ -172,27 +109,24 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
         state.alias = options.alias;
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
-    // The window is made inside the guard: making it reads the engine's
+    // The runner is made inside the guard: making it reads the engine's
     // configuration, which may be impossible to create (a read-only folder).
-    std::unique_ptr<TformMain> form;
+    std::unique_ptr<QueryRunner> runner;
     try {
-        form = std::make_unique<TformMain>();
-        form->SetScriptInEditor(false);
-        // Printed, the result needs no grid or model, so memory does not grow
-        // with its rows; an export reads it through the grid, as the window's does.
-        if (!options.exportOptions.given)
-            form->findChild<TDataSource*>(QStringLiteral("DataSource1"))->SetDataSet(nullptr);
-        HandOver(*form, state);
+        runner = std::make_unique<QueryRunner>();
+        // The work runs beside an event loop, so a caught signal reaches the engine.
+        runner->SetWorkRunner(&RunOnWorker);
+        runner->SetAlias(state.alias);
     } catch (const std::exception& error) {
         Ui().ShowException(error);
         return exitFailed;
     }
     if (stopSignals.Caught())
         return interrupted();
-    if (!form->Database()->Connected())
+    if (!runner->Connected())
         return exitFailed;
     try {
-        form->ExecuteSQL();
+        runner->Execute(state.sql);
     } catch (const std::exception& error) {
         if (stopSignals.Caught())
             return interrupted();
@@ -202,15 +136,14 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
     if (stopSignals.Caught())
         return interrupted();
     if (QString error;
-        !CheckSelectedRows(options.exportOptions, form->Query()->RecordCount(), error)) {
+        !CheckSelectedRows(options.exportOptions, runner->Query()->RecordCount(), error)) {
         fprintf(stderr, "tessaly-query: %s\n", error.toLocal8Bit().constData());
         return exitUsage;
     }
     int status = exitOk;
     if (options.saveGiven) {
-        form->findChild<QLineEdit*>(QStringLiteral("editTableName"))->setText(options.saveTable);
         try {
-            if (!form->SaveTable())
+            if (!runner->Save(options.saveTable))
                 status = exitFailed;
         } catch (const std::exception& error) {
             Ui().ShowException(error);
@@ -218,9 +151,10 @@ int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out)
         }
     }
     if (options.exportOptions.given)
-        return status == exitOk ? RunBatchExport(*form, options.exportOptions) : status;
+        return status == exitOk ? RunBatchExport(runner->Query(), options.exportOptions, out)
+                                : status;
     try {
-        WriteResult(form->Query(), out);
+        WriteResult(runner->Query(), out);
     } catch (const std::exception& error) {
         Ui().ShowException(error);
         status = exitFailed;

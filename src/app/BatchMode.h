@@ -1,7 +1,7 @@
-// Batch mode: runs what the window runs, without a display. The window's own
-// code is driven with its modal interactions answered from the command line;
-// messages go to standard error, the last result to standard output as
-// tab-separated text.
+// Batch mode: runs what the window runs, without a display or a widget. The
+// runner under the window is driven with its modal interactions answered from
+// the command line; messages go to standard error, the last result to
+// standard output as tab-separated text.
 #pragma once
 
 #include "app/BatchExport.h"
@@ -13,6 +13,7 @@
 
 struct TBatchOptions
 {
+    QString file; // the FILE argument: a package file, or a script
     QString sqlFile;
     QString alias;
     bool aliasGiven = false;
@@ -23,12 +24,6 @@ struct TBatchOptions
     TBatchExport exportOptions;
 };
 
-// The usage text of the runner.
-QString RunnerUsage();
-
-// Parses the arguments that follow the program name (with "--batch" among
-// them). False with a message for a usage error.
-bool ParseBatchOptions(const QStringList& arguments, TBatchOptions& options, QString& error);
-
-// Runs the package of the executable in batch mode; returns the exit status.
+// Runs the package of the FILE argument, or of the executable, in batch mode;
+// returns the exit status.
 int RunBatch(const QString& executable, const TBatchOptions& options, FILE* out = stdout);

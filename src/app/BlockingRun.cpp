@@ -1,12 +1,10 @@
 #include "app/BlockingRun.h"
 
-#include <QApplication>
-#include <QEventLoop>
-#include <QKeyEvent>
-#include <QThread>
-#include <QWidget>
+#include "app/WorkerRun.h"
 
-#include <exception>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
 
 namespace {
 
@@ -60,23 +58,13 @@ private:
 void RunBlocking(QWidget* window, QWidget* cancelButton, const std::function<void()>& work,
                  const std::function<void()>& interrupt)
 {
-    std::exception_ptr failure;
-    QThread* worker = QThread::create([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
     InputBlocker blocker(window, cancelButton, interrupt);
     qApp->installEventFilter(&blocker);
-    QEventLoop loop;
-    QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    loop.exec();
-    worker->wait();
-    delete worker;
+    try {
+        RunOnWorker(work);
+    } catch (...) {
+        qApp->removeEventFilter(&blocker);
+        throw;
+    }
     qApp->removeEventFilter(&blocker);
-    if (failure)
-        std::rethrow_exception(failure);
 }

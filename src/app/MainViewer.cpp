@@ -2,15 +2,14 @@
 
 #include "app/BlockingRun.h"
 #include "app/BusyIndicator.h"
+#include "app/ExportSettings.h"
+#include "app/QueryRunner.h"
 #include "dbctrls/DBGrid.h"
 #include "dbctrls/DBNavigator.h"
 #include "engine/DataSet.h"
-#include "engine/Session.h"
 #include "export/EC_DBGrid.h"
 #include "platform/Interaction.h"
 #include "query/enhquery.h"
-#include "store/OptionsFile.h"
-#include "store/TessalyDB.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -22,13 +21,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <exception>
 
 namespace {
@@ -39,16 +36,6 @@ const QString kDefaultDescription = QStringLiteral(
     "\n"
     "If you would like to view the SQL, click the \"View SQL\" button.");
 
-const QString kNoDatabase = QStringLiteral(
-    "No database is configured. Add an alias to the engine configuration or an entry to the "
-    "options store, then start again.");
-
-// The entries that stand in for a missing alias, in the order they are tried,
-// each with the entry it leads to.
-const std::pair<const char*, const char*> kAliasFallbacks[] = {
-    {"<Standard>", "<Standard>"}, {"<Training>", "<KIVData3>"}, {"KIVData3", "KIVData3"},
-    {"KIVDemoData3", "KIVDemoData3"}, {"BrackenData", "BrackenData"}};
-
 // The editors hold lines separated by line feeds; package texts use CR LF.
 QString EditorText(const QString& text)
 {
@@ -56,11 +43,6 @@ QString EditorText(const QString& text)
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return lines;
-}
-
-bool ComboHas(const QComboBox* combo, const QString& text)
-{
-    return combo->findText(text, Qt::MatchFixedString) >= 0;
 }
 
 // Runs a handler's work; a failure goes to the application's error report.
@@ -113,45 +95,21 @@ TformMain::TformMain(QWidget* parent) : QWidget(parent)
     FormCreate();
 }
 
-TformMain::~TformMain()
-{
-    // The query's answer lives in the private folder that Database1 removes.
-    delete qryQuery;
-    delete Database1;
-    delete RegOptions;
-}
+// The runner, the first child, goes first: the answer's file is gone before
+// the grid that shows it.
+TformMain::~TformMain() = default;
 
 void TformMain::CreateComponents()
 {
-    RegOptions = new TOptionsFile(this);
-    RegOptions->setObjectName(QStringLiteral("RegOptions"));
-    RegOptions->SetFileName(QStringLiteral("OrloOptions.Ini"));
-    RegOptions->SetParentKey(QStringLiteral("\\Software\\Tessaly Software\\"));
-    RegOptions->SetFilePath(QStringLiteral("C:\\Windows\\"));
-    RegOptions->SetRegPath(QStringLiteral("Orlo\\"));
-    RegOptions->SetSection(QStringLiteral("Options"));
-
-    Database1 = new TTessalyDatabase(this);
-    Database1->setObjectName(QStringLiteral("Database1"));
-    Database1->SetAliasName(QStringLiteral("KIVData3"));
-    Database1->SetDatabaseName(QStringLiteral("KIV"));
-    Database1->SetSessionName(QStringLiteral("Default"));
-    Database1->SetAllowSelectDB(false);
-    Database1->SetCheckForAlias(false);
-    Database1->SetOptionsFile(RegOptions);
-    Database1->SetTempDir(QStringLiteral("\\SQLLantern"));
-
-    qryQuery = new TEnhMultiQuery(this);
-    qryQuery->setObjectName(QStringLiteral("qryQuery"));
-    qryQuery->SetDatabaseName(QStringLiteral("KIV"));
-    qryQuery->SetDestinationTable(QStringLiteral("INIT.DB"));
-    qryQuery->SetDestDatabaseName(QStringLiteral("KIV"));
-    qryQuery->SetDestBatchMoveMode(TEnhQuery::batCopy);
-    qryQuery->SetDoBatchMove(true);
+    runner_ = new QueryRunner(this);
+    // The script runs off the GUI thread while the window keeps painting.
+    runner_->SetWorkRunner([this](const std::function<void()>& work) {
+        RunBlocking(this, btnCancel, work, &QueryRunner::Interrupt);
+    });
 
     DataSource1 = new TDataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
-    DataSource1->SetDataSet(qryQuery);
+    DataSource1->SetDataSet(runner_->Query());
 }
 
 QWidget* TformMain::CreateDescriptionPage()
@@ -214,30 +172,7 @@ void TformMain::CreateExportGrid()
     ExportGrid = new TExportDBGrid(this);
     ExportGrid->setObjectName(QStringLiteral("ExportGrid"));
     ExportGrid->SetDBGrid(DBGrid1);
-    ExportGrid->SetOptions(NumberRows | ShowColHeaders | ShowClipboardMsg | ShowProgress | TimeStamp);
-    ExportGrid->SetHTML_Options(htColHeadersBold | htAutoLink | htOddRowColoring);
-    ExportGrid->SetExportType(xMicrosoft_Excel);
-    ExportGrid->SetAllowedTypes(AllExportTypes() | tsExcel_Workbook);
-    ExportGrid->SetTruncateSymbol(QStringLiteral("-"));
-    TXL_Options* xl = ExportGrid->XL_Options();
-    xl->PrintGridlines = false;
-    xl->PrintHeadings = false;
-    xl->PageFooter = QStringLiteral("Page &P of &N");
-    const auto font = [](const char* family, int pixels, bool bold, bool italic, bool underline) {
-        QFont f(QString::fromLatin1(family));
-        f.setPixelSize(pixels);
-        f.setBold(bold);
-        f.setItalic(italic);
-        f.setUnderline(underline);
-        return f;
-    };
-    TPrint_Options* print = ExportGrid->Print_Options();
-    print->DefaultFont = font("Courier New", 11, false, false, false);
-    print->DetailedTitle = font("Arial", 21, true, false, true);
-    print->DetailedHeader = font("Arial", 16, false, true, false);
-    print->DetailedFooter = font("Arial", 16, false, true, false);
-    print->DetailedFont = font("Courier New", 12, false, false, false);
-    ExportGrid->Loaded();
+    ApplyResultsExportSettings(*ExportGrid);
 }
 
 QWidget* TformMain::CreateResultsPage()
@@ -305,7 +240,7 @@ QWidget* TformMain::CreateBottomPanel()
 
     connect(btnChangeTab, &QPushButton::clicked, this, &TformMain::btnChangeTabClick);
     connect(btnExecute, &QPushButton::clicked, this, &TformMain::btnExecuteClick);
-    connect(btnCancel, &QPushButton::clicked, this, &TformMain::Interrupt);
+    connect(btnCancel, &QPushButton::clicked, this, [] { QueryRunner::Interrupt(); });
     return pnlBottom;
 }
 
@@ -315,24 +250,12 @@ void TformMain::FormCreate()
     PageControl1->tabBar()->hide();
     PageControl1->setCurrentWidget(tabDesc);
     FillAliasList();
-    savedBefore_ = false;
 }
 
-// Configuration entries in angle brackets and the session's aliases, in one
-// list sorted without regard to letter case.
 void TformMain::FillAliasList()
 {
     cbAliases->clear();
-    QStringList entries;
-    Database1->ListEntries(entries);
-    QStringList items;
-    for (const QString& entry : entries)
-        items << QLatin1Char('<') + entry + QLatin1Char('>');
-    items << Session()->AliasNames();
-    std::stable_sort(items.begin(), items.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
-    cbAliases->addItems(items);
+    cbAliases->addItems(runner_->AliasList());
 }
 
 bool TformMain::eventFilter(QObject* watched, QEvent* event)
@@ -387,10 +310,7 @@ void TformMain::SetDescription(const QString& text)
 
 void TformMain::SetSQL(const QString& text)
 {
-    if (scriptInEditor_)
-        memoSQL->setPlainText(EditorText(text));
-    else
-        script_ = text;
+    memoSQL->setPlainText(EditorText(text));
 }
 
 void TformMain::SetSQLEditable(bool editable)
@@ -399,35 +319,19 @@ void TformMain::SetSQLEditable(bool editable)
     btnChangeTab->setText(editable ? QStringLiteral("View/Edit SQL") : QStringLiteral("View SQL"));
 }
 
+const QString& TformMain::CurrentAlias() const { return runner_->CurrentAlias(); }
+bool TformMain::SavedBefore() const { return runner_->SavedBefore(); }
+TEnhMultiQuery* TformMain::Query() const { return runner_->Query(); }
+TTessalyDatabase* TformMain::Database() const { return runner_->Database(); }
+
 void TformMain::SetAlias(const QString& name)
 {
-    if (cbAliases->count() == 0) {
-        // Nothing to fall back to: say so and leave Execute disabled.
-        Ui().ShowMessage(kNoDatabase);
+    if (!runner_->SetAlias(name)) {
         btnExecute->setEnabled(false);
         return;
     }
-    if (ComboHas(cbAliases, name)) {
-        currentAlias_ = name;
-    } else {
-        Ui().ShowMessage(QStringLiteral("Alias \"") + name + QStringLiteral("\" does not exists."));
-        currentAlias_ = cbAliases->itemText(0);
-        for (const auto& [present, chosen] : kAliasFallbacks) {
-            if (ComboHas(cbAliases, QLatin1String(present))) {
-                currentAlias_ = QLatin1String(chosen);
-                break;
-            }
-        }
-    }
-    cbAliases->setCurrentIndex(cbAliases->findText(currentAlias_, Qt::MatchFixedString));
-
-    Database1->Close();
-    if (currentAlias_.startsWith(QLatin1Char('<')) && currentAlias_.endsWith(QLatin1Char('>')))
-        Database1->SetDatabase(currentAlias_.mid(1, currentAlias_.size() - 2), QString());
-    else
-        Database1->SetAliasName(currentAlias_);
-    Database1->Open();
-    btnExecute->setEnabled(Database1->Connected());
+    cbAliases->setCurrentIndex(cbAliases->findText(runner_->CurrentAlias(), Qt::MatchFixedString));
+    btnExecute->setEnabled(runner_->Connected());
 }
 
 void TformMain::btnChangeTabClick()
@@ -449,22 +353,6 @@ void TformMain::btnExportClick()
     Reported([this] { ExportGrid->Execute(); });
 }
 
-void TformMain::RunQuery()
-{
-    // Bound controls must not read the dataset while the worker fills it.
-    qryQuery->DisableControls();
-    Session()->ResetInterrupt();
-    try {
-        RunBlocking(this, btnCancel, [this] { qryQuery->Execute(); }, [this] { Interrupt(); });
-    } catch (...) {
-        qryQuery->EnableControls();
-        throw;
-    }
-    qryQuery->EnableControls();
-}
-
-void TformMain::Interrupt() { Session()->Interrupt(); }
-
 void TformMain::ExecuteSQL()
 {
     const auto stopAnimation = [this] {
@@ -478,14 +366,11 @@ void TformMain::ExecuteSQL()
     btnExecute->setEnabled(false);
     btnChangeTab->setEnabled(false);
     try {
-        qryQuery->SetSQLText(scriptInEditor_ ? memoSQL->toPlainText() : script_);
-        RunQuery();
+        runner_->Execute(memoSQL->toPlainText());
     } catch (...) {
-        Ui().MessageDlg(QStringLiteral("An error has occurred while running the query."), mtError, mbOK);
         stopAnimation();
         throw;
     }
-    Ui().ShowMessage(QStringLiteral("Query Executed"));
     if (showResults_) {
         pnlBottom->hide();
         PageControl1->setCurrentWidget(tabResults);
@@ -495,41 +380,5 @@ void TformMain::ExecuteSQL()
 
 bool TformMain::SaveTable()
 {
-    // The rows in the grid become the table: nothing runs again, so a script
-    // whose temporary tables are gone, whose last statement was a command or
-    // whose macros would give other values saves exactly what the user sees.
-    if (!qryQuery->Active()) {
-        Ui().MessageDlg(QStringLiteral("There is no result to save."), mtError, mbOK);
-        return false;
-    }
-    const QString name = editTableName->text().trimmed();
-    if (name.isEmpty()) {
-        Ui().MessageDlg(QStringLiteral("Table Name not Entered."), mtError, mbOK);
-        return false;
-    }
-    // A saved table must also be one a script can name on a terminator line
-    // (a blank ends the name there, brackets hold macros), and it lives in
-    // the database's own folder.
-    static const QRegularExpression unsafe(QStringLiteral("[\\s/\\\\;\\[\\]]"));
-    if (name.contains(unsafe)) {
-        Ui().MessageDlg(QStringLiteral("The table name \"") + name +
-                            QStringLiteral("\" may not contain blanks, brackets, \";\", \"/\" or \"\\\"."),
-                        mtError, mbOK);
-        return false;
-    }
-    const QStringList tables = Session()->TableNames(QStringLiteral("KIV"));
-    const QString stem = name.section(QLatin1Char('.'), 0, -2);
-    const bool exists = tables.contains(name, Qt::CaseInsensitive) ||
-                        (!stem.isEmpty() && tables.contains(stem, Qt::CaseInsensitive));
-    if (exists && Ui().MessageDlg(name + QStringLiteral(" already exists.  Overwrite?"), mtConfirmation,
-                                  mbYes | mbNo) != mrYes) {
-        Ui().ShowMessage(QStringLiteral("Table Not Saved."));
-        return false;
-    }
-    savedBefore_ = true;
-    Session()->ResetInterrupt();
-    RunBlocking(this, btnCancel, [this, name] { qryQuery->MakePermanent(name, true); },
-                [this] { Interrupt(); });
-    Ui().ShowMessage(QStringLiteral("New Table Saved."));
-    return true;
+    return runner_->Save(editTableName->text());
 }

@@ -18,8 +18,8 @@ class TDBGrid;
 class TDBNavigator;
 class TEnhMultiQuery;
 class TExportDBGrid;
-class TOptionsFile;
 class TTessalyDatabase;
+class QueryRunner;
 
 class TformMain : public QWidget
 {
@@ -32,19 +32,16 @@ public:
     void SetTitle(const QString& text);
     void SetDescription(const QString& text);
     void SetSQL(const QString& text);
-    // Chooses the alias entry and connects Database1. Raises when connecting fails.
+    // Chooses the alias entry and connects the runner's database. Raises when
+    // connecting fails.
     void SetAlias(const QString& name);
     bool ShowResults() const { return showResults_; }
     void SetShowResults(bool show) { showResults_ = show; }
     // Read-only SQL and the caption of the page switch that goes with it.
     void SetSQLEditable(bool editable);
-    // Without the editor (batch mode, before the handover) the script is kept
-    // as text: nobody reads it there, and laying out a large script would
-    // cost time and memory for nothing.
-    void SetScriptInEditor(bool inEditor) { scriptInEditor_ = inEditor; }
 
-    const QString& CurrentAlias() const { return currentAlias_; }
-    bool SavedBefore() const { return savedBefore_; }
+    const QString& CurrentAlias() const;
+    bool SavedBefore() const;
 
     // The command handlers' work, raising on failure; the buttons call them
     // through the application's error report. Execute returns normally after
@@ -52,9 +49,10 @@ public:
     void ExecuteSQL();
     bool SaveTable();
 
-    // The window's components, for batch mode.
-    TEnhMultiQuery* Query() const { return qryQuery; }
-    TTessalyDatabase* Database() const { return Database1; }
+    // The window's components.
+    QueryRunner* Runner() const { return runner_; }
+    TEnhMultiQuery* Query() const;
+    TTessalyDatabase* Database() const;
     TExportDBGrid* Exporter() const { return ExportGrid; }
     TDBGrid* Grid() const { return DBGrid1; }
 
@@ -77,14 +75,10 @@ private:
     QWidget* CreateBottomPanel();
     void FillAliasList();
     void FitDefaultDescription();
-    // Runs the query's script off the GUI thread while the window waits.
-    void RunQuery();
-    void Interrupt();
 
-    // Non-visual components.
-    TOptionsFile* RegOptions;
-    TTessalyDatabase* Database1;
-    TEnhMultiQuery* qryQuery;
+    // Non-visual components: the runner holds the options store, the
+    // database and the query.
+    QueryRunner* runner_;
     TDataSource* DataSource1;
     TExportDBGrid* ExportGrid;
 
@@ -110,9 +104,5 @@ private:
     TBusyIndicator* Animate1;
     QPushButton* btnCancel;
 
-    QString currentAlias_;
-    bool scriptInEditor_ = true;
-    QString script_; // the script while it is kept out of the editor
-    bool savedBefore_ = false;
     bool showResults_ = false;
 };

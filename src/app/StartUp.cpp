@@ -1,17 +1,20 @@
 #include "app/StartUp.h"
 
 #include "app/MainViewer.h"
+#include "package/PackageFile.h"
 #include "package/QueryPackage.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Windows1252.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 TExitStatus ExitStatusFor(TStartUpOutcome outcome)
 {
     switch (outcome) {
     case TStartUpOutcome::Damaged:
+    case TStartUpOutcome::ScriptRefused:
         return exitUsage;
     case TStartUpOutcome::WrongPassword:
         return exitWrongPassword;
@@ -21,21 +24,12 @@ TExitStatus ExitStatusFor(TStartUpOutcome outcome)
     return exitOk;
 }
 
-TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state)
+namespace {
+
+// Asks for the package's password, when it has one, and takes the package.
+TStartUpOutcome Accept(const std::optional<QueryPackage>& package, const QString& packageFile,
+                       TStartUpState& state)
 {
-    std::optional<QueryPackage> package;
-    try {
-        // Opened read-only: other readers and writers of the file are not locked out.
-        QFile file(executable);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EPackageDamaged(
-                QStringLiteral("the program file cannot be read (%1)").arg(file.errorString()));
-        package = ReadQueryPackage(file);
-    } catch (const EPackageDamaged& damaged) {
-        Ui().ShowException(Exception(
-            QStringLiteral("The query package of this program is damaged: ") + damaged.Message()));
-        return TStartUpOutcome::Damaged;
-    }
     state = TStartUpState();
     if (!package)
         return TStartUpOutcome::Run;
@@ -57,7 +51,57 @@ TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state
     state.description = package->description;
     state.alias = package->alias;
     state.sql = package->sql;
+    state.packageFile = packageFile;
     return TStartUpOutcome::Run;
+}
+
+} // namespace
+
+TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state)
+{
+    std::optional<QueryPackage> package;
+    try {
+        // Opened read-only: other readers and writers of the file are not locked out.
+        QFile file(executable);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EPackageDamaged(
+                QStringLiteral("the program file cannot be read (%1)").arg(file.errorString()));
+        package = ReadQueryPackage(file);
+    } catch (const EPackageDamaged& damaged) {
+        Ui().ShowException(Exception(
+            QStringLiteral("The query package of this program is damaged: ") + damaged.Message()));
+        return TStartUpOutcome::Damaged;
+    }
+    return Accept(package, QString(), state);
+}
+
+TStartUpOutcome ReadPackageFileState(const QString& path, TStartUpState& state)
+{
+    QueryPackage package;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Ui().ShowException(Exception(QStringLiteral("Cannot open the query package file %1: %2")
+                                         .arg(path, file.errorString())));
+        return TStartUpOutcome::Damaged;
+    }
+    try {
+        package = ReadPackageFile(file);
+    } catch (const EPackageDamaged& damaged) {
+        Ui().ShowException(Exception(QStringLiteral("The query package file %1 is damaged: %2")
+                                         .arg(path, damaged.Message())));
+        return TStartUpOutcome::Damaged;
+    }
+    return Accept(package, path, state);
+}
+
+TStartUpOutcome ReadStartUp(const QString& executable, const QString& file, TStartUpState& state)
+{
+    if (!file.isEmpty() && IsPackageFile(file))
+        return ReadPackageFileState(file, state);
+    const TStartUpOutcome outcome = ReadStartUpState(executable, state);
+    if (outcome == TStartUpOutcome::Run && !file.isEmpty() && !ReplaceScript(state, file))
+        return TStartUpOutcome::ScriptRefused;
+    return outcome;
 }
 
 bool ReplaceScript(TStartUpState& state, const QString& path)
@@ -86,9 +130,16 @@ bool ReplaceScript(TStartUpState& state, const QString& path)
 void HandOver(TformMain& form, const TStartUpState& state)
 {
     form.SetTitle(state.title);
+    if (!state.packageFile.isEmpty())
+        form.setWindowTitle(PackageFileCaption(form.windowTitle(), state.packageFile));
     form.SetDescription(state.description);
     form.SetSQL(state.sql);
     form.SetAlias(state.alias);
     form.SetShowResults(state.showResults);
     form.SetSQLEditable(state.sqlEditable);
+}
+
+QString PackageFileCaption(const QString& caption, const QString& packageFile)
+{
+    return caption + QStringLiteral(" - ") + QFileInfo(packageFile).fileName();
 }

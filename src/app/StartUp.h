@@ -1,5 +1,6 @@
-// Start-up: the query package read from the running executable, the password
-// check, and the handover of the package to the main window.
+// Start-up: the query package read from a package file given on the command
+// line or from the running executable, the password check, and the handover
+// of the package to the main window.
 #pragma once
 
 #include <QString>
@@ -17,13 +18,16 @@ struct TStartUpState
     bool sqlEditable = true;
     bool showResults = false;
     bool hasPackage = false;
+    // The package file the package came from; empty for an attached package.
+    QString packageFile;
 };
 
 enum class TStartUpOutcome
 {
     Run,
     Damaged,
-    WrongPassword
+    WrongPassword,
+    ScriptRefused
 };
 
 // Reads the package at the end of the executable and, when it has a password,
@@ -32,14 +36,31 @@ enum class TStartUpOutcome
 // "Invalid Password."; in both cases the program must end at once.
 TStartUpOutcome ReadStartUpState(const QString& executable, TStartUpState& state);
 
+// Reads the package file at path (which wins over a package attached to the
+// runner) as ReadStartUpState reads an attached one. A file that cannot be
+// opened, or is damaged, is reported naming the file, and ends start-up as a
+// damaged package does.
+TStartUpOutcome ReadPackageFileState(const QString& path, TStartUpState& state);
+
+// What the runner `executable` starts with, given the file argument of its
+// command line (empty when there is none): a package file's package (see
+// IsPackageFile); else the attached package, with the script of the file in
+// place of its SQL when a file is given (ScriptRefused when that is refused).
+TStartUpOutcome ReadStartUp(const QString& executable, const QString& file, TStartUpState& state);
+
 // Puts the script of a file in place of the package's. Refused with a message
 // when the package's SQL is read-only or the file cannot be read.
 bool ReplaceScript(TStartUpState& state, const QString& path);
 
 // The handover, in its order: title, description, SQL, alias; then the
 // show-results switch, the editor's read-only state and the page-switch caption.
-// Raises when connecting the database fails.
+// The caption names the package file a package came from. Raises when
+// connecting the database fails.
 void HandOver(TformMain& form, const TStartUpState& state);
+
+// The window caption for a package opened from a file: the caption the
+// package gives (or the window's own) and the file's name, "Orders - orders.tqp".
+QString PackageFileCaption(const QString& caption, const QString& packageFile);
 
 // Exit statuses of the runner.
 enum TExitStatus
@@ -51,5 +72,5 @@ enum TExitStatus
 };
 
 // The status a start-up that may not run on ends the program with: a damaged
-// package is a usage error, a wrong password has its own.
+// package and a refused script are usage errors, a wrong password has its own.
 TExitStatus ExitStatusFor(TStartUpOutcome outcome);

@@ -1,58 +1,71 @@
-// The runner: reads the query package attached to its own file, asks for its
-// password, and opens the main window (or, with --batch, runs the query
-// without a display).
-#include "app/BatchMode.h"
+// The runner: reads the query package of a package file named on its command
+// line, or the one attached to its own file, asks for its password, and opens
+// the main window (or, with --batch, runs the query without a display). The
+// command line is read first: --help, --version and batch mode never start
+// the widget toolkit.
+#include "app/CheckedOutput.h"
+#include "app/CommandLine.h"
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
+#include "engine/Session.h"
 #include "export/EC_Main.h"
 #include "platform/Interaction.h"
 #include "store/PrivateFolder.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <cstring>
 #include <exception>
 #include <memory>
 
 namespace {
 
-bool HasArgument(int argc, char** argv, const char* wanted)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], wanted) == 0)
-            return true;
-    }
-    return false;
-}
-
-// In batch mode standard error carries the window's messages only; the
-// toolkit's own notes (about the virtual display, say) would mix with them.
+// In batch mode standard error carries the runner's messages only; Qt's own
+// notes would mix with them.
 void KeepToolkitQuiet(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
-int RunWindow(const QStringList& arguments)
+// Prints an answer on standard output; a failed write is exit status 1.
+int Answer(const QString& text)
 {
-    QString scriptFile;
-    for (const QString& argument : arguments) {
-        if (argument.startsWith(QLatin1Char('-')) || !scriptFile.isEmpty()) {
-            fputs(RunnerUsage().toLocal8Bit().constData(), stderr);
-            return exitUsage;
-        }
-        scriptFile = argument;
+    try {
+        WriteOutput(stdout, text.toLocal8Bit());
+        FlushOutput(stdout);
+    } catch (const std::exception& error) {
+        fprintf(stderr, "tessaly-query: %s\n", ExceptionMessage(error).toLocal8Bit().constData());
+        return exitFailed;
     }
+    return exitOk;
+}
+
+void RemoveLeftovers()
+{
+    RemoveDeadRunLeftovers();
+    TCustomExport::RemoveDeadRunTempFiles();
+}
+
+int RunWindow(int argc, char** argv, const QString& file)
+{
+    QApplication app(argc, argv);
+    // The desktop matches the window to its menu entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tessaly-query"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessaly-query")));
+    RemoveLeftovers();
 
     TStartUpState state;
     const TStartUpOutcome outcome =
-        ReadStartUpState(QCoreApplication::applicationFilePath(), state);
+        ReadStartUp(QCoreApplication::applicationFilePath(), file, state);
     if (outcome != TStartUpOutcome::Run)
         return ExitStatusFor(outcome);
-    if (!scriptFile.isEmpty() && !ReplaceScript(state, scriptFile))
-        return exitUsage;
 
     SetApplicationTitle(QStringLiteral("Tessaly Query"));
+    // A server that wants a password none of libpq's sources gives asks the
+    // user; the answer is not kept. Batch mode has no prompt: it fails.
+    Session()->SetPasswordPrompt([](const QString& prompt, QString& password) {
+        return Ui().InputQuery(QStringLiteral("Server Password"), prompt, password);
+    });
     // Making the window reads the engine's configuration, which may fail (a
     // configuration folder that cannot hold it): reported like any start-up error.
     std::unique_ptr<TformMain> form;
@@ -68,41 +81,41 @@ int RunWindow(const QStringList& arguments)
     return QApplication::exec();
 }
 
+int RunBatchMode(int argc, char** argv, const TBatchOptions& options)
+{
+    qInstallMessageHandler(KeepToolkitQuiet);
+    // The core application alone: no platform plugin, fonts or window.
+    QCoreApplication app(argc, argv);
+    RemoveLeftovers();
+    return RunBatch(QCoreApplication::applicationFilePath(), options);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Answered before the toolkit starts, so they work without a display.
-    if (HasArgument(argc, argv, "--version")) {
-        fputs("tessaly-query " TESSALY_VERSION "\n", stdout);
-        return exitOk;
-    }
-    if (HasArgument(argc, argv, "--help") || HasArgument(argc, argv, "-h")) {
-        fputs(RunnerUsage().toLocal8Bit().constData(), stdout);
-        return exitOk;
-    }
-    const bool batch = HasArgument(argc, argv, "--batch");
-    if (batch && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (batch)
-        qInstallMessageHandler(KeepToolkitQuiet);
-    QApplication app(argc, argv);
-    // The desktop matches the window to its menu entry and icon by this name.
-    QGuiApplication::setDesktopFileName(QStringLiteral("tessaly-query"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessaly-query")));
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    RemoveDeadRunLeftovers();
-    TCustomExport::RemoveDeadRunTempFiles();
-    if (!batch)
-        return RunWindow(arguments);
-
-    TBatchOptions options;
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    TRunnerCommand command;
     QString error;
-    if (!ParseBatchOptions(arguments, options, error)) {
-        fprintf(stderr, "tessaly-query: %s\n%s", error.toLocal8Bit().constData(),
-                RunnerUsage().toLocal8Bit().constData());
+    const bool parsed = ParseRunnerCommand(arguments, command, error);
+    switch (command.mode) {
+    case TRunnerCommand::rmVersion:
+        return Answer(QStringLiteral("tessaly-query " TESSALY_VERSION "\n"));
+    case TRunnerCommand::rmHelp:
+        return Answer(RunnerUsage());
+    case TRunnerCommand::rmWindow:
+    case TRunnerCommand::rmBatch:
+        break;
+    }
+    if (!parsed) {
+        if (!error.isEmpty())
+            fprintf(stderr, "tessaly-query: %s\n", error.toLocal8Bit().constData());
+        fputs(RunnerUsage().toLocal8Bit().constData(), stderr);
         return exitUsage;
     }
-    return RunBatch(QCoreApplication::applicationFilePath(), options);
+    if (command.mode == TRunnerCommand::rmBatch)
+        return RunBatchMode(argc, argv, command.batch);
+    return RunWindow(argc, argv, command.file);
 }

@@ -190,7 +190,12 @@ void ApplyFrameBorder(QFrame& control, bool frameVisible)
 
 void ScrollByWheel(QAbstractScrollArea& control, QWheelEvent& event)
 {
-    const int steps = event.angleDelta().y() / 120;
+    // Touchpads and smooth-scroll wheels send a fraction of a step at a
+    // time: the fractions add up until they make whole steps.
+    constexpr int step = QWheelEvent::DefaultDeltasPerStep;
+    const int delta = control.property("wheelRemainder").toInt() + event.angleDelta().y();
+    const int steps = delta / step;
+    control.setProperty("wheelRemainder", delta - steps * step);
     QScrollBar* bar = control.verticalScrollBar();
     int lines = QApplication::wheelScrollLines();
     // A control that scrolls only sideways (a list in columns) takes the wheel there.
@@ -200,9 +205,7 @@ void ScrollByWheel(QAbstractScrollArea& control, QWheelEvent& event)
         lines = across->singleStep();
     }
     for (int i = 0; i < std::abs(steps); ++i) {
-        const int position = bar->value() + (steps < 0 ? lines : -lines);
-        if (position >= 0)
-            bar->setValue(position);
+        bar->setValue(std::max(0, bar->value() + (steps < 0 ? lines : -lines)));
     }
     event.accept();
 }

@@ -145,8 +145,9 @@ int FontItemHeight(const QFont& font);
 // A scroll-area control's border: a plain two-pixel panel under its own
 // frame (FrameVisible), the platform's sunken border otherwise.
 void ApplyFrameBorder(QFrame& control, bool frameVisible);
-// One wheel step moves by the system's wheel-scroll lines; a step up that
-// would pass the top does nothing. The event is taken either way.
+// One wheel step moves by the system's wheel-scroll lines, never above the
+// top; fractions of a step (touchpads) add up to whole steps. The event is
+// taken either way.
 void ScrollByWheel(QAbstractScrollArea& control, QWheelEvent& event);
 
 // The names of the object's properties that a form file would hold: those

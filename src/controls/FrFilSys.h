@@ -15,10 +15,17 @@
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
+#include <QPersistentModelIndex>
 #include <QPixmap>
 #include <QPointer>
 #include <QStringList>
+#include <QVariant>
+#include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
+
+class QTimer;
 
 namespace FrFs {
 Q_NAMESPACE
@@ -118,17 +125,61 @@ QString CurrentDriveRoot(const TMountTable& table);
 
 // Reads the names of the sub-folders of a folder (hidden ones when asked),
 // at most one when only their existence matters. An unreadable folder has
-// none. Tests replace it to stand for a folder that never answers.
+// none. Tests replace it to stand for a folder that answers late or never.
 using TFolderReader =
     std::function<QStringList(const QString& folder, bool showHidden, bool firstOnly)>;
 TFolderReader SetFolderReader(TFolderReader reader);
-// The sub-folders of a folder, unsorted. On a network volume the reading runs
-// off the GUI thread and is given up after a moment: a server that does not
-// answer leaves the folder without children instead of freezing the window.
+
+// Runs on the work's own thread before each piece of work on a volume that is
+// not known to be local, given its mount point. Benchmarks make such a volume
+// answer slowly with it, every kind of work alike.
+using TVolumeWorkHook = std::function<void(const QString& mountPoint)>;
+TVolumeWorkHook SetVolumeWorkHook(TVolumeWorkHook hook);
+
+// How long the GUI thread waits for work on a volume that is not known to be
+// local before it goes on without the answer.
+inline constexpr std::chrono::milliseconds VolumeWaitTime{30};
+// How long the tree waits in the background for such a volume before it
+// marks the folder timed out, to be asked again when the user opens or
+// selects it.
+inline constexpr std::chrono::milliseconds VolumeGiveUpTime{2000};
+
+// Work on the volume that holds a path. On a local volume it is done before
+// Start returns; on any other it runs on a thread of its own, so a volume
+// that never answers costs a thread, never the window.
+class TVolumeWork
+{
+public:
+    static std::shared_ptr<TVolumeWork> Start(const TMountTable& table, const QString& path,
+                                              std::function<QVariant()> work);
+    // Waits until the work is done or the deadline passes; true when done.
+    bool WaitUntil(std::chrono::steady_clock::time_point deadline);
+    // Waits as the GUI thread may: all its waits while it handles one event
+    // share one VolumeWaitTime, however many controls ask, so one event never
+    // adds up several. True when done.
+    bool Wait();
+    bool Done() const;
+    // The work's answer; empty until it is done.
+    QVariant Result() const;
+
+private:
+    TVolumeWork() = default;
+    struct TState;
+    std::shared_ptr<TState> state_;
+};
+
+// The sub-folders of a folder (a QStringList), read as volume work.
+std::shared_ptr<TVolumeWork> StartSubFolderRead(const TMountTable& table, const QString& folder,
+                                                bool showHidden, bool firstOnly);
+// The sub-folders of a folder, unsorted; none when the volume does not answer
+// in VolumeWaitTime.
 QStringList ReadSubFolders(const TMountTable& table, const QString& folder, bool showHidden,
                            bool firstOnly);
-// Whether the folder exists, with the same bounded wait on a network volume.
-bool FolderExists(const TMountTable& table, const QString& folder);
+// Whether the folder exists; noAnswer when its volume does not answer in time.
+bool FolderExists(const TMountTable& table, const QString& folder, bool noAnswer = false);
+// A yes-or-no question about a path, asked as volume work; no answer when
+// the volume does not answer in time.
+std::optional<bool> AskVolume(const QString& path, std::function<bool()> question);
 
 // Shows a path in a label, shortened in the middle to fit the label's width,
 // or the given width when the label sizes itself.
@@ -150,6 +201,9 @@ QIcon EntryIcon(const QFileInfo& entry);
 // process; folders, programs and the per-file extensions (.exe, .lnk, .ico,
 // .scr) are fetched each time, their icons being their own.
 QIcon ListedEntryIcon(const QFileInfo& entry);
+// An entry's icon from its name alone, for a volume that may be slow to
+// answer: the theme's icon for the type the extension gives, else a glyph.
+QIcon IconByName(const QString& name, bool isFolder);
 
 // Opens a file in the desktop's default application for its type; false
 // when there is none or it cannot be started. Tests replace it.
@@ -251,6 +305,8 @@ public:
 
 private:
     friend class TFrDriveComboBox;
+    // Reads the folder again; true when it had gone and an ancestor took its place.
+    bool Rebuild();
     void Change();
     void OpenItem(QListWidgetItem* item);
     const QPixmap* GlyphOf(int index) const;
@@ -353,6 +409,7 @@ private:
     bool showGlyphs_ = true;
     bool showLongNames_ = true;
     bool rebuilding_ = false;
+    bool directoryLocal_ = true;  // on a volume known to be local: icons may read files
     QList<TFrFileInfo> itemInfo_; // parallel to the items
     QPointer<TFrDirectoryListBox> dirList_;
     QPointer<TFrDirectoryTree> tree_;
@@ -415,6 +472,14 @@ public:
     // The folder a node stands for, with a trailing "/"; empty for a placeholder.
     static QString NodePath(const QTreeWidgetItem* node);
     static bool ChildrenRead(const QTreeWidgetItem* node);
+    // The node's volume gave no answer in time; it is asked again when the
+    // node is opened or selected.
+    static bool TimedOut(const QTreeWidgetItem* node);
+    // The user's home folder, the first top-level node; none when its volume
+    // is not shown.
+    QTreeWidgetItem* HomeNode() const;
+    // Whether answers from volumes that are slow to answer are still awaited.
+    bool Pending() const { return !pending_.isEmpty(); }
 
     // Renames the node's folder to a sibling named text; shows the error and
     // changes nothing when that fails. The label editor ends here.
@@ -423,15 +488,35 @@ public:
 protected:
     void FrameVisibleChanged() override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A folder read whose answer the tree awaits in the background.
+    struct TPendingRead
+    {
+        QPersistentModelIndex node;
+        std::shared_ptr<TVolumeWork> work;
+        bool probe; // only whether it has sub-folders
+        std::chrono::steady_clock::time_point started;
+    };
+
     void CreateWnd();
     void DestroyWnd();
     void SetUpNode(QTreeWidgetItem* node, const QString& path);
-    void AddDriveNode(const QString& mountPoint, int index);
+    QTreeWidgetItem* AddDriveNode(const QString& mountPoint, int index);
+    QTreeWidgetItem* AddHomeNode();
     void AddPlaceholder(QTreeWidgetItem* node);
     void ProbeChildren(QTreeWidgetItem* node);
-    void ReadChildren(QTreeWidgetItem* node);
+    void ProbeAll(const QList<QTreeWidgetItem*>& nodes);
+    void ApplyProbe(QTreeWidgetItem* node, const QStringList& names);
+    // True when the children are read; false while the volume's answer is awaited.
+    bool ReadChildren(QTreeWidgetItem* node);
+    void FillChildren(QTreeWidgetItem* node, QStringList names);
+    void Wait(QTreeWidgetItem* node, std::shared_ptr<TVolumeWork> work, bool probe);
+    bool IsPending(QTreeWidgetItem* node, std::optional<bool> probe = std::nullopt) const;
+    void CheckPending();
+    void ContinueOpen();
+    QTreeWidgetItem* StartNode(const QString& folder) const;
     QTreeWidgetItem* FindDriveNode(const QString& mountPoint) const;
     void Expanding(QTreeWidgetItem* node);
     void CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
@@ -457,6 +542,10 @@ private:
     bool destroying_ = false;
     QString savedDirectory_;
     TMountWatcher* watcher_;
+    QList<TPendingRead> pending_;
+    QTimer* pendingTimer_;
+    QString pendingOpen_; // the folder to open once its volume answers
+    bool opening_ = false;
 };
 
 // The machine's volumes in a drop-down list, filtered by kind, each with its
@@ -475,6 +564,8 @@ class TFrDriveComboBox : public QComboBox, public TFrFramedControl, public TFrSi
 public:
     explicit TFrDriveComboBox(QWidget* parent = nullptr);
 
+    // The colour fills the field and the list, not only the frame.
+    void SetColor(TColor value) override;
     Q_INVOKABLE bool IsFlatButtonsStored() const { return IsFrameSettingStored(); }
 
     bool FlatButtons() const { return flatButtons_; }

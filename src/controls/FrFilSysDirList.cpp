@@ -26,16 +26,22 @@ void TFrDirectoryListBox::SetDirectory(const QString& path)
     if (full == directory_)
         return;
     directory_ = full;
-    BuildList();
+    Rebuild();
     Change();
 }
 
 void TFrDirectoryListBox::BuildList()
 {
+    if (Rebuild())
+        Change();
+}
+
+bool TFrDirectoryListBox::Rebuild()
+{
     const TMountTable table = ReadMountTable();
     // The walk ends at "/", which always exists: the fall-back terminates.
     QString folder = directory_.isEmpty() ? QStringLiteral("/") : directory_;
-    while (folder != "/" && !FolderExists(table, folder))
+    while (folder != "/" && !FolderExists(table, folder, true))
         folder = QFileInfo(folder).path();
     const bool movedUp = folder != directory_;
     directory_ = folder;
@@ -52,8 +58,7 @@ void TFrDirectoryListBox::BuildList()
     });
     addItems(subFolders);
     setCurrentRow(currentIndex_);
-    if (movedUp)
-        Change();
+    return movedUp;
 }
 
 QString TFrDirectoryListBox::GetItemPath(int index) const

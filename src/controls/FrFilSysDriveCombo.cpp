@@ -1,6 +1,7 @@
-// The drive combo box of FrFilSys.h. Volumes of the unknown and no-root kinds
-// are never listed; a removable volume is listed by its mount point alone, so
-// listing never touches the medium.
+// The drive combo box of FrFilSys.h. It lists the volumes the directory tree
+// shows: "/" and the user's mounts, not snaps, /run or /boot/efi. Volumes of
+// the unknown and no-root kinds are never listed; a removable volume is listed
+// by its mount point alone, so listing never touches the medium.
 #include "controls/FrFilSys.h"
 
 #include <QEvent>
@@ -49,7 +50,7 @@ void TFrDriveComboBox::BuildList()
     clear();
     mountPoints_.clear();
     for (const TVolume& volume : table.Volumes()) {
-        if (volume.Kind == dkUnknown || volume.Kind == dkNoRootDir ||
+        if (!volume.Users || volume.Kind == dkUnknown || volume.Kind == dkNoRootDir ||
             !(driveTypes_ & TDriveTypes::fromInt(1 << volume.Kind)))
             continue;
         const QString& mountPoint = volume.MountPoint;
@@ -129,6 +130,19 @@ void TFrDriveComboBox::SetTextCase(TTextCase value)
         return;
     textCase_ = value;
     BuildList();
+}
+
+void TFrDriveComboBox::SetColor(TColor value)
+{
+    if (value == Color())
+        return;
+    TFrFramedControl::SetColor(value);
+    QPalette palette = this->palette();
+    const QColor colour = ToQColor(value);
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
+        palette.setColor(role, colour);
+    setPalette(palette);
+    update();
 }
 
 void TFrDriveComboBox::SetFlatButtons(bool value)

@@ -80,6 +80,18 @@ QIcon EntryIcon(const QFileInfo& entry)
                                                   : "FRFILBMP_UNKNOWNFILE"));
 }
 
+QIcon IconByName(const QString& name, bool isFolder)
+{
+    static const QMimeDatabase types;
+    if (isFolder)
+        return QIcon(FrFilSysGlyph("FRFILBMP_CLOSEDFOLDER"));
+    const QMimeType type = types.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    QIcon icon = type.isDefault() ? QIcon() : QIcon::fromTheme(type.iconName());
+    if (icon.isNull() && !type.isDefault())
+        icon = QIcon::fromTheme(type.genericIconName());
+    return icon.isNull() ? QIcon(FrFilSysGlyph("FRFILBMP_UNKNOWNFILE")) : icon;
+}
+
 QIcon ListedEntryIcon(const QFileInfo& entry)
 {
     const QString extension = ExtensionOf(entry.fileName());

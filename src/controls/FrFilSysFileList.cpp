@@ -19,13 +19,26 @@
 
 namespace {
 
-// A mask as a file search reads it: "*.*" is every name, letter case aside.
+// A mask as a file search reads it: the whole name, letter case aside
+// ("*.txt" is not "a.txt.bak"); "*.*" is every name.
 QRegularExpression MaskPattern(const QString& mask)
 {
     const QString wildcard = mask == "*.*" ? QStringLiteral("*") : mask;
-    return QRegularExpression(QRegularExpression::wildcardToRegularExpression(
-                                  wildcard, QRegularExpression::UnanchoredWildcardConversion),
+    return QRegularExpression(QRegularExpression::wildcardToRegularExpression(wildcard),
                               QRegularExpression::CaseInsensitiveOption);
+}
+
+// The entries of a folder with what the list filters and sorts by, read as
+// volume work: on a volume not known to be local, off the GUI thread.
+QList<TFrFileInfo> ReadEntries(const QString& folder)
+{
+    QList<TFrFileInfo> entries;
+    const QFileInfoList found = QDir(folder).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QFileInfo& entry : found)
+        entries.append({entry.fileName(), FileAttributes(entry), entry.lastModified(), entry.size(),
+                        entry.isDir(), QIcon()});
+    return entries;
 }
 
 bool CompareItems(const TFrFileInfo& a, const TFrFileInfo& b)
@@ -51,8 +64,11 @@ void TFrFileListBox::SetDirectory(const QString& path)
     const QString full = QDir::cleanPath(QDir(directory_).absoluteFilePath(path));
     if (full == directory_)
         return;
-    const QFileInfo folder(full);
-    if (!folder.isDir() || !folder.isExecutable())
+    const std::optional<bool> enterable = AskVolume(full, [full] {
+        const QFileInfo folder(full);
+        return folder.isDir() && folder.isExecutable();
+    });
+    if (!enterable.value_or(false))
         return;
     directory_ = full;
     LoadFileNames();
@@ -86,15 +102,20 @@ void TFrFileListBox::LoadFileNames()
     const QStringList masks = mask_.split(';', Qt::SkipEmptyParts);
     QSet<QString> taken;
     std::optional<CursorGuard> busy;
-    const QFileInfoList entries =
-        QDir(directory_)
-            .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                           QDir::Unsorted);
+    // A folder on a volume that does not answer in time lists nothing.
+    const TMountTable table = ReadMountTable();
+    const QString folder = directory_;
+    const auto work = TVolumeWork::Start(
+        table, folder, [folder] { return QVariant::fromValue(ReadEntries(folder)); });
+    work->Wait();
+    const QList<TFrFileInfo> entries = work->Result().value<QList<TFrFileInfo>>();
+    const TVolume* volume = table.Containing(folder);
+    directoryLocal_ = volume && volume->Local;
     for (const QString& mask : masks) {
         const QRegularExpression pattern = MaskPattern(mask);
-        for (const QFileInfo& entry : entries) {
-            const QString name = entry.fileName();
-            const int attributes = FileAttributes(entry);
+        for (const TFrFileInfo& entry : entries) {
+            const QString& name = entry.EntryName;
+            const int attributes = entry.Attributes;
             if ((attributes & searchedOnlyWhenAsked & ~attributeMask) ||
                 !pattern.match(name).hasMatch())
                 continue;
@@ -103,10 +124,12 @@ void TFrFileListBox::LoadFileNames()
             if (masks.size() > 1 && taken.contains(name))
                 continue;
             taken.insert(name);
-            TFrFileInfo info{name,         attributes,    entry.lastModified(),
-                             entry.size(), entry.isDir(), QIcon()};
+            TFrFileInfo info = entry;
+            // An icon by content reads the file: on a slow volume by name only.
             if (showGlyphs_)
-                info.Icon = ListedEntryIcon(entry);
+                info.Icon = directoryLocal_
+                                ? ListedEntryIcon(QFileInfo(QDir(folder).filePath(name)))
+                                : IconByName(name, entry.IsFolder);
             itemInfo_.append(info);
             if (itemInfo_.size() == 100)
                 busy.emplace();
@@ -136,8 +159,9 @@ void TFrFileListBox::SetFileName(const QString& name)
     if (name == FileName())
         return;
     int found = -1;
+    // Names differ by letter case here: "Readme" is not "README".
     for (int i = 0; i < count() && found < 0; ++i)
-        if (item(i)->text().compare(name, Qt::CaseInsensitive) == 0)
+        if (item(i)->text() == name)
             found = i;
     setCurrentRow(found);
     if (found < 0)
@@ -267,7 +291,7 @@ void TFrFileListBox::PaintItem(QPainter& canvas, int index, QRect rect) const
     canvas.setClipping(false);
     const QPoint at(rect.left() - 20, rect.top() + offset - 1);
     const QIcon& icon = itemInfo_[index].Icon;
-    if (item(index)->isSelected())
+    if (item(index)->isSelected() && directoryLocal_)
         canvas.drawPixmap(at, EntryIcon(QFileInfo(QDir(directory_).filePath(item(index)->text())))
                                   .pixmap(16, QIcon::Selected));
     else if (!icon.isNull())

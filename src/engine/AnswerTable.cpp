@@ -41,21 +41,11 @@ AnswerTable::AnswerTable(TSession& session, TDataSet* owner, SqliteConnection& s
     : session_(session), fileName_(CreateAnswerFile(session, owner))
 {
     try {
-        // With the create flag, so that a destination attached for MakePermanent may be created.
-        db_ = SqliteConnection::OpenFile(fileName_, true);
-        // The file is rebuilt from scratch if anything goes wrong: no journal, no
-        // syncing. It is written and read whole far more often than a row is
-        // looked up: the largest pages move it in the fewest reads and writes.
-        db_->Exec("PRAGMA main.page_size=65536; PRAGMA main.journal_mode=OFF;"
-                  "PRAGMA main.synchronous=OFF; PRAGMA main.cache_size=-4096");
+        Open();
         Describe(source);
         if (!FillBySelect(sourceConnection, source))
             FillByRows(sourceConnection, source);
-        Measure();
-        DecideTypes();
-        // Filled, the file is this connection's alone: keeping its lock spares
-        // every read of a block the locking and the look for a hot journal.
-        db_->Exec("PRAGMA main.locking_mode=EXCLUSIVE");
+        Finish();
     } catch (...) {
         db_.reset();
         RemoveAnswerFile(session_, fileName_);
@@ -70,13 +60,41 @@ AnswerTable::~AnswerTable()
     RemoveAnswerFile(session_, fileName_);
 }
 
+void AnswerTable::Open()
+{
+    // With the create flag, so that a destination attached for MakePermanent may be created.
+    db_ = SqliteConnection::OpenFile(fileName_, true);
+    // The file is rebuilt from scratch if anything goes wrong: no journal, no
+    // syncing. It is written and read whole far more often than a row is
+    // looked up: the largest pages move it in the fewest reads and writes.
+    db_->Exec("PRAGMA main.page_size=65536; PRAGMA main.journal_mode=OFF;"
+              "PRAGMA main.synchronous=OFF; PRAGMA main.cache_size=-4096");
+}
+
+void AnswerTable::Finish()
+{
+    Measure();
+    DecideTypes();
+    // Filled, the file is this connection's alone: keeping its lock spares
+    // every read of a block the locking and the look for a hot journal.
+    db_->Exec("PRAGMA main.locking_mode=EXCLUSIVE");
+}
+
 QStringList AnswerColumnNames(sqlite3_stmt* source)
 {
-    const int count = sqlite3_column_count(source);
+    QStringList names;
+    for (int i = 0; i < sqlite3_column_count(source); ++i)
+        names << QString::fromUtf8(sqlite3_column_name(source, i));
+    return UniqueColumnNames(names);
+}
+
+QStringList UniqueColumnNames(const QStringList& given)
+{
+    const int count = int(given.size());
     QStringList names;
     QSet<QString> used;
     for (int i = 0; i < count; ++i) {
-        QString name = QString::fromUtf8(sqlite3_column_name(source, i));
+        QString name = given.at(i);
         if (name.trimmed().isEmpty())
             name = QStringLiteral("Column%1").arg(i + 1);
         QString unique = name;
@@ -90,11 +108,18 @@ QStringList AnswerColumnNames(sqlite3_stmt* source)
 
 void AnswerTable::Describe(sqlite3_stmt* source)
 {
-    const QStringList names = AnswerColumnNames(source);
+    QStringList declared;
+    for (int i = 0; i < sqlite3_column_count(source); ++i)
+        declared << QString::fromUtf8(sqlite3_column_decltype(source, i));
+    Create(AnswerColumnNames(source), declared);
+}
+
+void AnswerTable::Create(const QStringList& names, const QStringList& declared)
+{
     for (int i = 0; i < int(names.size()); ++i) {
         AnswerColumn column;
         column.name = names.at(i);
-        column.declared = SafeDeclaredType(QString::fromUtf8(sqlite3_column_decltype(source, i)));
+        column.declared = SafeDeclaredType(declared.value(i));
         int size = 0;
         const TFieldType type = FieldTypeOfDeclared(column.declared, &size);
         column.undeclared = type == ftUnknown;

@@ -41,6 +41,27 @@ struct AnswerColumn
 // The names an answer gives the columns of a statement: its column names,
 // "ColumnN" for a blank one, made unique without regard to letter case.
 QStringList AnswerColumnNames(sqlite3_stmt* source);
+// The same rule for the column names of any other source.
+QStringList UniqueColumnNames(const QStringList& names);
+
+// Rows that come from somewhere other than a statement of SQLite (a
+// server's cursor), handed over one at a time.
+class TAnswerRows
+{
+public:
+    virtual ~TAnswerRows() = default;
+    // The result's column names (made unique by the answer) and the declared
+    // types the answer's columns get.
+    virtual QStringList Names() const = 0;
+    virtual QStringList DeclaredTypes() const = 0;
+    // Where the rows come from and the column types they have there, so a
+    // copy into that same database can keep those types.
+    virtual QString Location() const = 0;
+    virtual QStringList SourceTypes() const = 0;
+    // Binds the next row's values to insert (parameters 1, 2...); false past
+    // the last row. What is bound stays valid until the next call.
+    virtual bool Next(sqlite3_stmt* insert) = 0;
+};
 
 class AnswerTable
 {
@@ -49,11 +70,17 @@ public:
     // will hold the answer (the session closes it when the session closes).
     AnswerTable(TSession& session, TDataSet* owner, SqliteConnection& sourceConnection,
                 sqlite3_stmt* source);
+    // Takes every row of rows (AnswerRows.cpp).
+    AnswerTable(TSession& session, TDataSet* owner, TAnswerRows& rows);
     ~AnswerTable();
     AnswerTable(const AnswerTable&) = delete;
     AnswerTable& operator=(const AnswerTable&) = delete;
 
     const QString& FileName() const { return fileName_; }
+    // Where the rows came from and their column types there; empty for
+    // rows of SQLite.
+    const QString& SourceLocation() const { return sourceLocation_; }
+    const QStringList& SourceTypes() const { return sourceTypes_; }
     qint64 RowCount() const { return rowCount_; }
     const std::vector<AnswerColumn>& Columns() const { return columns_; }
     // The size of a column's field: for a text column sized by its values,
@@ -71,7 +98,10 @@ public:
     void CopyTo(const QString& folder, const QString& table, bool overwrite);
 
 private:
+    void Open();
     void Describe(sqlite3_stmt* source);
+    void Create(const QStringList& names, const QStringList& declared);
+    void Finish();
     bool FillBySelect(SqliteConnection& sourceConnection, sqlite3_stmt* source);
     void FillByRows(SqliteConnection& sourceConnection, sqlite3_stmt* source);
     void Measure();
@@ -85,4 +115,6 @@ private:
     mutable bool measured_ = false;
     qint64 rowCount_ = 0;
     mutable SqliteStatement fetch_;
+    QString sourceLocation_;
+    QStringList sourceTypes_;
 };

@@ -71,6 +71,8 @@ void TDatabase::SetConnected(bool connected)
     if (!connected) {
         connected_ = false;
         folder_.clear();
+        serverName_ = QString();
+        userName_.clear();
         return;
     }
     TSession* session = Session();
@@ -79,6 +81,16 @@ void TDatabase::SetConnected(bool connected)
     QString path;
     if (!aliasName_.isEmpty()) {
         const QStringList params = session->AliasParams(aliasName_);
+        if (IsServerAlias(params)) {
+            const QString server = ParamValue(params, QStringLiteral("SERVER NAME"));
+            const QString user = ParamValue(params, QStringLiteral("USER NAME"));
+            ServerConnectionOf(*session, server, user).Connect(&session->PasswordPrompt());
+            session->Open();
+            serverName_ = server.isNull() ? QStringLiteral("") : server;
+            userName_ = user;
+            connected_ = true;
+            return;
+        }
         bool found = false;
         path = ParamValue(params, QStringLiteral("PATH"), &found);
         if (!found)

@@ -1,6 +1,8 @@
 // A database component: a named connection to a folder of tables, through an
 // alias of engine.cfg or through driver "STANDARD" with the parameter
-// "PATH=<folder>". The tables of a folder live in <folder>/tables.db.
+// "PATH=<folder>". The tables of a folder live in <folder>/tables.db. An
+// alias with TYPE=POSTGRESQL names a server's database instead: its SERVER
+// NAME (a libpq connection string or URI) and optional USER NAME.
 #pragma once
 
 #include <QObject>
@@ -36,13 +38,20 @@ public:
 
     bool Connected() const { return connected_; }
     // Connecting resolves the folder and raises EDatabaseError when there is
-    // none (unknown alias, no PATH, missing folder).
+    // none (unknown alias, no PATH, missing folder). A server alias connects
+    // to the server, asking for a password through the session's prompt when
+    // the server wants one; a failure raises the server's message.
     void SetConnected(bool connected);
     void Open() { SetConnected(true); }
     void Close() { SetConnected(false); }
 
-    // The folder of the tables while connected, without trailing separator.
+    // The folder of the tables while connected, without trailing separator;
+    // empty on a server.
     const QString& Folder() const { return folder_; }
+    // Whether the connected database is on a server, and which.
+    bool OnServer() const { return connected_ && !serverName_.isNull(); }
+    const QString& ServerName() const { return serverName_; }
+    const QString& UserName() const { return userName_; }
 
 private:
     QString aliasName_;
@@ -52,4 +61,6 @@ private:
     QString sessionName_ = QStringLiteral("Default");
     bool connected_ = false;
     QString folder_;
+    QString serverName_; // null unless connected to a server
+    QString userName_;
 };

@@ -1,14 +1,12 @@
-// The SQL query dataset: runs its text on the database folder's connection and
+// The SQL query dataset: runs its text on the engine of its database and
 // opens the last statement's rows as an answer table.
 #include "engine/Query.h"
 
 #include "engine/AnswerTable.h"
-#include "engine/DirectStore.h"
+#include "engine/EngineDatabase.h"
+#include "engine/FolderEngine.h"
 #include "engine/FolderTables.h"
 #include "engine/Session.h"
-#include "engine/SessionState.h"
-#include "engine/SqlNames.h"
-#include "engine/StatementRunner.h"
 #include "platform/core/Exceptions.h"
 
 #include <QRegularExpression>
@@ -58,10 +56,7 @@ void TQuery::SetDatabaseName(const QString& name)
 
 void TQuery::ExecSQL()
 {
-    TSession& session = *Session();
-    SqliteConnection& connection = FolderConnection(session, session.ResolveFolder(databaseName_));
-    RunGuard guard(session, connection);
-    RunStatements(connection, SQLText());
+    EngineDatabaseOf(*Session(), databaseName_)->ExecSQL(SQLText());
 }
 
 void TQuery::MakePermanent(const QString& tablePath, bool overwrite)
@@ -71,7 +66,6 @@ void TQuery::MakePermanent(const QString& tablePath, bool overwrite)
     const QString path = tablePath.trimmed();
     const qsizetype split =
         qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    const QString table = TableNameOf(path.mid(split + 1));
     // The path is a resolved folder and a name; a ".." in it can only come
     // from a name that tries to climb out of its folder.
     static const QRegularExpression climb(QStringLiteral("(^|[/\\\\])\\.\\.([/\\\\]|$)"));
@@ -80,9 +74,19 @@ void TQuery::MakePermanent(const QString& tablePath, bool overwrite)
             QStringLiteral("Invalid table path: %1")
                 .arg(QString(tablePath).replace(QLatin1Char('\\'), QLatin1Char('/'))));
     // A bare name goes into the query's own database.
-    const QString folder = split < 0 ? Session()->ResolveFolder(databaseName_)
-                                     : ExistingFolder(split == 0 ? path.left(1) : path.left(split));
-    answer_->table->CopyTo(folder, table, overwrite);
+    if (split < 0) {
+        MakePermanentIn(databaseName_, path, overwrite);
+        return;
+    }
+    const QString folder = ExistingFolder(split == 0 ? path.left(1) : path.left(split));
+    FolderDatabase(*Session(), folder)->WriteAnswer(*answer_->table, path.mid(split + 1), overwrite);
+}
+
+void TQuery::MakePermanentIn(const QString& databaseName, const QString& table, bool overwrite)
+{
+    if (!Active() || !answer_)
+        throw EDatabaseError(QStringLiteral("The query is not open"));
+    EngineDatabaseOf(*Session(), databaseName)->WriteAnswer(*answer_->table, table, overwrite);
 }
 
 bool TQuery::OpenOrExecute()
@@ -95,37 +99,24 @@ bool TQuery::OpenOrExecute()
     return true;
 }
 
-bool TQuery::StoreAsTable(const QString& tableName)
+bool TQuery::StoreAsTable(const QString& table)
 {
     Close();
-    const QString table = TableNameOf(tableName);
-    TSession& session = *Session();
-    const QString folder = session.ResolveFolder(databaseName_);
-    SqliteConnection& connection = FolderConnection(session, folder);
-    RunGuard guard(session, connection);
-    const SqliteStatement last = RunStatementsButLast(connection, SQLText());
-    if (sqlite3_column_count(last.get()) == 0) {
-        connection.StepToEnd(last.get());
+    return EngineDatabaseOf(*Session(), databaseName_)->StoreAsTable(this, SQLText(), table, nullptr);
+}
+
+bool TQuery::StoreAndOpen(const QString& table)
+{
+    Close();
+    if (!EngineDatabaseOf(*Session(), databaseName_)->StoreAsTable(this, SQLText(), table, &ranAnswer_))
         return false;
-    }
-    if (!StoreRowsAsTable(connection, last.get(), table))
-        AnswerTable(session, this, connection, last.get()).CopyTo(folder, table, true);
+    Open();
     return true;
 }
 
 std::unique_ptr<AnswerTable> TQuery::RunToAnswer(bool commandWithoutColumns)
 {
-    TSession& session = *Session();
-    SqliteConnection& connection = FolderConnection(session, session.ResolveFolder(databaseName_));
-    RunGuard guard(session, connection);
-    const SqliteStatement last = RunStatementsButLast(connection, SQLText());
-    if (sqlite3_column_count(last.get()) == 0) {
-        if (!commandWithoutColumns)
-            throw EDatabaseError(QStringLiteral("The statement returns no result set"));
-        connection.StepToEnd(last.get());
-        return nullptr;
-    }
-    return std::make_unique<AnswerTable>(session, this, connection, last.get());
+    return EngineDatabaseOf(*Session(), databaseName_)->RunToAnswer(this, SQLText(), commandWithoutColumns);
 }
 
 void TQuery::InternalOpen()

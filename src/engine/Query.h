@@ -33,7 +33,8 @@ public:
     void SetRequestLive(bool live) { requestLive_ = live; }
 
     // Runs the SQL without rows. A text of several statements separated by ";"
-    // runs them all in order.
+    // runs them all in order. Every operation runs on the engine of the
+    // query's database (EngineDatabase.h), a folder's or a server's.
     void ExecSQL();
     // Runs the SQL and opens the rows of its last statement; the earlier
     // statements run as commands first, on the same connection, so the last
@@ -47,6 +48,8 @@ public:
     // table of that name when overwrite is set. The query stays open. A path
     // with a ".." folder is refused.
     void MakePermanent(const QString& tablePath, bool overwrite);
+    // The same into a database by name (a folder's or a server's).
+    void MakePermanentIn(const QString& databaseName, const QString& table, bool overwrite);
     // Runs the SQL and stores the last statement's rows as table `table`
     // ("INIT.DB" is INIT) of the query's own database, replacing a table or
     // view of that name, without keeping them open: by one INSERT ... SELECT
@@ -55,6 +58,9 @@ public:
     // without result columns runs as a command and nothing is stored; returns
     // whether rows were stored.
     bool StoreAsTable(const QString& table);
+    // The same, and the stored rows are opened (the query stays open); on a
+    // server they are stored there by one statement and read back.
+    bool StoreAndOpen(const QString& table);
 
 protected:
     void InternalOpen() override;

@@ -6,6 +6,7 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/EngineConfig.h"
+#include "engine/EngineDatabase.h"
 #include "engine/FolderTables.h"
 #include "engine/SessionState.h"
 #include "platform/core/DeadRunCleanup.h"
@@ -157,6 +158,7 @@ void TSession::Close()
             leftovers << file;
         state_->answers.clear();
         state_->folders.clear();
+        state_->servers.clear();
         ownDir = std::exchange(state_->ownDir, QString());
     }
     RemoveFiles(leftovers);
@@ -222,7 +224,7 @@ void TSession::AddAlias(const QString& name, const QStringList& params)
 
 QStringList TSession::TableNames(const QString& databaseName) const
 {
-    return TableNamesIn(ResolveFolder(databaseName));
+    return EngineDatabaseOf(const_cast<TSession&>(*this), databaseName)->TableNames();
 }
 
 QString TSession::PrivateDir() const
@@ -279,10 +281,14 @@ QString TSession::ResolveFolder(const QString& databaseName) const
     if (const TDatabase* database = FindDatabase(databaseName)) {
         if (!database->Connected())
             throw EDatabaseError(QStringLiteral("Database %1 is not connected").arg(databaseName));
+        if (database->OnServer())
+            throw EDatabaseError(QStringLiteral("Database %1 is on a server").arg(databaseName));
         return database->Folder();
     }
     if (IsAlias(databaseName)) {
         const QStringList params = AliasParams(databaseName);
+        if (IsServerAlias(params))
+            throw EDatabaseError(QStringLiteral("Database %1 is on a server").arg(databaseName));
         bool found = false;
         QString path = ParamValue(params, QStringLiteral("PATH"), &found);
         if (!found)
@@ -315,6 +321,11 @@ bool TSession::Interrupted() const
     return state_->interrupted;
 }
 
+const std::atomic<bool>* TSession::InterruptFlag() const
+{
+    return &state_->interrupted;
+}
+
 void TSession::Register(TDatabase* database)
 {
     if (!databases_.contains(database))
@@ -340,6 +351,24 @@ SqliteConnection& FolderConnection(TSession& session, const QString& folder)
     auto& slot = state.folders[folder];
     if (!slot)
         slot = std::move(connection);
+    return *slot;
+}
+
+bool IsServerAlias(const QStringList& params)
+{
+    return ParamValue(params, QStringLiteral("TYPE"))
+               .compare(QStringLiteral("POSTGRESQL"), Qt::CaseInsensitive) == 0;
+}
+
+ServerConnection& ServerConnectionOf(TSession& session, const QString& serverName,
+                                     const QString& userName)
+{
+    const QString location = ServerConnection::LocationOf(serverName, userName);
+    TSession::State& state = session.Internals();
+    std::lock_guard lock(state.mutex);
+    auto& slot = state.servers[location];
+    if (!slot)
+        slot = std::make_unique<ServerConnection>(serverName, userName);
     return *slot;
 }
 

@@ -7,8 +7,13 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <functional>
 
 class TDatabase;
+
+// Asks the user for a server's password: prompt is what to say; false when cancelled.
+using TPasswordPrompt = std::function<bool(const QString& prompt, QString& password)>;
 
 class TSession : public QObject
 {
@@ -36,7 +41,8 @@ public:
     // Adds (or replaces) an alias with its parameter lines.
     void AddAlias(const QString& name, const QStringList& params);
 
-    // Tables of a database (names without extensions, no system tables), sorted.
+    // Tables of a database (names without extensions, no system tables),
+    // sorted; a folder's, or a server's tables that its queries see.
     QStringList TableNames(const QString& databaseName) const;
 
     // The folder for answer tables. Until one is set, a folder of the
@@ -53,8 +59,9 @@ public:
 
     // The folder behind a database name: a database component of this session
     // with that DatabaseName, else an alias, else the name itself when it is
-    // an existing folder path. Raises EDatabaseError when none applies. The
-    // returned folder has no trailing separator.
+    // an existing folder path. Raises EDatabaseError when none applies (a
+    // server database among them). The returned folder has no trailing
+    // separator.
     QString ResolveFolder(const QString& databaseName) const;
 
     // Stops the statement running on any thread (thread-safe); the run then
@@ -62,6 +69,14 @@ public:
     void Interrupt();
     void ResetInterrupt();
     bool Interrupted() const;
+    // The flag running statements watch.
+    const std::atomic<bool>* InterruptFlag() const;
+
+    // How a server's password is asked for when it wants one that libpq's
+    // own sources (~/.pgpass, PGPASSWORD, a service file) do not give; unset,
+    // connecting fails with the server's message.
+    void SetPasswordPrompt(TPasswordPrompt prompt) { passwordPrompt_ = std::move(prompt); }
+    const TPasswordPrompt& PasswordPrompt() const { return passwordPrompt_; }
 
     // The engine's own bookkeeping behind the session (SessionState.h), used
     // by the engine's datasets; callers have no use for it.
@@ -78,6 +93,7 @@ private:
     QString privateDir_;
     QString netFileDir_;
     QList<TDatabase*> databases_;
+    TPasswordPrompt passwordPrompt_;
     State* state_;
 };
 

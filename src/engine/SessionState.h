@@ -5,6 +5,7 @@
 // a script and from the GUI thread, so it is guarded by one mutex.
 #pragma once
 
+#include "engine/ServerConnection.h"
 #include "engine/Session.h"
 #include "engine/SqliteConnection.h"
 
@@ -23,6 +24,7 @@ struct TSession::State
     std::atomic<bool> interrupted{false};
     std::set<SqliteConnection*> running; // connections inside a RunGuard
     std::map<QString, std::unique_ptr<SqliteConnection>> folders;
+    std::map<QString, std::unique_ptr<ServerConnection>> servers; // by location
     std::map<QString, TDataSet*> answers; // answer file -> the dataset that owns it
     QString ownDir;                       // the session's own private folder, once created
 };
@@ -37,6 +39,14 @@ QString ParamValue(const QStringList& params, const QString& name, bool* found =
 // The connection of a database folder, shared by the session's queries so
 // that temporary tables and transactions last from one statement to the next.
 SqliteConnection& FolderConnection(TSession& session, const QString& folder);
+
+// Whether an alias's parameters name a server database (TYPE=POSTGRESQL).
+bool IsServerAlias(const QStringList& params);
+
+// The connection of a server database, shared by the session's queries like
+// a folder's; not yet connected when it is new.
+ServerConnection& ServerConnectionOf(TSession& session, const QString& serverName,
+                                     const QString& userName);
 
 // A new, empty answer file in the session's private folder (re-created when
 // missing), registered to its dataset; the name is unique in the process and

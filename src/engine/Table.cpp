@@ -1,13 +1,10 @@
-// The table component: opens one table of a folder as an answer of its rows,
-// tells whether it exists and deletes it.
+// The table component: opens one table of its database as an answer of its
+// rows, tells whether it exists and deletes it, through the database's engine.
 #include "engine/Table.h"
 
 #include "engine/AnswerTable.h"
-#include "engine/FolderTables.h"
+#include "engine/EngineDatabase.h"
 #include "engine/Session.h"
-#include "engine/SessionState.h"
-#include "engine/SqlNames.h"
-#include "platform/core/Exceptions.h"
 
 struct TTable::OpenTable
 {
@@ -39,42 +36,19 @@ void TTable::SetTableName(const QString& name)
 
 bool TTable::Exists() const
 {
-    const QString folder = Session()->ResolveFolder(databaseName_);
-    return ObjectKindIn(folder, TableNameOf(tableName_)) == QLatin1String("table");
+    return EngineDatabaseOf(*Session(), databaseName_)->TableExists(tableName_);
 }
 
 void TTable::DeleteTable()
 {
     Close();
-    const QString table = TableNameOf(tableName_);
-    TSession& session = *Session();
-    const QString folder = session.ResolveFolder(databaseName_);
-    // The folder's own connection knows the schema already; a new connection
-    // would read all of it again for every table a script drops.
-    SqliteConnection& connection = FolderConnection(session, folder);
-    RunGuard guard(session, connection);
-    QString stored;
-    const QString kind = ObjectKindOn(connection, QStringLiteral("main"), table, &stored);
-    if (kind.isEmpty())
-        throw EDatabaseError(QStringLiteral("no such table: %1").arg(table));
-    const QString drop = kind == QLatin1String("view") ? QStringLiteral("DROP VIEW ")
-                                                       : QStringLiteral("DROP TABLE ");
-    connection.StepToEnd(connection.Prepare(drop + QuoteIdentifier(stored)).get());
+    EngineDatabaseOf(*Session(), databaseName_)->DropTable(tableName_);
 }
 
 void TTable::InternalOpen()
 {
-    const QString table = TableNameOf(tableName_);
-    TSession& session = *Session();
-    const QString folder = session.ResolveFolder(databaseName_);
-    SqliteConnection& connection = FolderConnection(session, folder);
     auto open = std::make_unique<OpenTable>();
-    {
-        RunGuard guard(session, connection);
-        const SqliteStatement select =
-            connection.Prepare(QStringLiteral("SELECT * FROM ") + QuoteIdentifier(table));
-        open->table = std::make_unique<AnswerTable>(session, this, connection, select.get());
-    }
+    open->table = EngineDatabaseOf(*Session(), databaseName_)->OpenTable(this, tableName_);
     for (const AnswerColumn& column : open->table->Columns())
         AddField(column.name, column.type, column.size)->SetCurrency(column.currency);
     open_ = std::move(open);

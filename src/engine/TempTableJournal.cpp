@@ -4,8 +4,8 @@
 // SQL text with tabs or line ends cannot break a line.
 #include "engine/TempTableJournal.h"
 
-#include "engine/SessionState.h"
-#include "engine/SqlNames.h"
+#include "engine/EngineDatabase.h"
+#include "engine/Session.h"
 #include "platform/core/DeadRunCleanup.h"
 #include "platform/core/Exceptions.h"
 
@@ -18,33 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct TSignature
-{
-    qint64 rootPage = 0;
-    QString sql;
-    bool operator==(const TSignature&) const = default;
-};
-
-// What identifies a table now: the newest schema entry is looked at first,
-// since a table just made is the last one, so the look-up does not grow with
-// the number of tables.
-std::optional<TSignature> SignatureOf(const QString& folder, const QString& table)
-{
-    SqliteConnection& connection = FolderConnection(*Session(), folder);
-    for (const char* sql : {"SELECT rootpage, sql, name FROM sqlite_schema WHERE type = 'table' "
-                            "ORDER BY rowid DESC LIMIT 1",
-                            "SELECT rootpage, sql, name FROM sqlite_schema WHERE type = 'table' "
-                            "AND name = ?1 COLLATE NOCASE"}) {
-        SqliteStatement stmt = connection.Prepare(QString::fromLatin1(sql));
-        if (sqlite3_bind_parameter_count(stmt.get()) > 0)
-            BindText(stmt.get(), 1, table);
-        if (sqlite3_step(stmt.get()) == SQLITE_ROW &&
-            ColumnText(stmt.get(), 2).compare(table, Qt::CaseInsensitive) == 0)
-            return TSignature{sqlite3_column_int64(stmt.get(), 0), ColumnText(stmt.get(), 1)};
-    }
-    return std::nullopt;
-}
 
 QByteArray Field(const QString& text)
 {
@@ -71,33 +44,44 @@ const QRegularExpression& JournalPattern()
 
 // Drops the tables a journal lists as made and not dropped, each only while
 // it is still the table that was made; false when one could not be dropped.
-bool DropJournalled(const QString& folder, const QString& journal)
+bool DropJournalled(TEngineDatabase& database, const QString& journal)
 {
     QFile file(journal);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QHash<QString, std::pair<QString, TSignature>> made; // by lower-case name
+    QHash<QString, std::pair<QString, TTableSignature>> made; // by lower-case name
     for (const QByteArray& line : file.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
         if (fields.size() == 4 && fields[0] == "+")
             made.insert(TextOf(fields[1]).toLower(),
-                        {TextOf(fields[1]), TSignature{fields[2].toLongLong(), TextOf(fields[3])}});
+                        {TextOf(fields[1]),
+                         TTableSignature{fields[2].toLongLong(), TextOf(fields[3])}});
         else if (fields.size() == 2 && fields[0] == "-")
             made.remove(TextOf(fields[1]).toLower());
     }
     bool dropped = true;
     for (const auto& [name, signature] : std::as_const(made)) {
         try {
-            if (SignatureOf(folder, name) != signature)
+            if (database.Signature(name) != signature)
                 continue; // gone, or made anew since
-            SqliteConnection& connection = FolderConnection(*Session(), folder);
-            connection.StepToEnd(
-                connection.Prepare(QStringLiteral("DROP TABLE ") + QuoteIdentifier(name)).get());
+            database.DropTable(name);
         } catch (const Exception&) {
             dropped = false;
         }
     }
     return dropped;
+}
+
+// The engine of a database name; none when it cannot be reached.
+std::unique_ptr<TEngineDatabase> DatabaseOf(const QString& databaseName)
+{
+    if (databaseName.isEmpty())
+        return nullptr;
+    try {
+        return EngineDatabaseOf(*Session(), databaseName);
+    } catch (const Exception&) {
+        return nullptr;
+    }
 }
 
 } // namespace
@@ -107,11 +91,13 @@ TTempTableJournal::~TTempTableJournal()
     Close();
 }
 
-TTempTableJournal::TFile& TTempTableJournal::FileFor(const QString& folder)
+TTempTableJournal::TFile& TTempTableJournal::FileFor(const QString& folder,
+                                                     const QString& databaseName)
 {
     TFile& file = files_[folder];
     if (file.fd < 0 && file.name.isEmpty()) {
         static std::atomic<int> serial{0};
+        file.databaseName = databaseName;
         file.name =
             folder +
             QStringLiteral("/.tessaly-temp-%1-%2.journal").arg(qint64(::getpid())).arg(++serial);
@@ -121,34 +107,37 @@ TTempTableJournal::TFile& TTempTableJournal::FileFor(const QString& folder)
     return file;
 }
 
-void TTempTableJournal::Made(const QString& folder, const QString& table)
+void TTempTableJournal::Made(const QString& databaseName, const QString& table)
 {
-    if (folder.isEmpty())
-        return;
     try {
-        const QString name = TableNameOf(table);
-        const std::optional<TSignature> signature = SignatureOf(folder, name);
+        const std::unique_ptr<TEngineDatabase> database = DatabaseOf(databaseName);
+        if (!database)
+            return;
+        const std::optional<TTableSignature> signature = database->Signature(table);
         if (!signature)
             return;
-        TFile& file = FileFor(folder);
+        TFile& file = FileFor(database->JournalFolder(), databaseName);
         if (file.fd < 0)
             return;
-        Append(file.fd, "+\t" + Field(name) + '\t' + QByteArray::number(signature->rootPage) +
-                            '\t' + Field(signature->sql) + '\n');
+        Append(file.fd, "+\t" + Field(table) + '\t' + QByteArray::number(signature->id) + '\t' +
+                            Field(signature->text) + '\n');
     } catch (const Exception&) {
         // A table that cannot be looked up is not journalled.
     }
 }
 
-void TTempTableJournal::Dropped(const QString& folder, const QString& table)
+void TTempTableJournal::Dropped(const QString& databaseName, const QString& table)
 {
-    const auto it = files_.find(folder);
-    if (it == files_.end() || it->second.fd < 0)
-        return;
     try {
-        Append(it->second.fd, "-\t" + Field(TableNameOf(table)) + '\n');
+        const std::unique_ptr<TEngineDatabase> database = DatabaseOf(databaseName);
+        if (!database)
+            return;
+        const auto it = files_.find(database->JournalFolder());
+        if (it == files_.end() || it->second.fd < 0)
+            return;
+        Append(it->second.fd, "-\t" + Field(table) + '\n');
     } catch (const Exception&) {
-        // No name, no table, nothing to note.
+        // No database, no table, nothing to note.
     }
 }
 
@@ -167,15 +156,22 @@ void TTempTableJournal::DropRemaining()
 {
     for (auto& [folder, file] : files_)
         if (file.fd >= 0)
-            DropJournalled(folder, file.name);
+            if (const std::unique_ptr<TEngineDatabase> database = DatabaseOf(file.databaseName))
+                DropJournalled(*database, file.name);
     Close();
 }
 
-void DropDeadRunTempTables(const QString& folder)
+void DropDeadRunTempTables(const QString& databaseName)
 {
-    if (folder.isEmpty())
+    const std::unique_ptr<TEngineDatabase> database = DatabaseOf(databaseName);
+    if (!database)
         return;
-    for (const QString& journal : DeadRunLeftovers(folder, JournalPattern()))
-        if (IsOwnEntry(journal, false) && DropJournalled(folder, journal))
-            QFile::remove(journal);
+    try {
+        const QString folder = database->JournalFolder();
+        for (const QString& journal : DeadRunLeftovers(folder, JournalPattern()))
+            if (IsOwnEntry(journal, false) && DropJournalled(*database, journal))
+                QFile::remove(journal);
+    } catch (const Exception&) {
+        // A server out of reach is cleaned at a later run.
+    }
 }

@@ -88,6 +88,13 @@ void TExportChoiceForm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
+// The clipboard's picture where the desktop's icon theme has none.
+static QIcon ClipboardGlyph()
+{
+    Q_INIT_RESOURCE(EC_Glyphs);
+    return QIcon(QStringLiteral(":/EXPORT_CLIPBOARD"));
+}
+
 void TExportChoiceForm::ExportTypeChange()
 {
     const TExportType type = ExportTypeFromName(ExportTypeComboBox->currentText());
@@ -101,7 +108,9 @@ void TExportChoiceForm::ExportTypeChange()
             iconName = QStringLiteral("edit-paste");
         else
             HasDefaultApplication(MimeTypeOfExtension(ExportTypeExt(type)), &iconName);
-        const QIcon icon = QFile::exists(iconName) ? QIcon(iconName) : QIcon::fromTheme(iconName);
+        QIcon icon = QFile::exists(iconName) ? QIcon(iconName) : QIcon::fromTheme(iconName);
+        if (icon.isNull() && type == xClipboard)
+            icon = ClipboardGlyph();
         if (!icon.isNull())
             Image1->setPixmap(icon.pixmap(32, 32));
     } else {

@@ -195,6 +195,7 @@ void TExportDataSet::FillValue(const ExportedField& exported, const QVariant& ra
         value.Info.DisplayText.clear();
     else
         value.Info.DisplayText = exported.displayIsText ? value.Value : field->DisplayTextOf(raw);
+    value.Info.DateTime = StoredDateTime(raw);
     value.Info.BoolState = 0;
     if (field->DataType() == ftBoolean && !raw.isNull())
         value.Info.BoolState = raw.toBool() ? 2 : 1;

@@ -6,6 +6,7 @@
 // pattern services.
 #pragma once
 
+#include "export/DateTimeReading.h"
 #include "platform/core/Registry.h"
 
 #include <QByteArray>
@@ -21,10 +22,9 @@
 #include <vector>
 
 class QIODevice;
+class QVariant;
 class TProgressForm;
 
-// Days since 30 December 1899, the time of day as the fraction.
-using TDateTime = double;
 namespace ExportTypes {
 Q_NAMESPACE
 
@@ -155,7 +155,12 @@ struct TExportItemInfo
     bool HasDisplayText = false;
     QString DisplayText;
     quint8 BoolState = 0; // booleans: 0 null, 1 False, 2 True
+    // Dates and times: the stored value as a day count (StoredDateTime).
+    std::optional<TDateTime> DateTime;
 };
+
+// The day count of a stored date, time or date-time; none for any other value.
+std::optional<TDateTime> StoredDateTime(const QVariant& value);
 
 // A caption of the column list, with the info of an exported field ("Item" has none).
 struct TExportColumn
@@ -300,23 +305,6 @@ QString FormatFooter(const QString& pattern, double value);
 
 class TCustomExport;
 
-// The regional date and time settings that values are read with, with the
-// patterns and character sets derived from them, taken once: the settings
-// cannot change while an export holds the application, and reading them per
-// value costs more than the parse itself.
-struct TDateTimeReading
-{
-    static TDateTimeReading Current();
-
-    QString shortDate;     // as the settings give it
-    QString readDate;      // with one-letter day and month
-    QString readShortYear; // readDate with a two-digit year; empty without "yyyy"
-    QString dateChars;     // what a date keeps: digits, blank, the date separator
-    QString dateTimeChars; // and the time separator and the AM and PM characters
-    QChar timeSeparator;
-    QString am, pm;
-};
-
 // ---- The component ----
 
 // Settings stream under their names; a "<name>.default" class info gives the
@@ -399,6 +387,9 @@ public:
 
     TNotifyEvent OnBeginExport, OnExportFinished, OnExportFailed, OnPrintFailed;
     TWriteFooterEvent OnWriteFooter;
+    // When assigned, the clipboard writers hand their plain text to it in
+    // place of the desktop's clipboard (a program without a display has none).
+    std::function<void(QObject* sender, const QString& text)> OnClipboardText;
 
     // State of the export in progress, read by the writers.
     TExportColumns ColumnList;
@@ -555,6 +546,9 @@ public:
     TDateTime ParseDateTime(const QString& text) const;
     // A time of day in the regional format, as the fraction of a day.
     TDateTime ParseTime(QStringView text) const;
+    // The day count of a value of a date or time kind: its stored value when
+    // the source gives one, else its text read.
+    TDateTime DayCount(const TExportValue& value, TExportColumnKind kind) const;
 
     // Spreadsheet cell patterns.
     static QString DateFormatPattern();

@@ -3,6 +3,7 @@
 #include "export/EC_Main.h"
 #include "export/EC_Strings.h"
 #include "export/XProgress.h"
+#include "platform/CursorGuard.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"
@@ -66,7 +67,7 @@ bool TCustomExport::Run()
         Source->ColumnList.insert(Source->ColumnList.begin(),
                                   TExportColumn{LoadStr(sItemCaption), {}});
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const CursorGuard busy;
     QWidget* owner = Source->Options().testFlag(ShowProgress)
                          ? qobject_cast<QWidget*>(Source->parent())
                          : nullptr;
@@ -83,7 +84,6 @@ bool TCustomExport::Run()
             self->Source->CloseSource();
             if (owner)
                 owner->setEnabled(true);
-            QApplication::restoreOverrideCursor();
             self->succeeded_ = result;
         }
     } cleanup{this, owner, result};

@@ -4,6 +4,7 @@
 #include "engine/DisplayFormat.h"
 #include "export/EC_Main.h"
 #include "export/EC_Strings.h"
+#include "platform/core/CodePoints.h"
 #include "platform/core/DeadRunCleanup.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"
@@ -14,7 +15,10 @@
 #include <QFile>
 #include <QMutex>
 #include <QTemporaryFile>
+#include <QVariant>
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 
 // ---- Text layout ----
 
@@ -33,16 +37,18 @@ void TCustomExport::AppendFitText(QString& text, const QString& value, int width
     if (width <= 0)
         return;
     const QString& symbol = Source->TruncateSymbol();
-    if (clean.size() > width) {
-        if (symbol.size() < width) {
-            text += QStringView(clean).left(width - symbol.size());
+    const int length = CodePointCount(clean);
+    if (length > width) {
+        const int symbolLength = CodePointCount(symbol);
+        if (symbolLength < width) {
+            text += LeftCodePoints(clean, width - symbolLength);
             text += symbol;
         } else {
-            text += QStringView(clean).left(width);
+            text += LeftCodePoints(clean, width);
         }
         return;
     }
-    const qsizetype padding = width - clean.size();
+    const qsizetype padding = width - length;
     if (alignNumbersRight && padding > 0 && IsNumber(clean)) {
         text.resize(text.size() + padding, QLatin1Char(' '));
         text += clean;
@@ -93,7 +99,7 @@ QString TCustomExport::BuildTextHeader(const TExportColumns& columns)
     QString text;
     const QString crlf = QStringLiteral("\r\n");
     if (IsNotBlank(Source->Title()))
-        text += Source->Title() + crlf + DashLine(int(Source->Title().size())) + crlf + crlf;
+        text += Source->Title() + crlf + DashLine(CodePointCount(Source->Title())) + crlf + crlf;
     if (Source->Options().testFlag(TimeStamp))
         text += TimeStampText() + crlf + crlf;
     const QString header = ListText(Source->Header());
@@ -106,7 +112,7 @@ QString TCustomExport::BuildTextHeader(const TExportColumns& columns)
                 line += QLatin1Char(' ');
             line += FitText(columns[i].Caption, ColumnWidth(int(i)), true);
         }
-        HeaderWidth = int(line.size());
+        HeaderWidth = CodePointCount(line);
         text += line + crlf + DashLine(HeaderWidth) + crlf;
     }
     return text;
@@ -176,7 +182,7 @@ void TCustomExport::MeasureCaptions()
 {
     CaptionWidth = 0;
     for (const TExportColumn& column : Columns)
-        CaptionWidth = qMax(CaptionWidth, int(column.Caption.size()));
+        CaptionWidth = qMax(CaptionWidth, CodePointCount(column.Caption));
 }
 
 void TCustomExport::ResetColumnWidths(const QStringList& columns)
@@ -189,7 +195,7 @@ void TCustomExport::UpdateColumnWidths(const QStringList& values)
 {
     const int count = qMin(int(values.size()), int(ColumnWidths.size()));
     for (int i = 0; i < count; ++i)
-        ColumnWidths[size_t(i)] = qMax(ColumnWidths[size_t(i)], int(values.at(i).size()));
+        ColumnWidths[size_t(i)] = qMax(ColumnWidths[size_t(i)], CodePointCount(values.at(i)));
 }
 
 // ---- Values ----
@@ -317,157 +323,81 @@ TExportColumnKind TCustomExport::GetColumnKind(int index, const QString& value) 
     return ckUnknown;
 }
 
-TDateTimeReading TDateTimeReading::Current()
-{
-    TDateTimeReading reading;
-    reading.shortDate = Regional::ShortDateFormat();
-    reading.timeSeparator = Regional::TimeSeparator();
-    reading.am = Regional::AmSymbol();
-    reading.pm = Regional::PmSymbol();
-    // One-letter day and month, so "1/2/2024" reads like "01/02/2024", as the
-    // run-time library's date conversion takes them.
-    reading.readDate = reading.shortDate;
-    reading.readDate.replace(QStringLiteral("dd"), QStringLiteral("d"));
-    reading.readDate.replace(QStringLiteral("MM"), QStringLiteral("M"));
-    if (reading.readDate.contains(QStringLiteral("yyyy")))
-        reading.readShortYear =
-            QString(reading.readDate).replace(QStringLiteral("yyyy"), QStringLiteral("yy"));
-    reading.dateChars = QStringLiteral("0123456789 ") + Regional::DateSeparator();
-    reading.dateTimeChars = reading.dateChars + reading.timeSeparator + reading.am + reading.pm;
-    return reading;
-}
-
-namespace {
-
-const QDate kDayZero(1899, 12, 30);
-
-// Reads a number of first..last digits at i, moving i past them.
-int ReadDigits(QStringView text, qsizetype& i, int first, int last)
-{
-    int value = 0, count = 0;
-    while (i < text.size() && count < last && text[i] >= QLatin1Char('0') &&
-           text[i] <= QLatin1Char('9')) {
-        value = value * 10 + (text[i].unicode() - '0');
-        ++i;
-        ++count;
-    }
-    return count < first ? -1 : value;
-}
-
-// The common shapes of a short date (one-letter day and month, four-digit
-// year, fields apart by marks that are no digits) read directly, since the
-// general conversion prepares its pattern again for every value. Anything
-// else, and any date that does not exist, is left to the general conversion.
-QDate QuickDate(QStringView text, QStringView pattern)
-{
-    int day = -1, month = -1, year = -1;
-    qsizetype at = 0;
-    for (qsizetype p = 0; p < pattern.size();) {
-        const QChar c = pattern[p];
-        qsizetype run = 1;
-        while (p + run < pattern.size() && pattern[p + run] == c)
-            ++run;
-        if (c == QLatin1Char('\'') || c.isDigit())
-            return QDate();
-        if (c.isLetter()) {
-            int* field = c == QLatin1Char('d')   ? &day
-                         : c == QLatin1Char('M') ? &month
-                         : c == QLatin1Char('y') ? &year
-                                                 : nullptr;
-            const bool fieldNext = p + run < pattern.size() && pattern[p + run].isLetter();
-            if (!field || *field >= 0 || fieldNext || run != (field == &year ? 4 : 1))
-                return QDate();
-            *field = field == &year ? ReadDigits(text, at, 4, 4) : ReadDigits(text, at, 1, 2);
-            if (*field < 0)
-                return QDate();
-        } else {
-            for (qsizetype k = 0; k < run; ++k, ++at)
-                if (at >= text.size() || text[at] != c)
-                    return QDate();
-        }
-        p += run;
-    }
-    if (at != text.size() || day < 0 || month < 0 || year < 0)
-        return QDate();
-    return QDate(year, month, day);
-}
-
-QDate ParseShortDate(const TDateTimeReading& reading, QStringView text)
-{
-    const QStringView trimmed = text.trimmed();
-    QDate date = QuickDate(trimmed, reading.readDate);
-    if (!date.isValid())
-        date = QDate::fromString(trimmed.toString(), reading.readDate);
-    if (!date.isValid() && !reading.readShortYear.isEmpty()) {
-        date = QDate::fromString(trimmed.toString(), reading.readShortYear);
-        if (date.isValid() && date.year() < 1950)
-            date = date.addYears(100);
-    }
-    if (!date.isValid())
-        throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
-    return date;
-}
-
-} // namespace
-
 TDateTime TCustomExport::ParseDate(const QString& text) const
 {
-    const QString kept = FilterChars(text, dateTimeReading_.dateChars);
-    return double(kDayZero.daysTo(ParseShortDate(dateTimeReading_, kept)));
+    return dateTimeReading_.ReadDate(text);
 }
 
 TDateTime TCustomExport::ParseDateTime(const QString& text) const
 {
-    const QString kept = FilterChars(text, dateTimeReading_.dateTimeChars);
-    const QStringView trimmed = QStringView(kept).trimmed();
-    const qsizetype blank = trimmed.indexOf(QLatin1Char(' '));
-    const QStringView datePart = blank < 0 ? trimmed : trimmed.left(blank);
-    const QStringView timePart = blank < 0 ? QStringView() : trimmed.mid(blank + 1).trimmed();
-    const double day = double(kDayZero.daysTo(ParseShortDate(dateTimeReading_, datePart)));
-    return timePart.isEmpty() ? day : day + ParseTime(timePart);
+    return dateTimeReading_.ReadDateTime(text);
 }
 
 TDateTime TCustomExport::ParseTime(QStringView text) const
 {
-    QStringView timePart = text.trimmed();
-    bool afternoon = false, marked = false;
-    for (const auto& [symbol, isPm] :
-         {std::pair{&dateTimeReading_.pm, true}, std::pair{&dateTimeReading_.am, false}}) {
-        if (!symbol->isEmpty() && timePart.endsWith(*symbol, Qt::CaseInsensitive)) {
-            timePart.chop(symbol->size());
-            afternoon = isPm;
-            marked = true;
-            break;
-        }
+    return dateTimeReading_.ReadTime(text);
+}
+
+// The stored value gives the day count the text would give, and also where
+// the text cannot: a two-digit year outside the century window, a pattern
+// that leaves out the seconds.
+TDateTime TCustomExport::DayCount(const TExportValue& value, TExportColumnKind kind) const
+{
+    const std::optional<TDateTime>& stored = value.Info.DateTime;
+    const bool hasStored = value.HasInfo && stored;
+    switch (kind) {
+    case ckDate:
+        return hasStored ? *stored : ParseDate(value.Value);
+    case ckTime:
+        return hasStored ? *stored : ParseTime(value.Value);
+    case ckDateTimeDate:
+        return std::floor(hasStored ? *stored : ParseDateTime(value.Value));
+    case ckDateTimeTime: {
+        // The day count grows with the time of day even before day 0.
+        const TDateTime number = hasStored ? *stored : ParseDateTime(value.Value);
+        return number - std::floor(number);
     }
-    // Up to three numbers apart by the time separator.
-    int values[3] = {0, 0, 0};
-    bool ok = true;
-    QStringView rest = timePart.trimmed();
-    for (int count = 0; ok; ++count) {
-        const qsizetype end = rest.indexOf(dateTimeReading_.timeSeparator);
-        ok = count < 3;
-        if (ok)
-            values[count] = rest.left(end < 0 ? rest.size() : end).toInt(&ok);
-        if (end < 0)
-            break;
-        rest = rest.mid(end + 1);
+    default:
+        return hasStored ? *stored : ParseDateTime(value.Value);
     }
-    if (ok && marked) {
-        ok = values[0] >= 1 && values[0] <= 12;
-        values[0] = values[0] % 12 + (afternoon ? 12 : 0);
+}
+
+std::optional<TDateTime> StoredDateTime(const QVariant& value)
+{
+    static const QDate dayZero(1899, 12, 30);
+    // Whole seconds, as the time's text gives them.
+    const auto timeOfDay = [](const QTime& time) {
+        return (time.msecsSinceStartOfDay() / 1000) / 86400.0;
+    };
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return double(dayZero.daysTo(value.toDate()));
+    case QMetaType::QTime:
+        return timeOfDay(value.toTime());
+    case QMetaType::QDateTime: {
+        const QDateTime dateTime = value.toDateTime();
+        return double(dayZero.daysTo(dateTime.date())) + timeOfDay(dateTime.time());
     }
-    if (!ok || values[0] > 23 || values[1] > 59 || values[2] > 59)
-        throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
-    return (values[0] * 3600 + values[1] * 60 + values[2]) / 86400.0;
+    default:
+        return std::nullopt;
+    }
 }
 
 // ---- Patterns for spreadsheet cells ----
 
+// Quoted words of the short date ("'г'.") are left out with their letters,
+// which would read as pattern letters.
 QString TCustomExport::DateFormatPattern()
 {
-    return FilterChars(Regional::ShortDateFormat().toLower(),
-                       QStringLiteral("mdy") + Regional::DateSeparator());
+    QString unquoted;
+    bool quoted = false;
+    for (QChar c : Regional::ShortDateFormat()) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        else if (!quoted)
+            unquoted += c;
+    }
+    return FilterChars(unquoted.toLower(), QStringLiteral("mdy") + Regional::DateSeparator());
 }
 
 QString TCustomExport::TimeFormatPattern() const
@@ -488,36 +418,48 @@ QString TCustomExport::DateTimeFormatPattern() const
 
 namespace {
 
-// Positive and negative money patterns: "S" takes the symbol, "D" the decimals.
-const char* const kPositiveCurrency[] = {
-    "\"S\"#,##0.D",
-    "#,##0.D\"S\"",
-    "\"S \"#,##0.D",
-    "#,##0.D\" S\"",
-};
-const char* const kNegativeCurrency[] = {
-    "\\(\"S\"#,##0.D\\)", "\"-S\"#,##0.D",   "\"S-\"#,##0.D",       "\"S\"#,##0.D\\-",
-    "\\(#,##0.D\"S\"\\)", "\\-#,##0.D\"S\"", "#,##0.D\"-S\"",       "#,##0.D\"S-\"",
-    "\\-#,##0.D\" S\"",   "\"-S \"#,##0.D",  "#,##0.D\" S-\"",      "\"S \"#,##0.D\\-",
-    "\"S -\"#,##0.D",     "#,##0.D\"- S\"",  "\\(\"S \"#,##0.D\\)", "\\(#,##0.D\" S\"\\)",
-};
-
-// Fills one pattern; the symbol goes only inside the quoted section.
-QString FillCurrency(const char* pattern, const QString& symbol, const QString& digits)
+// A money form's shape as a display-format pattern: the amount with the
+// currency digits, the symbol and the blanks and minus beside it as quoted
+// text, a bracket or a lone minus escaped.
+QString CurrencyPattern(const char* shape, const QString& symbol, const QString& digits)
 {
-    QString result;
-    bool quoted = false;
-    for (const char* p = pattern; *p; ++p) {
-        if (*p == '"')
-            quoted = !quoted;
-        if (*p == 'S' && quoted)
-            result += symbol;
-        else if (*p == 'D' && !quoted)
-            result += digits;
-        else
-            result += QLatin1Char(*p);
+    QString pattern;
+    QString quoted; // the run of text beside the amount not yet written
+    const auto flush = [&] {
+        if (quoted == QLatin1String("-"))
+            pattern += QStringLiteral("\\-");
+        else if (!quoted.isEmpty())
+            pattern += QLatin1Char('"') + quoted + QLatin1Char('"');
+        quoted.clear();
+    };
+    for (const char* p = shape; *p; ++p) {
+        if (*p == 'N') {
+            flush();
+            pattern += QStringLiteral("#,##0.") + digits;
+        } else if (*p == '(' || *p == ')') {
+            flush();
+            pattern += QLatin1Char('\\');
+            pattern += QLatin1Char(*p);
+        } else {
+            quoted += *p == 'S' ? symbol : QString(QLatin1Char(*p));
+        }
     }
-    return result;
+    flush();
+    return pattern;
+}
+
+} // namespace
+
+namespace {
+
+// A form number as the settings hold it: one out of range stays so (its
+// part of the pattern is then empty); only one that is no number at all is
+// the locale's.
+int FormNumber(const char* name, int localeForm)
+{
+    bool ok = false;
+    const int form = Regional::Value(QString::fromLatin1(name)).trimmed().toInt(&ok);
+    return ok ? form : localeForm;
 }
 
 } // namespace
@@ -526,14 +468,16 @@ QString TCustomExport::CurrencyFormatPattern()
 {
     const QString digits(qMax(0, Regional::CurrencyDigits()), QLatin1Char('0'));
     const QString symbol = Regional::CurrencySymbol();
-    const int positive = Regional::CurrencyFormat();
-    const int negative = Regional::NegativeCurrencyFormat();
-    const QString positivePart = positive >= 0 && positive < 4
-                                     ? FillCurrency(kPositiveCurrency[positive], symbol, digits)
-                                     : QString();
-    const QString negativePart = negative >= 0 && negative < 16
-                                     ? FillCurrency(kNegativeCurrency[negative], symbol, digits)
-                                     : QString();
+    const int positive = FormNumber("iCurrency", Regional::CurrencyFormat());
+    const int negative = FormNumber("iNegCurr", Regional::NegativeCurrencyFormat());
+    const QString positivePart =
+        positive >= 0 && positive < int(std::size(Regional::kPositiveCurrencyShapes))
+            ? CurrencyPattern(Regional::kPositiveCurrencyShapes[positive], symbol, digits)
+            : QString();
+    const QString negativePart =
+        negative >= 0 && negative < int(std::size(Regional::kNegativeCurrencyShapes))
+            ? CurrencyPattern(Regional::kNegativeCurrencyShapes[negative], symbol, digits)
+            : QString();
     return positivePart + QStringLiteral("_);[Red]") + negativePart;
 }
 

@@ -25,7 +25,7 @@ QByteArray ReadAt(QIODevice& file, qint64 pos, qint64 n)
     if (file.seek(pos))
         bytes = file.read(n);
     if (bytes.size() != n)
-        throw EPackageDamaged(QStringLiteral("the program file cannot be read at offset %1 (%2)")
+        throw EPackageDamaged(QStringLiteral("the file cannot be read at offset %1 (%2)")
                                   .arg(pos)
                                   .arg(file.errorString()));
     return bytes;
@@ -78,12 +78,13 @@ private:
     const qint64 end_;
 };
 
-// The package's start, nullopt when the file carries none; an offset that
-// leaves no room between itself and the program image is damage.
-std::optional<qint64> PackageOffset(QIODevice& file)
+} // namespace
+
+// An offset that leaves no room between itself and the program image is damage.
+std::optional<qint64> QueryPackageOffset(QIODevice& file)
 {
     if (!file.isReadable() || file.isSequential())
-        throw EPackageDamaged(QStringLiteral("the program file is not open for random access"));
+        throw EPackageDamaged(QStringLiteral("the file is not open for random access"));
     const qint64 size = file.size();
     if (size < kOffsetSize)
         return std::nullopt;
@@ -103,6 +104,8 @@ std::optional<qint64> PackageOffset(QIODevice& file)
                 .arg(Bytes(size)));
     return offset;
 }
+
+namespace {
 
 QueryPackage ParsePackage(QIODevice& file, qint64 offset)
 {
@@ -146,7 +149,7 @@ void AppendCountedString(QByteArray& out, const QString& text, const char* field
 
 std::optional<QueryPackage> ReadQueryPackage(QIODevice& file)
 {
-    const std::optional<qint64> offset = PackageOffset(file);
+    const std::optional<qint64> offset = QueryPackageOffset(file);
     if (!offset)
         return std::nullopt;
     return ParsePackage(file, *offset);
@@ -163,7 +166,7 @@ std::optional<QueryPackage> ReadQueryPackage(const QString& path)
 
 qint64 ProgramImageSize(QIODevice& file)
 {
-    const std::optional<qint64> offset = PackageOffset(file);
+    const std::optional<qint64> offset = QueryPackageOffset(file);
     if (!offset)
         return file.size();
     ParsePackage(file, *offset);

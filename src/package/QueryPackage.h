@@ -57,6 +57,11 @@ std::optional<QueryPackage> ReadQueryPackage(QIODevice& file);
 // The same on a file opened read-only; EInOutError when it cannot be opened.
 std::optional<QueryPackage> ReadQueryPackage(const QString& path);
 
+// Where the package starts (1 or more), nullopt when the file carries none.
+// An offset that points past the file or into its last four bytes raises
+// EPackageDamaged.
+std::optional<qint64> QueryPackageOffset(QIODevice& file);
+
 // Where the package starts, or the file size when there is none. A damaged
 // package raises EPackageDamaged, so nobody strips what is not a package.
 qint64 ProgramImageSize(QIODevice& file);

@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 #include <algorithm>
 #include <fcntl.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -22,19 +23,6 @@ const QSet<QString>& PseudoFileSystems()
         "hugetlbfs",  "configfs", "fusectl",   "autofs",          "binfmt_misc", "efivarfs",
         "rpc_pipefs", "nsfs",     "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal", "nfsd"};
     return names;
-}
-
-TDriveKind KindOf(const QString& fileSystem)
-{
-    static const QSet<QString> network{"nfs",   "nfs4",  "cifs",      "smb3",
-                                       "smbfs", "sshfs", "fuse.sshfs"};
-    if (network.contains(fileSystem))
-        return dkRemote;
-    if (fileSystem == "tmpfs" || fileSystem == "ramfs")
-        return dkRAMDisk;
-    if (fileSystem == "iso9660" || fileSystem == "udf")
-        return dkCDROM;
-    return dkFixed;
 }
 
 // mountinfo escapes blanks, tabs, newlines and backslashes as \ooo.
@@ -109,11 +97,14 @@ bool IsRemovable(const QString& sysFolder, const QString& device)
            ReadFirstLine(QFileInfo(block).path() + "/removable") == "1";
 }
 
-// //server/share from "//server/share", "server:/export/path" or "user@host:path".
+// //server/share from "//server/share", "server:/export/path", "user@host:path"
+// or a URL (WebDAV's "https://host/path").
 QString RemoteNameOf(const QString& source)
 {
     if (source.startsWith("//"))
         return source;
+    if (const qsizetype scheme = source.indexOf("://"); scheme > 0)
+        return source.mid(scheme + 1);
     const int colon = int(source.indexOf(':'));
     if (colon <= 0)
         return source;
@@ -138,11 +129,20 @@ TMountSources& Sources()
     return sources;
 }
 
+std::optional<quint32> StatfsMagic(const QString& mountPoint)
+{
+    struct statfs info;
+    if (::statfs(QFile::encodeName(mountPoint).constData(), &info) != 0)
+        return std::nullopt;
+    return quint32(info.f_type);
+}
+
 } // namespace
 
 TMountTable TMountTable::Parse(const QByteArray& mountinfo, const QString& diskFolder,
-                               const QString& sysFolder)
+                               const QString& sysFolder, const QString& home)
 {
+    const QString userHome = home.isEmpty() ? QDir::homePath() : home;
     const QHash<QString, QString> labels = DeviceLinks(diskFolder + "/by-label");
     const QHash<QString, QString> uuids = DeviceLinks(diskFolder + "/by-uuid");
     QStringList pseudoPoints;
@@ -167,7 +167,9 @@ TMountTable TMountTable::Parse(const QByteArray& mountinfo, const QString& diskF
         // A bind mount of a sub-tree (or of a single file) is no volume of its own.
         if (root != "/")
             continue;
-        volume.Kind = KindOf(volume.FileSystem);
+        const TFileSystemKind kind = KindOfType(volume.FileSystem);
+        volume.Kind = kind.Kind;
+        volume.Local = kind.Local;
         if (volume.Kind == dkFixed && IsRemovable(sysFolder, volume.Device))
             volume.Kind = dkRemovable;
         const QString device = QFileInfo(volume.Source).canonicalFilePath();
@@ -179,7 +181,19 @@ TMountTable TMountTable::Parse(const QByteArray& mountinfo, const QString& diskF
             volume.Serial = "fsid:" + volume.Device;
         if (volume.Kind == dkRemote)
             volume.RemoteName = RemoteNameOf(volume.Source);
+        volume.Users = IsUsersMount(volume, userHome);
         byPoint.insert(volume.MountPoint, volume);
+    }
+    // Where the table has no "/" (a chroot, a sandbox) the root folder is
+    // still there, and it is the process's own: local.
+    if (!byPoint.contains("/")) {
+        TVolume root;
+        root.MountPoint = "/";
+        root.Kind = dkFixed;
+        root.Local = true;
+        root.Users = true;
+        root.Serial = "fsid:root";
+        byPoint.insert(root.MountPoint, root);
     }
     TMountTable table;
     for (const TVolume& volume : std::as_const(byPoint)) {
@@ -244,8 +258,18 @@ TMountTable ReadMountTable()
         if (file.open(QIODevice::ReadOnly))
             text = file.readAll();
     }
-    return TMountTable::Parse(text, sources.DiskFolder.isEmpty() ? "/dev/disk" : sources.DiskFolder,
-                              sources.SysFolder.isEmpty() ? "/sys" : sources.SysFolder);
+    TMountTable table =
+        TMountTable::Parse(text, sources.DiskFolder.isEmpty() ? "/dev/disk" : sources.DiskFolder,
+                           sources.SysFolder.isEmpty() ? "/sys" : sources.SysFolder, UserHome());
+    // A local file system answers statfs at once; the GUI thread waits no longer.
+    table.SettleUnknownTypes(sources.FileSystemMagic ? sources.FileSystemMagic : StatfsMagic, 20);
+    return table;
+}
+
+QString UserHome()
+{
+    const QString& home = Sources().Home;
+    return home.isEmpty() ? QDir::homePath() : home;
 }
 
 TMountWatcher::TMountWatcher(QObject* parent) : QObject(parent)

@@ -2,6 +2,7 @@
 // TEnhMultiQuery.
 #include "query/enhquery.h"
 
+#include "engine/EngineDatabase.h"
 #include "engine/Session.h"
 #include "engine/Table.h"
 #include "platform/core/Exceptions.h"
@@ -69,11 +70,17 @@ void TEnhQuery::MoveToDestination()
         destinationTable_.contains(QLatin1Char('\\')))
         throw EDatabaseError(
             QStringLiteral("Invalid destination table name \"%1\".").arg(destinationTable_));
-    const QString folder = Session()->ResolveFolder(destDatabaseName_);
-    if (!keepRowsOpen_ && folder == Session()->ResolveFolder(DatabaseName()))
-        StoreAsTable(destinationTable_);
-    else if (OpenOrExecute())
-        MakePermanent(folder + QLatin1Char('\\') + destinationTable_, true);
+    TSession& session = *Session();
+    const QString destination = EngineDatabaseOf(session, destDatabaseName_)->Location();
+    // In the query's own database the rows are stored where they are made.
+    if (destination == EngineDatabaseOf(session, DatabaseName())->Location()) {
+        if (keepRowsOpen_)
+            StoreAndOpen(destinationTable_);
+        else
+            StoreAsTable(destinationTable_);
+    } else if (OpenOrExecute()) {
+        MakePermanentIn(destDatabaseName_, destinationTable_, true);
+    }
 }
 
 void TEnhQuery::Execute()
@@ -100,16 +107,6 @@ void TEnhQuery::Execute()
 // TEnhMultiQuery
 
 namespace {
-
-// The folder of the query's database; empty when it names none.
-QString QueryFolder(const QString& databaseName)
-{
-    try {
-        return Session()->ResolveFolder(databaseName);
-    } catch (const Exception&) {
-        return QString();
-    }
-}
 
 const QString kBuiltInMacros[] = {QStringLiteral("DATE"), QStringLiteral("TIME"),
                                   QStringLiteral("NOW"), QStringLiteral("USERNAME"),
@@ -349,7 +346,7 @@ void TEnhMultiQuery::RunStatement(const QStringList& statement, const QString& d
         TempTables.append(destination);
     TEnhQuery::Execute();
     if (!keep)
-        tempJournal_.Made(QueryFolder(DatabaseName()), destination);
+        tempJournal_.Made(DatabaseName(), destination);
 }
 
 // Temporary tables are created in the query's own database, so they are
@@ -364,7 +361,7 @@ void TEnhMultiQuery::DropTempTables()
         try {
             table.SetTableName(TempTables.at(i));
             table.DeleteTable();
-            tempJournal_.Dropped(QueryFolder(DatabaseName()), TempTables.at(i));
+            tempJournal_.Dropped(DatabaseName(), TempTables.at(i));
         } catch (const Exception&) {
             // A table that cannot be dropped never fails the run.
         }
@@ -386,7 +383,7 @@ void TEnhMultiQuery::Execute()
         SetSQL(*ScriptCopy); // unchanged since the last run: the whole script again
 
     TempTables.clear();
-    DropDeadRunTempTables(QueryFolder(DatabaseName()));
+    DropDeadRunTempTables(DatabaseName());
     // However the run ends, the settings are put back and the run's lists
     // freed. A failed run keeps its temporary tables; a stopped one, like a
     // killed one, leaves none.

@@ -57,7 +57,7 @@ public:
     void SetDoBatchMove(bool doBatchMove);
 
     // Opens the query and makes its answer the table DestinationTable in the
-    // folder of DestDatabaseName, replacing a table of that name. The query
+    // database of DestDatabaseName, replacing a table of that name. The query
     // stays open (unless the script runner has said that another statement
     // follows: then the rows go straight into a destination in the query's
     // own database and the query stays closed). A last statement without

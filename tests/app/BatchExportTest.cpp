@@ -2,7 +2,7 @@
 // export options, the file replaced only on success, the messages of an empty
 // result, a command and a failing footer, and --version.
 #include "AppFixture.h"
-#include "app/BatchMode.h"
+#include "app/CommandLine.h"
 
 #include <QFile>
 #include <QProcess>
@@ -20,15 +20,21 @@ protected:
         output_ = data_->File(QStringLiteral("orders.csv"));
     }
 
-    // Runs the runner on a script with extra arguments; the exit status, and standard error.
-    int Run(const QString& sql, const QStringList& extra, QString* err = nullptr)
+    // Runs the runner on a script with extra arguments; the exit status, and
+    // standard error. Standard output is kept, or goes to the file given.
+    int Run(const QString& sql, const QStringList& extra, QString* err = nullptr,
+            const QString& outFile = QString())
     {
         const QString script = data_->File(QStringLiteral("script.sql"));
         WriteAll(script, sql.toUtf8());
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TESSALY_CONFIG_DIR"), ConfigDir());
+        // Batch mode starts no widget toolkit: a platform that does not exist does not matter.
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
         process.setProcessEnvironment(env);
+        if (!outFile.isEmpty())
+            process.setStandardOutputFile(outFile);
         process.start(BinaryFolder() + QStringLiteral("/tessaly-query"),
                       QStringList{QStringLiteral("--batch"), QStringLiteral("--sql-file"), script,
                                   QStringLiteral("--alias"), QStringLiteral("KIVData3")} +
@@ -236,6 +242,21 @@ TEST_F(BatchExportTest, VersionAndHelp)
         EXPECT_TRUE(process.readAllStandardOutput().startsWith(start)) << option;
     }
     EXPECT_TRUE(RunnerUsage().contains("--html-template NAME"));
+}
+
+// Standard output that cannot be written fails the run, with the reason,
+// instead of a success that lost the output.
+TEST_F(BatchExportTest, AFullStandardOutputFailsTheRun)
+{
+    const QStringList cases[] = {{}, {"--export", "clipboard"}, {"--version"}, {"--help"}};
+    for (const QStringList& extra : cases) {
+        QString err;
+        EXPECT_EQ(Run("SELECT * FROM ORDERS", extra, &err, QStringLiteral("/dev/full")), 1)
+            << extra.join(' ').toStdString();
+        EXPECT_TRUE(err.contains("Cannot write to standard output: No space left on device"))
+            << err.toStdString();
+        EXPECT_FALSE(err.contains("Successfully")) << err.toStdString();
+    }
 }
 
 // The usage names every type the command line takes, among its other words.

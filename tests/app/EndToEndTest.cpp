@@ -16,6 +16,7 @@ struct Outcome
     int status = -1;
     QString out;
     QString err;
+    bool operator==(const Outcome&) const = default;
 };
 
 class EndToEndTest : public AppTest
@@ -29,18 +30,19 @@ protected:
         folder_ = MakeOrdersDatabase();
     }
 
-    // Packs a script onto a copy of the runner; extra packager arguments follow.
-    QString Pack(const QString& script, const QString& alias, const QStringList& extra = {})
+    // Packs a script onto a copy of the runner, or as a package file when the
+    // name ends in .tqp; extra packager arguments follow.
+    QString Pack(const QString& script, const QString& alias, const QStringList& extra = {},
+                 const QString& name = QStringLiteral("packed"))
     {
         const QString sql = data_->File(QStringLiteral("script.sql"));
         WriteAll(sql, script.toUtf8());
-        const QString output = data_->File(QStringLiteral("packed"));
+        const QString output = data_->File(name);
+        QStringList arguments = {"--output", output, "--sql-file", sql, "--alias", alias};
+        if (!name.endsWith(QStringLiteral(".tqp")))
+            arguments << QStringLiteral("--runner") << runner_;
         QProcess pack;
-        pack.start(BinaryFolder() + QStringLiteral("/tessaly-pack"),
-                   QStringList{QStringLiteral("--runner"), runner_, QStringLiteral("--output"),
-                               output, QStringLiteral("--sql-file"), sql, QStringLiteral("--alias"),
-                               alias} +
-                       extra);
+        pack.start(BinaryFolder() + QStringLiteral("/tessaly-pack"), arguments + extra);
         EXPECT_TRUE(pack.waitForFinished(60000));
         EXPECT_EQ(pack.exitCode(), 0) << pack.readAllStandardError().toStdString();
         return output;
@@ -51,7 +53,8 @@ protected:
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TESSALY_CONFIG_DIR"), ConfigDir());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // Batch mode starts no widget toolkit: a platform that does not exist does not matter.
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
         process.setProcessEnvironment(env);
         process.start(program, arguments);
         Outcome outcome;
@@ -73,7 +76,7 @@ protected:
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TESSALY_CONFIG_DIR"), ConfigDir());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
         process.setProcessEnvironment(env);
         process.start(packed, {QStringLiteral("--batch")});
         ASSERT_TRUE(process.waitForStarted());
@@ -270,6 +273,29 @@ TEST_F(EndToEndTest, FailingScriptExitsWithOneAndReportsBoth)
         run.err.startsWith(QStringLiteral("An error has occurred while running the query.\n")));
     EXPECT_TRUE(run.err.contains(QStringLiteral("NOWHERE")));
     EXPECT_TRUE(run.out.isEmpty());
+}
+
+TEST_F(EndToEndTest, APackageFileRunsAsTheSamePackageAttached)
+{
+    WriteAliases({{QStringLiteral("KIVData3"), folder_}});
+    const QString script = QStringLiteral("SELECT COUNT(*) AS N FROM ORDERS WHERE TOTAL > 100");
+    const QString wrong = data_->File(QStringLiteral("wrong"));
+    WriteAll(wrong, "Pw\n");
+    const struct
+    {
+        QStringList pack, run;
+        Outcome outcome;
+    } cases[] = {
+        {{}, {}, {0, "N\n3\n", "Query Executed\n"}},
+        {{"--password", "pw"}, {"--password-file", wrong}, {3, "", "Invalid Password.\n"}},
+        {{}, {"--sql-file", wrong}, {2, "", "The SQL of this query package may not be changed.\n"}},
+    };
+    for (const auto& c : cases) {
+        const Outcome file =
+            Run(runner_, QStringList{"--batch", Pack(script, "KIVData3", c.pack, "q.tqp")} + c.run);
+        EXPECT_TRUE(file == c.outcome) << file.err.toStdString();
+        EXPECT_TRUE(Run(Pack(script, "KIVData3", c.pack), QStringList{"--batch"} + c.run) == file);
+    }
 }
 
 TEST_F(EndToEndTest, ThePackedRunnerOpensItsWindow)

@@ -4,6 +4,7 @@
 
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
+#include "package/PackageFile.h"
 #include "package/QueryPackage.h"
 
 #include <QPlainTextEdit>
@@ -128,6 +129,40 @@ TEST_F(StartUpTest, HandOverSetsTheWindowFromThePackage)
     EXPECT_EQ(form.CurrentAlias(), QStringLiteral("kivdata3"));
     EXPECT_TRUE(form.findChild<QPushButton*>(QStringLiteral("btnExecute"))->isEnabled());
     EXPECT_TRUE(ui->Texts().isEmpty());
+}
+
+TEST_F(StartUpTest, APackageFileWinsOverTheAttachedPackageAndNamesTheWindow)
+{
+    WriteAliases({{QStringLiteral("KIVData3"), MakeOrdersDatabase()}});
+    QueryPackage package;
+    package.title = QStringLiteral("Orders");
+    package.alias = QStringLiteral("KIVData3");
+    const QString file = data_->File(QStringLiteral("orders.tqp"));
+    WriteAll(file, EncodePackageFile(package));
+    TStartUpState state;
+    ASSERT_EQ(ReadStartUp(Executable(WithPassword("attached")), file, state), TStartUpOutcome::Run);
+    TformMain form;
+    HandOver(form, state);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Orders - orders.tqp"));
+    EXPECT_TRUE(ui->History().isEmpty()); // the attached package's password is not asked for
+}
+
+TEST_F(StartUpTest, ADamagedPackageFileIsReportedWithItsName)
+{
+    const QByteArray whole = EncodePackageFile(WithPassword("pw"));
+    QList<QByteArray> damaged = {whole.mid(1), whole + "x", "SELECT 1"};
+    for (qsizetype size = 0; size < whole.size(); ++size)
+        damaged << whole.left(size);
+    const QString file = data_->File(QStringLiteral("q.tqp"));
+    for (const QByteArray& bytes : damaged) {
+        WriteAll(file, bytes);
+        TStartUpState state;
+        ui->Clear();
+        EXPECT_EQ(ReadStartUp(Executable(QueryPackage()), file, state), TStartUpOutcome::Damaged);
+        EXPECT_TRUE(
+            ui->Texts().value(0).startsWith("The query package file " + file + " is damaged: "))
+            << bytes.toHex(' ').constData();
+    }
 }
 
 } // namespace

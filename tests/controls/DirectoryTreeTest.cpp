@@ -25,8 +25,12 @@ protected:
             ASSERT_TRUE(QDir().mkpath(Data(path)));
         Mount("26 1 8:1 / / rw - ext4 /dev/sda1 rw");
         Mount("40 26 8:16 / " + Data() + " rw - ext4 /dev/sdb rw");
-        previous_ = SetMountSources(
-            {[this] { return mountinfo_.join('\n').toUtf8(); }, "/nonexistent", "/nonexistent"});
+        // The data folder's volume is a mount in the user's home folder.
+        previous_ = SetMountSources({[this] { return mountinfo_.join('\n').toUtf8(); },
+                                     "/nonexistent",
+                                     "/nonexistent",
+                                     Home(),
+                                     {}});
     }
     void TearDown() override { SetMountSources(previous_); }
 
@@ -35,6 +39,7 @@ protected:
         return path.isEmpty() ? folder_.Path() : folder_.File(path);
     }
     void Mount(const QString& line) { mountinfo_ << line; }
+    QString Home() const { return QFileInfo(folder_.Path()).path(); }
 
     // The node of a folder, searched through the nodes that exist.
     static QTreeWidgetItem* Node(const TFrDirectoryTree& tree, const QString& folder)
@@ -59,12 +64,6 @@ protected:
             texts << node->child(i)->text(0);
         return texts;
     }
-    // Volume paths in the order the tree keeps them.
-    static QStringList Ordered(QStringList paths)
-    {
-        paths.sort();
-        return paths;
-    }
     static QStringList TopLevelPaths(const TFrDirectoryTree& tree)
     {
         QStringList paths;
@@ -82,17 +81,19 @@ protected:
 
 TEST_F(DirectoryTreeTest, VolumesOfTheChosenKinds)
 {
-    Mount("50 26 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
     Mount("51 26 0:40 / /run rw - tmpfs tmpfs rw");
     Mount("52 26 0:41 / /proc rw - proc proc rw");
     TFrDirectoryTree tree;
-    EXPECT_EQ(TopLevelPaths(tree),
-              Ordered(QStringList({"/", Data() + "/", "/media/cd/", "/run/"})));
-    EXPECT_EQ(Texts(Node(tree, "/media/cd")), QStringList({":"}))
+    EXPECT_EQ(TopLevelPaths(tree), QStringList({Home() + "/", "/", Data() + "/"}))
+        << "the home folder first; /run is no place of the user's";
+    Mount("53 40 11:1 / " + Data("disc") + " ro - iso9660 /dev/sr1 ro");
+    emit tree.findChild<TMountWatcher*>()->Changed();
+    EXPECT_EQ(TopLevelPaths(tree), QStringList({Home() + "/", "/", Data() + "/", Data("disc/")}));
+    EXPECT_EQ(Texts(Node(tree, Data("disc"))), QStringList({":"}))
         << "a disc is not touched while the volumes load";
     QTreeWidgetItem* data = Node(tree, Data());
     tree.SetDriveTypes(dtUnknown | dtFixed | dtNetwork | dtRAM);
-    EXPECT_EQ(TopLevelPaths(tree), Ordered(QStringList({"/", Data() + "/", "/run/"})));
+    EXPECT_EQ(TopLevelPaths(tree), QStringList({Home() + "/", "/", Data() + "/"}));
     EXPECT_EQ(Node(tree, Data()), data) << "the other volumes stay as they are";
 }
 
@@ -121,6 +122,7 @@ TEST_F(DirectoryTreeTest, FoldersAreReadLazilyBehindPlaceholders)
 
 TEST_F(DirectoryTreeTest, OpeningAPathReadsOnlyTheNodesOnTheWay)
 {
+    Mount("60 40 0:70 / " + Data("net") + " rw - cifs //srv/Share rw");
     TFrDirectoryTree tree;
     tree.SetDirectory(Data("a/a1/a11"));
     EXPECT_EQ(tree.Directory(), Data("a/a1/a11"));
@@ -139,11 +141,14 @@ TEST_F(DirectoryTreeTest, OpeningAPathReadsOnlyTheNodesOnTheWay)
         {Data("A"), Data("a")}, // no such folder: its parent, the volume
         {"/", "/"},
         {"//nobody/share/x", "/"}, // a network path no volume mounts: nothing happens
+        {"//srv/Share/n1/../n1", Data("net/n1")}, // mapped onto its mount point, then cleaned
     };
     for (const auto& c : cases) {
         tree.SetDirectory(c.path);
-        EXPECT_EQ(tree.Directory(), c.path == Data("A") ? Data() : c.directory)
-            << c.path.toStdString();
+        const QString expected = c.path == Data("A") ? Data() : c.directory;
+        // A share answers later.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return tree.Directory() == expected; }, 2000))
+            << c.path.toStdString() << " opened " << tree.Directory().toStdString();
     }
 }
 
@@ -161,7 +166,7 @@ TEST_F(DirectoryTreeTest, ANestedMountIsAVolumeAndAFolder)
 {
     Mount("41 40 8:32 / " + Data("a") + " rw - ext4 /dev/sdc rw");
     TFrDirectoryTree tree;
-    EXPECT_EQ(TopLevelPaths(tree), QStringList({"/", Data() + "/", Data("a") + "/"}));
+    EXPECT_EQ(TopLevelPaths(tree), QStringList({Home() + "/", "/", Data() + "/", Data("a") + "/"}));
     tree.SetDirectory(Data("a/a1"));
     QTreeWidgetItem* node = tree.currentItem();
     ASSERT_NE(node, nullptr);
@@ -213,6 +218,8 @@ TEST_F(DirectoryTreeTest, RenamingInPlace)
     QTest::keyClick(&tree, Qt::Key_F2);
     auto* editor = tree.findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr) << "F2 edits the selected folder";
+    EXPECT_GE(editor->geometry().right(), tree.viewport()->width() - 2)
+        << "the editor has room for a longer name";
     editor->setText("renamed");
     QTest::keyClick(editor, Qt::Key_Return); // the editor commits from the event loop
     ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(Data("a/renamed")).exists(); }));
@@ -277,11 +284,13 @@ TEST_F(DirectoryTreeTest, VolumesComeAndGoWithTheMountTable)
     QTreeWidgetItem* data = Node(tree, Data());
     mountinfo_.removeLast();
     Mount("51 26 0:40 / /run rw - tmpfs tmpfs rw");
-    Mount("52 26 0:41 / /a rw - tmpfs tmpfs rw");
+    Mount("52 40 0:41 / " + Data("c") + " rw - ext4 /dev/sdd rw");
+    Mount("53 26 0:42 / " + Home() + "/0 rw - ext4 /dev/sde rw");
     auto* watcher = tree.findChild<TMountWatcher*>();
     ASSERT_NE(watcher, nullptr);
     emit watcher->Changed();
-    EXPECT_EQ(TopLevelPaths(tree), Ordered(QStringList({"/", "/a/", Data() + "/", "/run/"})));
+    EXPECT_EQ(TopLevelPaths(tree),
+              QStringList({Home() + "/", "/", Home() + "/0/", Data() + "/", Data("c/")}));
     EXPECT_EQ(Node(tree, Data()), data) << "the other volumes stay as they are";
     EXPECT_EQ(tree.Directory(), Data("B"));
 }
@@ -302,32 +311,79 @@ TEST_F(DirectoryTreeTest, ANewMediumIsSeenWhenItsVolumeIsSelected)
     EXPECT_EQ(Texts(disc), QStringList({":"})) << "a readable disc gets its button back";
 }
 
-TEST_F(DirectoryTreeTest, ANetworkVolumeThatNeverAnswersFreezesNothing)
+// A share whose folder reads (all, or only the probes) wait at a gate the
+// test opens: it answers late, or, the gate shut, not at all.
+struct SlowShare
+{
+    SlowShare(const QString& folder, bool probesOnly)
+    {
+        previous = SetFolderReader(
+            [=, gate = gate, count = count](const QString& path, bool, bool firstOnly) {
+                if (path.startsWith(folder) && (firstOnly || !probesOnly)) {
+                    const int now = ++count->waiting;
+                    for (int max = count->most; now > max;)
+                        count->most.compare_exchange_weak(max, now);
+                    gate->acquire();
+                    --count->waiting;
+                }
+                return QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            });
+    }
+    ~SlowShare()
+    {
+        gate->release(1000);
+        SetFolderReader(previous);
+    }
+    std::shared_ptr<QSemaphore> gate = std::make_shared<QSemaphore>();
+    struct Count
+    {
+        std::atomic<int> waiting{0}, most{0};
+    };
+    std::shared_ptr<Count> count = std::make_shared<Count>();
+    TFolderReader previous;
+};
+
+TEST_F(DirectoryTreeTest, AShareThatAnswersLateOrNotAtAllFreezesNothing)
 {
     Mount("60 40 0:70 / " + Data("net") + " rw - nfs4 deadserver:/export rw");
-    const QString net = Data("net");
-    auto release = std::make_shared<QSemaphore>();
-    auto finished = std::make_shared<std::atomic<int>>(0);
-    const TFolderReader previous =
-        SetFolderReader([net, release, finished](const QString& folder, bool, bool) -> QStringList {
-            if (folder.startsWith(net)) {
-                release->acquire();
-                ++*finished;
-            }
-            return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        });
-    {
-        ScriptedUi ui;
-        TFrDirectoryTree tree; // probes the network volume while the drives load
-        QTreeWidgetItem* node = Node(tree, net);
-        ASSERT_NE(node, nullptr);
-        EXPECT_EQ(finished->load(), 0) << "the tree came back while the server hangs";
-        EXPECT_EQ(Texts(node), QStringList()) << "no answer: no children";
-        node->setExpanded(true);
-        EXPECT_EQ(Texts(node), QStringList()) << "a volume that hangs is not asked again";
-        EXPECT_TRUE(ui->History().isEmpty());
-    }
-    release->release(1);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return finished->load() == 1; }));
-    SetFolderReader(previous);
+    SlowShare share(Data("net"), false);
+    TFrDirectoryTree tree; // probes the share while the volumes load
+    QTreeWidgetItem* node = Node(tree, Data("net"));
+    ASSERT_NE(node, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return share.count->waiting == 1; }))
+        << "the tree came back while the share hangs";
+    EXPECT_EQ(Texts(node), QStringList({":"})) << "it can be opened meanwhile";
+    node->setExpanded(true);
+    tree.SetDirectory(Data("net/n1"));
+    EXPECT_FALSE(TFrDirectoryTree::ChildrenRead(node));
+
+    // No answer for long: the node is marked, and opened again it is asked again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return TFrDirectoryTree::TimedOut(node) && !tree.Pending(); },
+                                10000));
+    share.gate->release(1000);
+    node->setExpanded(false);
+    node->setExpanded(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return TFrDirectoryTree::ChildrenRead(node); }));
+    EXPECT_EQ(tree.Directory(), Data("net/n1")) << "the folder asked for opens once read";
+}
+
+TEST_F(DirectoryTreeTest, TheSubFoldersOfAShareAreProbedTogether)
+{
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(QDir().mkpath(Data("net/d%1").arg(i)));
+    ASSERT_TRUE(QDir().mkpath(Data("net/d7/deeper")));
+    Mount("60 40 0:70 / " + Data("net") + " rw - fuse.rclone gdrive: rw");
+    SlowShare share(Data("net/"), true);
+    TFrDirectoryTree tree;
+    QTreeWidgetItem* node = Node(tree, Data("net"));
+    share.gate->release(1); // the share's own probe
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !tree.Pending(); }));
+    node->setExpanded(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return share.count->most == 21; }))
+        << "all probes at once, none on the window's thread";
+    ASSERT_EQ(node->childCount(), 21); // n1 and d0..d19
+    share.gate->release(21);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !tree.Pending(); }));
+    EXPECT_EQ(Texts(Node(tree, Data("net/d7"))), QStringList({":"}));
+    EXPECT_EQ(Texts(Node(tree, Data("net/d8"))), QStringList()) << "late answers arrive";
 }

@@ -4,6 +4,7 @@
 // and the tree, folders removed from outside, and the frame they draw.
 #include "FrameTestSupport.h"
 #include "controls/FrFilSys.h"
+#include "platform/MountTableUbuntuDesktop.h"
 #include "platform/core/Exceptions.h"
 #include "support/TestSupport.h"
 
@@ -104,15 +105,17 @@ protected:
         QFile::link(Data("dev/sda1"), Data("disk/by-label/SYSTEM"));
         QDir().mkpath(Data("sys/dev/block/8:16"));
         WriteAll(Data("sys/dev/block/8:16/removable"), "1\n");
+        // The data folder's volume is a mount in the user's home folder; the
+        // media's devices are no block devices of this machine.
         mountinfo_ = {"26 1 8:1 / / rw - ext4 " + Data("dev/sda1") + " rw",
                       "27 26 0:40 / /run rw - tmpfs tmpfs rw",
-                      "28 26 0:50 / /mnt/share rw - cifs //Server/Share rw",
-                      "29 26 11:0 / /media/cdrom ro - iso9660 /dev/sr0 ro",
-                      "30 26 8:16 / /media/usb rw - vfat /dev/sdb rw",
+                      "28 26 0:50 / /media/share rw - cifs //Server/Share rw",
+                      "29 26 11:0 / /media/cdrom ro - iso9660 " + Data("dev/sr0") + " ro",
+                      "30 26 8:16 / /media/usb rw - vfat " + Data("dev/sdb") + " rw",
                       "31 26 0:5 / /proc rw - proc proc rw",
                       "40 26 8:32 / " + Data() + " rw - ext4 /dev/sdc rw"};
-        previous_ = SetMountSources(
-            {[this] { return mountinfo_.join('\n').toUtf8(); }, Data("disk"), Data("sys")});
+        previous_ = SetMountSources({[this] { return mountinfo_.join('\n').toUtf8(); },
+                                     Data("disk"), Data("sys"), QFileInfo(Data()).path(), {}});
     }
     void TearDown() override
     {
@@ -294,12 +297,12 @@ TEST_F(FileSystemControlsTest, TreeListAndComboLinkedTogether)
     auto* combo = new TFrDriveComboBox(&form);
     EXPECT_EQ(combo->DirList(), dirs);
     EXPECT_EQ(dirs->FileList(), files) << "a file list links a directory list placed after it";
-    combo->SetDrive("/run");
-    EXPECT_EQ(dirs->Directory(), "/run") << "choosing a volume moves the list to it";
-    EXPECT_EQ(files->Directory(), "/run");
-    dirs->SetDirectory(Data("a"));
-    EXPECT_EQ(combo->Drive(), Data()) << "the combo follows the list's volume";
-    EXPECT_EQ(dirs->Directory(), Data("a"));
+    combo->SetDrive(Data("a"));
+    EXPECT_EQ(dirs->Directory(), Data()) << "choosing a volume moves the list to it";
+    EXPECT_EQ(files->Directory(), Data());
+    dirs->SetDirectory("/run");
+    EXPECT_EQ(combo->Drive(), "/") << "the combo follows the list onto the volume it shows";
+    EXPECT_EQ(dirs->Directory(), "/run");
 
     delete files;
     EXPECT_EQ(tree->FileList(), nullptr);
@@ -309,24 +312,45 @@ TEST_F(FileSystemControlsTest, TreeListAndComboLinkedTogether)
 TEST_F(FileSystemControlsTest, DriveComboTextsAndGlyphs)
 {
     TFrDriveComboBox combo;
-    const QStringList volumes{"/", "/media/cdrom", "/media/usb", "/mnt/share", "/run", Data()};
-    EXPECT_EQ(combo.MountPoints(), volumes) << "pseudo file systems are not volumes";
-    const QStringList lower{
-        "/: System",   "/media/cdrom: Cdrom",
-        "/media/usb:", "/mnt/share: //server/share",
-        "/run: Run",   Data() + ": " + GetVolumeLabel(ReadMountTable(), Data())};
+    const QStringList volumes{"/", "/media/cdrom", "/media/share", "/media/usb", Data()};
+    EXPECT_EQ(combo.MountPoints(), volumes) << "pseudo file systems and /run are no volumes";
+    const QStringList lower{"/: System", "/media/cdrom: Cdrom", "/media/share: //server/share",
+                            "/media/usb:",
+                            Data() + ": " + GetVolumeLabel(ReadMountTable(), Data())};
     EXPECT_EQ(Items(combo), lower);
-    const char* glyphs[] = {"FRFILBMP_FIXEDDISK", "FRFILBMP_CDROM", "FRFILBMP_FLOPPY",
-                            "FRFILBMP_NETDRIVE",  "FRFILBMP_RAM",   "FRFILBMP_FIXEDDISK"};
+    const char* glyphs[] = {"FRFILBMP_FIXEDDISK", "FRFILBMP_CDROM", "FRFILBMP_NETDRIVE",
+                            "FRFILBMP_FLOPPY", "FRFILBMP_FIXEDDISK"};
     for (int i = 0; i < combo.count(); ++i)
         EXPECT_EQ(combo.itemIcon(i).pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32),
                   FrFilSysGlyph(glyphs[i]).toImage().convertToFormat(QImage::Format_ARGB32))
             << glyphs[i];
     combo.SetTextCase(tcUpperCase);
-    EXPECT_EQ(combo.itemText(3), "/mnt/share: //SERVER/SHARE");
+    EXPECT_EQ(combo.itemText(2), "/media/share: //SERVER/SHARE");
     combo.SetDriveTypes(dtFixed | dtUnknown | dtNoDrive);
     EXPECT_EQ(combo.MountPoints(), (QStringList{"/", Data()}));
     EXPECT_EQ(GetVolumeLabel(ReadMountTable(), "/gone"), "") << "an unreadable volume";
+}
+
+// The combo lists what the tree lists: "/" always, then the user's places,
+// never snaps, /run, /boot/efi, /mnt or a mount in a dot folder.
+TEST_F(FileSystemControlsTest, DriveComboListsTheRootAndTheUsersMounts)
+{
+    const struct
+    {
+        QByteArray mountinfo;
+        QStringList mountPoints;
+    } cases[] = {
+        {"21 20 0:20 / /proc rw - proc proc rw\n", {"/"}},
+        {UbuntuDesktopMountInfo,
+         {"/", "/home/ann/GoogleDrive", "/home/ann/Nextcloud", "/home/ann/server"}},
+    };
+    for (const auto& c : cases) {
+        SetMountSources({[&c] { return c.mountinfo; }, "/nonexistent", "/nonexistent", "/home/ann", {}});
+        TFrDriveComboBox combo;
+        QStringList mountPoints = combo.MountPoints();
+        mountPoints.removeAll("/media/ann/KINGSTON"); // as this machine's /media/ann lets GIO see it
+        EXPECT_EQ(mountPoints, c.mountPoints);
+    }
 }
 
 TEST_F(FileSystemControlsTest, FrameSettingsReachEveryControl)
@@ -492,4 +516,53 @@ TEST_F(FileSystemControlsTest, ReadOnlyIsWhatTheUserMayNotWrite)
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), c.attributes) << c.name;
     }
+}
+
+// Masks and typed names match whole names; names differ by letter case.
+TEST_F(FileSystemControlsTest, MasksMatchWholeNamesAndNamesKeepTheirCase)
+{
+    ASSERT_TRUE(QDir().mkpath(Data("m")));
+    for (const char* name : {"a.txt", "a.txt.bak", "n.db", "n.dbf", "d.db~", "README", "Readme"})
+        WriteAll(Data(QString("m/") + name), "x");
+    const struct
+    {
+        const char* mask;
+        QStringList items;
+    } cases[] = {{"*.txt", {"a.txt"}},
+                 {"*.db", {"n.db"}},
+                 {"*.db;*.txt", {"a.txt", "n.db"}},
+                 {"read*", {"README", "Readme"}}};
+    TFrFileListBox list;
+    list.SetDirectory(Data("m"));
+    for (const auto& c : cases) {
+        list.SetMask(c.mask);
+        EXPECT_EQ(Items(list), c.items) << c.mask;
+    }
+    list.ApplyPath("a.txt"); // outside the mask: the typed name becomes the mask
+    EXPECT_EQ(Items(list), QStringList({"a.txt"}));
+    list.SetMask("*");
+    for (const char* name : {"Readme", "README", "readme"}) {
+        list.SetFileName(name);
+        EXPECT_EQ(list.FileName(), QString(name) == "readme" ? "" : name);
+    }
+}
+
+TEST_F(FileSystemControlsTest, AFolderThatHasGoneChangesTheListOnce)
+{
+    TFrDirectoryListBox list;
+    int changes = 0;
+    list.OnChange = [&](QObject*) { ++changes; };
+    list.SetDirectory(Data("a/gone/deeper"));
+    EXPECT_EQ(list.Directory(), Data("a"));
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(FileSystemControlsTest, TheDriveCombosColourFillsItsField)
+{
+    TFrDriveComboBox combo;
+    combo.resize(300, 28);
+    combo.SetColor(RGB(0, 160, 0));
+    const QColor field = combo.grab().toImage().pixelColor(200, 14);
+    EXPECT_GT(field.green(), 100);
+    EXPECT_LT(field.red() + field.blue(), 120) << "green, as the colour says";
 }

@@ -249,14 +249,26 @@ TEST(FramedTreeView, WheelScrollsByLinesAndNeverAboveTheTop)
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(tree.viewport(), &event);
     };
-    wheel(-120);
-    EXPECT_EQ(bar->value(), lines);
-    bar->setValue(lines - 1);
-    wheel(120);
-    EXPECT_EQ(bar->value(), lines - 1) << "a step up that would pass the top does nothing";
-    bar->setValue(lines + 1);
-    wheel(120);
-    EXPECT_EQ(bar->value(), 1);
+    const struct
+    {
+        const char* what;
+        int start;
+        QList<int> deltas;
+        int position;
+    } cases[] = {
+        {"one step down", 0, {-120}, lines},
+        {"a step up from just below the top reaches it", lines - 1, {120}, 0},
+        {"a step up", lines + 1, {120}, 1},
+        {"a touchpad's small deltas add up", 0, {-40, -40, -40}, lines},
+        {"fractions short of a step move nothing", 0, {-40, -40}, 0},
+    };
+    for (const auto& c : cases) {
+        tree.setProperty("wheelRemainder", 0);
+        bar->setValue(c.start);
+        for (int delta : c.deltas)
+            wheel(delta);
+        EXPECT_EQ(bar->value(), c.position) << c.what;
+    }
 }
 
 TEST(FramedTreeView, AutoSelectAndAutoExpandExcludeEachOther)

@@ -2,7 +2,7 @@
 // records of one configuration path.
 #include "engine/EngineConfig.h"
 
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/SystemInfo.h"
 #include "support/TestSupport.h"

@@ -1,6 +1,7 @@
 // Field types from declared column types, and the texts of field values by
 // type, regional settings and display format.
-#include "engine/EngineTestSupport.h"
+#include "engine/DisplayFormat.h"
+#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
@@ -299,3 +300,22 @@ TEST_F(FieldTextTest, ValuesAsNumbersAndBooleans)
 }
 
 } // namespace
+
+TEST(CurrencyTextForms, EveryPositiveAndNegativeForm)
+{
+    const char* const negatives[16] = {"($1.50)", "-$1.50", "$-1.50",  "$1.50-",  "(1.50$)", "-1.50$",
+                                       "1.50-$",  "1.50$-", "-1.50 $", "-$ 1.50", "1.50 $-", "$ 1.50-",
+                                       "$ -1.50", "1.50- $", "($ 1.50)", "(1.50 $)"};
+    const char* const positives[4] = {"$1.50", "1.50$", "$ 1.50", "1.50 $"};
+    TFormatSettings settings;
+    for (int form = 0; form < 16; ++form) {
+        settings.negativeCurrencyFormat = form;
+        EXPECT_EQ(CurrencyText(-1.5, settings), QLatin1String(negatives[form])) << "form " << form;
+    }
+    for (int form = 0; form < 4; ++form) {
+        settings.currencyFormat = form;
+        EXPECT_EQ(CurrencyText(1.5, settings), QLatin1String(positives[form])) << "form " << form;
+    }
+    settings.negativeCurrencyFormat = 16; // out of range: the first form
+    EXPECT_EQ(CurrencyText(-1.5, settings), "($1.50)");
+}

@@ -1,6 +1,6 @@
 // Interrupting a running statement from another thread, and a session that
 // stays interrupted until it is reset.
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"

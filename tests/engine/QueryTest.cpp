@@ -2,7 +2,7 @@
 // result columns and making the answer permanent.
 #include "engine/Query.h"
 
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
 #include "support/TestSupport.h"

@@ -1,7 +1,7 @@
 // The walk through a whole dataset: the UTF-8 texts it hands out are the
 // display texts the grid shows, encoded the way batch output always encoded
 // them, for every kind of stored value in every field type and regional setting.
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "engine/Table.h"

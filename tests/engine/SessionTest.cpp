@@ -3,7 +3,7 @@
 #include "engine/Session.h"
 
 #include "engine/Database.h"
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "platform/core/Exceptions.h"
 #include "support/TestSupport.h"

@@ -2,7 +2,7 @@
 // names that must stay names.
 #include "engine/Table.h"
 
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
 #include "support/TestSupport.h"

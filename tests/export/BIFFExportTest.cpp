@@ -1,7 +1,7 @@
 // Whole "Microsoft Excel" files from the result grid, read back by an
 // independent reader (xlrd): cell types, values, number formats, fonts, XF
 // indices and column widths; and the atomic write.
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "export/ExportFixture.h"
 
 #include <QFileInfo>

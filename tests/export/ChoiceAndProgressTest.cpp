@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
@@ -112,6 +113,8 @@ TEST(ChoiceTest, DialogTextsCaptionsAndTheChangeHandler)
     EXPECT_FALSE(form.ViewRadioButton->isEnabled());
     EXPECT_FALSE(form.FileRadioButton->isEnabled());
     EXPECT_TRUE(form.ViewRadioButton->isChecked());
+    ASSERT_TRUE(QIcon::fromTheme("edit-paste").isNull()) << "the desktop has an icon theme";
+    EXPECT_EQ(form.Image1->pixmap().size(), QSize(32, 32)); // our own clipboard glyph
     form.OKBtn->click();
     EXPECT_EQ(form.SelectedType, xClipboard);
     EXPECT_EQ(form.result(), QDialog::Accepted);

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "dbctrls/DBGrid.h"
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "export/EC_DBGrid.h"
 #include "support/TestSupport.h"

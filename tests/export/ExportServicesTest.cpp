@@ -1,15 +1,23 @@
 // The writer base's services over pinned regional settings: text fitting,
 // number recognition, cell patterns (all sixteen negative money forms), the
-// footer pattern against hostile input, and the component's setter rules.
-#include "engine/EngineTestSupport.h"
+// footer pattern against hostile input, the component's setter rules, and
+// every installed locale's values read back.
+#include "engine/DisplayFormat.h"
+#include "support/EngineTestSupport.h"
 #include "export/EC_Main.h"
+#include "export/formats/EC_Text.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/RegionalSettings.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace {
@@ -56,6 +64,9 @@ TEST_F(ServicesTest, FitTextPadsAlignsAndTruncates)
         {"a\tbcdef", 5, "-", true, "abcd-"}, // the tab goes before fitting
         {"12", 5, "-", false, "12   "},
         {"12345", 5, "-", true, "12345"},
+        // A character outside the Basic Multilingual Plane is one character, never cut.
+        {"a\U0001F600bcdef", 4, "-", true, "a\U0001F600b-"},
+        {"ab\U0001F600cd", 3, "", true, "ab\U0001F600"},
     };
     for (const Case& c : cases) {
         source.SetTruncateSymbol(c.symbol);
@@ -142,6 +153,14 @@ TEST_F(ServicesTest, CurrencyPatternsForEveryNegativeForm)
             QString::fromLatin1(positives[p]) + "_);"))
             << "positive form " << p;
     }
+    // Forms out of range leave their parts empty.
+    auto outOfRange = UsSettings();
+    outOfRange << qMakePair(QStringLiteral("iCurrency"), QStringLiteral("4"))
+               << qMakePair(QStringLiteral("iNegCurr"), QStringLiteral("16"));
+    {
+        PinnedRegional pinned(outOfRange);
+        EXPECT_EQ(TCustomExport::CurrencyFormatPattern(), "_);[Red]");
+    }
     auto noDecimals = UsSettings();
     noDecimals << qMakePair(QStringLiteral("iCurrDigits"), QStringLiteral("0"));
     PinnedRegional pinned(noDecimals);
@@ -190,6 +209,10 @@ TEST_F(ServicesTest, DatesReadInTheShortDatePattern)
         {"dd.MM.yyyy", ".", "31.12.2050", QDate(2050, 12, 31)},
         {"yyyy-MM-dd", "-", "2038-01-19", QDate(2038, 1, 19)},
         {"d. M. yyyy", ".", "5. 11. 2040", QDate(2040, 11, 5)},
+        {"dd-MMM-yyyy", "-", "01-Mar-2024", QDate(2024, 3, 1)},
+        {"yyyyMMdd", "/", "20240301", QDate(2024, 3, 1)},
+        {"d\u200F/M\u200F/yyyy", "/", "\u0661\u200F/\u0663\u200F/\u0662\u0660\u0662\u0664",
+         QDate(2024, 3, 1)},
     };
     const QDate zero(1899, 12, 30);
     for (const Case& c : cases) {
@@ -236,6 +259,69 @@ TEST_F(ServicesTest, TimesReadAsFractionsOfADay)
     }
     EXPECT_DOUBLE_EQ(services.ParseDateTime("2/29/2024 1:05 PM"),
                      QDate(1899, 12, 30).daysTo(QDate(2024, 2, 29)) + (13 * 60 + 5) / 1440.0);
+}
+
+// A locale's settings but the list separator, in a new registry file renamed into place.
+void PinLocale(const QLocale& locale, const QString& shortDate)
+{
+    QByteArray text = "[\\Control Panel\\International]\nsShortDate=" + shortDate.toUtf8() + '\n';
+    for (const char* name : {"sDecimal", "sThousand", "sDate", "sTimeFormat", "sTime", "s1159",
+                             "s2359", "sCurrency", "iCurrDigits", "iCurrency", "iNegCurr"})
+        text += QByteArray(name) + '=' + Regional::LocaleValue(locale, name).toUtf8() + '\n';
+    const QByteArray file = QFile::encodeName(TRegistry::DefaultFileName());
+    WriteAll(file + ".new", text);
+    ASSERT_EQ(std::rename(file + ".new", file), 0);
+}
+
+struct Unpin // the registry file goes with the test, however it ends
+{
+    ~Unpin() { QFile::remove(TRegistry::DefaultFileName()); }
+};
+
+// Every installed UTF-8 locale, also with a two-digit year: what its fields write reads
+// back, its times show no stray letters or brackets, CSV keeps its separator apart.
+TEST_F(ServicesTest, EveryLocaleReadsBackWhatItsFieldsWrite)
+{
+    QProcess list;
+    list.start("locale", {"-a"});
+    list.waitForFinished();
+    QStringList locales;
+    for (const QString& line : QString::fromLocal8Bit(list.readAllStandardOutput()).split('\n'))
+        if (line.contains(".utf8", Qt::CaseInsensitive))
+            locales << line.section('.', 0, 0);
+    ASSERT_GT(locales.size(), 100) << "locales-all is not installed";
+    const QDate zero(1899, 12, 30);
+    const Unpin unpin;
+    for (const QString& name : locales) {
+        const QString pattern = Regional::LocaleValue(QLocale(name), "sShortDate");
+        for (const QString& shortDate : {pattern, QString(pattern).replace("yyyy", "yy")}) {
+            PinLocale(QLocale(name), shortDate);
+            const auto s = TFormatSettings::Current();
+            const Services reader(&source);
+            const std::string where = (name + " " + shortDate).toStdString();
+            for (const QDate& date : {QDate(2024, 3, 1), QDate(1999, 12, 31), QDate(2031, 11, 9)})
+                for (const QTime& time : {QTime(13, 45, 30), QTime(0, 5, 9), QTime(12, 0, 0)}) {
+                    const double day = zero.daysTo(date);
+                    const double fraction = time.msecsSinceStartOfDay() / 864e5;
+                    const QString dateText = FormatDateTimeText("ddddd", date, {}, *s);
+                    const QString timeText = FormatDateTimeText("tt", {}, time, *s);
+                    const QString both = FormatDateTimeText("c", date, time, *s);
+                    EXPECT_EQ(reader.ParseDate(dateText), day) << where;
+                    EXPECT_NEAR(reader.ParseTime(timeText), fraction, 1e-9) << where;
+                    EXPECT_NEAR(reader.ParseDateTime(both), day + fraction, 1e-9) << where;
+                    static const QRegularExpression stray("B|\\[\\]|\\(\\)|,$");
+                    EXPECT_FALSE(
+                        QString(timeText).remove(s->amSymbol).remove(s->pmSymbol).contains(stray))
+                        << where << " shows " << timeText.toStdString();
+                }
+            for (double number : {1.5, -1234.5, 0.001, 45352.5732638889})
+                EXPECT_EQ(reader.ToDotDecimal(reader.NumericOrDefault(FloatText(number, *s), {}))
+                              .toDouble(),
+                          number)
+                    << where;
+            EXPECT_NE(GetListSeparator(), QString(Regional::DecimalSeparator())) << where;
+        }
+    }
 }
 
 TEST_F(ServicesTest, FooterPatternTakesOneFloatDirectiveOnly)

@@ -1,4 +1,5 @@
 // tessaly-pack run as a process on a small dummy runner.
+#include "package/PackageFile.h"
 #include "package/QueryPackage.h"
 #include "support/TestSupport.h"
 
@@ -168,6 +169,8 @@ TEST_F(PackTool, ShowPrintsTheFieldsButNeverThePassword)
 TEST_F(PackTool, ErrorsExitWithTwoAndWriteNothing)
 {
     WriteAll(folder.File("damaged"), image + QByteArray("\x00\x10\x00\x00", 4));
+    WriteAll(folder.File("sent.tqp"), EncodePackageFile(QueryPackage()));
+    WriteAll(folder.File("text.tqp"), "SELECT 1\n");
     const QString out = folder.File("out");
     const QList<QStringList> cases = {
         {"--bogus"},
@@ -182,6 +185,9 @@ TEST_F(PackTool, ErrorsExitWithTwoAndWriteNothing)
         {"--show", runner, "--editable"},
         {"--show", folder.File("missing")},
         {"--show", folder.File("damaged")},
+        {"--show", folder.File("text.tqp")},
+        {"--runner", runner, "--output", out + ".tqp", "--sql-file", sqlFile},
+        Basic(folder.File("sent.tqp"), out),
         // A parent that is a regular file fails even for root.
         Basic(runner, folder.File("query.sql") + "/out"),
     };
@@ -191,7 +197,8 @@ TEST_F(PackTool, ErrorsExitWithTwoAndWriteNothing)
         EXPECT_FALSE(r.err.isEmpty()) << arguments.join(' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << arguments.join(' ').toStdString();
     }
-    EXPECT_EQ(FolderEntries(), QStringList({"damaged", "query.sql", "runner"}));
+    EXPECT_EQ(FolderEntries(),
+              QStringList({"damaged", "query.sql", "runner", "sent.tqp", "text.tqp"}));
     EXPECT_EQ(ReadAll(runner), image);
 
     const Outcome help = Pack({"--help"});

@@ -2,10 +2,13 @@
 // kind, label, serial and network name, and which volume holds a path.
 #include "platform/MountTable.h"
 
+#include "MountTableUbuntuDesktop.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,11 +131,105 @@ TEST_F(MountTableTest, NetworkPathsMapOntoTheirMountPoint)
     EXPECT_EQ(table_.RemoteToLocal("//other/x"), "");
 }
 
-TEST(MountTable, SourcesSeamAndEmptyText)
+TEST(MountTable, SourcesSeamAndTheRootAlwaysThere)
 {
-    EXPECT_TRUE(TMountTable::Parse("", "/nonexistent", "/nonexistent").Volumes().isEmpty());
+    // A chroot's table has no "/": the root folder is still a volume, the user's and local.
+    for (const QByteArray& text :
+         {QByteArray(), QByteArray("5 0 0:9 / /proc rw - proc proc rw\n")}) {
+        const TMountTable table = TMountTable::Parse(text, "/nonexistent", "/nonexistent");
+        ASSERT_EQ(table.Volumes().size(), 1);
+        EXPECT_EQ(table.Volumes()[0].MountPoint, "/");
+        EXPECT_TRUE(table.Volumes()[0].Users);
+        EXPECT_TRUE(table.Volumes()[0].Local);
+    }
     const TMountSources previous = SetMountSources(
-        {[] { return QByteArray("1 0 8:1 / / rw - ext4 /dev/x rw\n"); }, "/none", "/none"});
+        {[] { return QByteArray("1 0 8:1 / / rw - ext4 /dev/x rw\n"); }, "/none", "/none", {}, {}});
     EXPECT_EQ(ReadMountTable().Volumes().size(), 1);
     SetMountSources(previous);
+}
+
+TEST(MountTable, AnUbuntuDesktopsOwnMountsAndNetworkShares)
+{
+    const TMountTable table =
+        TMountTable::Parse(UbuntuDesktopMountInfo, "/nonexistent", "/nonexistent", "/home/ann");
+    const struct
+    {
+        const char* mountPoint;
+        TDriveKind kind;
+        bool local;
+        int users; // -1: as the machine's /media/ann lets GIO see it
+    } expected[] = {
+        {"/", dkFixed, true, 1},
+        {"/boot/efi", dkFixed, true, 0},
+        {"/home/ann/.cache/doc", dkRemote, false, 0},
+        {"/home/ann/GoogleDrive", dkRemote, false, 1},
+        {"/home/ann/Nextcloud", dkRemote, false, 1},
+        {"/home/ann/server", dkRemote, false, 1},
+        {"/media/ann/KINGSTON", dkFixed, true, -1},
+        {"/mnt/nas", dkRemote, false, 0},
+        {"/run", dkRAMDisk, true, 0},
+        {"/run/lock", dkRAMDisk, true, 0},
+        {"/run/user/1000", dkRAMDisk, true, 0},
+        {"/snap/core22/1380", dkFixed, true, 0},
+        {"/snap/firefox/4336", dkFixed, true, 0},
+        {"/snap/snapd/21759", dkFixed, true, 0},
+    };
+    ASSERT_EQ(table.Volumes().size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        const TVolume& volume = table.Volumes()[i];
+        const auto& e = expected[i];
+        EXPECT_EQ(volume.MountPoint.toStdString(), e.mountPoint);
+        EXPECT_EQ(volume.Kind, e.kind) << e.mountPoint;
+        EXPECT_EQ(volume.Local, e.local) << e.mountPoint;
+        if (e.users >= 0) {
+            EXPECT_EQ(volume.Users, bool(e.users)) << e.mountPoint;
+        }
+    }
+    EXPECT_EQ(table.Find("/home/ann/Nextcloud")->RemoteName,
+              "//cloud.example.org/remote.php/dav/files/ann");
+    for (const char* type : {"davfs", "ceph", "fuse.glusterfs", "fuse.s3fs", "afs", "cifs", "smb3"})
+        EXPECT_EQ(KindOfType(type).Kind, dkRemote) << type;
+}
+
+// A file system of a type nobody knows is what its magic number says; a
+// probe that hangs leaves it unknown and not local, and answers the next table.
+TEST(MountTable, UnknownTypesBySlowOrHangingMagic)
+{
+    auto gate = std::make_shared<QSemaphore>();
+    const struct
+    {
+        const char* what;
+        quint32 magic;
+        bool hangs;
+        TDriveKind kind;
+        bool local;
+    } cases[] = {{"NFS", 0x6969, false, dkRemote, false},
+                 {"ext4", 0xEF53, false, dkFixed, true},
+                 {"FUSE, anything", 0x65735546, false, dkUnknown, false},
+                 {"hangs, then NFS", 0x6969, true, dkRemote, false}};
+    int device = 0;
+    for (const auto& c : cases) {
+        // Each case its own device: answers are kept per mount.
+        const QByteArray text =
+            "1 0 8:1 / / rw - ext4 /dev/x rw\n2 1 0:" + QByteArray::number(++device) +
+            " / /m rw - fuse.mystery m rw\n";
+        const TMountSources previous =
+            SetMountSources({[text] { return text; }, "/none", "/none", "/m",
+                             [gate, c](const QString&) {
+                                 if (c.hangs)
+                                     gate->acquire();
+                                 return std::optional<quint32>(c.magic);
+                             }});
+        if (c.hangs) {
+            const TVolume volume = *ReadMountTable().Find("/m"); // came back all the same
+            EXPECT_TRUE(volume.Kind == dkUnknown && !volume.Local);
+            gate->release();
+        }
+        // The answer comes on its thread; a late one serves the next table.
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            const TVolume volume = *ReadMountTable().Find("/m");
+            return volume.Kind == c.kind && volume.Local == c.local;
+        })) << c.what;
+        SetMountSources(previous);
+    }
 }

@@ -1,7 +1,7 @@
 // Helpers shared by the tests of every layer.
 #pragma once
 
-#include "platform/ScriptedInteraction.h"
+#include "support/ScriptedInteraction.h"
 
 #include <QByteArray>
 #include <QString>

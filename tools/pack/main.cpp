@@ -1,5 +1,7 @@
-// tessaly-pack: writes a query package onto a copy of the runner, or shows the
-// package that a packaged program carries.
+// tessaly-pack: writes a query package as a package file (.tqp) for the
+// installed runner, or onto a copy of the runner; shows the package that a
+// package file or a packaged program carries.
+#include "package/PackageFile.h"
 #include "package/QueryPackage.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Windows1252.h"
@@ -15,35 +17,45 @@
 namespace {
 
 const char kUsage[] = R"(Usage:
-  tessaly-pack --runner RUNNER --output FILE --sql-file SQL
-               [--title TEXT] [--description-file FILE] [--alias NAME]
-               [--password TEXT | --password-file FILE]
-               [--editable] [--show-results] [--replace]
+  tessaly-pack --output FILE.tqp --sql-file SQL [PACKAGE OPTIONS]
+  tessaly-pack --runner RUNNER --output FILE --sql-file SQL [PACKAGE OPTIONS]
   tessaly-pack --show FILE
   tessaly-pack --help
   tessaly-pack --version
+PACKAGE OPTIONS: [--title TEXT] [--description-file FILE] [--alias NAME]
+                 [--password TEXT | --password-file FILE]
+                 [--editable] [--show-results] [--replace]
 
-Copies RUNNER to FILE and appends a query package to the copy.
-  --runner RUNNER          the runner program to copy
-  --output FILE            the packaged program; written under a temporary name,
-                           renamed into place and marked executable
+Writes a query package. The name of --output decides its form:
+- FILE.tqp (any letter case), without --runner: a package file, the way to
+  send a query. The installed runner opens it: tessaly-query FILE.tqp, or a
+  double-click in the file manager.
+- any other name, with --runner: a copy of RUNNER with the package appended,
+  one file that is also the program. It starts only on a machine where
+  Tessaly Query is installed, as the runner needs its libraries.
+  --runner RUNNER          the runner program to copy (the installed one is
+                           /usr/bin/tessaly-query); not for a package file
+  --output FILE            the package file or packaged program; written under
+                           a temporary name and renamed into place; a packaged
+                           program is marked executable
   --sql-file SQL           the SQL script
   --title TEXT             the window caption
   --description-file FILE  the text of the description page
   --alias NAME             the database alias, or a configuration entry such
                            as <Standard>
-  --password TEXT          the password the user must type to start FILE
+  --password TEXT          the password the user must type to open FILE
   --password-file FILE     the same, taken from the first line of FILE
   --editable               the user may edit the SQL
   --show-results           switch to the results page after a successful run
   --replace                RUNNER may already carry a package, which is left
-                           out of the copy; also needed when FILE is RUNNER
+                           out of the copy; also needed when FILE is RUNNER.
+                           An existing FILE is replaced with or without it
 Text files are read as UTF-8, or as Windows-1252 when they are not valid UTF-8.
 The lines of the script and of the description may end in LF, CR LF or CR; they
 are joined with CR LF, and a line end at the very end of the file is dropped.
 
---show FILE prints the package that FILE carries, one field a line as
-"name: value", in this order:
+--show FILE prints the package of a package file or a packaged program, one
+field a line as "name: value", in this order:
   title, description, alias, editable, show-results, has-password, script
 editable, show-results and has-password are "yes" or "no"; the password itself
 is never printed. A value of several lines goes on over the following lines,
@@ -176,23 +188,32 @@ QueryPackage PackageFromOptions(const QCommandLineParser& args)
     return p;
 }
 
-int Pack(const QCommandLineParser& args)
+// The package on its own, behind its signature; nothing in it is executable.
+void WritePackageFile(const QueryPackage& package, const QString& outputPath)
 {
-    for (const char* required : {"runner", "output", "sql-file"}) {
-        if (!args.isSet(required))
-            throw EUsage(QStringLiteral("--%1 is required").arg(QLatin1String(required)));
+    QByteArray bytes;
+    try {
+        bytes = EncodePackageFile(package);
+    } catch (const Exception& e) {
+        throw Exception(QStringLiteral("cannot write %1: %2").arg(outputPath, e.Message()));
     }
-    if (args.isSet("password") && args.isSet("password-file"))
-        throw EUsage(QStringLiteral("--password and --password-file exclude each other"));
-    const bool replace = args.isSet("replace");
-    const QString runnerPath = args.value("runner");
-    const QString outputPath = args.value("output");
-    const QueryPackage package = PackageFromOptions(args);
+    // The file appears whole under its name or not at all.
+    QSaveFile out(outputPath);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        throw Exception(QStringLiteral("cannot write %1: %2").arg(outputPath, out.errorString()));
+}
 
+// A copy of the runner's program image with the package appended.
+void WritePackagedProgram(const QueryPackage& package, const QString& runnerPath,
+                          const QString& outputPath, bool replace)
+{
     QFile runner(runnerPath);
     if (!runner.open(QIODevice::ReadOnly))
         throw Exception(
             QStringLiteral("cannot read the runner %1: %2").arg(runnerPath, runner.errorString()));
+    if (IsPackageFile(runnerPath))
+        throw Exception(
+            QStringLiteral("the runner %1 is a package file, not a program").arg(runnerPath));
     if (SameFile(runnerPath, outputPath) && !replace)
         throw Exception(QStringLiteral("--output names the runner itself; add --replace to rewrite "
                                        "the runner in place"));
@@ -223,6 +244,37 @@ int Pack(const QCommandLineParser& args)
     if (out.write(bytes) != bytes.size() || !out.setPermissions(ExecutablePermissions(runner)) ||
         !out.commit())
         throw Exception(QStringLiteral("cannot write %1: %2").arg(outputPath, out.errorString()));
+}
+
+int Pack(const QCommandLineParser& args)
+{
+    for (const char* required : {"output", "sql-file"}) {
+        if (!args.isSet(required))
+            throw EUsage(QStringLiteral("--%1 is required").arg(QLatin1String(required)));
+    }
+    if (args.isSet("password") && args.isSet("password-file"))
+        throw EUsage(QStringLiteral("--password and --password-file exclude each other"));
+    const QString outputPath = args.value("output");
+    const bool packageFile = IsPackageFileName(outputPath);
+    if (packageFile && args.isSet("runner"))
+        throw EUsage(QStringLiteral("--output %1 names a package file, which takes no --runner; "
+                                    "give a packaged program a name without .tqp")
+                         .arg(outputPath));
+    if (!packageFile && !args.isSet("runner"))
+        throw EUsage(QStringLiteral("--runner is required unless --output names a package file "
+                                    "(FILE.tqp)"));
+    const QueryPackage package = PackageFromOptions(args);
+    if (packageFile) {
+        WritePackageFile(package, outputPath);
+        return 0;
+    }
+    WritePackagedProgram(package, args.value("runner"), outputPath, args.isSet("replace"));
+    // A copied runner cannot start where its libraries are missing, and the
+    // loader's message is all such a user would see.
+    Print(stderr, QStringLiteral("tessaly-pack: note: %1 starts only where Tessaly Query is "
+                                 "installed; to send a query, write a package file instead "
+                                 "(--output NAME.tqp, without --runner)\n")
+                      .arg(outputPath));
     return 0;
 }
 
@@ -248,7 +300,7 @@ int Show(const QString& path)
 {
     std::optional<QueryPackage> p;
     try {
-        p = ReadQueryPackage(path);
+        p = IsPackageFile(path) ? ReadPackageFile(path) : ReadQueryPackage(path);
     } catch (const EPackageDamaged& damaged) {
         throw Exception(
             QStringLiteral("the query package of %1 is damaged: %2").arg(path, damaged.Message()));

@@ -3,7 +3,6 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/Windows1252.h"
 
-#include <QDir>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -28,13 +27,8 @@ TBIFFExport::TBIFFExport(TExportXComponent* source, TExportType exportType, cons
     BiffFile.setFileName(outputFile_);
     // The file the user named must never be left half written.
     BiffFile.setDirectWriteFallback(false);
-    if (!BiffFile.open(QIODevice::WriteOnly)) {
-        const EInOutError error(
-            QStringLiteral("Cannot create %1: %2")
-                .arg(QDir::toNativeSeparators(outputFile_), BiffFile.errorString()));
-        ShowExportError(&error);
-        throw EAbort();
-    }
+    if (!BiffFile.open(QIODevice::WriteOnly))
+        RaiseCannotCreate(BiffFile.errorString());
     constructed_ = true;
 }
 

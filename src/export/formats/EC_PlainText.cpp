@@ -3,6 +3,7 @@
 #include "export/EC_Strings.h"
 #include "export/XProgress.h"
 #include "platform/Interaction.h"
+#include "platform/core/CodePoints.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -36,7 +37,7 @@ QString TDetailedLayout::HeaderText(const TExportXComponent& source)
 {
     QString text;
     if (IsNotBlank(source.Title()))
-        text += source.Title() + kCrLf + DashLine(int(source.Title().size())) + kCrLf + kCrLf;
+        text += source.Title() + kCrLf + DashLine(CodePointCount(source.Title())) + kCrLf + kCrLf;
     if (source.Options().testFlag(TimeStamp))
         text += TCustomExport::TimeStampText() + kCrLf + kCrLf;
     // The header's lines keep their own line ends and control characters.
@@ -148,10 +149,14 @@ TCustomClipboardExport::~TCustomClipboardExport()
 {
     if (!constructed_)
         return;
-    auto* data = new QMimeData;
-    data->setText(clipboardText_);
-    data->setHtml(table_.Html());
-    QGuiApplication::clipboard()->setMimeData(data);
+    if (Source->OnClipboardText) {
+        Source->OnClipboardText(Source, clipboardText_);
+    } else if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        auto* data = new QMimeData;
+        data->setText(clipboardText_);
+        data->setHtml(table_.Html());
+        QGuiApplication::clipboard()->setMimeData(data);
+    }
     if (succeeded_ && Source->Options().testFlag(ShowClipboardMsg)) {
         if (progressForm_)
             progressForm_->hide();

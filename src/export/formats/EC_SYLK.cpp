@@ -1,8 +1,5 @@
 #include "export/formats/EC_SYLK.h"
 
-#include "engine/DisplayFormat.h"
-
-#include <QDate>
 #include <charconv>
 
 namespace {
@@ -19,14 +16,6 @@ enum TPicture
 QString DayCountText(TDateTime value)
 {
     return QString::number(value, 'g', 15);
-}
-
-// A time of day as the fraction of a day: the date-time parse of the time
-// behind day zero, so both read times alike.
-TDateTime TimeOfDay(const TCustomExport& writer, const QString& shortDate, const QString& text)
-{
-    const QString dayZero = QDate(1899, 12, 30).toString(shortDate);
-    return writer.ParseDateTime(dayZero + QLatin1Char(' ') + text.trimmed());
 }
 
 void AppendInteger(QByteArray& out, int value)
@@ -108,16 +97,13 @@ void TSYLKExport::WriteSYLKRow(const TExportValues& list)
                 formatted(pCurrency, ToDotDecimal(text));
             break;
         case ckDate:
-            if (!blank)
-                formatted(pDate, DayCountText(ParseDate(text)));
-            break;
         case ckTime:
-            if (!blank)
-                formatted(pTime, DayCountText(TimeOfDay(*this, dateTimeReading_.shortDate, text)));
-            break;
         case ckDateTime:
             if (!blank)
-                formatted(pDateTime, DayCountText(ParseDateTime(text)));
+                formatted(kind == ckDate   ? pDate
+                          : kind == ckTime ? pTime
+                                           : pDateTime,
+                          DayCountText(DayCount(list[i], kind)));
             break;
         default:
             cell(QuotedText(text));

@@ -1,7 +1,9 @@
 #include "export/formats/EC_Sheet.h"
 
+#include "export/EC_Strings.h"
 #include "platform/core/Exceptions.h"
 
+#include <QDir>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -11,6 +13,13 @@ TSheetExport::TSheetExport(TExportXComponent* source, TExportType exportType,
                            const QString& fileName, int maxRow, int maxColumn)
     : TCustomShellViewExport(source, exportType, fileName), MaxRow(maxRow), MaxColumn(maxColumn)
 {
+}
+
+void TSheetExport::RaiseCannotCreate(const QString& reason) const
+{
+    throw EInOutError(
+        LoadStr(sExportFailed) + QLatin1Char('\r') +
+        QStringLiteral("Cannot create %1: %2").arg(QDir::toNativeSeparators(outputFile_), reason));
 }
 
 // ---- Cells ----
@@ -105,36 +114,16 @@ void TSheetExport::WriteCell(const TExportValue& value, int row, TExportColumnKi
             PutBoolean(row, column, value.Info.BoolState == 2, style);
         return;
     case ckDate:
-        if (blank)
-            return;
-        number = ParseDate(value.Value);
-        style = xfDate;
-        break;
     case ckTime:
-        if (blank)
-            return;
-        number = ParseTime(value.Value);
-        style = xfTime;
-        break;
     case ckDateTime:
-        if (blank)
-            return;
-        number = ParseDateTime(value.Value);
-        style = xfDateTime;
-        break;
     case ckDateTimeDate:
-        if (blank)
-            return;
-        number = std::floor(ParseDateTime(value.Value));
-        style = xfDate;
-        break;
     case ckDateTimeTime:
         if (blank)
             return;
-        // The day count grows with the time of day even before day 0.
-        number = ParseDateTime(value.Value);
-        number -= std::floor(number);
-        style = xfTime;
+        number = DayCount(value, kind);
+        style = kind == ckDate || kind == ckDateTimeDate   ? xfDate
+                : kind == ckTime || kind == ckDateTimeTime ? xfTime
+                                                           : xfDateTime;
         break;
     default:
         PutText(row, column, RemoveControlChars(value.Value), style);

@@ -56,6 +56,10 @@ protected:
     // closing parenthesis), two more, at most 255.
     int ShownColumnWidth(int column) const;
 
+    // The file cannot be made: the caller reports it, as the export-failure
+    // report would read.
+    [[noreturn]] void RaiseCannotCreate(const QString& reason) const;
+
     const int MaxRow;
     const int MaxColumn;
 

@@ -59,12 +59,12 @@ TCustomTextExport::TCustomTextExport(TExportXComponent* source, TExportType expo
     // No direct write when the folder cannot take the temporary file: the
     // file the user named must never be left half written.
     outFile_.setDirectWriteFallback(false);
+    // The caller reports the failure, as the writer's own report would read.
     if (!outFile_.open(QIODevice::WriteOnly)) {
         const EInOutError error(
             QStringLiteral("Cannot create %1: %2")
                 .arg(QDir::toNativeSeparators(outputFile_), outFile_.errorString()));
-        ShowExportError(&error);
-        throw EAbort();
+        throw EInOutError(FileExportErrorText(&error));
     }
     constructed_ = true;
 }
@@ -104,23 +104,31 @@ void TCustomTextExport::CloseOutput()
     outFileClosed_ = true;
 }
 
-void TCustomTextExport::ShowExportError(const std::exception* error)
+QString FileExportErrorText(const std::exception* error)
 {
     QString text = LoadStr(sFileExportFailed);
     if (error)
         text += QLatin1Char('\r') + ExceptionMessage(*error);
-    Ui().MessageDlg(text, mtError, mbOK);
+    return text;
+}
+
+void TCustomTextExport::ShowExportError(const std::exception* error)
+{
+    Ui().MessageDlg(FileExportErrorText(error), mtError, mbOK);
 }
 
 // ---- CSV ----
 
+// A separator that is also the decimal separator would split every number
+// in two ("1,1,1234,5"): the settings' list separator then gives way, as a
+// missing one does.
 QString GetListSeparator()
 {
     const QString separator = Regional::Value(QStringLiteral("sList")).left(255);
-    if (!separator.isEmpty())
+    const QChar decimal = Regional::DecimalSeparator();
+    if (!separator.isEmpty() && separator != QString(decimal))
         return separator;
-    return Regional::DecimalSeparator() == QLatin1Char(',') ? QStringLiteral(";")
-                                                            : QStringLiteral(",");
+    return decimal == QLatin1Char(',') ? QStringLiteral(";") : QStringLiteral(",");
 }
 
 namespace {

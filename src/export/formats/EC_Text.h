@@ -54,9 +54,14 @@ private:
     TBufferedOutput output_{&outFile_};
 };
 
-// The list separator of the regional settings; without one, ";" where the
-// decimal separator is "," and "," elsewhere.
+// The list separator of the regional settings; without one, or where it is
+// the decimal separator, ";" where the decimal separator is "," and ","
+// elsewhere.
 QString GetListSeparator();
+
+// What the text writers report for a failure: their message, a carriage
+// return and the error's own message.
+QString FileExportErrorText(const std::exception* error);
 
 // The separator is read once per run, not per line: the settings cannot
 // change while the export holds the application.

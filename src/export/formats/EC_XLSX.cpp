@@ -1,5 +1,6 @@
 #include "export/formats/EC_XLSX.h"
 
+#include "export/formats/CNumericLocale.h"
 #include "platform/core/Exceptions.h"
 
 #include <QDir>
@@ -91,15 +92,12 @@ TXLSXExport::TXLSXExport(TExportXComponent* source, TExportType exportType, cons
         workbook_ = workbook_new_opt(QFile::encodeName(tempFile_).constData(), &options);
     }
     library_ = std::make_unique<TSerialWorker>();
+    library_->Post(UseCNumericOnThisThread); // the library prints the cells' numbers
     pending_.reserve(kCellBatch);
     if (!workbook_) {
         if (!tempFile_.isEmpty())
             QFile::remove(tempFile_);
-        const EInOutError error(
-            QStringLiteral("Cannot create %1: %2")
-                .arg(QDir::toNativeSeparators(outputFile_), reserved.errorString()));
-        ShowExportError(&error);
-        throw EAbort();
+        RaiseCannotCreate(reserved.errorString());
     }
     constructed_ = true;
 }
@@ -257,6 +255,7 @@ void TXLSXExport::FinishOutput()
 {
     if (!workbook_)
         return;
+    const TCNumericScope cNumeric; // the library prints widths, sizes and the last rows
     const lxw_error error = workbook_close(workbook_); // frees the workbook
     workbook_ = nullptr;
     if (error != LXW_NO_ERROR) {

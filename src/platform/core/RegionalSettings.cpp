@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QMutex>
+#include <cstddef>
 #include <optional>
 #include <sys/stat.h>
 
@@ -102,8 +103,22 @@ QString ShortDateOf(const QLocale& locale)
     return out;
 }
 
-// "AP" and its variants become "tt"; the time zone and milliseconds, which
-// the settings have no letters for, are dropped with their brackets.
+// A time zone dropped from a pattern leaves the brackets or the comma that
+// set it apart ("HH:mm:ss, t", "h:mm:ss [t]"); they go with it.
+QString WithoutZoneLeftovers(QString pattern)
+{
+    pattern.replace(QLatin1String("()"), QString());
+    pattern.replace(QLatin1String("[]"), QString());
+    pattern = pattern.simplified();
+    while (pattern.endsWith(QLatin1Char(',')))
+        pattern = pattern.chopped(1).trimmed();
+    return pattern;
+}
+
+// "AP" and its variants become "tt", and so does "B", the day period some
+// locales write ("Bh:mm:ss" reads 下午1:45:30), which the toolkit passes
+// through as a letter; the time zone and milliseconds, which the settings
+// have no letters for, are dropped with their brackets.
 QString TimeFormatOf(const QLocale& locale)
 {
     const QString pattern = locale.timeFormat(QLocale::LongFormat);
@@ -115,6 +130,11 @@ QString TimeFormatOf(const QLocale& locale)
             continue;
         }
         const qsizetype n = RunLength(pattern, i);
+        if (c == QLatin1Char('B') || c == QLatin1Char('b')) {
+            out += QStringLiteral("tt");
+            i += n;
+            continue;
+        }
         if (c == QLatin1Char('A') || c == QLatin1Char('a')) {
             out += QStringLiteral("tt");
             const QChar next = i + n < pattern.size() ? pattern[i + n] : QChar();
@@ -125,21 +145,23 @@ QString TimeFormatOf(const QLocale& locale)
             out += pattern.mid(i, n);
         i += n;
     }
-    out.replace(QLatin1String("()"), QString());
-    return out.simplified();
+    return WithoutZoneLeftovers(out);
 }
 
-// The first character between the pattern letters, outside quotes. Some
+// The first character between the pattern letters, outside quotes; what
+// comes before the first letter ("'kl'. HH:mm:ss") separates nothing. Some
 // locales put a word (Japanese "時"), a mark or an invisible direction mark
 // there; none of those reads as a separator, so the fallback stands in, as a
 // desktop's regional settings have it.
 QString SeparatorIn(const QString& pattern, const QString& letters, const QString& fallback)
 {
-    bool quoted = false;
+    bool quoted = false, afterLetter = false;
     for (QChar c : pattern) {
         if (c == QLatin1Char('\''))
             quoted = !quoted;
-        else if (!quoted && !letters.contains(c) && !c.isSpace())
+        else if (!quoted && letters.contains(c))
+            afterLetter = true;
+        else if (!quoted && afterLetter && !c.isSpace())
             return c.isLetter() || c.isMark() || !c.isPrint() ? fallback : QString(c);
     }
     return fallback;
@@ -174,19 +196,28 @@ QString AmountShape(const QLocale& locale, const QString& amount)
     return shape;
 }
 
+// The number of the shape in shapes, -1 when it is none of them.
+template <std::size_t count>
+int FormOfShape(const char* const (&shapes)[count], const QString& shape)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (shape == QLatin1String(shapes[i]))
+            return int(i);
+    }
+    return -1;
+}
+
 int PositiveCurrencyOf(const QLocale& locale)
 {
-    static const QStringList forms = {"SN", "NS", "S N", "N S"};
-    const int form = int(forms.indexOf(AmountShape(locale, locale.toCurrencyString(1.0))));
+    const int form =
+        FormOfShape(Regional::kPositiveCurrencyShapes, AmountShape(locale, locale.toCurrencyString(1.0)));
     return form < 0 ? 0 : form;
 }
 
 int NegativeCurrencyOf(const QLocale& locale)
 {
-    static const QStringList forms = {"(SN)", "-SN",  "S-N",   "SN-",  "(NS)", "-NS",
-                                      "N-S",  "NS-",  "-N S",  "-S N", "N S-", "S N-",
-                                      "S -N", "N- S", "(S N)", "(N S)"};
-    const int form = int(forms.indexOf(AmountShape(locale, locale.toCurrencyString(-1.0))));
+    const int form =
+        FormOfShape(Regional::kNegativeCurrencyShapes, AmountShape(locale, locale.toCurrencyString(-1.0)));
     if (form >= 0)
         return form;
     static const int plainMinus[] = {1, 5, 9, 8}; // by the positive form

@@ -38,4 +38,11 @@ int CurrencyFormat(); // iCurrency
 // The sixteen negative forms of the settings, 0 "($1)" ... 15 "(1 $)".
 int NegativeCurrencyFormat(); // iNegCurr
 
+// The shapes of those forms, by number: "S" stands for the symbol, "N" for the
+// amount; every other character is written as it stands.
+inline constexpr const char* kPositiveCurrencyShapes[] = {"SN", "NS", "S N", "N S"};
+inline constexpr const char* kNegativeCurrencyShapes[] = {
+    "(SN)", "-SN", "S-N",  "SN-",  "(NS)", "-NS",  "N-S",   "NS-",
+    "-N S", "-S N", "N S-", "S N-", "S -N", "N- S", "(S N)", "(N S)"};
+
 } // namespace Regional

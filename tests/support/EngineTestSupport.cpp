@@ -1,5 +1,5 @@
 // Independent access to the files the engine reads and writes.
-#include "engine/EngineTestSupport.h"
+#include "support/EngineTestSupport.h"
 
 #include "platform/core/IniFile.h"
 #include "platform/core/Registry.h"

@@ -1,4 +1,4 @@
-#include "platform/ScriptedInteraction.h"
+#include "support/ScriptedInteraction.h"
 
 #include "platform/core/Exceptions.h"
 

@@ -9,9 +9,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileIconProvider>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -22,6 +24,8 @@ namespace {
 
 constexpr int PathRole = Qt::UserRole;
 constexpr int ChildrenReadRole = Qt::UserRole + 1;
+constexpr int TimedOutRole = Qt::UserRole + 2;
+constexpr int HomeRole = Qt::UserRole + 3;
 const QString Placeholder = QStringLiteral(":");
 
 // Holds node updates (and the updating flag) for a scope and puts back what
@@ -61,6 +65,17 @@ public:
         QTreeWidgetItem* node = tree_->itemFromIndex(index);
         if (edit && node)
             tree_->RenameNode(node, edit->text());
+    }
+    // The editor runs to the tree's right edge, and is never narrower than
+    // room for a name of some length, even for a short name.
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+        QRect area = editor->geometry();
+        const int room = editor->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 24;
+        area.setRight(std::max(tree_->viewport()->width() - 1, area.left() + room));
+        editor->setGeometry(area);
     }
 
 private:
@@ -124,6 +139,9 @@ TFrDirectoryTree::TFrDirectoryTree(QWidget* parent) : TFrCustomTreeView(parent)
     connect(this, &QTreeWidget::itemExpanded, this, &TFrDirectoryTree::Expanding);
     connect(this, &QTreeWidget::currentItemChanged, this, &TFrDirectoryTree::CurrentChanged);
     connect(this, &QTreeWidget::itemClicked, this, &TFrDirectoryTree::Clicked);
+    pendingTimer_ = new QTimer(this);
+    pendingTimer_->setInterval(VolumeWaitTime);
+    connect(pendingTimer_, &QTimer::timeout, this, &TFrDirectoryTree::CheckPending);
     watcher_ = new TMountWatcher(this);
     connect(watcher_, &TMountWatcher::Changed, this, &TFrDirectoryTree::MountTableChanged);
     CreateWnd();
@@ -251,21 +269,67 @@ void TFrDirectoryTree::AddPlaceholder(QTreeWidgetItem* node)
 
 void TFrDirectoryTree::ProbeChildren(QTreeWidgetItem* node)
 {
-    const QString path = NodePath(node);
-    if (path.isEmpty() || ChildrenRead(node))
+    ProbeAll({node});
+}
+
+// The probes of all the nodes run at once; the window waits for them
+// together, and only for the moment it may wait in this event. A node whose probe has not answered yet
+// keeps (or gets) a placeholder, so it can be opened meanwhile.
+void TFrDirectoryTree::ProbeAll(const QList<QTreeWidgetItem*>& nodes)
+{
+    QList<std::pair<QTreeWidgetItem*, std::shared_ptr<TVolumeWork>>> probes;
+    for (QTreeWidgetItem* node : nodes) {
+        const QString path = NodePath(node);
+        if (path.isEmpty() || ChildrenRead(node) || IsPending(node))
+            continue;
+        probes.append({node, StartSubFolderRead(mountTable_, path, showHiddenDirs_, true)});
+    }
+    for (const auto& [node, work] : std::as_const(probes)) {
+        if (work->Wait()) {
+            ApplyProbe(node, work->Result().toStringList());
+        } else {
+            if (node->childCount() == 0)
+                AddPlaceholder(node);
+            Wait(node, work, true);
+        }
+    }
+}
+
+void TFrDirectoryTree::ApplyProbe(QTreeWidgetItem* node, const QStringList& names)
+{
+    if (ChildrenRead(node))
         return;
-    if (!ReadSubFolders(mountTable_, path, showHiddenDirs_, true).isEmpty())
+    node->setData(0, TimedOutRole, false);
+    if (names.isEmpty())
+        qDeleteAll(node->takeChildren());
+    else if (node->childCount() == 0)
         AddPlaceholder(node);
 }
 
-void TFrDirectoryTree::ReadChildren(QTreeWidgetItem* node)
+bool TFrDirectoryTree::ReadChildren(QTreeWidgetItem* node)
 {
     const QString path = NodePath(node);
     if (path.isEmpty() || ChildrenRead(node))
-        return;
+        return true;
+    if (IsPending(node, false))
+        return false;
+    const auto work = StartSubFolderRead(mountTable_, path, showHiddenDirs_, false);
+    if (work->Wait()) {
+        FillChildren(node, work->Result().toStringList());
+        return true;
+    }
+    if (node->childCount() == 0)
+        AddPlaceholder(node);
+    Wait(node, work, false);
+    return false;
+}
+
+void TFrDirectoryTree::FillChildren(QTreeWidgetItem* node, QStringList names)
+{
+    const QString path = NodePath(node);
     qDeleteAll(node->takeChildren());
     node->setData(0, ChildrenReadRole, true);
-    QStringList names = ReadSubFolders(mountTable_, path, showHiddenDirs_, false);
+    node->setData(0, TimedOutRole, false);
     std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
@@ -280,21 +344,104 @@ void TFrDirectoryTree::Expanding(QTreeWidgetItem* node)
     if (ChildrenRead(node))
         return;
     CursorGuard cursor;
-    ReadChildren(node);
+    if (!ReadChildren(node))
+        return;
+    QList<QTreeWidgetItem*> children;
     for (int i = 0; i < node->childCount(); ++i)
-        ProbeChildren(node->child(i));
+        children << node->child(i);
+    ProbeAll(children);
+    ContinueOpen();
+}
+
+// A folder that was being opened through a node that has now been read.
+void TFrDirectoryTree::ContinueOpen()
+{
+    if (pendingOpen_.isEmpty())
+        return;
+    const QString folder = pendingOpen_;
+    // Late, from the event loop: a folder that has gone meanwhile is no error
+    // to raise there.
+    try {
+        OpenDirectory(folder);
+    } catch (const EInOutError&) {
+        pendingOpen_.clear();
+    }
+}
+
+void TFrDirectoryTree::Wait(QTreeWidgetItem* node, std::shared_ptr<TVolumeWork> work, bool probe)
+{
+    pending_.append({QPersistentModelIndex(indexFromItem(node)), std::move(work), probe,
+                     std::chrono::steady_clock::now()});
+    if (!pendingTimer_->isActive())
+        pendingTimer_->start();
+}
+
+bool TFrDirectoryTree::IsPending(QTreeWidgetItem* node, std::optional<bool> probe) const
+{
+    const QModelIndex index = indexFromItem(node);
+    return std::any_of(pending_.cbegin(), pending_.cend(), [&](const TPendingRead& read) {
+        return read.node == index && (!probe || read.probe == *probe);
+    });
+}
+
+// Answers that came late are put in their nodes; a node whose volume has not
+// answered for long is marked timed out, and is asked again when the user
+// opens or selects it.
+void TFrDirectoryTree::CheckPending()
+{
+    const auto now = std::chrono::steady_clock::now();
+    const QList<TPendingRead> reads = std::exchange(pending_, {});
+    QList<TPendingRead> still;
+    bool filled = false;
+    for (const TPendingRead& read : reads) {
+        QTreeWidgetItem* node = read.node.isValid() ? itemFromIndex(read.node) : nullptr;
+        if (!node)
+            continue;
+        if (read.work->Done()) {
+            const QStringList names = read.work->Result().toStringList();
+            if (read.probe) {
+                ApplyProbe(node, names);
+            } else if (!ChildrenRead(node)) {
+                FillChildren(node, names);
+                QList<QTreeWidgetItem*> children;
+                for (int i = 0; i < node->childCount(); ++i)
+                    children << node->child(i);
+                ProbeAll(children);
+                filled = true;
+            }
+        } else if (now - read.started > VolumeGiveUpTime) {
+            node->setData(0, TimedOutRole, true);
+            if (node->childCount() == 0)
+                AddPlaceholder(node);
+        } else {
+            still << read;
+        }
+    }
+    pending_ << still;
+    if (pending_.isEmpty())
+        pendingTimer_->stop();
+    if (filled)
+        ContinueOpen();
+}
+
+bool TFrDirectoryTree::TimedOut(const QTreeWidgetItem* node)
+{
+    return node && node->data(0, TimedOutRole).toBool();
 }
 
 QStringList TFrDirectoryTree::GetDriveMask() const
 {
     QStringList mountPoints;
     for (const TVolume& volume : mountTable_.Volumes())
-        if (volume.Kind == dkNoRootDir || (driveTypes_ & TDriveTypes::fromInt(1 << volume.Kind)))
+        if (volume.Users &&
+            (volume.Kind == dkNoRootDir || (driveTypes_ & TDriveTypes::fromInt(1 << volume.Kind))))
             mountPoints << volume.MountPoint;
     return mountPoints;
 }
 
-void TFrDirectoryTree::AddDriveNode(const QString& mountPoint, int index)
+// Removable media, discs and volumes of a kind nobody knows are not touched
+// until they are opened; the other new nodes are returned to be probed.
+QTreeWidgetItem* TFrDirectoryTree::AddDriveNode(const QString& mountPoint, int index)
 {
     const TVolume* volume = mountTable_.Find(mountPoint);
     const TDriveKind kind = volume ? volume->Kind : dkUnknown;
@@ -308,11 +455,34 @@ void TFrDirectoryTree::AddDriveNode(const QString& mountPoint, int index)
         insertTopLevelItem(index, node);
     SetUpNode(node, mountPoint == "/" ? mountPoint : mountPoint + "/");
     node->setIcon(0, VolumeIcon(kind));
-    // Removable media and discs are not touched until they are opened.
-    if (kind == dkUnknown || kind == dkNoRootDir || kind == dkRemovable || kind == dkCDROM)
+    if (kind == dkUnknown || kind == dkNoRootDir || kind == dkRemovable || kind == dkCDROM) {
         AddPlaceholder(node);
-    else
-        ProbeChildren(node);
+        return nullptr;
+    }
+    return node;
+}
+
+// The user's home folder heads the tree, as in the desktop's file chooser,
+// when the volume that holds it is shown.
+QTreeWidgetItem* TFrDirectoryTree::AddHomeNode()
+{
+    const QString home = QDir::cleanPath(UserHome());
+    const QString drive = DriveOf(home);
+    if (home == "/" || !shownDrives_.contains(drive) || !FolderExists(mountTable_, home, true))
+        return nullptr;
+    auto* node = new QTreeWidgetItem({QStringLiteral("Home (%1)").arg(home)});
+    insertTopLevelItem(0, node);
+    SetUpNode(node, home + "/");
+    node->setData(0, HomeRole, true);
+    const QIcon icon = QIcon::fromTheme(QStringLiteral("user-home"));
+    node->setIcon(0, icon.isNull() ? FolderIcon() : icon);
+    return node;
+}
+
+QTreeWidgetItem* TFrDirectoryTree::HomeNode() const
+{
+    QTreeWidgetItem* first = topLevelItem(0);
+    return first && first->data(0, HomeRole).toBool() ? first : nullptr;
 }
 
 // Pending events run while the volumes are read (only for a tree on screen);
@@ -332,10 +502,15 @@ void TFrDirectoryTree::LoadDrives()
         PumpMessages();
         mountTable_ = ReadMountTable();
         shownDrives_ = GetDriveMask();
+        QList<QTreeWidgetItem*> probed;
         for (const QString& mountPoint : std::as_const(shownDrives_)) {
-            AddDriveNode(mountPoint, -1);
+            if (QTreeWidgetItem* node = AddDriveNode(mountPoint, -1))
+                probed << node;
             PumpMessages();
         }
+        if (QTreeWidgetItem* home = AddHomeNode())
+            probed.prepend(home);
+        ProbeAll(probed);
     }
     if (currentItem())
         scrollToItem(currentItem());
@@ -356,16 +531,19 @@ void TFrDirectoryTree::RefreshDrives()
             }
             serials_.remove(gone);
         }
+        QList<QTreeWidgetItem*> probed;
         for (const QString& added : drives) {
             if (shownDrives_.contains(added))
                 continue;
             const QString path = added == "/" ? added : added + "/";
-            int index = 0;
+            int index = HomeNode() ? 1 : 0;
             while (index < topLevelItemCount() && NodePath(topLevelItem(index)) <= path)
                 ++index;
-            AddDriveNode(added, index);
+            if (QTreeWidgetItem* node = AddDriveNode(added, index))
+                probed << node;
         }
         shownDrives_ = drives;
+        ProbeAll(probed);
     }
     viewport()->update();
 }
@@ -374,7 +552,7 @@ QTreeWidgetItem* TFrDirectoryTree::FindDriveNode(const QString& mountPoint) cons
 {
     const QString path = mountPoint == "/" ? mountPoint : mountPoint + "/";
     for (int i = 0; i < topLevelItemCount(); ++i)
-        if (NodePath(topLevelItem(i)) == path)
+        if (topLevelItem(i) != HomeNode() && NodePath(topLevelItem(i)) == path)
             return topLevelItem(i);
     return nullptr;
 }
@@ -385,6 +563,7 @@ void TFrDirectoryTree::RefreshNode(QTreeWidgetItem* node)
     node->setExpanded(false);
     qDeleteAll(node->takeChildren());
     node->setData(0, ChildrenReadRole, false);
+    node->setData(0, TimedOutRole, false);
     ProbeChildren(node);
 }
 
@@ -417,16 +596,24 @@ void TFrDirectoryTree::OpenDirectory(const QString& path)
 {
     if (path.isEmpty())
         return;
-    const QString full = UncToDrivePath(
-        mountTable_, QDir::cleanPath(QDir::current().absoluteFilePath(NativePath(path))));
+    // A network path (//server/share/dir) is mapped onto its mount point
+    // before it is cleaned, which would take its leading "//" for "/".
+    const QString native = NativePath(path);
+    const QString mapped = native.startsWith("//") ? UncToDrivePath(mountTable_, native) : native;
+    if (mapped.isEmpty())
+        return;
+    const QString full = QDir::cleanPath(QDir::current().absoluteFilePath(mapped));
+    pendingOpen_.clear();
     if (full.isEmpty() || full == Directory())
         return;
+    // A volume that does not answer at once is taken at its word: the walk
+    // below stops where its folders have not been read yet.
     QString folder = full;
-    if (!FolderExists(mountTable_, folder)) {
+    if (!FolderExists(mountTable_, folder, true)) {
         folder.clear();
         for (int n = CountChar('/', full); n >= 1 && folder.isEmpty(); --n) {
             const QString ancestor = CopyToNthChar(full, '/', n);
-            if (FolderExists(mountTable_, ancestor))
+            if (FolderExists(mountTable_, ancestor, true))
                 folder = ancestor;
         }
         if (folder.isEmpty())
@@ -439,16 +626,17 @@ void TFrDirectoryTree::OpenDirectory(const QString& path)
     QTreeWidgetItem* node = nullptr;
     {
         TNodeUpdate update(this, nullptr);
-        // The walk starts at the volume that holds the folder, so a nested
-        // mount opens under its own node.
-        const QString drive = DriveOf(folder == "/" ? folder : folder.chopped(1));
-        node = drive.isEmpty() ? nullptr : FindDriveNode(drive);
-        const QString drivePath = NodePath(node);
-        const QStringList names = folder.mid(drivePath.size()).split('/', Qt::SkipEmptyParts);
+        node = StartNode(folder);
+        // One wait for the whole walk, however many levels it reads.
+        const QStringList names = folder.mid(NodePath(node).size()).split('/', Qt::SkipEmptyParts);
         for (const QString& name : names) {
             if (!node)
                 break;
-            ReadChildren(node);
+            if (!ReadChildren(node)) {
+                // Opened once the volume answers, unless the user goes elsewhere first.
+                pendingOpen_ = full;
+                return;
+            }
             QTreeWidgetItem* found = nullptr;
             for (int i = 0; i < node->childCount() && !found; ++i)
                 if (NodePath(node->child(i)) == NodePath(node) + name + "/")
@@ -458,8 +646,32 @@ void TFrDirectoryTree::OpenDirectory(const QString& path)
     }
     if (!node)
         return;
+    opening_ = true;
     setCurrentItem(node);
+    opening_ = false;
     scrollToItem(node);
+}
+
+// The walk to a folder starts at the volume that holds it, so a nested mount
+// opens under its own node, or at the home folder when that is nearer.
+// A volume that is not one of the user's has no node of its own: its folders
+// open through the volume that holds its mount point, unless it is of a kind
+// the tree does not show.
+QTreeWidgetItem* TFrDirectoryTree::StartNode(const QString& folder) const
+{
+    QString drive = DriveOf(folder == "/" ? folder : folder.chopped(1));
+    for (const TVolume* volume = mountTable_.Find(drive); volume && !volume->Users;
+         volume = mountTable_.Find(drive)) {
+        if (volume->Kind != dkNoRootDir && !(driveTypes_ & TDriveTypes::fromInt(1 << volume->Kind)))
+            return nullptr;
+        drive = DriveOf(QFileInfo(drive).path());
+    }
+    QTreeWidgetItem* node = drive.isEmpty() ? nullptr : FindDriveNode(drive);
+    QTreeWidgetItem* home = HomeNode();
+    if (node && home && folder.startsWith(NodePath(home)) &&
+        NodePath(home).size() > NodePath(node).size())
+        return home;
+    return node;
 }
 
 void TFrDirectoryTree::Reload()
@@ -479,6 +691,15 @@ void TFrDirectoryTree::CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem*
 {
     // What the selection leaves, remembered before the change is processed.
     rememberedDrive_ = previous ? DriveOf(NodePath(previous)) : QString();
+    if (!opening_)
+        pendingOpen_.clear();
+    // A node whose volume gave no answer in time is asked again.
+    if (current && TimedOut(current) && !updating_) {
+        if (current->isExpanded())
+            Expanding(current);
+        else
+            ProbeChildren(current);
+    }
     Change(current);
 }
 
@@ -530,6 +751,17 @@ void TFrDirectoryTree::Clicked()
     } else if (OnClick) {
         OnClick(this);
     }
+}
+
+// Ctrl+H shows or hides the hidden (dot) folders, as in the desktop's file chooser.
+void TFrDirectoryTree::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_H && event->modifiers() == Qt::ControlModifier) {
+        SetShowHiddenDirs(!showHiddenDirs_);
+        event->accept();
+        return;
+    }
+    TFrCustomTreeView::keyPressEvent(event);
 }
 
 void TFrDirectoryTree::mouseDoubleClickEvent(QMouseEvent* event)

@@ -1,27 +1,26 @@
 // A walk through the dataset with its controls disabled (batch output, an
 // export) moves no bound grid; enabling the controls again brings the grid
 // to the dataset's record once.
-#include "AppFixture.h"
 #include "dbctrls/DBGrid.h"
 #include "engine/DataSet.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
+#include "support/EngineTestSupport.h"
+#include "support/TestSupport.h"
 
 #include <QSignalSpy>
 
+#include <gtest/gtest.h>
+
 namespace {
 
-class GridWalkTest : public AppTest
+TEST(GridWalkTest, DisabledControlsKeepTheGridStillUntilEnabled)
 {
-};
-
-TEST_F(GridWalkTest, DisabledControlsKeepTheGridStillUntilEnabled)
-{
-    const QString folder =
-        MakeDatabase(QStringLiteral("walk"),
-                     {QStringLiteral("CREATE TABLE N (I INTEGER)"),
-                      QStringLiteral("WITH RECURSIVE C(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM "
-                                     "C WHERE I < 1000) INSERT INTO N SELECT I FROM C")});
+    const TempFolder data;
+    const QString folder = data.Path();
+    RunOnFolder(folder, QStringLiteral("CREATE TABLE N (I INTEGER)"));
+    RunOnFolder(folder, QStringLiteral("WITH RECURSIVE C(I) AS (SELECT 1 UNION ALL SELECT I + 1 "
+                                       "FROM C WHERE I < 1000) INSERT INTO N SELECT I FROM C"));
     TQuery query;
     query.SetDatabaseName(folder);
     query.SetSQLText(QStringLiteral("SELECT I FROM N ORDER BY I"));

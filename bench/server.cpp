@@ -1,0 +1,250 @@
+// Benchmark of batch mode on a server alias as whole processes, against the
+// server's own client psql on the same table, over a local socket: a table
+// of eight mixed columns (integers, a double, a numeric, text, a date, a
+// timestamp, a boolean) of 100,000 and 1,000,000 rows:
+//   output: the runner printing "SELECT * FROM big" as tab-separated text,
+//           against psql -At -F TAB -c;
+//   csv:    the runner exporting it as comma-delimited text, against
+//           psql -c "\copy (SELECT * FROM big) TO FILE csv".
+// The runner stores its last result as INIT on the server and reads it back,
+// as the window does; psql only reads. Each pair runs interleaved a few
+// times; the figures are the medians of the wall-clock times and of the
+// peak resident sizes of the processes, so flat memory shows as the same
+// peak at both sizes.
+//
+// Without a server in the environment the benchmark starts itself again
+// under pg_virtualenv, which makes a throw-away cluster for the run.
+//
+// Usage: server [--repeats N] [rows ...]   (default: 3 repeats, 100000 1000000)
+#include "BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Sample
+{
+    double seconds = 0;
+    long peakKb = 0;
+};
+
+// Runs a program with its standard output going to a file; its wall time and peak memory.
+Sample RunProcess(const QStringList& command, const QString& outputFile)
+{
+    std::vector<QByteArray> args;
+    for (const QString& arg : command)
+        args.push_back(arg.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const QByteArray output = outputFile.toLocal8Bit();
+    timespec start, end;
+    std::fflush(stdout);
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!freopen(output.constData(), "w", stdout) || !freopen("/dev/null", "w", stderr))
+            _exit(127);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    clock_gettime(CLOCK_MONOTONIC, &end);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "failed (%d): %s\n", status, qPrintable(command.join(' ')));
+        std::exit(1);
+    }
+    return {double(end.tv_sec - start.tv_sec) + double(end.tv_nsec - start.tv_nsec) / 1e9,
+            usage.ru_maxrss};
+}
+
+void Psql(const QString& sql, const QString& database = QStringLiteral("postgres"))
+{
+    RunProcess({QStringLiteral("psql"), QStringLiteral("-X"), QStringLiteral("-q"),
+                QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-d"),
+                database, QStringLiteral("-c"), sql},
+               QStringLiteral("/dev/null"));
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Series
+{
+    std::vector<double> seconds, peakMb;
+    void Add(const Sample& s)
+    {
+        seconds.push_back(s.seconds);
+        peakMb.push_back(double(s.peakKb) / 1024.0);
+    }
+};
+
+void Report(const char* what, const Series& ours, const Series& theirs)
+{
+    const double a = Median(ours.seconds), b = Median(theirs.seconds);
+    std::printf("  %-7s runner %7.3f s %7.1f MiB   psql %7.3f s %7.1f MiB   ratio %.2f\n", what, a,
+                Median(ours.peakMb), b, Median(theirs.peakMb), a / b);
+}
+
+qint64 LineCount(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 lines = 0;
+    while (!file.atEnd())
+        lines += file.read(1 << 20).count('\n');
+    return lines;
+}
+
+// The server's socket folder, and a login role of this system user, so the
+// socket's peer authentication lets both programs in.
+QString PrepareSocketLogin()
+{
+    const QString user = QString::fromLocal8Bit(getpwuid(getuid())->pw_name);
+    Psql(QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = '%1') "
+                        "THEN CREATE ROLE \"%1\" SUPERUSER LOGIN; END IF; END $$")
+             .arg(user));
+    QTemporaryDir scratch;
+    const QString file = scratch.filePath(QStringLiteral("socket"));
+    RunProcess({QStringLiteral("psql"), QStringLiteral("-X"), QStringLiteral("-At"),
+                QStringLiteral("-c"), QStringLiteral("SHOW unix_socket_directories")},
+               file);
+    QFile in(file);
+    in.open(QIODevice::ReadOnly);
+    const QString folder =
+        QString::fromLocal8Bit(in.readAll()).trimmed().section(QLatin1Char(','), 0, 0);
+    // From here on every connection goes through the socket as this user.
+    qputenv("PGHOST", folder.toLocal8Bit());
+    qputenv("PGUSER", user.toLocal8Bit());
+    qunsetenv("PGPASSWORD");
+    return folder;
+}
+
+void BuildBig(qint64 rows)
+{
+    Psql(
+        QStringLiteral("DROP TABLE IF EXISTS big; DROP TABLE IF EXISTS init;"
+                       "CREATE TABLE big AS SELECT g AS id, (g % 1000 - 500)::int2 AS qty,"
+                       " g * 0.25::float8 AS price, (g % 97 / 7.0)::numeric(10,2) AS rate,"
+                       " 'Kunde M\u00fcller-' || g AS name, DATE '1990-01-01' + (g % 20000) AS day,"
+                       " TIMESTAMP '2024-01-01' + g * INTERVAL '1 second' AS at, g % 3 = 0 AS paid"
+                       " FROM generate_series(1, %1) g")
+            .arg(rows),
+        QStringLiteral("bench"));
+    Psql(QStringLiteral("VACUUM ANALYZE big"), QStringLiteral("bench"));
+}
+
+int Run(int argc, char** argv)
+{
+    int repeats = 3;
+    QStringList sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--repeats" && i + 1 < argc)
+            repeats = std::max(1, atoi(argv[++i]));
+        else
+            sizes << QString::fromLocal8Bit(argv[i]);
+    }
+    if (sizes.isEmpty())
+        sizes = {QStringLiteral("100000"), QStringLiteral("1000000")};
+
+    QTemporaryDir sandbox;
+    UseSandbox(sandbox.path());
+    QCoreApplication app(argc, argv);
+    const QString runner =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/tessaly-query");
+    Psql(QStringLiteral("DROP DATABASE IF EXISTS bench"));
+    Psql(QStringLiteral("CREATE DATABASE bench"));
+    const QString socket = PrepareSocketLogin();
+    QFile config(sandbox.path() + QStringLiteral("/config/engine.cfg"));
+    config.open(QIODevice::WriteOnly);
+    config.write(QStringLiteral("[\\SYSTEM\\INIT\\]\nLOCAL SHARE=FALSE\n"
+                                "[\\DATABASES\\BENCH\\DB INFO\\]\nTYPE=POSTGRESQL\n"
+                                "SERVER NAME=host=%1 dbname=bench\n")
+                     .arg(socket)
+                     .toUtf8());
+    config.close();
+    const QString script = sandbox.filePath(QStringLiteral("select.sql"));
+    QFile sql(script);
+    sql.open(QIODevice::WriteOnly);
+    sql.write("SELECT * FROM big\n");
+    sql.close();
+    const QString out = sandbox.filePath(QStringLiteral("out"));
+    const QString csv = sandbox.filePath(QStringLiteral("out.csv"));
+    const QString theirOut = sandbox.filePath(QStringLiteral("psql.out"));
+    const QString theirCsv = sandbox.filePath(QStringLiteral("psql.csv"));
+
+    std::printf("server benchmark over the socket in %s, medians of %d runs\n", qPrintable(socket),
+                repeats);
+    for (const QString& rows : sizes) {
+        BuildBig(rows.toLongLong());
+        std::printf("%s rows x 8 columns\n", qPrintable(rows));
+        Series ours, theirs, oursCsv, theirsCsv;
+        for (int i = 0; i < repeats; ++i) {
+            ours.Add(RunProcess({runner, QStringLiteral("--batch"), QStringLiteral("--alias"),
+                                 QStringLiteral("BENCH"), QStringLiteral("--sql-file"), script},
+                                out));
+            theirs.Add(
+                RunProcess({QStringLiteral("psql"), QStringLiteral("-X"), QStringLiteral("-At"),
+                            QStringLiteral("-F"), QStringLiteral("\t"), QStringLiteral("-d"),
+                            QStringLiteral("bench"), QStringLiteral("-c"),
+                            QStringLiteral("SELECT * FROM big")},
+                           theirOut));
+            oursCsv.Add(RunProcess(
+                {runner, QStringLiteral("--batch"), QStringLiteral("--alias"),
+                 QStringLiteral("BENCH"), QStringLiteral("--sql-file"), script,
+                 QStringLiteral("--export"), QStringLiteral("csv"), QStringLiteral("--output"), csv,
+                 QStringLiteral("--no-number-rows"), QStringLiteral("--no-timestamp")},
+                theirOut));
+            theirsCsv.Add(
+                RunProcess({QStringLiteral("psql"), QStringLiteral("-X"), QStringLiteral("-d"),
+                            QStringLiteral("bench"), QStringLiteral("-c"),
+                            QStringLiteral("\\copy (SELECT * FROM big) TO '%1' csv").arg(theirCsv)},
+                           theirOut));
+        }
+        // The runner's last outputs hold every row once, under a line of captions.
+        if (LineCount(out) != rows.toLongLong() + 1 || LineCount(csv) != rows.toLongLong() + 1) {
+            std::fprintf(stderr, "the runner's output lacks rows\n");
+            return 1;
+        }
+        Report("output", ours, theirs);
+        Report("csv", oursCsv, theirsCsv);
+    }
+    Psql(QStringLiteral("DROP DATABASE bench WITH (FORCE)"));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("PGPORT")) {
+        std::vector<char*> args{const_cast<char*>("pg_virtualenv")};
+        for (int i = 0; i < argc; ++i)
+            args.push_back(argv[i]);
+        args.push_back(nullptr);
+        execvp("pg_virtualenv", args.data());
+        std::fprintf(stderr,
+                     "server: no server in the environment and no pg_virtualenv to make one\n");
+        return 1;
+    }
+    return Run(argc, argv);
+}

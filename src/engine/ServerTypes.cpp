@@ -1,0 +1,335 @@
+// The type mapping between a server's results and answers.
+#include "engine/ServerTypes.h"
+
+#include "engine/FieldValue.h"
+
+#include <QDateTime>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// Type identifiers of the server's built-in types; they never change.
+enum : Oid
+{
+    kBool = 16,
+    kBytea = 17,
+    kName = 19,
+    kInt8 = 20,
+    kInt2 = 21,
+    kInt4 = 23,
+    kText = 25,
+    kOid = 26,
+    kFloat4 = 700,
+    kFloat8 = 701,
+    kMoney = 790,
+    kBpchar = 1042,
+    kVarchar = 1043,
+    kDate = 1082,
+    kTime = 1083,
+    kTimestamp = 1114,
+    kTimestampTz = 1184,
+    kNumeric = 1700,
+};
+
+// "(n)" of a character type's modifier, empty without one.
+QString Length(int typmod)
+{
+    return typmod > 4 ? QStringLiteral("(%1)").arg(typmod - 4) : QString();
+}
+
+bool Digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// "2024-05-01 13:45:00.5+02:30" (seconds and offset minutes optional), as
+// the server writes a timestamptz in ISO style; false for anything else
+// (infinity, dates before the common era).
+bool ParseTimestampTz(const char* text, int length, QDateTime* moment)
+{
+    const QString value = QString::fromLatin1(text, length);
+    qsizetype zone = value.size();
+    while (zone > 10 && value.at(zone - 1) != QLatin1Char('+') &&
+           value.at(zone - 1) != QLatin1Char('-'))
+        --zone;
+    if (zone <= 10 || !value.contains(QLatin1Char(' ')))
+        return false;
+    QDate date;
+    QTime time;
+    if (!ParseIsoDateTime(value.left(zone - 1), &date, &time) || !date.isValid() || !time.isValid())
+        return false;
+    const QStringList parts = value.mid(zone).split(QLatin1Char(':'));
+    int seconds = 0;
+    for (int i = 0; i < int(parts.size()) && i < 3; ++i) {
+        bool ok = false;
+        const int part = parts.at(i).toInt(&ok);
+        if (!ok)
+            return false;
+        seconds += part * (i == 0 ? 3600 : i == 1 ? 60 : 1);
+    }
+    if (value.at(zone - 1) == QLatin1Char('-'))
+        seconds = -seconds;
+    *moment = QDateTime(date, time, Qt::OffsetFromUTC, seconds);
+    return moment->isValid();
+}
+
+void BindText(sqlite3_stmt* insert, int parameter, const char* text, int length)
+{
+    sqlite3_bind_text(insert, parameter, text, length, SQLITE_STATIC);
+}
+
+int HexValue(char c)
+{
+    if (Digit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+TServerColumn ServerColumnOf(Oid type, int typmod)
+{
+    switch (type) {
+    case kInt2:
+        return {TServerKind::Integer, QStringLiteral("SMALLINT")};
+    case kInt4:
+        return {TServerKind::Integer, QStringLiteral("INTEGER")};
+    case kInt8:
+    case kOid:
+        return {TServerKind::Integer, QStringLiteral("BIGINT")};
+    case kNumeric:
+        if (typmod >= 4)
+            return {TServerKind::Numeric, QStringLiteral("NUMERIC(%1, %2)")
+                                              .arg(((typmod - 4) >> 16) & 0xffff)
+                                              .arg((typmod - 4) & 0xffff)};
+        return {TServerKind::Numeric, QStringLiteral("NUMERIC")};
+    case kFloat4:
+        return {TServerKind::Float, QStringLiteral("REAL")};
+    case kFloat8:
+        return {TServerKind::Float, QStringLiteral("DOUBLE PRECISION")};
+    case kMoney:
+        return {TServerKind::Money, QStringLiteral("MONEY")};
+    case kBool:
+        return {TServerKind::Boolean, QStringLiteral("BOOLEAN")};
+    case kVarchar:
+        return {TServerKind::Text, QStringLiteral("VARCHAR") + Length(typmod)};
+    case kBpchar:
+        return {TServerKind::Text, QStringLiteral("CHAR") + Length(typmod)};
+    case kName:
+        return {TServerKind::Text, QStringLiteral("VARCHAR(63)")};
+    case kDate:
+        return {TServerKind::Text, QStringLiteral("DATE")};
+    case kTime:
+        return {TServerKind::Text, QStringLiteral("TIME")};
+    case kTimestamp:
+        return {TServerKind::Text, QStringLiteral("TIMESTAMP")};
+    case kTimestampTz:
+        return {TServerKind::TimestampTz, QStringLiteral("TIMESTAMP")};
+    case kBytea:
+        return {TServerKind::Bytea, QStringLiteral("BLOB")};
+    case kText:
+    default:
+        return {TServerKind::Text, QStringLiteral("TEXT")};
+    }
+}
+
+void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, const char* text,
+                     int length, QByteArray& scratch)
+{
+    if (!text) {
+        sqlite3_bind_null(insert, parameter);
+        return;
+    }
+    const char* end = text + length;
+    switch (kind) {
+    case TServerKind::Integer: {
+        qint64 value = 0;
+        const auto [at, error] = std::from_chars(text, end, value);
+        if (error == std::errc() && at == end) {
+            sqlite3_bind_int64(insert, parameter, value);
+            return;
+        }
+        break;
+    }
+    case TServerKind::Float: {
+        double value = 0;
+        const auto [at, error] = std::from_chars(text, end, value);
+        // NaN would be stored as NULL: it stays the server's text.
+        if (error == std::errc() && at == end && !std::isnan(value)) {
+            sqlite3_bind_double(insert, parameter, value);
+            return;
+        }
+        break;
+    }
+    case TServerKind::Money:
+        // "-$1,234.56": the amount without its sign and separators.
+        scratch.clear();
+        for (const char* c = text; c < end; ++c) {
+            if (Digit(*c) || *c == '.' || *c == '-')
+                scratch += *c;
+        }
+        BindText(insert, parameter, scratch.constData(), int(scratch.size()));
+        return;
+    case TServerKind::Boolean:
+        if (length == 1 && (*text == 't' || *text == 'f')) {
+            sqlite3_bind_int(insert, parameter, *text == 't');
+            return;
+        }
+        break;
+    case TServerKind::TimestampTz: {
+        QDateTime moment;
+        if (ParseTimestampTz(text, length, &moment)) {
+            scratch =
+                moment.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+            BindText(insert, parameter, scratch.constData(), int(scratch.size()));
+            return;
+        }
+        break;
+    }
+    case TServerKind::Bytea:
+        if (length >= 2 && text[0] == '\\' && text[1] == 'x' && length % 2 == 0) {
+            scratch.resize((length - 2) / 2);
+            bool ok = true;
+            for (int i = 2, j = 0; i < length; i += 2, ++j) {
+                const int high = HexValue(text[i]), low = HexValue(text[i + 1]);
+                ok = ok && high >= 0 && low >= 0;
+                scratch[j] = char(high * 16 + low);
+            }
+            if (ok) {
+                sqlite3_bind_blob(insert, parameter, scratch.constData(), int(scratch.size()),
+                                  SQLITE_STATIC);
+                return;
+            }
+        }
+        break;
+    case TServerKind::Numeric:
+    case TServerKind::Text:
+        break;
+    }
+    BindText(insert, parameter, text, length);
+}
+
+TServerKind KindOfServerType(const QString& serverType)
+{
+    const QString type = serverType.trimmed().toLower();
+    if (type == QLatin1String("boolean"))
+        return TServerKind::Boolean;
+    if (type == QLatin1String("bytea"))
+        return TServerKind::Bytea;
+    if (type.startsWith(QLatin1String("timestamp")) &&
+        type.contains(QLatin1String("with time zone")))
+        return TServerKind::TimestampTz;
+    return TServerKind::Text;
+}
+
+QString ServerTypeOfColumn(const AnswerColumn& column)
+{
+    switch (column.type) {
+    case ftSmallint:
+        return QStringLiteral("smallint");
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return QStringLiteral("integer");
+    case ftLargeint:
+        return QStringLiteral("bigint");
+    case ftFloat:
+        return QStringLiteral("double precision");
+    case ftCurrency:
+        return column.currency ? QStringLiteral("money") : QStringLiteral("numeric");
+    case ftBCD:
+        return QStringLiteral("numeric");
+    case ftBoolean:
+        return QStringLiteral("boolean");
+    case ftDate:
+        return QStringLiteral("date");
+    case ftTime:
+        return QStringLiteral("time");
+    case ftDateTime:
+        return QStringLiteral("timestamp");
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+        return column.size > 0 ? QStringLiteral("varchar(%1)").arg(column.size)
+                               : QStringLiteral("text");
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftTypedBinary:
+        return QStringLiteral("bytea");
+    default:
+        return QStringLiteral("text");
+    }
+}
+
+void AppendCopyValue(QByteArray& out, sqlite3_stmt* row, int column, TServerKind kind)
+{
+    switch (sqlite3_column_type(row, column)) {
+    case SQLITE_NULL:
+        out += "\\N";
+        return;
+    case SQLITE_INTEGER: {
+        const qint64 value = sqlite3_column_int64(row, column);
+        if (kind == TServerKind::Boolean)
+            out += value ? 't' : 'f';
+        else
+            out += QByteArray::number(value);
+        return;
+    }
+    case SQLITE_FLOAT: {
+        const double value = sqlite3_column_double(row, column);
+        if (std::isinf(value)) {
+            out += value > 0 ? "Infinity" : "-Infinity";
+            return;
+        }
+        char digits[32];
+        const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+        out.append(digits, end - digits);
+        return;
+    }
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(row, column));
+        out += "\\\\x" + QByteArray(bytes, sqlite3_column_bytes(row, column)).toHex();
+        return;
+    }
+    default:
+        break;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+    const int length = sqlite3_column_bytes(row, column);
+    if (kind == TServerKind::TimestampTz) {
+        // The answer holds local time; the server is told its offset.
+        QDate date;
+        QTime time;
+        if (ParseIsoDateTime(QString::fromLatin1(text, length), &date, &time) && date.isValid()) {
+            const QDateTime local(date, time.isValid() ? time : QTime(0, 0));
+            out +=
+                local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1();
+            return;
+        }
+    }
+    for (int i = 0; i < length; ++i) {
+        switch (text[i]) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += text[i];
+        }
+    }
+}

@@ -1,0 +1,286 @@
+// The main road on a server database, in this process: scripts with their
+// destinations, the types of a result, Save, passwords, a connection that
+// goes away and a statement that is cancelled.
+#include "ServerFixture.h"
+#include "engine/Field.h"
+#include "engine/Session.h"
+#include "platform/core/Exceptions.h"
+#include "query/enhquery.h"
+
+#include <QDateTime>
+#include <thread>
+
+namespace {
+
+// The script runner with the window's settings.
+struct WindowQuery
+{
+    WindowQuery()
+    {
+        query.SetDatabaseName(QStringLiteral("KIV"));
+        query.SetDestinationTable(QStringLiteral("INIT.DB"));
+        query.SetDestDatabaseName(QStringLiteral("KIV"));
+    }
+    void Run(const QString& script)
+    {
+        query.SetSQLText(script);
+        query.Execute();
+    }
+    TEnhMultiQuery query;
+};
+
+struct ScriptCase
+{
+    const char* name;
+    const char* script;
+    const char* result; // the open result's first column, row by row, joined by ","
+    const char* tables; // after the run: "big=2" holds 2 rows, "-big" is gone
+};
+
+class ServerScriptTest : public ServerTest, public ::testing::WithParamInterface<ScriptCase>
+{
+};
+
+TEST_P(ServerScriptTest, LeavesTheTablesAskedFor)
+{
+    WindowQuery run;
+    ASSERT_NO_THROW(run.Run(QString::fromUtf8(GetParam().script)));
+    QStringList values;
+    for (run.query.First(); !run.query.Eof(); run.query.Next())
+        values << run.query.Fields(0)->AsString();
+    EXPECT_EQ(values.join(QLatin1Char(',')), QString::fromUtf8(GetParam().result));
+    for (const QString& table : QString::fromUtf8(GetParam().tables).split(QLatin1Char(' '))) {
+        if (table.startsWith(QLatin1Char('-')))
+            EXPECT_FALSE(HasTable(table.mid(1))) << table.toStdString();
+        else
+            EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM ") + table.section('=', 0, 0)),
+                      table.section(QLatin1Char('='), 1));
+    }
+    EXPECT_EQ(
+        Scalar(QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename LIKE 'tq\\_%'")),
+        QStringLiteral("0"));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, ServerScriptTest,
+    ::testing::Values(
+        ScriptCase{"TemporaryDestinationWithMacro",
+                   "DEFINE MINIMUM 100\nSELECT * FROM orders WHERE total > [MINIMUM]\n;BIG\n"
+                   "SELECT COUNT(*) FROM BIG", "2", "init=1 -big"},
+        ScriptCase{"KeptAndTemporaryByFlag",
+                   "SELECT id, total FROM orders\n;Kept KEEP\nSELECT id FROM orders WHERE id > 1\n"
+                   ";GONE TRUE\nSELECT id FROM kept ORDER BY id DESC", "3,2,1", "kept=3 init=3 -gone"},
+        ScriptCase{"CommandsThenAQuery",
+                   "CREATE TABLE t2 (a int)\n;\nINSERT INTO t2 VALUES (1), (2); INSERT INTO t2 "
+                   "VALUES (3)\n;\nSELECT a FROM t2 ORDER BY a", "1,2,3", "t2=3 init=3"},
+        ScriptCase{"DestinationReadByItsOwnStatement",
+                   "SELECT id FROM orders\n;IDS KEEP\nSELECT id + 10 AS id FROM ids\n;IDS KEEP\n"
+                   "SELECT id FROM ids ORDER BY id", "11,12,13", "ids=3"},
+        ScriptCase{"QuotedNameKeepsItsCase",
+                   "SELECT 1 AS one\n;\"Mixed\" KEEP\nSELECT one FROM \"Mixed\"", "1",
+                   "\"Mixed\"=1 -mixed"},
+        ScriptCase{"RowsNoCursorCanHold",
+                   "WITH d AS (DELETE FROM orders RETURNING id) SELECT id FROM d\n;REMOVED KEEP\n"
+                   "SELECT 7", "7", "removed=3 orders=0"},
+        ScriptCase{"PseudoTypedColumn", "SELECT pg_sleep(0) AS nothing", "", "init=1"}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST_F(ServerTest, AFailingStatementLeavesTheTemporaryTablesMadeBeforeIt)
+{
+    WindowQuery run;
+    EXPECT_THROW(run.Run(QStringLiteral("SELECT 1 AS x\n;FIRST\nSELECT * FROM nosuch")),
+                 EDatabaseError);
+    EXPECT_TRUE(HasTable(QStringLiteral("first")));
+    // A script's COPY FROM STDIN has no rows to send: it fails, and the connection goes on.
+    EXPECT_THROW(run.Run(QStringLiteral("COPY orders FROM STDIN")), EDatabaseError);
+    EXPECT_NO_THROW(run.Run(QStringLiteral("SELECT 1")));
+}
+
+struct TypeCase
+{
+    const char* expression;
+    TFieldType type;
+    QVariant value;
+    int size = 0;
+};
+
+TEST_F(ServerTest, ServerTypesBecomeFieldKinds)
+{
+    // Local time five and a half hours ahead of the server's, which is in UTC.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Asia/Kolkata");
+    const std::vector<TypeCase> cases = {
+        {"1::int2", ftSmallint, qint64(1)},
+        {"70000::int4", ftInteger, qint64(70000)},
+        {"9000000000::int8", ftLargeint, qint64(9000000000)},
+        {"12.5::numeric(6,2)", ftBCD, 12.5},
+        {"1.5::real", ftFloat, 1.5},
+        {"2.25::double precision", ftFloat, 2.25},
+        {"'-1234.5'::money", ftCurrency, -1234.5},
+        {"'x'::text", ftString, QStringLiteral("x")},
+        {"'ab'::varchar(5)", ftString, QStringLiteral("ab"), 5},
+        {"'ab'::char(3)", ftString, QStringLiteral("ab "), 3},
+        {"true", ftBoolean, true},
+        {"'2024-02-29'::date", ftDate, QDate(2024, 2, 29)},
+        {"'13:45:10'::time", ftTime, QTime(13, 45, 10)},
+        {"'2024-02-29 13:45:10'::timestamp", ftDateTime,
+         QDateTime(QDate(2024, 2, 29), QTime(13, 45, 10), Qt::UTC)},
+        {"'2024-05-01 14:30:00+02'::timestamptz", ftDateTime,
+         QDateTime(QDate(2024, 5, 1), QTime(18, 0), Qt::UTC)},
+        {"'\\x00ff41'::bytea", ftBlob,
+         QByteArray("\x00\xff"
+                    "A",
+                    3)},
+        {"'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11'::uuid", ftString,
+         QStringLiteral("a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11")},
+        {"'{\"a\": 1}'::jsonb", ftString, QStringLiteral("{\"a\": 1}")},
+        {"ARRAY[1,2]", ftString, QStringLiteral("{1,2}")},
+        {"'1 day 02:00'::interval", ftString, QStringLiteral("1 day 02:00:00")},
+        {"NULL::int4", ftInteger, QVariant()},
+    };
+    QStringList columns;
+    for (const TypeCase& c : cases)
+        columns << QString::fromUtf8(c.expression);
+    TQuery query;
+    query.SetDatabaseName(QStringLiteral("KIV"));
+    query.SetSQLText(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")));
+    ASSERT_NO_THROW(query.Open());
+    ASSERT_EQ(query.FieldCount(), int(cases.size()));
+    for (int i = 0; i < int(cases.size()); ++i) {
+        const TField* field = query.Fields(i);
+        SCOPED_TRACE(cases[size_t(i)].expression);
+        EXPECT_EQ(field->DataType(), cases[size_t(i)].type);
+        EXPECT_EQ(field->Value(), cases[size_t(i)].value);
+        if (cases[size_t(i)].size) {
+            EXPECT_EQ(field->Size(), cases[size_t(i)].size);
+        }
+    }
+    EXPECT_TRUE(query.Fields(6)->Currency());
+    zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+}
+
+TEST_F(ServerTest, SaveMakesATableWithTheResultsTypesAndAsksBeforeReplacing)
+{
+    WindowQuery run;
+    run.Run(QStringLiteral("SELECT id, customer, total, true AS paid, '\\x01'::bytea AS raw, "
+                           "'2024-05-01 14:30:00+02'::timestamptz AS at FROM orders ORDER BY id"));
+    run.query.MakePermanent(QStringLiteral("Saved"), true);
+    // INIT, the window's destination, is made on the server; the saved table from the grid's rows.
+    for (const char* table : {"init", "saved"})
+        EXPECT_EQ(ColumnTypes(QString::fromLatin1(table)),
+                  QStringLiteral("integer,character varying(20),numeric(10,2),boolean,bytea,"
+                                 "timestamp with time zone"));
+    EXPECT_EQ(
+        Rows(QStringLiteral("SELECT id, customer, total, paid, raw, at = "
+                            "'2024-05-01 12:30:00Z' FROM saved ORDER BY id")),
+        (QStringList{"1|Ann|50.00|t|\\x01|t", "2|Bob|150.50|t|\\x01|t", "3|Cy|300.00|t|\\x01|t"}));
+    EXPECT_THROW(run.query.MakePermanent(QStringLiteral("SAVED"), false), EDatabaseError);
+    EXPECT_TRUE(Session()->TableNames(QStringLiteral("KIV")).contains(QStringLiteral("saved")));
+}
+
+struct PasswordCase
+{
+    const char* name;
+    std::optional<QString> answer; // std::nullopt: the prompt is cancelled
+    bool connects;
+};
+
+class ServerPasswordTest : public ServerTest, public ::testing::WithParamInterface<PasswordCase>
+{
+};
+
+// With no password in the environment, the server's wish reaches the prompt.
+TEST_P(ServerPasswordTest, TheServerAsksThroughThePrompt)
+{
+    const QByteArray password = qgetenv("PGPASSWORD");
+    qunsetenv("PGPASSWORD");
+    qputenv("PGPASSFILE", "/nonexistent");
+    int asked = 0;
+    Session()->SetPasswordPrompt([&](const QString&, QString& typed) {
+        ++asked;
+        if (!GetParam().answer)
+            return false;
+        typed = *GetParam().answer == QLatin1String("right") ? QString::fromUtf8(password)
+                                                             : *GetParam().answer;
+        return true;
+    });
+    Session()->Close();
+    TDatabase database;
+    database.SetAliasName(QStringLiteral("SALES"));
+    QString message;
+    try {
+        database.Open();
+    } catch (const EDatabaseError& error) {
+        message = error.Message();
+    }
+    Session()->SetPasswordPrompt(nullptr);
+    qputenv("PGPASSWORD", password);
+    qunsetenv("PGPASSFILE");
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(database.Connected(), GetParam().connects) << message.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ServerPasswordTest,
+                         ::testing::Values(PasswordCase{"Right", QStringLiteral("right"), true},
+                                           PasswordCase{"Wrong", QStringLiteral("wrong"), false},
+                                           PasswordCase{"Cancelled", std::nullopt, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Runs a script on a worker thread, as the window does, while the test
+// interferes; the error it raised.
+template <typename Interfere> QString RunWhile(const QString& script, Interfere interfere)
+{
+    WindowQuery run;
+    QString message = QStringLiteral("no error");
+    std::thread worker([&] {
+        try {
+            run.Run(script);
+        } catch (const EDatabaseError& error) {
+            message = error.Message();
+        }
+    });
+    interfere();
+    worker.join();
+    return message;
+}
+
+TEST_F(ServerTest, AServerThatGoesAwayLeavesNoHalfTable)
+{
+    const QString message = RunWhile(
+        QStringLiteral("SELECT id FROM orders\n;FIRST KEEP\n"
+                       "SELECT g FROM generate_series(1, 2000) g WHERE (SELECT true FROM "
+                       "pg_sleep(0.01 + g * 0))\n"
+                       ";HALF KEEP\n"
+                       "SELECT 1"),
+        [this] {
+            ASSERT_TRUE(WaitForStatement(QStringLiteral("pg_sleep")));
+            Rows(QStringLiteral(
+                "SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                "WHERE application_name = 'tessaly-query' AND datname = current_database()"));
+        });
+    EXPECT_NE(message, QStringLiteral("no error"));
+    EXPECT_TRUE(HasTable(QStringLiteral("first")));
+    EXPECT_FALSE(HasTable(QStringLiteral("half")));
+    EXPECT_EQ(
+        Scalar(QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename LIKE 'tq\\_%'")),
+        QStringLiteral("0"));
+}
+
+TEST_F(ServerTest, InterruptCancelsTheServersStatementAndDropsTheRunsTemporaryTables)
+{
+    const QString message = RunWhile(
+        QStringLiteral("SELECT id FROM orders\n;SCRATCH\nSELECT 1 AS n FROM pg_sleep(60)"), [this] {
+            ASSERT_TRUE(WaitForStatement(QStringLiteral("pg_sleep")));
+            Session()->Interrupt();
+        });
+    EXPECT_EQ(message, QStringLiteral("Operation interrupted"));
+    EXPECT_EQ(Scalar(QStringLiteral(
+                  "SELECT count(*) FROM pg_stat_activity WHERE state = 'active' "
+                  "AND application_name = 'tessaly-query' AND datname = current_database()")),
+              QStringLiteral("0"));
+    EXPECT_FALSE(HasTable(QStringLiteral("scratch")));
+}
+
+} // namespace
