@@ -17,7 +17,7 @@
 #include "BenchProcess.h"
 #include "BenchSupport.h"
 
-#include "platform/ScriptedInteraction.h"
+#include "support/ScriptedInteraction.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,5 +1,7 @@
 #include "export/formats/EC_SYLK.h"
 
+#include "engine/DisplayFormat.h"
+
 #include <charconv>
 
 namespace {
