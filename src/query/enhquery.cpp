@@ -205,7 +205,12 @@ void TEnhMultiQuery::DropTempTables()
 
 void TEnhMultiQuery::Execute()
 {
-    Preprocess();
+    {
+        // The definitions serve the preprocessing alone; one that fails, on a
+        // macro that expands without end, leaves none to the next run either.
+        const ScopeExit forget([this] { Definitions.reset(); });
+        Preprocess();
+    }
     RunDoBatchMove = DoBatchMove();
     RunDestinationTable = DestinationTable();
     const bool savedRequestLive = RequestLive();
@@ -218,7 +223,7 @@ void TEnhMultiQuery::Execute()
 
     TempTables.clear();
     DropDeadRunTempTables(DatabaseName());
-    // However the run ends, the settings are put back and the run's lists
+    // However the run ends, the settings are put back and the run's list
     // freed. A failed run keeps its temporary tables; a stopped one, like a
     // killed one, leaves none.
     const ScopeExit finish([this, savedRequestLive] {
@@ -230,7 +235,6 @@ void TEnhMultiQuery::Execute()
         SetRequestLive(savedRequestLive);
         LastRunSQL = SQLText();
         TempTables.clear();
-        Definitions.reset();
     });
     const QList<ScriptText::TStatement> statements = ScriptText::SplitStatements(*ScriptCopy);
     for (qsizetype i = 0; i < statements.size(); ++i) {

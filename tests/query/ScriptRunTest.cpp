@@ -166,6 +166,15 @@ TEST_F(ScriptRunTest, DateMacrosUseTheRegionalSeparators)
     EXPECT_EQ(query_.ValueAt(0, 0).toString(), QStringLiteral("03.07.2024 13-05-09"));
 }
 
+// A script refused for an endless macro leaves no definitions to the next run.
+TEST_F(ScriptRunTest, RefusedMacroLeavesNoDefinitionsBehind)
+{
+    EXPECT_THROW(Run({"DEFINE A 1", "DEFINE L X[L]", "SELECT '[L]'"}), Exception);
+    Run({"SELECT '[A]' AS X"});
+    ASSERT_TRUE(query_.Active());
+    EXPECT_EQ(query_.ValueAt(0, 0).toString(), QStringLiteral("[A]"));
+}
+
 TEST_F(ScriptRunTest, FailingStatementEndsTheRunAndPutsTheSettingsBack)
 {
     const QStringList scripts[] = {
