@@ -11,17 +11,9 @@
 
 #include <QRegularExpression>
 
-struct TQuery::Answer
-{
-    std::unique_ptr<AnswerTable> table;
-};
+TQuery::TQuery(QObject* owner) : TAnswerDataSet(owner) {}
 
-TQuery::TQuery(QObject* owner) : TDataSet(owner) {}
-
-TQuery::~TQuery()
-{
-    Close();
-}
+TQuery::~TQuery() = default;
 
 void TQuery::SetSQL(const QStringList& lines)
 {
@@ -61,7 +53,7 @@ void TQuery::ExecSQL()
 
 void TQuery::MakePermanent(const QString& tablePath, bool overwrite)
 {
-    if (!Active() || !answer_)
+    if (!Active() || !Answer())
         throw EDatabaseError(QStringLiteral("The query is not open"));
     const QString path = tablePath.trimmed();
     const qsizetype split =
@@ -79,14 +71,14 @@ void TQuery::MakePermanent(const QString& tablePath, bool overwrite)
         return;
     }
     const QString folder = ExistingFolder(split == 0 ? path.left(1) : path.left(split));
-    FolderDatabase(*Session(), folder)->WriteAnswer(*answer_->table, path.mid(split + 1), overwrite);
+    FolderDatabase(*Session(), folder)->WriteAnswer(*Answer(), path.mid(split + 1), overwrite);
 }
 
 void TQuery::MakePermanentIn(const QString& databaseName, const QString& table, bool overwrite)
 {
-    if (!Active() || !answer_)
+    if (!Active() || !Answer())
         throw EDatabaseError(QStringLiteral("The query is not open"));
-    EngineDatabaseOf(*Session(), databaseName)->WriteAnswer(*answer_->table, table, overwrite);
+    EngineDatabaseOf(*Session(), databaseName)->WriteAnswer(*Answer(), table, overwrite);
 }
 
 bool TQuery::OpenOrExecute()
@@ -119,40 +111,7 @@ std::unique_ptr<AnswerTable> TQuery::RunToAnswer(bool commandWithoutColumns)
     return EngineDatabaseOf(*Session(), databaseName_)->RunToAnswer(this, SQLText(), commandWithoutColumns);
 }
 
-void TQuery::InternalOpen()
+std::unique_ptr<AnswerTable> TQuery::MakeAnswer()
 {
-    auto answer = std::make_unique<Answer>();
-    answer->table = ranAnswer_ ? std::move(ranAnswer_) : RunToAnswer(false);
-    for (const AnswerColumn& column : answer->table->Columns())
-        AddField(column.name, column.type, column.size)->SetCurrency(column.currency);
-    answer_ = std::move(answer);
-}
-
-void TQuery::InternalClose()
-{
-    answer_.reset();
-}
-
-qint64 TQuery::InternalRecordCount() const
-{
-    return answer_ ? answer_->table->RowCount() : 0;
-}
-
-void TQuery::InternalFetch(qint64 first, qint64 count,
-                           std::vector<std::vector<QVariant>>& rows) const
-{
-    if (answer_)
-        answer_->table->Fetch(first, count, rows);
-}
-
-bool TQuery::InternalScan(const std::function<void(sqlite3_stmt*)>& visit) const
-{
-    if (answer_)
-        answer_->table->Scan(visit);
-    return answer_ != nullptr;
-}
-
-int TQuery::InternalFieldSize(int fieldIndex) const
-{
-    return answer_ ? answer_->table->TextSize(fieldIndex) : 0;
+    return ranAnswer_ ? std::move(ranAnswer_) : RunToAnswer(false);
 }

@@ -3,13 +3,11 @@
 // access, a record count and bookmarks at any size; answers are never live.
 #pragma once
 
-#include "engine/DataSet.h"
+#include "engine/AnswerDataSet.h"
 
 #include <QStringList>
 
-class AnswerTable;
-
-class TQuery : public TDataSet
+class TQuery : public TAnswerDataSet
 {
     Q_OBJECT
     Q_PROPERTY(QString DatabaseName READ DatabaseName WRITE SetDatabaseName)
@@ -63,13 +61,8 @@ public:
     bool StoreAndOpen(const QString& table);
 
 protected:
-    void InternalOpen() override;
-    void InternalClose() override;
-    qint64 InternalRecordCount() const override;
-    void InternalFetch(qint64 first, qint64 count,
-                       std::vector<std::vector<QVariant>>& rows) const override;
-    int InternalFieldSize(int fieldIndex) const override;
-    bool InternalScan(const std::function<void(sqlite3_stmt*)>& visit) const override;
+    // The answer a run has made already, else a run of the SQL.
+    std::unique_ptr<AnswerTable> MakeAnswer() override;
 
 private:
     // Runs the SQL and stores the last statement's rows as an answer; with
@@ -80,7 +73,5 @@ private:
     QStringList sql_;
     QString databaseName_;
     bool requestLive_ = false;
-    struct Answer;
-    std::unique_ptr<Answer> answer_;
-    std::unique_ptr<AnswerTable> ranAnswer_; // made by OpenOrExecute, taken by InternalOpen
+    std::unique_ptr<AnswerTable> ranAnswer_; // made by OpenOrExecute, taken by MakeAnswer
 };

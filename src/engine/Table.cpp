@@ -6,17 +6,7 @@
 #include "engine/EngineDatabase.h"
 #include "engine/Session.h"
 
-struct TTable::OpenTable
-{
-    std::unique_ptr<AnswerTable> table;
-};
-
-TTable::TTable(QObject* owner) : TDataSet(owner) {}
-
-TTable::~TTable()
-{
-    Close();
-}
+TTable::TTable(QObject* owner) : TAnswerDataSet(owner) {}
 
 void TTable::SetDatabaseName(const QString& name)
 {
@@ -45,33 +35,7 @@ void TTable::DeleteTable()
     EngineDatabaseOf(*Session(), databaseName_)->DropTable(tableName_);
 }
 
-void TTable::InternalOpen()
+std::unique_ptr<AnswerTable> TTable::MakeAnswer()
 {
-    auto open = std::make_unique<OpenTable>();
-    open->table = EngineDatabaseOf(*Session(), databaseName_)->OpenTable(this, tableName_);
-    for (const AnswerColumn& column : open->table->Columns())
-        AddField(column.name, column.type, column.size)->SetCurrency(column.currency);
-    open_ = std::move(open);
-}
-
-void TTable::InternalClose()
-{
-    open_.reset();
-}
-
-qint64 TTable::InternalRecordCount() const
-{
-    return open_ ? open_->table->RowCount() : 0;
-}
-
-void TTable::InternalFetch(qint64 first, qint64 count,
-                           std::vector<std::vector<QVariant>>& rows) const
-{
-    if (open_)
-        open_->table->Fetch(first, count, rows);
-}
-
-int TTable::InternalFieldSize(int fieldIndex) const
-{
-    return open_ ? open_->table->TextSize(fieldIndex) : 0;
+    return EngineDatabaseOf(*Session(), databaseName_)->OpenTable(this, tableName_);
 }

@@ -2,7 +2,7 @@
 // deleted.
 #pragma once
 
-#include "engine/DataSet.h"
+#include "engine/AnswerDataSet.h"
 
 enum TTableType
 {
@@ -13,14 +13,13 @@ enum TTableType
     ttASCII
 };
 
-class TTable : public TDataSet
+class TTable : public TAnswerDataSet
 {
     Q_OBJECT
     Q_PROPERTY(QString DatabaseName READ DatabaseName WRITE SetDatabaseName)
     Q_PROPERTY(QString TableName READ TableName WRITE SetTableName)
 public:
     explicit TTable(QObject* owner = nullptr);
-    ~TTable() override;
 
     const QString& DatabaseName() const { return databaseName_; }
     void SetDatabaseName(const QString& name);
@@ -35,17 +34,11 @@ public:
     void DeleteTable();
 
 protected:
-    void InternalOpen() override;
-    void InternalClose() override;
-    qint64 InternalRecordCount() const override;
-    void InternalFetch(qint64 first, qint64 count,
-                       std::vector<std::vector<QVariant>>& rows) const override;
-    int InternalFieldSize(int fieldIndex) const override;
+    // The table's rows as they are stored.
+    std::unique_ptr<AnswerTable> MakeAnswer() override;
 
 private:
     QString databaseName_;
     QString tableName_;
     TTableType tableType_ = ttDefault;
-    struct OpenTable; // not "Open": that would hide TDataSet::Open
-    std::unique_ptr<OpenTable> open_;
 };

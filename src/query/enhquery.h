@@ -1,9 +1,8 @@
 // The queries the main window runs its scripts through. TEnhQuery decides per
 // statement whether to run it as a command, open its rows, or open them and
 // store them as a permanent destination table. TEnhMultiQuery runs a whole
-// script: comments, macro definitions and bracketed macros are resolved first,
-// then the script is cut into statements at terminator lines (";" at the start
-// of a line, optionally naming a destination table), each statement goes
+// script: ScriptText resolves comments, macro definitions and bracketed macros
+// and cuts the script into statements at terminator lines; each statement goes
 // through the single-statement decision, and the tables the script marked as
 // temporary are dropped at the end. The last result stays open for the grid.
 //
@@ -13,9 +12,9 @@
 
 #include "engine/Query.h"
 #include "engine/TempTableJournal.h"
+#include "query/ScriptText.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -106,15 +105,16 @@ public:
     // ends the run; the error propagates and the settings are put back.
     void Execute() override;
 
-    // Drops blank and comment lines and macro definitions from the SQL lines
-    // and substitutes the macros of every other line.
+    // Preprocesses the SQL lines in place (ScriptText::Preprocess) with the
+    // macros of the run, read with the regional separators.
     void Preprocess();
-    // Replaces each bracketed macro name of a line with its value.
+    // The macros of the run (ScriptText::TMacros), which end with it.
     QString SubstituteMacros(const QString& line) const;
     bool IsMacroName(const QString& name) const;
     QString MacroValue(const QString& name) const;
     void DefineMacro(const QString& name, const QString& value);
-    // Index of the definition line of a name, -1 when there is none.
+    // Index of the definition line of a name, -1 when there is none or no
+    // macros yet.
     int FindDefinition(const QString& name) const;
     // Runs one statement; a non-empty destination receives its rows, in the
     // default destination database when useDefaultDB is set, else in the
@@ -124,17 +124,16 @@ public:
     // Drops the temporary tables of the run, last listed first, ignoring errors.
     void DropTempTables();
 
-    void SetClock(TClock clock) { clock_ = std::move(clock); }
+    void SetClock(TClock clock);
 
 private:
-    QDateTime Now() const;
+    ScriptText::TMacros& Macros() const;
 
     std::optional<QStringList> ScriptCopy; // the preprocessed script of the latest run
     QStringList TempTables;                // destinations the run drops at its end
     bool RunDoBatchMove = false;
     QString RunDestinationTable;
-    std::optional<QStringList> Definitions; // "NAME=value" lines, freed after each run
-    QHash<QString, int> definitionIndex_;   // upper-cased name -> its line, for fast look-ups
+    mutable std::optional<ScriptText::TMacros> Definitions; // freed after each run
     QString LastRunSQL;                     // the SQL text as the previous run left it
     TClock clock_;
     TTempTableJournal tempJournal_; // so a killed run's temporary tables go at the next run

@@ -1,15 +1,19 @@
 // Preprocessing of scripts (comments, DEFINE, DEFSTART blocks) and the
-// substitution of bracketed macros, built-in ones included.
+// substitution of bracketed macros, built-in ones included: text in, text
+// out, with no session and no configuration folder.
 #include "platform/core/Exceptions.h"
-#include "platform/core/Registry.h"
 #include "platform/core/SystemInfo.h"
-#include "query/enhquery.h"
+#include "query/ScriptText.h"
 
 #include <gtest/gtest.h>
 #include <utility>
 #include <vector>
 
 namespace {
+
+using ScriptText::Preprocess;
+using ScriptText::TMacroClock;
+using ScriptText::TMacros;
 
 struct PreprocessCase
 {
@@ -26,13 +30,11 @@ class PreprocessTest : public ::testing::TestWithParam<PreprocessCase>
 TEST_P(PreprocessTest, RewritesTheLines)
 {
     const PreprocessCase& c = GetParam();
-    TEnhMultiQuery query;
-    query.SetSQL(c.script);
-    query.Preprocess();
-    EXPECT_EQ(query.SQL(), c.expected);
+    TMacros macros;
+    EXPECT_EQ(Preprocess(c.script, macros), c.expected);
     for (const auto& [name, value] : c.macros) {
-        EXPECT_TRUE(query.IsMacroName(name)) << name.toStdString();
-        EXPECT_EQ(query.MacroValue(name), value) << name.toStdString();
+        EXPECT_TRUE(macros.IsName(name)) << name.toStdString();
+        EXPECT_EQ(macros.Value(name), value) << name.toStdString();
     }
 }
 
@@ -95,12 +97,12 @@ class SubstituteTest : public ::testing::TestWithParam<SubstituteCase>
 
 TEST_P(SubstituteTest, ReplacesMacros)
 {
-    TEnhMultiQuery query;
-    query.DefineMacro(QStringLiteral("minimum"), QStringLiteral("100"));
-    query.DefineMacro(QStringLiteral("EMPTY"), QString());
-    query.DefineMacro(QStringLiteral("INNER"), QStringLiteral("X[MINIMUM]"));
-    query.DefineMacro(QStringLiteral("LEADING"), QStringLiteral("[MINIMUM]Y"));
-    EXPECT_EQ(query.SubstituteMacros(GetParam().line), GetParam().expected);
+    TMacros macros;
+    macros.Define(QStringLiteral("minimum"), QStringLiteral("100"));
+    macros.Define(QStringLiteral("EMPTY"), QString());
+    macros.Define(QStringLiteral("INNER"), QStringLiteral("X[MINIMUM]"));
+    macros.Define(QStringLiteral("LEADING"), QStringLiteral("[MINIMUM]Y"));
+    EXPECT_EQ(macros.Substitute(GetParam().line), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -122,25 +124,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MacroTest, BuiltInNamesWinOverDefinitions)
 {
-    TEnhMultiQuery query;
-    query.SetClock([] { return QDateTime(QDate(2024, 3, 7), QTime(13, 5, 9)); });
-    const QString date = query.MacroValue(QStringLiteral("DATE"));
+    TMacros macros({[] { return QDateTime(QDate(2024, 3, 7), QTime(13, 5, 9)); }});
+    const QString date = macros.Value(QStringLiteral("DATE"));
     for (const char* name : {"DATE", "USERNAME", "COMPUTERNAME"})
-        query.DefineMacro(QString::fromLatin1(name), QStringLiteral("defined"));
-    EXPECT_EQ(query.MacroValue(QStringLiteral(" date ")), date);
-    EXPECT_EQ(query.SubstituteMacros(QStringLiteral("[UserName]@[computername]")),
+        macros.Define(QString::fromLatin1(name), QStringLiteral("defined"));
+    EXPECT_EQ(macros.Value(QStringLiteral(" date ")), date);
+    EXPECT_EQ(macros.Substitute(QStringLiteral("[UserName]@[computername]")),
               SanitizedUserName() + "@" + SanitizedComputerName());
-    EXPECT_FALSE(query.IsMacroName(QStringLiteral("TODAY")));
-    EXPECT_EQ(query.MacroValue(QStringLiteral("TODAY")), QString());
+    EXPECT_FALSE(macros.IsName(QStringLiteral("TODAY")));
+    EXPECT_EQ(macros.Value(QStringLiteral("TODAY")), QString());
 }
 
-// The date rule with pinned regional separators, at midnight and after it.
-TEST(MacroTest, DateRuleUsesRegionalSeparatorsAndMidnightHasNoTime)
+// The date rule with the clock's separators, at midnight and after it.
+TEST(MacroTest, DateRuleUsesTheClocksSeparatorsAndMidnightHasNoTime)
 {
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKey(QStringLiteral("\\Control Panel\\International"), true));
-    registry.WriteString(QStringLiteral("sDate"), QStringLiteral("."));
-    registry.WriteString(QStringLiteral("sTime"), QStringLiteral("-"));
 
     struct Case
     {
@@ -157,35 +154,33 @@ TEST(MacroTest, DateRuleUsesRegionalSeparatorsAndMidnightHasNoTime)
          "01.02.0999 23-59-59"},
     };
     for (const Case& c : cases) {
-        TEnhMultiQuery query;
-        query.SetClock([&c] { return c.now; });
+        const TMacros macros({[&c] { return c.now; }, QLatin1Char('.'), QLatin1Char('-')});
         const std::string at = c.now.toString(Qt::ISODateWithMs).toStdString();
-        EXPECT_EQ(query.MacroValue(QStringLiteral("DATE")), c.date) << at;
-        EXPECT_EQ(query.MacroValue(QStringLiteral("TIME")), c.time) << at;
-        EXPECT_EQ(query.MacroValue(QStringLiteral("NOW")), c.nowText) << at;
+        EXPECT_EQ(macros.Value(QStringLiteral("DATE")), c.date) << at;
+        EXPECT_EQ(macros.Value(QStringLiteral("TIME")), c.time) << at;
+        EXPECT_EQ(macros.Value(QStringLiteral("NOW")), c.nowText) << at;
     }
 }
 
 TEST(MacroTest, SelfReferringMacrosFailInsteadOfRunningForEver)
 {
-    TEnhMultiQuery query;
-    query.DefineMacro(QStringLiteral("LOOP"), QStringLiteral("X[LOOP]"));
-    query.DefineMacro(QStringLiteral("PING"), QStringLiteral("1[PONG]"));
-    query.DefineMacro(QStringLiteral("PONG"), QStringLiteral("2[PING]"));
-    EXPECT_THROW(query.SubstituteMacros(QStringLiteral("SELECT [LOOP]")), Exception);
-    EXPECT_THROW(query.SubstituteMacros(QStringLiteral("SELECT [PING]")), Exception);
-    query.SetSQL({QStringLiteral("SELECT [PONG]")});
-    EXPECT_THROW(query.Preprocess(), Exception);
+    TMacros macros;
+    macros.Define(QStringLiteral("LOOP"), QStringLiteral("X[LOOP]"));
+    macros.Define(QStringLiteral("PING"), QStringLiteral("1[PONG]"));
+    macros.Define(QStringLiteral("PONG"), QStringLiteral("2[PING]"));
+    EXPECT_THROW(macros.Substitute(QStringLiteral("SELECT [LOOP]")), Exception);
+    EXPECT_THROW(macros.Substitute(QStringLiteral("SELECT [PING]")), Exception);
+    EXPECT_THROW(Preprocess({QStringLiteral("SELECT [PONG]")}, macros), Exception);
 
     // A long value that names itself fails once the line has grown by some
     // megabytes, long before the count of expansions would stop it.
-    query.DefineMacro(QStringLiteral("WIDE"),
-                      QString(100000, QLatin1Char('x')) + QStringLiteral("[WIDE]"));
-    EXPECT_THROW(query.SubstituteMacros(QStringLiteral("SELECT '[WIDE]'")), Exception);
+    macros.Define(QStringLiteral("WIDE"),
+                  QString(100000, QLatin1Char('x')) + QStringLiteral("[WIDE]"));
+    EXPECT_THROW(macros.Substitute(QStringLiteral("SELECT '[WIDE]'")), Exception);
     // Long values used a few times, in a line that is long already, are no loop.
-    query.DefineMacro(QStringLiteral("LIST"), QString(2000000, QLatin1Char('1')));
+    macros.Define(QStringLiteral("LIST"), QString(2000000, QLatin1Char('1')));
     const QString line = QString(20000000, QLatin1Char(' ')) + QStringLiteral("[LIST][LIST][LIST]");
-    EXPECT_EQ(query.SubstituteMacros(line).size(), 26000000);
+    EXPECT_EQ(macros.Substitute(line).size(), 26000000);
 }
 
 // A long generated script with many distinct definitions is preprocessed in one
@@ -212,13 +207,11 @@ TEST(MacroTest, LongScriptIsPreprocessed)
             break;
         }
     }
-    TEnhMultiQuery query;
-    query.SetSQL(script);
-    query.Preprocess();
-    ASSERT_EQ(query.SQL().size(), kLines / 4);
-    EXPECT_EQ(query.SQL().first(), QStringLiteral("SELECT 0 FROM T"));
-    EXPECT_EQ(query.SQL().at(31415), QStringLiteral("SELECT 31415 FROM T"));
-    EXPECT_EQ(query.SQL().last(), QStringLiteral("SELECT %1 FROM T").arg(kLines / 4 - 1));
+    const QStringList lines = Preprocess(script, TMacroClock{});
+    ASSERT_EQ(lines.size(), kLines / 4);
+    EXPECT_EQ(lines.first(), QStringLiteral("SELECT 0 FROM T"));
+    EXPECT_EQ(lines.at(31415), QStringLiteral("SELECT 31415 FROM T"));
+    EXPECT_EQ(lines.last(), QStringLiteral("SELECT %1 FROM T").arg(kLines / 4 - 1));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // failures and hostile text.
 #include "FolderDatabase.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/Registry.h"
 #include "query/enhquery.h"
 
 #include <QDir>
@@ -150,6 +151,28 @@ TEST_F(ScriptRunTest, RerunRepeatsTheWholeScriptWithItsMacroValues)
     Run(lines);
     EXPECT_EQ(db_.Count("LOG"), 3);
     EXPECT_EQ(db_.Scalar("SELECT C FROM SAVED").toLongLong(), 3);
+}
+
+// The run writes its date macros with the user's regional separators.
+TEST_F(ScriptRunTest, DateMacrosUseTheRegionalSeparators)
+{
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(QStringLiteral("\\Control Panel\\International"), true));
+    registry.WriteString(QStringLiteral("sDate"), QStringLiteral("."));
+    registry.WriteString(QStringLiteral("sTime"), QStringLiteral("-"));
+    query_.SetClock([] { return QDateTime(QDate(2024, 3, 7), QTime(13, 5, 9)); });
+    Run({"SELECT '[NOW]' AS N"});
+    ASSERT_TRUE(query_.Active());
+    EXPECT_EQ(query_.ValueAt(0, 0).toString(), QStringLiteral("03.07.2024 13-05-09"));
+}
+
+// A script refused for an endless macro leaves no definitions to the next run.
+TEST_F(ScriptRunTest, RefusedMacroLeavesNoDefinitionsBehind)
+{
+    EXPECT_THROW(Run({"DEFINE A 1", "DEFINE L X[L]", "SELECT '[L]'"}), Exception);
+    Run({"SELECT '[A]' AS X"});
+    ASSERT_TRUE(query_.Active());
+    EXPECT_EQ(query_.ValueAt(0, 0).toString(), QStringLiteral("[A]"));
 }
 
 TEST_F(ScriptRunTest, FailingStatementEndsTheRunAndPutsTheSettingsBack)
