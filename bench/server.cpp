@@ -16,61 +16,19 @@
 // under pg_virtualenv, which makes a throw-away cluster for the run.
 //
 // Usage: server [--repeats N] [rows ...]   (default: 3 repeats, 100000 1000000)
+#include "BenchProcess.h"
 #include "BenchSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <pwd.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-struct Sample
-{
-    double seconds = 0;
-    long peakKb = 0;
-};
-
-// Runs a program with its standard output going to a file; its wall time and peak memory.
-Sample RunProcess(const QStringList& command, const QString& outputFile)
-{
-    std::vector<QByteArray> args;
-    for (const QString& arg : command)
-        args.push_back(arg.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const QByteArray output = outputFile.toLocal8Bit();
-    timespec start, end;
-    std::fflush(stdout);
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!freopen(output.constData(), "w", stdout) || !freopen("/dev/null", "w", stderr))
-            _exit(127);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    clock_gettime(CLOCK_MONOTONIC, &end);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "failed (%d): %s\n", status, qPrintable(command.join(' ')));
-        std::exit(1);
-    }
-    return {double(end.tv_sec - start.tv_sec) + double(end.tv_nsec - start.tv_nsec) / 1e9,
-            usage.ru_maxrss};
-}
 
 void Psql(const QString& sql, const QString& database = QStringLiteral("postgres"))
 {
@@ -80,39 +38,11 @@ void Psql(const QString& sql, const QString& database = QStringLiteral("postgres
                QStringLiteral("/dev/null"));
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-struct Series
-{
-    std::vector<double> seconds, peakMb;
-    void Add(const Sample& s)
-    {
-        seconds.push_back(s.seconds);
-        peakMb.push_back(double(s.peakKb) / 1024.0);
-    }
-};
-
 void Report(const char* what, const Series& ours, const Series& theirs)
 {
     const double a = Median(ours.seconds), b = Median(theirs.seconds);
     std::printf("  %-7s runner %7.3f s %7.1f MiB   psql %7.3f s %7.1f MiB   ratio %.2f\n", what, a,
                 Median(ours.peakMb), b, Median(theirs.peakMb), a / b);
-}
-
-qint64 LineCount(const QString& fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    qint64 lines = 0;
-    while (!file.atEnd())
-        lines += file.read(1 << 20).count('\n');
-    return lines;
 }
 
 // The server's socket folder, and a login role of this system user, so the

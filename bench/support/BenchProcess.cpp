@@ -28,7 +28,7 @@ Sample RunProcess(const QStringList& command, const QString& outputFile)
     if (pid == 0) {
         if (!freopen(output.constData(), "w", stdout) || !freopen("/dev/null", "w", stderr))
             _exit(127);
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     int status = 0;

@@ -13,9 +13,9 @@ struct Sample
     long peakKb = 0;
 };
 
-// Runs a program with its standard output going to a file (standard error
-// to /dev/null); its wall time and peak resident size. A failing program
-// ends the benchmark.
+// Runs a program (a path, or a name looked up on PATH) with its standard
+// output going to a file (standard error to /dev/null); its wall time and
+// peak resident size. A failing program ends the benchmark.
 Sample RunProcess(const QStringList& command, const QString& outputFile);
 
 double Median(std::vector<double> values);
