@@ -98,31 +98,6 @@ QString GetToken(const QString& text, int n)
     }
 }
 
-QString EscapeHTML(const QString& text)
-{
-    QString result;
-    result.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case '&':
-            result += QLatin1String("&amp;");
-            break;
-        case '<':
-            result += QLatin1String("&lt;");
-            break;
-        case '>':
-            result += QLatin1String("&gt;");
-            break;
-        case '"':
-            result += QLatin1String("&quot;");
-            break;
-        default:
-            result += c;
-        }
-    }
-    return result;
-}
-
 QString THTMLExport::ConvertLineBreaks(const QString& text) const
 {
     if (Source->HTML_Options().testFlag(htIgnoreLineBreaks))
@@ -169,7 +144,7 @@ QString THTMLExport::PageText(const QString& text) const
         const char16_t u = c.unicode();
         return u < 32 || u == '&' || u == '<' || u == '>' || u == '"' || u == ':' || u == '@';
     });
-    return plain ? text : AddAutoLinks(ConvertLineBreaks(EscapeHTML(text)));
+    return plain ? text : AddAutoLinks(ConvertLineBreaks(text.toHtmlEscaped()));
 }
 
 void THTMLExport::WriteHeader(const TExportColumns& columns)
@@ -178,7 +153,7 @@ void THTMLExport::WriteHeader(const TExportColumns& columns)
     const THTML_Options options = Source->HTML_Options();
     Template = IsBlank(Source->HTML_CustomTemplate()) ? HTMLTemplate(Source->HTML_Template())
                                                       : Source->HTML_CustomTemplate();
-    const QString title = ConvertLineBreaks(EscapeHTML(Source->Title()));
+    const QString title = ConvertLineBreaks(Source->Title().toHtmlEscaped());
     WriteLine(QStringLiteral("<html><head><meta charset=\"utf-8\"><title>%1</title></head>\r\n"
                              "<body bgcolor=\"%2\" link=\"%3\" vlink=\"%4\" text=\"%5\" "
                              "alink=\"%6\">\r\n<font color=\"%7\" face=\"%8\">")
@@ -214,7 +189,7 @@ void THTMLExport::WriteHeader(const TExportColumns& columns)
     for (const TExportColumn& column : columns)
         WriteLine(QStringLiteral("<td>%1<font color=\"%2\">%3</font>%4</td>")
                       .arg(bold ? QStringLiteral("<b>") : QString(), captionColor,
-                           CellText(ConvertLineBreaks(EscapeHTML(column.Caption))),
+                           CellText(ConvertLineBreaks(column.Caption.toHtmlEscaped())),
                            bold ? QStringLiteral("</b>") : QString()));
     WriteLine(QStringLiteral("</tr>"));
 }

@@ -14,9 +14,6 @@ QString HTMLTemplate(THTML_Template scheme);
 // when N is below 1 or text has fewer tokens.
 QString GetToken(const QString& text, int n);
 
-// "&", "<", ">" and the double quote as entities.
-QString EscapeHTML(const QString& text);
-
 class THTMLExport : public TCustomTextExport
 {
 public:
