@@ -74,12 +74,22 @@ bool TResultExport::HasMoreItems()
 {
     if (!TExportDataSet::HasMoreItems())
         return false;
+    if (Walking())
+        return true;
     if (Options().testFlag(SelectedRowsOnly) && OpenItemCount > 1) {
         while (!DataSet->Eof() && !IsCurrentItemSelected())
             SkipItem();
         return !DataSet->Eof();
     }
     return true;
+}
+
+// Several chosen rows are read by their numbers in one pass.
+bool TResultExport::ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write)
+{
+    if (!Options().testFlag(SelectedRowsOnly) || OpenItemCount <= 1)
+        return TExportDataSet::ForEachItem(values, textBytes, write);
+    return WalkRecords({selected_.begin(), selected_.end()}, values, textBytes, write);
 }
 
 int TResultExport::GetDisplayWidth(int index)

@@ -25,6 +25,7 @@ public:
     int GetDisplayWidth(int index) override;
     bool CanExport() override;
     bool HasMoreItems() override;
+    bool ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write) override;
 
 private:
     QList<TField*> VisibleFields() const;

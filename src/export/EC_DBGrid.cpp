@@ -5,7 +5,6 @@
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 
-#include <algorithm>
 
 TExportDBGrid::TExportDBGrid(QObject* owner) : TExportDataSet(owner)
 {
@@ -81,26 +80,13 @@ bool TExportDBGrid::HasMoreItems()
     return true;
 }
 
-// Several selected rows are read by their bookmarks in the dataset's order,
-// whatever order they were selected in; bookmarks of records that no longer
-// exist are passed over.
+// Several selected rows are read by their bookmarks in one pass.
 bool TExportDBGrid::ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write)
 {
     if (!Options().testFlag(SelectedRowsOnly) || OpenItemCount <= 1)
         return TExportDataSet::ForEachItem(values, textBytes, write);
-    std::vector<qint64> rows(grid_->SelectedRows().begin(), grid_->SelectedRows().end());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    const qint64 count = DataSet->RecordCount();
-    rows.erase(std::remove_if(rows.begin(), rows.end(),
-                              [count](qint64 row) { return row < 0 || row >= count; }),
-               rows.end());
-    const WalkGuard walk(*this, qint64(rows.size()));
-    FirstItem();
-    return DataSet->ForEachRecordAt(rows, [&](const TRecordTexts& record) {
-        RecordValues(record, textBytes, values);
-        return write(values);
-    });
+    return WalkRecords({grid_->SelectedRows().begin(), grid_->SelectedRows().end()}, values,
+                       textBytes, write);
 }
 
 bool TExportDBGrid::IsFieldExported(TField* field)

@@ -4,6 +4,7 @@
 #include "platform/core/Exceptions.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 TExportDataSet::TExportDataSet(QObject* owner) : TSharewareExportComponent(owner)
 {
@@ -267,6 +268,23 @@ bool TExportDataSet::ForEachItem(TExportValues& values, bool textBytes, const TI
     const WalkGuard walk(*this, DataSet->RecordCount());
     FirstItem();
     return DataSet->ForEachRecordWhile([&](const TRecordTexts& record) {
+        RecordValues(record, textBytes, values);
+        return write(values);
+    });
+}
+
+bool TExportDataSet::WalkRecords(std::vector<TBookmark> rows, TExportValues& values,
+                                 bool textBytes, const TItemWriter& write)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const qint64 count = DataSet->RecordCount();
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [count](TBookmark row) { return row < 0 || row >= count; }),
+               rows.end());
+    const WalkGuard walk(*this, qint64(rows.size()));
+    FirstItem();
+    return DataSet->ForEachRecordAt(rows, [&](const TRecordTexts& record) {
         RecordValues(record, textBytes, values);
         return write(values);
     });

@@ -66,6 +66,10 @@ protected:
         TExportDataSet& source;
     };
     bool Walking() const { return walkItems_ >= 0; }
+    // Walks chosen records in one pass, in the dataset's order whatever order
+    // they were chosen in; records that no longer exist are passed over.
+    bool WalkRecords(std::vector<TBookmark> rows, TExportValues& values, bool textBytes,
+                     const TItemWriter& write);
 
 private:
     qint64 walkItems_ = -1; // the items of the walk in progress; -1: none

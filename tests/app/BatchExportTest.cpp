@@ -139,6 +139,10 @@ TEST_F(BatchExportTest, ExportsTheLastResultAndReplacesTheFileOnlyOnSuccess)
     ASSERT_EQ(lines.size(), 4); // captions, rows 2 and 4, end
     EXPECT_TRUE(lines[0].endsWith("\t\r"));
     EXPECT_TRUE(out_.isEmpty()); // no tab-separated result beside the export
+    ASSERT_EQ(Run(sql, {"--export", "tab", "--output", output_, "--no-number-rows"}, &err), 0);
+    const QList<QByteArray> all = ReadAll(output_).split('\n');
+    ASSERT_GT(all.size(), 4);
+    EXPECT_EQ(lines.mid(1, 2), QList<QByteArray>({all[2], all[4]})) << "in the result's order";
 
     EXPECT_EQ(
         Run("SELECT * FROM ORDERS WHERE TOTAL < 0", {"--export", "csv", "--output", output_}, &err),
