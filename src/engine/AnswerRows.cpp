@@ -11,13 +11,8 @@ AnswerTable::AnswerTable(TSession& session, TDataSet* owner, TAnswerRows& rows)
     try {
         Open();
         Create(UniqueColumnNames(rows.Names()), rows.DeclaredTypes());
-        const int count = int(columns_.size());
-        QString sql = QStringLiteral("INSERT INTO answer VALUES (");
-        for (int i = 1; i <= count; ++i)
-            sql += (i > 1 ? QStringLiteral(", ?") : QStringLiteral("?")) + QString::number(i);
-        sql += QLatin1Char(')');
         db_->Exec("BEGIN");
-        const SqliteStatement insert = db_->Prepare(sql);
+        const SqliteStatement insert = PrepareInsert();
         while (rows.Next(insert.get())) {
             if (sqlite3_step(insert.get()) != SQLITE_DONE)
                 db_->Fail();

@@ -172,16 +172,21 @@ bool AnswerTable::FillBySelect(SqliteConnection& sourceConnection, sqlite3_stmt*
     return true;
 }
 
+SqliteStatement AnswerTable::PrepareInsert() const
+{
+    QString sql = QStringLiteral("INSERT INTO answer VALUES (");
+    for (size_t i = 1; i <= columns_.size(); ++i)
+        sql += (i > 1 ? QStringLiteral(", ?") : QStringLiteral("?")) + QString::number(i);
+    sql += QLatin1Char(')');
+    return db_->Prepare(sql);
+}
+
 void AnswerTable::FillByRows(SqliteConnection& sourceConnection, sqlite3_stmt* source)
 {
     RunGuard guard(session_, *db_);
     const int count = int(columns_.size());
-    QString sql = QStringLiteral("INSERT INTO answer VALUES (");
-    for (int i = 1; i <= count; ++i)
-        sql += (i > 1 ? QStringLiteral(", ?") : QStringLiteral("?")) + QString::number(i);
-    sql += QLatin1Char(')');
     db_->Exec("BEGIN");
-    const SqliteStatement insert = db_->Prepare(sql);
+    const SqliteStatement insert = PrepareInsert();
     sqlite3_stmt* const ins = insert.get();
     int rc;
     while ((rc = sqlite3_step(source)) == SQLITE_ROW) {

@@ -107,6 +107,8 @@ private:
     void Measure();
     void DecideTypes();
     QString ColumnList(bool forCopy) const;
+    // The statement that stores one row of the answer, a parameter a column.
+    SqliteStatement PrepareInsert() const;
 
     TSession& session_;
     QString fileName_;
