@@ -59,28 +59,11 @@ int main(int argc, char** argv)
         return 1;
     }
     QTemporaryDir sandbox;
-    if (!sandbox.isValid())
-        return 1;
-    const QString config = sandbox.filePath(QStringLiteral("config"));
-    const QString folder = sandbox.filePath(QStringLiteral("db"));
-    QDir().mkpath(config);
-    QDir().mkpath(folder);
-    QDir().mkpath(sandbox.filePath(QStringLiteral("tmp")));
-    qputenv("TESSALY_CONFIG_DIR", config.toLocal8Bit());
-    qputenv("TMPDIR", sandbox.filePath(QStringLiteral("tmp")).toLocal8Bit());
+    const QString folder = PrepareProcessSandbox(sandbox).folder;
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QFile cfg(config + QStringLiteral("/engine.cfg"));
-    if (!cfg.open(QIODevice::WriteOnly))
-        return 1;
-    cfg.write("[\\SYSTEM\\INIT\\]\nLOCAL SHARE=FALSE\n[\\DATABASES\\BENCH\\DB INFO\\]\nPATH=" +
-              folder.toUtf8() + "\n");
-    cfg.close();
     const QString tables = folder + QStringLiteral("/tables.db");
     const auto sqlFile = [&](const QString& name, const QByteArray& text) {
-        QFile file(sandbox.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-            std::exit(1);
-        return file.fileName();
+        return WriteSandboxFile(sandbox, name, text);
     };
 
     const QString tab = QStringLiteral("\t");

@@ -59,31 +59,12 @@ int main(int argc, char** argv)
                      qPrintable(shell));
         return 1;
     }
-    // A private configuration, temporary folder and database: the benchmark
-    // never touches the user's own.
     QTemporaryDir sandbox;
-    if (!sandbox.isValid())
-        return 1;
-    const QString config = sandbox.filePath(QStringLiteral("config"));
-    const QString folder = sandbox.filePath(QStringLiteral("db"));
-    QDir().mkpath(config);
-    QDir().mkpath(folder);
-    QDir().mkpath(sandbox.filePath(QStringLiteral("tmp")));
-    qputenv("TESSALY_CONFIG_DIR", config.toLocal8Bit());
-    qputenv("TMPDIR", sandbox.filePath(QStringLiteral("tmp")).toLocal8Bit());
-    QFile cfg(config + QStringLiteral("/engine.cfg"));
-    if (!cfg.open(QIODevice::WriteOnly))
-        return 1;
-    cfg.write("[\\SYSTEM\\INIT\\]\nLOCAL SHARE=FALSE\n[\\DATABASES\\BENCH\\DB INFO\\]\nPATH=" +
-              folder.toUtf8() + "\n");
-    cfg.close();
+    const auto [config, folder] = PrepareProcessSandbox(sandbox);
 
     const QString tables = folder + QStringLiteral("/tables.db");
     const auto script = [&](const QString& name, const QByteArray& text) {
-        QFile file(sandbox.filePath(name));
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-        return file.fileName();
+        return WriteSandboxFile(sandbox, name, text);
     };
     const QString outputSql = script(QStringLiteral("output.sql"), "SELECT * FROM BIG\n");
     const QString runSql =

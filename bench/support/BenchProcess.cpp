@@ -2,7 +2,9 @@
 
 #include "BenchSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -103,4 +105,29 @@ void BuildMixedBig(const QString& tablesFile, qint64 rows)
     Exec(db, fill.constData());
     Exec(db, "COMMIT");
     sqlite3_close(db);
+}
+
+ProcessSandbox PrepareProcessSandbox(const QTemporaryDir& sandbox)
+{
+    if (!sandbox.isValid())
+        std::exit(1);
+    const ProcessSandbox made{sandbox.filePath(QStringLiteral("config")),
+                              sandbox.filePath(QStringLiteral("db"))};
+    const QString tmp = sandbox.filePath(QStringLiteral("tmp"));
+    for (const QString& path : {made.config, made.folder, tmp})
+        QDir().mkpath(path);
+    qputenv("TESSALY_CONFIG_DIR", made.config.toLocal8Bit());
+    qputenv("TMPDIR", tmp.toLocal8Bit());
+    WriteSandboxFile(sandbox, QStringLiteral("config/engine.cfg"),
+                     "[\\SYSTEM\\INIT\\]\nLOCAL SHARE=FALSE\n[\\DATABASES\\BENCH\\DB INFO\\]\nPATH=" +
+                         made.folder.toUtf8() + "\n");
+    return made;
+}
+
+QString WriteSandboxFile(const QTemporaryDir& sandbox, const QString& name, const QByteArray& text)
+{
+    QFile file(sandbox.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        std::exit(1);
+    return file.fileName();
 }

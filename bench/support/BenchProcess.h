@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <vector>
 
+class QTemporaryDir;
+
 struct Sample
 {
     double seconds = 0;
@@ -42,3 +44,14 @@ void BuildMixedBig(const QString& tablesFile, qint64 rows);
 // The runner stores its last result as INIT, as the window does; a timed run
 // must not pay for dropping the INIT an earlier one left behind.
 void DropInit(const QString& tablesFile);
+
+// A private configuration folder, temporary folder and database folder
+// (the alias BENCH) inside sandbox, set in the environment the runner's
+// processes inherit: a benchmark never touches the user's own.
+struct ProcessSandbox
+{
+    QString config, folder;
+};
+ProcessSandbox PrepareProcessSandbox(const QTemporaryDir& sandbox);
+// A file of the sandbox holding text; a failed write ends the benchmark.
+QString WriteSandboxFile(const QTemporaryDir& sandbox, const QString& name, const QByteArray& text);
