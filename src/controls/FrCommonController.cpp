@@ -1,21 +1,12 @@
 // The frame controller and the framed-control property family of FrCommon.h.
 #include "controls/FrCommon.h"
+#include "platform/core/StoreChange.h"
 
 #include <QMetaProperty>
 #include <QPainter>
 #include <QWidget>
 
 namespace {
-
-// Stores a property's new value; false when it had that value already, so
-// nothing is to be announced.
-template <typename T> bool Change(T& field, T value)
-{
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
 
 // A writable property of the given name that passes the kind test, or none.
 QMetaProperty WritableProperty(const QObject* control, const char* name,
@@ -133,7 +124,7 @@ void TFrFrameController::UpdateControls(TFrameChange change)
 
 void TFrFrameController::SetColor(TColor value)
 {
-    if (!Change(color_, value))
+    if (!StoreChange(color_, value))
         return;
     parentColor_ = false;
     UpdateControls(fcColor);
@@ -141,7 +132,7 @@ void TFrFrameController::SetColor(TColor value)
 
 void TFrFrameController::SetParentColor(bool value)
 {
-    if (!Change(parentColor_, value))
+    if (!StoreChange(parentColor_, value))
         return;
     UpdateControls(fcParentColor);
     if (!value)
@@ -150,19 +141,19 @@ void TFrFrameController::SetParentColor(bool value)
 
 void TFrFrameController::SetFlatButtons(bool value)
 {
-    if (Change(flatButtons_, value))
+    if (StoreChange(flatButtons_, value))
         UpdateControls(fcFlatButtons);
 }
 
 void TFrFrameController::SetFrameColor(TColor value)
 {
-    if (Change(frameColor_, value))
+    if (StoreChange(frameColor_, value))
         UpdateControls(fcFrameColor);
 }
 
 void TFrFrameController::SetFrameFlat(bool value)
 {
-    if (!Change(frameFlat_, value))
+    if (!StoreChange(frameFlat_, value))
         return;
     if (value) {
         SetFrameVisible(true);
@@ -176,31 +167,31 @@ void TFrFrameController::SetFrameFlat(bool value)
 
 void TFrFrameController::SetFrameFlatStyle(TFrameStyle value)
 {
-    if (Change(frameFlatStyle_, value))
+    if (StoreChange(frameFlatStyle_, value))
         UpdateControls(fcFrameFlatStyle);
 }
 
 void TFrFrameController::SetFrameFocusStyle(TFrameStyle value)
 {
-    if (Change(frameFocusStyle_, value))
+    if (StoreChange(frameFocusStyle_, value))
         UpdateControls(fcFrameFocusStyle);
 }
 
 void TFrFrameController::SetFrameSides(TSides value)
 {
-    if (Change(frameSides_, value))
+    if (StoreChange(frameSides_, value))
         UpdateControls(fcFrameSides);
 }
 
 void TFrFrameController::SetFrameStyle(TFrameStyle value)
 {
-    if (Change(frameStyle_, value))
+    if (StoreChange(frameStyle_, value))
         UpdateControls(fcFrameStyle);
 }
 
 void TFrFrameController::SetFrameVisible(bool value)
 {
-    if (Change(frameVisible_, value))
+    if (StoreChange(frameVisible_, value))
         UpdateControls(fcFrameVisible);
 }
 
@@ -246,13 +237,13 @@ TFrFramedControl::~TFrFramedControl()
 
 void TFrFramedControl::SetColor(TColor value)
 {
-    if (Change(color_, value))
+    if (StoreChange(color_, value))
         RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameColor(TColor value)
 {
-    if (Change(frameColor_, value))
+    if (StoreChange(frameColor_, value))
         RepaintFrame();
 }
 
@@ -275,7 +266,7 @@ void TFrFramedControl::SetFrameController(TFrFrameController* value)
 
 void TFrFramedControl::SetFrameFlat(bool value)
 {
-    if (!Change(frameFlat_, value))
+    if (!StoreChange(frameFlat_, value))
         return;
     if (value) {
         SetFrameVisible(true);
@@ -290,31 +281,31 @@ void TFrFramedControl::SetFrameFlat(bool value)
 
 void TFrFramedControl::SetFrameFlatStyle(TFrameStyle value)
 {
-    if (Change(frameFlatStyle_, value))
+    if (StoreChange(frameFlatStyle_, value))
         RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameFocusStyle(TFrameStyle value)
 {
-    if (Change(frameFocusStyle_, value))
+    if (StoreChange(frameFocusStyle_, value))
         RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameSides(TSides value)
 {
-    if (Change(frameSides_, value))
+    if (StoreChange(frameSides_, value))
         RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameStyle(TFrameStyle value)
 {
-    if (Change(frameStyle_, value))
+    if (StoreChange(frameStyle_, value))
         RepaintFrame();
 }
 
 void TFrFramedControl::SetFrameVisible(bool value)
 {
-    if (Change(frameVisible_, value))
+    if (StoreChange(frameVisible_, value))
         FrameVisibleChanged();
 }
 
