@@ -61,9 +61,8 @@ int main(int argc, char** argv)
     const QString sql = WriteSandboxFile(sandbox, QStringLiteral("one.sql"), "SELECT 1 AS X\n");
 
     const QString output = sandbox.filePath(QStringLiteral("output.txt"));
-    const QStringList batch = {runner,                   QStringLiteral("--batch"),
-                               QStringLiteral("--sql-file"), sql,
-                               QStringLiteral("--alias"), QStringLiteral("BENCH")};
+    const QStringList batch = {runner, QStringLiteral("--batch"), QStringLiteral("--sql-file"),
+                               sql,    QStringLiteral("--alias"), QStringLiteral("BENCH")};
     const QStringList shellSelect = {shell, tables, QStringLiteral("SELECT 1 AS X")};
     const QStringList version = {runner, QStringLiteral("--version")};
     const QStringList help = {runner, QStringLiteral("--help")};

@@ -5,9 +5,8 @@
 // defined here with the header's own signature and forwards to the library's.
 // Where the library cannot be loaded, connecting fails with a message that
 // says so (every other call needs a connection first).
-#include <libpq-fe.h>
-
 #include <dlfcn.h>
+#include <libpq-fe.h>
 #include <string>
 
 namespace {
@@ -38,11 +37,11 @@ void* ClientSymbol(const char* name)
 } // namespace
 
 // The library's function of the same name, or `missing` without the library.
-#define TQ_FORWARD(result, name, missing, params, args)                                      \
-    result name params                                                                        \
-    {                                                                                         \
-        static const auto own = reinterpret_cast<decltype(&name)>(ClientSymbol(#name));        \
-        return own ? own args : missing;                                                      \
+#define TQ_FORWARD(result, name, missing, params, args)                                            \
+    result name params                                                                             \
+    {                                                                                              \
+        static const auto own = reinterpret_cast<decltype(&name)>(ClientSymbol(#name));            \
+        return own ? own args : missing;                                                           \
     }
 
 extern "C" {
@@ -87,8 +86,7 @@ TQ_FORWARD(PGresult*, PQgetResult, nullptr, (PGconn * conn), (conn))
 TQ_FORWARD(int, PQputCopyData, -1, (PGconn * conn, const char* buffer, int nbytes),
            (conn, buffer, nbytes))
 TQ_FORWARD(int, PQputCopyEnd, -1, (PGconn * conn, const char* errormsg), (conn, errormsg))
-TQ_FORWARD(int, PQgetCopyData, -2, (PGconn * conn, char** buffer, int async),
-           (conn, buffer, async))
+TQ_FORWARD(int, PQgetCopyData, -2, (PGconn * conn, char** buffer, int async), (conn, buffer, async))
 TQ_FORWARD(char*, PQescapeIdentifier, nullptr, (PGconn * conn, const char* str, size_t len),
            (conn, str, len))
 
