@@ -4,9 +4,10 @@
 // (the order alternates, so neither always finds a warm cache); the figures
 // are the medians of wall-clock and CPU (user and system) times. On a busy
 // machine the wall time follows the CPU time divided by the share of a core
-// the process gets, so both are printed.
+// the process gets, so both are printed. --baseline times another build of
+// the runner (an older one, say) in the same runs.
 //
-// Usage: startup [--repeats N]   (default: 41 repeats)
+// Usage: startup [--repeats N] [--baseline RUNNER]   (default: 41 repeats)
 #include "BenchProcess.h"
 #include "BenchSupport.h"
 
@@ -42,9 +43,14 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     int repeats = 41;
+    QString baseline;
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments.size() == 2 && arguments[0] == QLatin1String("--repeats"))
-        repeats = qMax(1, arguments[1].toInt());
+    for (qsizetype i = 0; i + 1 < arguments.size(); i += 2) {
+        if (arguments[i] == QLatin1String("--repeats"))
+            repeats = qMax(1, arguments[i + 1].toInt());
+        else if (arguments[i] == QLatin1String("--baseline"))
+            baseline = arguments[i + 1];
+    }
 
     const QString runner =
         QDir(app.applicationDirPath()).filePath(QStringLiteral("../bin/tessaly-query"));
@@ -67,6 +73,8 @@ int main(int argc, char** argv)
     const QStringList version = {runner, QStringLiteral("--version")};
     const QStringList help = {runner, QStringLiteral("--help")};
     const QStringList shellVersion = {shell, QStringLiteral("--version")};
+    QStringList baselineBatch = batch;
+    baselineBatch[0] = baseline;
 
     // One run first, so that a runner that prints the wrong answer is not timed.
     RunProcess(batch, output);
@@ -76,9 +84,11 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    Timed ours, theirs, ourVersion, ourHelp, theirVersion;
+    Timed ours, theirs, ourVersion, ourHelp, theirVersion, older;
     for (int r = 0; r < repeats; ++r) {
         if (r % 2 == 0) {
+            if (!baseline.isEmpty())
+                older.Add(RunProcess(baselineBatch, output));
             ours.Add(RunProcess(batch, output));
             theirs.Add(RunProcess(shellSelect, output));
             ourVersion.Add(RunProcess(version, output));
@@ -90,12 +100,16 @@ int main(int argc, char** argv)
             ourVersion.Add(RunProcess(version, output));
             theirs.Add(RunProcess(shellSelect, output));
             ours.Add(RunProcess(batch, output));
+            if (!baseline.isEmpty())
+                older.Add(RunProcess(baselineBatch, output));
         }
     }
     std::printf("start-up as whole processes, medians of %d interleaved runs "
                 "(target: batch SELECT 1 at most 25 ms)\n",
                 repeats);
     Report("SELECT 1", ours, theirs);
+    if (!baseline.isEmpty())
+        Report("baseline", older, theirs);
     Report("--version", ourVersion, theirVersion);
     Report("--help", ourHelp, theirVersion);
     return 0;
