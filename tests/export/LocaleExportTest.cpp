@@ -4,6 +4,7 @@
 // openpyxl, ssconvert) with their dates' days, their times and numbers.
 #include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
+#include "support/ReaderMissing.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -30,7 +31,7 @@ QByteArray RunUnder(const char* locale, const QStringList& command, int* status,
 TEST(LocaleExportTest, EveryTypeSucceedsAndReadsBackUnderEveryLocale)
 {
     if (QStandardPaths::findExecutable("ssconvert").isEmpty())
-        GTEST_SKIP() << "ssconvert is not installed";
+        READER_MISSING() << "ssconvert is not installed";
     TempFolder folder;
     QDir().mkpath(folder.File("db"));
     RunOnFolder(
