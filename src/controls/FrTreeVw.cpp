@@ -1,5 +1,6 @@
 // The framed tree view of FrTreeVw.h.
 #include "controls/FrTreeVw.h"
+
 #include "platform/core/StoreChange.h"
 
 #include <QApplication>

@@ -3,8 +3,8 @@
 // and the typed files read back in their independent readers (xlrd,
 // openpyxl, ssconvert) with their dates' days, their times and numbers.
 #include "support/EngineTestSupport.h"
-#include "support/TestSupport.h"
 #include "support/ReaderMissing.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QJsonArray>
