@@ -2,6 +2,7 @@
 // folder, then its sub-folders; each item's glyph says which of the three it
 // is, and the sub-folders all sit one level below the current folder.
 #include "controls/FrFilSys.h"
+#include "platform/core/StoreChange.h"
 
 #include <QDir>
 #include <QFontMetrics>
@@ -23,9 +24,8 @@ TFrDirectoryListBox::TFrDirectoryListBox(QWidget* parent)
 void TFrDirectoryListBox::SetDirectory(const QString& path)
 {
     const QString full = LongPathName(path);
-    if (full == directory_)
+    if (!StoreChange(directory_, full))
         return;
-    directory_ = full;
     Rebuild();
     Change();
 }
@@ -103,9 +103,8 @@ void TFrDirectoryListBox::PaintItem(QPainter& canvas, int index, QRect rect) con
 
 void TFrDirectoryListBox::SetShowLongNames(bool value)
 {
-    if (value == showLongNames_)
+    if (!StoreChange(showLongNames_, value))
         return;
-    showLongNames_ = value;
     BuildList();
     UpdateDirLabel();
 }

@@ -4,6 +4,7 @@
 #include "platform/CursorGuard.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/StoreChange.h"
 #include "platform/core/SystemInfo.h"
 
 #include <QApplication>
@@ -210,34 +211,30 @@ void TFrDirectoryTree::SiblingInserted(QObject* sibling)
 
 void TFrDirectoryTree::SetDriveTypes(TDriveTypes value)
 {
-    if (value == driveTypes_)
+    if (!StoreChange(driveTypes_, value))
         return;
-    driveTypes_ = value;
     RefreshDrives();
 }
 
 void TFrDirectoryTree::SetOpenCurrentDir(bool value)
 {
-    if (value == openCurrentDir_)
+    if (!StoreChange(openCurrentDir_, value))
         return;
-    openCurrentDir_ = value;
     if (value)
         OpenDirectory(QDir::currentPath());
 }
 
 void TFrDirectoryTree::SetNetworkVolumeFormat(TNetworkVolumeFormat value)
 {
-    if (value == networkVolumeFormat_)
+    if (!StoreChange(networkVolumeFormat_, value))
         return;
-    networkVolumeFormat_ = value;
     Reload();
 }
 
 void TFrDirectoryTree::SetShowHiddenDirs(bool value)
 {
-    if (value == showHiddenDirs_)
+    if (!StoreChange(showHiddenDirs_, value))
         return;
-    showHiddenDirs_ = value;
     Reload();
 }
 

@@ -3,6 +3,7 @@
 // the unknown and no-root kinds are never listed; a removable volume is listed
 // by its mount point alone, so listing never touches the medium.
 #include "controls/FrFilSys.h"
+#include "platform/core/StoreChange.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -118,17 +119,15 @@ void TFrDriveComboBox::SiblingInserted(QObject* sibling)
 
 void TFrDriveComboBox::SetDriveTypes(TDriveTypes value)
 {
-    if (value == driveTypes_)
+    if (!StoreChange(driveTypes_, value))
         return;
-    driveTypes_ = value;
     BuildList();
 }
 
 void TFrDriveComboBox::SetTextCase(TTextCase value)
 {
-    if (value == textCase_)
+    if (!StoreChange(textCase_, value))
         return;
-    textCase_ = value;
     BuildList();
 }
 
@@ -147,9 +146,8 @@ void TFrDriveComboBox::SetColor(TColor value)
 
 void TFrDriveComboBox::SetFlatButtons(bool value)
 {
-    if (value == flatButtons_)
+    if (!StoreChange(flatButtons_, value))
         return;
-    flatButtons_ = value;
     update();
 }
 

@@ -6,6 +6,7 @@
 #include "platform/CursorGuard.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/StoreChange.h"
 
 #include <QDir>
 #include <QEvent>
@@ -76,17 +77,15 @@ void TFrFileListBox::SetDirectory(const QString& path)
 
 void TFrFileListBox::SetMask(const QString& mask)
 {
-    if (mask == mask_)
+    if (!StoreChange(mask_, mask))
         return;
-    mask_ = mask;
     LoadFileNames();
 }
 
 void TFrFileListBox::SetFileType(TFileType value)
 {
-    if (value == fileType_)
+    if (!StoreChange(fileType_, value))
         return;
-    fileType_ = value;
     LoadFileNames();
 }
 
@@ -248,9 +247,8 @@ int TFrFileListBox::ItemWidth() const
 
 void TFrFileListBox::SetShowGlyphs(bool value)
 {
-    if (value == showGlyphs_)
+    if (!StoreChange(showGlyphs_, value))
         return;
-    showGlyphs_ = value;
     UpdateItemHeight();
     if (value)
         LoadFileNames();
@@ -259,9 +257,8 @@ void TFrFileListBox::SetShowGlyphs(bool value)
 
 void TFrFileListBox::SetShowLongNames(bool value)
 {
-    if (value == showLongNames_)
+    if (!StoreChange(showLongNames_, value))
         return;
-    showLongNames_ = value;
     LoadFileNames();
 }
 

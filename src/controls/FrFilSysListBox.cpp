@@ -1,6 +1,7 @@
 // The framed list box that the file list and the directory list share, the
 // unit's glyphs, and the announcement that links partners placed together.
 #include "controls/FrFilSys.h"
+#include "platform/core/StoreChange.h"
 
 #include <QBitmap>
 #include <QEvent>
@@ -71,10 +72,9 @@ TFrCustomListBox::TFrCustomListBox(QWidget* parent) : TFrFramedView(parent)
 
 void TFrCustomListBox::SetColor(TColor value)
 {
-    if (value == color_)
+    if (!StoreChange(color_, value))
         return;
     parentColor_ = false;
-    color_ = value;
     ApplyPalette();
     if (FrameVisible())
         RepaintFrame();
@@ -91,9 +91,8 @@ void TFrCustomListBox::resizeEvent(QResizeEvent* event)
 
 void TFrCustomListBox::SetItemHeight(int height)
 {
-    if (height == itemHeight_)
+    if (!StoreChange(itemHeight_, height))
         return;
-    itemHeight_ = height;
     doItemsLayout();
 }
 

@@ -1,6 +1,8 @@
 // The framed tree view of FrTreeVw.h.
 #include "controls/FrTreeVw.h"
 
+#include "platform/core/StoreChange.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -35,9 +37,8 @@ void TFrCustomTreeView::SetColor(TColor value)
 
 void TFrCustomTreeView::SetSelectionPen(const QPen& pen)
 {
-    if (pen == selectionPen_)
+    if (!StoreChange(selectionPen_, pen))
         return;
-    selectionPen_ = pen;
     viewport()->update();
 }
 
@@ -57,9 +58,8 @@ void TFrCustomTreeView::SetAutoExpand(bool value)
 
 void TFrCustomTreeView::SetHideSelection(bool value)
 {
-    if (value == hideSelection_)
+    if (!StoreChange(hideSelection_, value))
         return;
-    hideSelection_ = value;
     ApplyPalette();
 }
 

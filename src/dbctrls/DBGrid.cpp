@@ -2,6 +2,7 @@
 
 #include "dbctrls/ResultModel.h"
 #include "engine/DataSet.h"
+#include "platform/core/StoreChange.h"
 
 #include <QHeaderView>
 #include <algorithm>
@@ -23,9 +24,8 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent)
 
 void TDBGrid::SetDataSource(TDataSource* source)
 {
-    if (source == source_)
+    if (!StoreChange(source_, source))
         return;
-    source_ = source;
     delete model_;
     model_ = new TResultModel(source, this);
     setModel(model_);

@@ -2,6 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "platform/Interaction.h"
+#include "platform/core/StoreChange.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -67,9 +68,8 @@ QToolButton* TDBNavigator::AddButton(const QString& name, const QString& toolTip
 
 void TDBNavigator::SetDataSource(TDataSource* source)
 {
-    if (source == source_)
+    if (!StoreChange(source_, source))
         return;
-    source_ = source;
     connect(source, &TDataSource::DataChanged, this, &TDBNavigator::UpdateButtons);
     connect(source, &TDataSource::CurrentChanged, this, &TDBNavigator::UpdateButtons);
     UpdateButtons();

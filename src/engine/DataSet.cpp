@@ -5,6 +5,7 @@
 #include "engine/FieldValue.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/core/StoreChange.h"
 
 #include <algorithm>
 #include <deque>
@@ -147,10 +148,8 @@ void TDataSet::SetRecNo(qint64 recNo)
         return;
     const qint64 target = qBound<qint64>(0, recNo - 1, count - 1);
     bof_ = eof_ = false;
-    if (target != current_) {
-        current_ = target;
+    if (StoreChange(current_, target))
         NotifyCurrentChanged();
-    }
 }
 
 TBookmark TDataSet::GetBookmark() const
@@ -163,10 +162,8 @@ void TDataSet::GotoBookmark(TBookmark bookmark)
     if (!BookmarkValid(bookmark))
         throw EDatabaseError(QStringLiteral("Record not found"));
     bof_ = eof_ = false;
-    if (bookmark != current_) {
-        current_ = bookmark;
+    if (StoreChange(current_, bookmark))
         NotifyCurrentChanged();
-    }
 }
 
 void TDataSet::FreeBookmark(TBookmark) {}

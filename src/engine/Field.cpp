@@ -6,6 +6,7 @@
 #include "engine/FieldValue.h"
 #include "engine/FormatSettings.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/StoreChange.h"
 
 #include <QDateTime>
 #include <charconv>
@@ -144,9 +145,8 @@ TField::~TField() = default;
 
 void TField::SetDisplayFormat(const QString& format)
 {
-    if (format == displayFormat_)
+    if (!StoreChange(displayFormat_, format))
         return;
-    displayFormat_ = format;
     displayDates_.reset();
     displayNumbers_.reset();
     if (!format.isEmpty()) {

@@ -248,8 +248,6 @@ QString TSession::PrivateDir() const
 
 void TSession::SetPrivateDir(const QString& folder)
 {
-    if (folder == privateDir_)
-        return;
     privateDir_ = folder;
 }
 

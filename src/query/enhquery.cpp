@@ -38,26 +38,22 @@ TEnhQuery::TEnhQuery(QObject* owner) : TQuery(owner), destDatabaseName_(Session(
 
 void TEnhQuery::SetDestinationTable(const QString& table)
 {
-    if (destinationTable_ != table)
-        destinationTable_ = table;
+    destinationTable_ = table;
 }
 
 void TEnhQuery::SetDestDatabaseName(const QString& name)
 {
-    if (destDatabaseName_ != name)
-        destDatabaseName_ = name;
+    destDatabaseName_ = name;
 }
 
 void TEnhQuery::SetDestBatchMoveMode(TBatchMode mode)
 {
-    if (destBatchMoveMode_ != mode)
-        destBatchMoveMode_ = mode;
+    destBatchMoveMode_ = mode;
 }
 
 void TEnhQuery::SetDoBatchMove(bool doBatchMove)
 {
-    if (doBatchMove_ != doBatchMove)
-        doBatchMove_ = doBatchMove;
+    doBatchMove_ = doBatchMove;
 }
 
 void TEnhQuery::MoveToDestination()

@@ -1,6 +1,7 @@
 // End to end: a real package made by the packager onto the real runner, run
 // as its own process against a configuration folder and a database made here.
 #include "AppFixture.h"
+#include "support/ProcessRun.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -11,13 +12,7 @@
 
 namespace {
 
-struct Outcome
-{
-    int status = -1;
-    QString out;
-    QString err;
-    bool operator==(const Outcome&) const = default;
-};
+using Outcome = ProcessOutcome;
 
 class EndToEndTest : public AppTest
 {
@@ -41,45 +36,23 @@ protected:
         QStringList arguments = {"--output", output, "--sql-file", sql, "--alias", alias};
         if (!name.endsWith(QStringLiteral(".tqp")))
             arguments << QStringLiteral("--runner") << runner_;
-        QProcess pack;
-        pack.start(BinaryFolder() + QStringLiteral("/tessaly-pack"), arguments + extra);
-        EXPECT_TRUE(pack.waitForFinished(60000));
-        EXPECT_EQ(pack.exitCode(), 0) << pack.readAllStandardError().toStdString();
+        const ProcessOutcome pack =
+            RunProcess(BinaryFolder() + QStringLiteral("/tessaly-pack"), arguments + extra);
+        EXPECT_EQ(pack.status, 0) << pack.err.toStdString();
         return output;
     }
 
     Outcome Run(const QString& program, const QStringList& arguments, int timeout = 120000)
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TESSALY_CONFIG_DIR"), ConfigDir());
-        // Batch mode starts no widget toolkit: a platform that does not exist does not matter.
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
-        process.setProcessEnvironment(env);
-        process.start(program, arguments);
-        Outcome outcome;
-        if (!process.waitForFinished(timeout)) {
-            process.kill();
-            process.waitForFinished();
-            ADD_FAILURE() << "timed out";
-            return outcome;
-        }
-        outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        outcome.out = QString::fromUtf8(process.readAllStandardOutput());
-        outcome.err = QString::fromUtf8(process.readAllStandardError());
-        return outcome;
+        return RunProcess(program, arguments, RunnerEnvironment(ConfigDir()), timeout);
     }
 
     // Starts a batch run that makes the temporary table BIG, then runs a
     // statement that never ends; returns once BIG exists.
     void StartEndlessRun(QProcess& process, const QString& packed)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TESSALY_CONFIG_DIR"), ConfigDir());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
-        process.setProcessEnvironment(env);
-        process.start(packed, {QStringLiteral("--batch")});
-        ASSERT_TRUE(process.waitForStarted());
+        ASSERT_TRUE(StartProcess(process, packed, {QStringLiteral("--batch")},
+                                 RunnerEnvironment(ConfigDir())));
         QElapsedTimer timer;
         timer.start();
         while (!TablesIn(folder_).contains(QStringLiteral("BIG")) && timer.elapsed() < 60000)
@@ -303,12 +276,8 @@ TEST_F(EndToEndTest, ThePackedRunnerOpensItsWindow)
     WriteAliases({{QStringLiteral("KIVData3"), folder_}});
     const QString packed = Pack(QStringLiteral("SELECT 1"), QStringLiteral("KIVData3"));
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TESSALY_CONFIG_DIR"), ConfigDir());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(env);
-    process.start(packed, {});
-    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(StartProcess(process, packed, {},
+                             RunnerEnvironment(ConfigDir(), QStringLiteral("offscreen"))));
     // The window's message loop keeps the program running until it is closed.
     EXPECT_FALSE(process.waitForFinished(3000)) << process.readAllStandardError().toStdString();
     process.terminate();
@@ -361,12 +330,10 @@ TEST_F(EndToEndTest, TerminatedBatchRunCleansUpAndSaysSo)
         StartEndlessRun(process, endless);
         const qint64 pid = process.processId();
         ::kill(pid_t(pid), signal);
-        ASSERT_TRUE(process.waitForFinished(60000));
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process.exitCode(), 1);
-        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
-                        .endsWith(QStringLiteral("The run was interrupted by %1.\n")
-                                      .arg(signal == SIGTERM ? "SIGTERM" : "SIGINT")));
+        const Outcome run = FinishProcess(process, 60000);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.endsWith(QStringLiteral("The run was interrupted by %1.\n")
+                                         .arg(signal == SIGTERM ? "SIGTERM" : "SIGINT")));
         EXPECT_FALSE(TablesIn(folder_).contains(QStringLiteral("BIG")));
         EXPECT_EQ(LeftBy(pid), QStringList());
     }
@@ -375,23 +342,15 @@ TEST_F(EndToEndTest, TerminatedBatchRunCleansUpAndSaysSo)
 TEST_F(EndToEndTest, AConfigurationFolderThatCannotHoldTheEngineConfigurationIsReported)
 {
     const QString packed = Pack(QStringLiteral("SELECT 1 AS ONE"), QStringLiteral("KIVData3"));
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TESSALY_CONFIG_DIR"), QStringLiteral("/dev/null/x"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(env);
-    process.start(packed, {QStringLiteral("--batch")});
-    ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 1);
-    EXPECT_TRUE(
-        QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("/dev/null/x")));
+    const QProcessEnvironment env =
+        RunnerEnvironment(QStringLiteral("/dev/null/x"), QStringLiteral("offscreen"));
+    const Outcome run = RunProcess(packed, {QStringLiteral("--batch")}, env, 60000);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("/dev/null/x")));
 
     // The window shows the message and waits for it to be read, where it used to abort.
     QProcess window;
-    window.setProcessEnvironment(env);
-    window.start(packed, {});
-    ASSERT_TRUE(window.waitForStarted());
+    ASSERT_TRUE(StartProcess(window, packed, {}, env));
     EXPECT_FALSE(window.waitForFinished(3000)) << window.readAllStandardError().toStdString();
     window.kill();
     window.waitForFinished();

@@ -3,6 +3,7 @@
 // indices and column widths; and the atomic write.
 #include "support/EngineTestSupport.h"
 #include "export/ExportFixture.h"
+#include "support/ReaderMissing.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -26,7 +27,7 @@ protected:
     void SetUp() override
     {
         if (!HasPythonModule("xlrd"))
-            GTEST_SKIP() << "python3-xlrd is not installed";
+            READER_MISSING() << "python3-xlrd is not installed";
         ExportFixture::SetUp();
         exporter->SetExportType(xMicrosoft_Excel);
         exporter->SetViewOnly(false);

@@ -2,6 +2,7 @@
 // demo data and a hostile table through LibreOffice (cells as text) and
 // Gnumeric (numbers and dates); a round trip skips when its reader is absent.
 #include "export/ExportFixture.h"
+#include "support/ReaderMissing.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -278,7 +279,7 @@ void ExpectHostile(const QList<QStringList>& rows, bool judgeText, int textLimit
 TEST_F(RoundTripTest, LibreOfficeReadsEveryCell)
 {
     if (QStandardPaths::findExecutable("soffice").isEmpty())
-        GTEST_SKIP() << "soffice is not installed";
+        READER_MISSING() << "soffice is not installed";
     const QJsonObject converted = ConvertWith("soffice", folder.Path());
     ExpectHostile(Rows(converted["h_slk"]), true, 255, QDate(), "soffice slk");
     ExpectHostile(Rows(converted["h_dif"]), true, 300, QDate(), "soffice dif");
@@ -304,7 +305,7 @@ TEST_F(RoundTripTest, LibreOfficeReadsEveryCell)
 TEST_F(RoundTripTest, GnumericReadsNumbersAndDates)
 {
     if (QStandardPaths::findExecutable("ssconvert").isEmpty())
-        GTEST_SKIP() << "ssconvert is not installed";
+        READER_MISSING() << "ssconvert is not installed";
     const QJsonObject converted = ConvertWith("ssconvert", folder.Path());
     ExpectHostile(Rows(converted["h_slk"]), false, 0, QDate(1900, 3, 1), "ssconvert slk");
     ExpectHostile(Rows(converted["h_dif"]), false, 0, QDate(), "ssconvert dif");

@@ -42,11 +42,11 @@ protected:
     void OpenSql(const QString& sql);
     // A Python program's standard output given the file name as its argument.
     static QString RunPython(const QString& program, const QString& argument);
-    // Whether /usr/bin/python3 has the module: a reader's tests skip without it.
+    // Whether /usr/bin/python3 has the module: a reader's tests skip without it (fail in CI).
     static bool HasPythonModule(const char* module);
     static ReadBackSheet ReadSheet(const QString& file);
     // What the desktop's office suite prints of a file, as pdftotext -layout
-    // reads the page back; a test skips without soffice or pdftotext.
+    // reads the page back; a test skips without soffice or pdftotext (fails in CI).
     static bool CanPrint();
     static QString PrintedText(const QString& file);
 

@@ -3,6 +3,7 @@
 // and the typed files read back in their independent readers (xlrd,
 // openpyxl, ssconvert) with their dates' days, their times and numbers.
 #include "support/EngineTestSupport.h"
+#include "support/ReaderMissing.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -30,7 +31,7 @@ QByteArray RunUnder(const char* locale, const QStringList& command, int* status,
 TEST(LocaleExportTest, EveryTypeSucceedsAndReadsBackUnderEveryLocale)
 {
     if (QStandardPaths::findExecutable("ssconvert").isEmpty())
-        GTEST_SKIP() << "ssconvert is not installed";
+        READER_MISSING() << "ssconvert is not installed";
     TempFolder folder;
     QDir().mkpath(folder.File("db"));
     RunOnFolder(

@@ -3,6 +3,7 @@
 // desktop word processor.
 #include "export/ExportFixture.h"
 #include "export/formats/EC_RTF.h"
+#include "support/ReaderMissing.h"
 
 #include <QDir>
 #include <QProcess>
@@ -135,8 +136,8 @@ TEST_F(RtfExportTest, WordProcessorReadsTheTableBack)
 {
     const QString soffice = QStandardPaths::findExecutable("soffice");
     if (soffice.isEmpty())
-        GTEST_SKIP() << "soffice is not installed (scripts/install-deps installs "
-                        "libreoffice-writer-nogui)";
+        READER_MISSING() << "soffice is not installed (scripts/install-deps installs "
+                            "libreoffice-writer-nogui)";
     RunOnFolder(folder.Path(),
                 "INSERT INTO DEMO (ID, NAME) VALUES (5, '中文 한국어 😀 {x} \\ end')");
     OpenSql("SELECT ID, NAME FROM DEMO ORDER BY ID");
@@ -167,7 +168,7 @@ TEST_F(RtfExportTest, WordProcessorReadsTheTableBack)
 TEST_F(RtfExportTest, AWideTableFitsThePrintedPage)
 {
     if (!CanPrint())
-        GTEST_SKIP() << "soffice or pdftotext is not installed";
+        READER_MISSING() << "soffice or pdftotext is not installed";
     OpenSql("SELECT ID, printf('%.120c', 'w') AS WIDE, 'endofrow' AS LAST FROM DEMO "
             "WHERE ID = 1");
     const QByteArray bytes = ExportTo("wide.rtf");

@@ -6,6 +6,7 @@
 // everything.
 #include "support/EngineTestSupport.h"
 #include "export/ExportFixture.h"
+#include "support/ReaderMissing.h"
 
 #include <QDate>
 
@@ -45,7 +46,7 @@ TEST_P(SheetHostileTableTest, KeepsItsCellsWithinTheFormat)
 {
     const Writer& writer = GetParam();
     if (!HasPythonModule(writer.module))
-        GTEST_SKIP() << "python3-" << writer.module << " is not installed";
+        READER_MISSING() << "python3-" << writer.module << " is not installed";
     QStringList columns = {"T VARCHAR(400)", "M CURRENCY", "D DATE", "A TIME", "B BOOLEAN"};
     QStringList values = {
         "'Ça \"va\"' || char(13, 10) || 'é日' || char(65535) || printf('%.300c', 'x')", "-1234.56",

@@ -2,6 +2,7 @@
 // ssconvert): the cells shown as text, so dates must show as dates, times as
 // times and currency with its symbol.
 #include "export/ExportFixture.h"
+#include "support/ReaderMissing.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -24,7 +25,7 @@ using SheetReadBackTest = ExportFixture;
 TEST_F(SheetReadBackTest, ShownAsTheSpreadsheetShowsThem)
 {
     if (!QFile::exists("/usr/bin/ssconvert"))
-        GTEST_SKIP() << "gnumeric (ssconvert) is not installed";
+        READER_MISSING() << "gnumeric (ssconvert) is not installed";
     exporter->SetViewOnly(false);
     exporter->SetTitle("Demo");
     // Rows 3 and 4 hold the first two items, below the title and captions.

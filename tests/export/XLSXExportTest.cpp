@@ -3,6 +3,7 @@
 // and fonts as the BIFF sheet, the frozen caption row and the print settings.
 #include "export/EC_Strings.h"
 #include "export/ExportFixture.h"
+#include "support/ReaderMissing.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ protected:
     void SetUp() override
     {
         if (!HasPythonModule("openpyxl"))
-            GTEST_SKIP() << "python3-openpyxl is not installed";
+            READER_MISSING() << "python3-openpyxl is not installed";
         ExportFixture::SetUp();
         exporter->SetExportType(xExcel_Workbook);
         exporter->SetViewOnly(false);
@@ -98,7 +99,7 @@ TEST_F(XLSXExportTest, DemoGridReadsBackAsTheBiffSheetDoes)
 TEST_F(XLSXExportTest, BooleansPrintAsTrueAndFalseInTheSpreadsheet)
 {
     if (!CanPrint())
-        GTEST_SKIP() << "soffice or pdftotext is not installed";
+        READER_MISSING() << "soffice or pdftotext is not installed";
     OpenSql("SELECT OK, NAME FROM DEMO ORDER BY ID");
     exporter->SetOptions(ShowColHeaders);
     const QString file = folder.File("flags.xlsx");

@@ -1,21 +1,16 @@
 // tessaly-pack run as a process on a small dummy runner.
 #include "package/PackageFile.h"
 #include "package/QueryPackage.h"
+#include "support/ProcessRun.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Outcome = ProcessOutcome;
 
 class PackTool : public ::testing::Test
 {
@@ -32,12 +27,7 @@ protected:
 
     Outcome Pack(const QStringList& arguments)
     {
-        QProcess process;
-        process.start(BinaryFolder() + "/tessaly-pack", arguments);
-        EXPECT_TRUE(process.waitForFinished(30000)) << process.errorString().toStdString();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return RunProcess(BinaryFolder() + "/tessaly-pack", arguments);
     }
 
     QStringList Basic(const QString& from, const QString& to)
@@ -67,7 +57,7 @@ TEST_F(PackTool, WritesEveryFieldOntoACopyOfTheRunner)
                                               "--description-file", folder.File("about.txt"),
                                               "--alias", "<Standard>", "--password", "Geheim",
                                               "--editable", "--show-results"});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
 
     QueryPackage expected;
     expected.hasPassword = true;
@@ -89,7 +79,7 @@ TEST_F(PackTool, SwitchesAreOffUnlessGivenAndThePasswordFileGivesItsFirstLine)
 {
     WriteAll(folder.File("pw"), QByteArray("\xEF\xBB\xBF") + "pass word\r\nsecond line\n");
     const QString out = folder.File("packed");
-    ASSERT_EQ(Pack(Basic(runner, out) + QStringList{"--password-file", folder.File("pw")}).exitCode,
+    ASSERT_EQ(Pack(Basic(runner, out) + QStringList{"--password-file", folder.File("pw")}).status,
               0);
     const std::optional<QueryPackage> p = ReadQueryPackage(out);
     ASSERT_TRUE(p);
@@ -99,7 +89,7 @@ TEST_F(PackTool, SwitchesAreOffUnlessGivenAndThePasswordFileGivesItsFirstLine)
     EXPECT_EQ(p->password, "pass word");
 
     // Packing again onto an existing output replaces it whole.
-    ASSERT_EQ(Pack(Basic(runner, out) + QStringList{"--title", "Again"}).exitCode, 0);
+    ASSERT_EQ(Pack(Basic(runner, out) + QStringList{"--title", "Again"}).status, 0);
     EXPECT_FALSE(ReadQueryPackage(out)->hasPassword);
     EXPECT_EQ(ReadQueryPackage(out)->title, "Again");
 }
@@ -108,14 +98,14 @@ TEST_F(PackTool, APackagedRunnerNeedsReplaceWhichStripsTheOldPackage)
 {
     const QString first = folder.File("first");
     const QString second = folder.File("second");
-    ASSERT_EQ(Pack(Basic(runner, first) + QStringList{"--title", "Old"}).exitCode, 0);
+    ASSERT_EQ(Pack(Basic(runner, first) + QStringList{"--title", "Old"}).status, 0);
 
     const Outcome refused = Pack(Basic(first, second));
-    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.status, 2);
     EXPECT_TRUE(refused.err.contains("--replace")) << refused.err.toStdString();
     EXPECT_FALSE(QFile::exists(second));
 
-    ASSERT_EQ(Pack(Basic(first, second) + QStringList{"--replace", "--title", "New"}).exitCode, 0);
+    ASSERT_EQ(Pack(Basic(first, second) + QStringList{"--replace", "--title", "New"}).status, 0);
     QFile packed(second);
     ASSERT_TRUE(packed.open(QIODevice::ReadOnly));
     EXPECT_EQ(ProgramImageSize(packed), image.size());
@@ -126,11 +116,11 @@ TEST_F(PackTool, APackagedRunnerNeedsReplaceWhichStripsTheOldPackage)
 TEST_F(PackTool, TheRunnerIsRewrittenInPlaceOnlyWithReplace)
 {
     const Outcome refused = Pack(Basic(runner, runner));
-    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.status, 2);
     EXPECT_EQ(ReadAll(runner), image);
 
-    ASSERT_EQ(Pack(Basic(runner, runner) + QStringList{"--replace", "--alias", "A"}).exitCode, 0);
-    ASSERT_EQ(Pack(Basic(runner, runner) + QStringList{"--replace", "--alias", "B"}).exitCode, 0);
+    ASSERT_EQ(Pack(Basic(runner, runner) + QStringList{"--replace", "--alias", "A"}).status, 0);
+    ASSERT_EQ(Pack(Basic(runner, runner) + QStringList{"--replace", "--alias", "B"}).status, 0);
     EXPECT_TRUE(ReadAll(runner).startsWith(image));
     EXPECT_EQ(ReadQueryPackage(runner)->alias, "B");
     EXPECT_EQ(FolderEntries(), QStringList({"query.sql", "runner"}));
@@ -143,10 +133,10 @@ TEST_F(PackTool, ShowPrintsTheFieldsButNeverThePassword)
     ASSERT_EQ(Pack(Basic(runner, out) + QStringList{"--title", "Orders", "--description-file",
                                                     folder.File("about.txt"), "--password",
                                                     "TopSecret", "--show-results"})
-                  .exitCode,
+                  .status,
               0);
     const Outcome shown = Pack({"--show", out});
-    EXPECT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+    EXPECT_EQ(shown.status, 0) << shown.err.toStdString();
     EXPECT_EQ(shown.out, "title: Orders\n"
                          "description: Two\n"
                          "  lines\n"
@@ -161,7 +151,7 @@ TEST_F(PackTool, ShowPrintsTheFieldsButNeverThePassword)
     EXPECT_FALSE((shown.out + shown.err).contains("TopSecret"));
 
     const Outcome none = Pack({"--show", runner});
-    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.status, 1);
     EXPECT_TRUE(none.out.isEmpty());
     EXPECT_TRUE(none.err.contains("no query package")) << none.err.toStdString();
 }
@@ -193,7 +183,7 @@ TEST_F(PackTool, ErrorsExitWithTwoAndWriteNothing)
     };
     for (const QStringList& arguments : cases) {
         const Outcome r = Pack(arguments);
-        EXPECT_EQ(r.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(r.status, 2) << arguments.join(' ').toStdString();
         EXPECT_FALSE(r.err.isEmpty()) << arguments.join(' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << arguments.join(' ').toStdString();
     }
@@ -202,10 +192,10 @@ TEST_F(PackTool, ErrorsExitWithTwoAndWriteNothing)
     EXPECT_EQ(ReadAll(runner), image);
 
     const Outcome help = Pack({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("--show FILE"));
     const Outcome version = Pack({"--version"});
-    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.out.startsWith("tessaly-pack 0.")) << version.out.toStdString();
 }
 

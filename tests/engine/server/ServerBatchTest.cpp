@@ -23,16 +23,14 @@ TEST_F(ServerTest, TheResultIsPrintedAndExportedAsPythonReadsIt)
                  {QStringLiteral("--export"), QStringLiteral("csv"), QStringLiteral("--output"),
                   csv, QStringLiteral("--no-number-rows")});
     ASSERT_EQ(outcome.status, 0) << outcome.err.toStdString();
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import csv, sys\n"
-                                 "for row in csv.reader(open(sys.argv[1], encoding='utf-8')):\n"
-                                 "    print('|'.join(row))\n"),
-                  csv});
-    ASSERT_TRUE(python.waitForFinished(30000));
-    const QStringList rows = QString::fromUtf8(python.readAllStandardOutput())
-                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const ProcessOutcome python =
+        RunProcess(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("import csv, sys\n"
+                                   "for row in csv.reader(open(sys.argv[1], encoding='utf-8')):\n"
+                                   "    print('|'.join(row))\n"),
+                    csv});
+    const QStringList rows = python.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(rows.size(), 4) << rows.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(rows.at(0), QStringLiteral("id|customer|total|day"));
     EXPECT_TRUE(rows.at(2).startsWith(QStringLiteral("2|Bob|150")));

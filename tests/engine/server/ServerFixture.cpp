@@ -3,9 +3,9 @@
 #include "ServerFixture.h"
 
 #include "engine/Session.h"
+#include "support/ReaderMissing.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QThread>
 
 namespace {
@@ -32,7 +32,7 @@ void Execute(PGconn* conn, const QString& sql)
 void ServerTest::SetUp()
 {
     if (!qEnvironmentVariableIsSet("PGPORT"))
-        GTEST_SKIP() << "no server: these tests run under pg_virtualenv";
+        READER_MISSING() << "no server: these tests run under pg_virtualenv";
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     database_ =
         QStringLiteral("tq_%1_%2")
@@ -129,29 +129,17 @@ QString ServerTest::WriteScript(const QString& script)
 
 void ServerTest::StartBatch(QProcess& process, const QString& script)
 {
-    process.start(BinaryFolder() + QStringLiteral("/tessaly-query"),
-                  {QStringLiteral("--batch"), QStringLiteral("--sql-file"), WriteScript(script),
-                   QStringLiteral("--alias"), QStringLiteral("SALES")});
-    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(
+        StartProcess(process, BinaryFolder() + QStringLiteral("/tessaly-query"),
+                     {QStringLiteral("--batch"), QStringLiteral("--sql-file"), WriteScript(script),
+                      QStringLiteral("--alias"), QStringLiteral("SALES")}));
 }
 
 ServerTest::Outcome ServerTest::RunBatch(const QString& script, const QStringList& extra,
                                          const QString& alias)
 {
-    QProcess process;
-    process.start(BinaryFolder() + QStringLiteral("/tessaly-query"),
-                  QStringList{QStringLiteral("--batch"), QStringLiteral("--sql-file"),
-                              WriteScript(script), QStringLiteral("--alias"), alias} +
-                      extra);
-    Outcome outcome;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << "timed out";
-        return outcome;
-    }
-    outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    outcome.out = QString::fromUtf8(process.readAllStandardOutput());
-    outcome.err = QString::fromUtf8(process.readAllStandardError());
-    return outcome;
+    return RunProcess(BinaryFolder() + QStringLiteral("/tessaly-query"),
+                      QStringList{QStringLiteral("--batch"), QStringLiteral("--sql-file"),
+                                  WriteScript(script), QStringLiteral("--alias"), alias} +
+                          extra);
 }

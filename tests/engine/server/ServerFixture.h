@@ -1,10 +1,11 @@
 // A database of its own on the throw-away server that pg_virtualenv starts
 // for the test run (it exports PGHOST, PGPORT, PGUSER, PGPASSWORD), named by
 // the alias SALES (TYPE=POSTGRESQL) and connected as the database KIV, as the
-// window connects it. Without such a server the tests skip.
+// window connects it. Without such a server the tests skip (and fail in CI).
 #pragma once
 
 #include "engine/Database.h"
+#include "support/ProcessRun.h"
 #include "support/TestSupport.h"
 
 #include <QProcess>
@@ -32,11 +33,7 @@ protected:
     bool WaitForStatement(const QString& text);
 
     // Runs the real runner in batch mode on a script against SALES.
-    struct Outcome
-    {
-        int status = -1;
-        QString out, err;
-    };
+    using Outcome = ProcessOutcome;
     Outcome RunBatch(const QString& script, const QStringList& extra = {},
                      const QString& alias = QStringLiteral("SALES"));
     // Starts the runner the same way without waiting for it.

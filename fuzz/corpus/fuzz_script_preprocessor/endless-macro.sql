@@ -1,0 +1,4 @@
+DEFINE A 1
+DEFINE L X[L]
+SELECT '[L]'
+;
