@@ -13,11 +13,12 @@ struct Sample
 {
     double seconds = 0;
     long peakKb = 0;
+    double cpuSeconds = 0; // user and system time together
 };
 
 // Runs a program (a path, or a name looked up on PATH) with its standard
-// output going to a file (standard error to /dev/null); its wall time and
-// peak resident size. A failing program ends the benchmark.
+// output going to a file (standard error to /dev/null); its wall time, CPU
+// time and peak resident size. A failing program ends the benchmark.
 Sample RunProcess(const QStringList& command, const QString& outputFile);
 
 double Median(std::vector<double> values);

@@ -4,6 +4,7 @@
 #include "app/BusyIndicator.h"
 #include "app/ExportSettings.h"
 #include "app/QueryRunner.h"
+#include "app/StartUp.h"
 #include "dbctrls/DBGrid.h"
 #include "dbctrls/DBNavigator.h"
 #include "engine/DataSet.h"
@@ -292,6 +293,18 @@ void TformMain::FitDefaultDescription()
         font.setStretch(stretch);
         memoDesc->setFont(font);
     }
+}
+
+void TformMain::HandOver(const TStartUpState& state)
+{
+    SetTitle(state.title);
+    if (!state.packageFile.isEmpty())
+        setWindowTitle(PackageFileCaption(windowTitle(), state.packageFile));
+    SetDescription(state.description);
+    SetSQL(state.sql);
+    SetAlias(state.alias);
+    SetShowResults(state.showResults);
+    SetSQLEditable(state.sqlEditable);
 }
 
 void TformMain::SetTitle(const QString& text)

@@ -20,6 +20,7 @@ class TEnhMultiQuery;
 class TExportDBGrid;
 class TTessalyDatabase;
 class QueryRunner;
+struct TStartUpState;
 
 class TformMain : public QWidget
 {
@@ -28,7 +29,13 @@ public:
     explicit TformMain(QWidget* parent = nullptr);
     ~TformMain() override;
 
-    // The handover of start-up, in this order.
+    // Start-up's handover, in its order: title, description, SQL, alias; then
+    // the show-results switch, the editor's read-only state and the page-switch
+    // caption. The caption names the package file a package came from. Raises
+    // when connecting the database fails.
+    void HandOver(const TStartUpState& state);
+
+    // The handover's steps.
     void SetTitle(const QString& text);
     void SetDescription(const QString& text);
     void SetSQL(const QString& text);

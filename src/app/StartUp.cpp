@@ -1,6 +1,5 @@
 #include "app/StartUp.h"
 
-#include "app/MainViewer.h"
 #include "package/PackageFile.h"
 #include "package/QueryPackage.h"
 #include "platform/Interaction.h"
@@ -125,18 +124,6 @@ bool ReplaceScript(TStartUpState& state, const QString& path)
     // Read as a package's text is: UTF-8, or Windows-1252 when it is not valid UTF-8.
     state.sql = DecodeUtf8OrWindows1252(bytes);
     return true;
-}
-
-void HandOver(TformMain& form, const TStartUpState& state)
-{
-    form.SetTitle(state.title);
-    if (!state.packageFile.isEmpty())
-        form.setWindowTitle(PackageFileCaption(form.windowTitle(), state.packageFile));
-    form.SetDescription(state.description);
-    form.SetSQL(state.sql);
-    form.SetAlias(state.alias);
-    form.SetShowResults(state.showResults);
-    form.SetSQLEditable(state.sqlEditable);
 }
 
 QString PackageFileCaption(const QString& caption, const QString& packageFile)

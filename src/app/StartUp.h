@@ -1,14 +1,13 @@
 // Start-up: the query package read from a package file given on the command
-// line or from the running executable, the password check, and the handover
-// of the package to the main window.
+// line or from the running executable, and the password check. What it reads
+// is handed to the main window (TformMain::HandOver) or, in batch mode, to
+// the runner alone; start-up itself needs no window.
 #pragma once
 
 #include <QString>
 
-class TformMain;
-
-// What start-up hands to the main window; these are the values of a runner
-// that carries no package.
+// What start-up hands over; these are the values of a runner that carries no
+// package.
 struct TStartUpState
 {
     QString title;
@@ -51,12 +50,6 @@ TStartUpOutcome ReadStartUp(const QString& executable, const QString& file, TSta
 // Puts the script of a file in place of the package's. Refused with a message
 // when the package's SQL is read-only or the file cannot be read.
 bool ReplaceScript(TStartUpState& state, const QString& path);
-
-// The handover, in its order: title, description, SQL, alias; then the
-// show-results switch, the editor's read-only state and the page-switch caption.
-// The caption names the package file a package came from. Raises when
-// connecting the database fails.
-void HandOver(TformMain& form, const TStartUpState& state);
 
 // The window caption for a package opened from a file: the caption the
 // package gives (or the window's own) and the file's name, "Orders - orders.tqp".

@@ -71,7 +71,7 @@ int RunWindow(int argc, char** argv, const QString& file)
     std::unique_ptr<TformMain> form;
     try {
         form = std::make_unique<TformMain>();
-        HandOver(*form, state);
+        form->HandOver(state);
     } catch (const std::exception& error) {
         // Nothing catches during start-up: the report ends the program.
         Ui().ShowException(error);

@@ -1,24 +1,21 @@
 #include "platform/DesktopApps.h"
 
-// GIO's headers use a name that Qt's "signals" keyword would replace.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gio.h>
-#pragma pop_macro("signals")
+#include "platform/GioLibrary.h"
 
 #include <QFileInfo>
 #include <QUrl>
 
 QString MimeTypeOfExtension(const QString& ext)
 {
-    if (ext.isEmpty())
+    const TGio* gio = Gio();
+    if (ext.isEmpty() || !gio)
         return QString();
     gboolean uncertain = FALSE;
     const QByteArray name = QStringLiteral("file.%1").arg(ext).toUtf8();
-    gchar* type = g_content_type_guess(name.constData(), nullptr, 0, &uncertain);
+    gchar* type = gio->content_type_guess(name.constData(), nullptr, 0, &uncertain);
     QString result;
-    if (type && !uncertain && !g_content_type_is_unknown(type)) {
-        gchar* mime = g_content_type_get_mime_type(type);
+    if (type && !uncertain && !gio->content_type_is_unknown(type)) {
+        gchar* mime = gio->content_type_get_mime_type(type);
         result = QString::fromUtf8(mime ? mime : type);
         g_free(mime);
     }
@@ -28,29 +25,37 @@ QString MimeTypeOfExtension(const QString& ext)
 
 bool HasDefaultApplication(const QString& mimeType, QString* iconName)
 {
-    if (mimeType.isEmpty())
+    const TGio* gio = Gio();
+    if (mimeType.isEmpty() || !gio)
         return false;
     const QByteArray type = mimeType.toUtf8();
-    GAppInfo* app = g_app_info_get_default_for_type(type.constData(), FALSE);
+    GAppInfo* app = gio->app_info_get_default_for_type(type.constData(), FALSE);
     if (!app)
         return false;
     if (iconName) {
         iconName->clear();
-        if (GIcon* icon = g_app_info_get_icon(app)) {
-            gchar* text = g_icon_to_string(icon);
+        if (GIcon* icon = gio->app_info_get_icon(app)) {
+            gchar* text = gio->icon_to_string(icon);
             *iconName = QString::fromUtf8(text ? text : "");
             g_free(text);
         }
     }
-    g_object_unref(app);
+    gio->object_unref(app);
     return true;
 }
 
 bool LaunchDefaultApplication(const QString& path, QString* reason)
 {
+    const TGio* gio = Gio();
+    if (!gio) {
+        if (reason)
+            *reason = QStringLiteral("the desktop's file associations cannot be read (no GIO)");
+        return false;
+    }
     const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded();
     GError* error = nullptr;
-    const gboolean launched = g_app_info_launch_default_for_uri(uri.constData(), nullptr, &error);
+    const gboolean launched =
+        gio->app_info_launch_default_for_uri(uri.constData(), nullptr, &error);
     if (!launched && reason)
         *reason = QString::fromUtf8(error ? error->message : "no application");
     if (error)

@@ -1,7 +1,7 @@
 // The desktop's file associations, as the freedesktop MIME-applications
 // rules give them (defaults, added and removed associations, parent types,
 // the XDG folders), read and launched through GIO. Nothing of those files is
-// parsed here.
+// parsed here. Without GIO no type, application or launch is known.
 #pragma once
 
 #include <QString>

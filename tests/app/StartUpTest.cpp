@@ -117,7 +117,7 @@ TEST_F(StartUpTest, HandOverSetsTheWindowFromThePackage)
     ASSERT_EQ(ReadStartUpState(Executable(package), state), TStartUpOutcome::Run);
 
     TformMain form;
-    HandOver(form, state);
+    form.HandOver(state);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Orders"));
     EXPECT_EQ(form.findChild<QPlainTextEdit*>(QStringLiteral("memoDesc"))->toPlainText(),
               QStringLiteral("Line one\nLine two"));
@@ -142,7 +142,7 @@ TEST_F(StartUpTest, APackageFileWinsOverTheAttachedPackageAndNamesTheWindow)
     TStartUpState state;
     ASSERT_EQ(ReadStartUp(Executable(WithPassword("attached")), file, state), TStartUpOutcome::Run);
     TformMain form;
-    HandOver(form, state);
+    form.HandOver(state);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Orders - orders.tqp"));
     EXPECT_TRUE(ui->History().isEmpty()); // the attached package's password is not asked for
 }

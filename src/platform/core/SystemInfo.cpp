@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QProcessEnvironment>
 #include <QSysInfo>
 
 #include <pwd.h>
@@ -57,10 +56,10 @@ QString TempFolder()
 
 QString ConfigFolder()
 {
-    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    QString folder = env.value(QStringLiteral("TESSALY_CONFIG_DIR"));
+    // Asked for every regional setting read: two variables, not a copy of the environment.
+    QString folder = qEnvironmentVariable("TESSALY_CONFIG_DIR");
     if (folder.isEmpty()) {
-        const QString xdg = env.value(QStringLiteral("XDG_CONFIG_HOME"));
+        const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
         folder = xdg.isEmpty() ? QDir::homePath() + QStringLiteral("/.config/tessaly")
                                : xdg + QStringLiteral("/tessaly");
     }
