@@ -73,32 +73,6 @@ QString ReplaceFileExt(const QString& fileName, const QString& ext)
     return RemoveFileExt(fileName) + QLatin1Char('.') + ext;
 }
 
-// ---- Lists ----
-
-TExportValue& TExportValues::Add()
-{
-    if (size_t(count_) == items_.size())
-        items_.emplace_back();
-    TExportValue& value = items_[size_t(count_++)];
-    value.HasInfo = false;
-    value.InBytes = false;
-    return value;
-}
-
-// UTF-16 counts one unit per UTF-8 sequence, two for a four-byte one.
-qsizetype TExportValue::TextLength() const
-{
-    if (!InBytes)
-        return Value.size();
-    qsizetype length = 0;
-    for (const char c : Utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        length += (byte & 0xC0) != 0x80;
-        length += byte >= 0xF0;
-    }
-    return length;
-}
-
 // ---- Output ----
 
 TBufferedOutput::TBufferedOutput(QIODevice* device, const QString& name)
@@ -123,14 +97,6 @@ void TBufferedOutput::Flush()
                                           : QStringLiteral("Cannot write %1: %2").arg(name_, error));
     }
     buffer_.truncate(0);
-}
-
-QStringList TExportValues::Strings() const
-{
-    QStringList strings;
-    for (int i = 0; i < count_; ++i)
-        strings << items_[size_t(i)].Value;
-    return strings;
 }
 
 // ---- Option classes ----

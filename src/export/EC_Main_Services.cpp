@@ -362,27 +362,6 @@ TDateTime TCustomExport::DayCount(const TExportValue& value, TExportColumnKind k
     }
 }
 
-std::optional<TDateTime> StoredDateTime(const QVariant& value)
-{
-    static const QDate dayZero(1899, 12, 30);
-    // Whole seconds, as the time's text gives them.
-    const auto timeOfDay = [](const QTime& time) {
-        return (time.msecsSinceStartOfDay() / 1000) / 86400.0;
-    };
-    switch (value.typeId()) {
-    case QMetaType::QDate:
-        return double(dayZero.daysTo(value.toDate()));
-    case QMetaType::QTime:
-        return timeOfDay(value.toTime());
-    case QMetaType::QDateTime: {
-        const QDateTime dateTime = value.toDateTime();
-        return double(dayZero.daysTo(dateTime.date())) + timeOfDay(dateTime.time());
-    }
-    default:
-        return std::nullopt;
-    }
-}
-
 // ---- Patterns for spreadsheet cells ----
 
 // Quoted words of the short date ("'г'.") are left out with their letters,
