@@ -99,19 +99,6 @@ void TBufferedOutput::Flush()
     buffer_.truncate(0);
 }
 
-bool TMyReg::OpenKeyReadOnly(const QString& key)
-{
-    const QString previous = CurrentPath();
-    QString path;
-    if (key.startsWith(QLatin1Char('\\')))
-        path = key;
-    else if (previous.isEmpty())
-        path = QLatin1Char('\\') + key;
-    else
-        path = previous + QLatin1Char('\\') + key;
-    return TRegistry::OpenKeyReadOnly(path);
-}
-
 // ---- The component ----
 
 TExportXComponent::TExportXComponent(QObject* owner)

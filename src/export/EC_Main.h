@@ -10,7 +10,7 @@
 #include "export/EC_Items.h"
 #include "export/EC_Options.h"
 #include "export/EC_Types.h"
-#include "platform/core/Registry.h"
+#include "export/EC_Registry.h"
 
 #include <QByteArray>
 #include <QFlags>
@@ -27,15 +27,6 @@
 class QIODevice;
 class QVariant;
 class TProgressForm;
-
-// The registry with a read-only open that never creates: "\" starts from the
-// root, anything else is relative to the open key.
-class TMyReg : public TRegistry
-{
-public:
-    using TRegistry::TRegistry;
-    bool OpenKeyReadOnly(const QString& key);
-};
 
 // ---- Unit-level helpers ----
 
