@@ -11,6 +11,7 @@
 #include "export/EC_Options.h"
 #include "export/EC_Types.h"
 #include "export/EC_Registry.h"
+#include "export/EC_TextUtils.h"
 
 #include <QByteArray>
 #include <QFlags>
@@ -30,19 +31,6 @@ class TProgressForm;
 
 // ---- Unit-level helpers ----
 
-// S without the characters 0..31.
-QString RemoveControlChars(const QString& s);
-// S is empty after trimming blanks and control characters.
-bool IsBlank(const QString& s);
-inline bool IsNotBlank(const QString& s)
-{
-    return !IsBlank(s);
-}
-QString DashLine(int n);
-// Trailing lines that are blank after trimming are dropped.
-QStringList WithoutTrailingBlankLines(QStringList lines);
-// Lines joined by CR LF, as a string list's text (each line ends with CR LF).
-QString ListText(const QStringList& lines);
 QString RemoveFileExt(const QString& fileName);
 QString ReplaceFileExt(const QString& fileName, const QString& ext);
 QString TempFilePath(const QString& name);
