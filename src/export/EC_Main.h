@@ -10,6 +10,7 @@
 #include "export/EC_Items.h"
 #include "export/EC_Options.h"
 #include "export/EC_Types.h"
+#include "export/EC_FileNames.h"
 #include "export/EC_Registry.h"
 #include "export/EC_TextUtils.h"
 
@@ -28,12 +29,6 @@
 class QIODevice;
 class QVariant;
 class TProgressForm;
-
-// ---- Unit-level helpers ----
-
-QString RemoveFileExt(const QString& fileName);
-QString ReplaceFileExt(const QString& fileName, const QString& ext);
-QString TempFilePath(const QString& name);
 
 // The footer pattern: "%%" and at most one directive %[0:][-][width][.precision]
 // with e, f, g, n (thousand separators) or m (money), filled with value.

@@ -492,11 +492,6 @@ TempFiles& RegisteredTempFiles()
 
 } // namespace
 
-QString TempFilePath(const QString& name)
-{
-    return TempFolder() + name;
-}
-
 // The name carries this program's mark and the process id, so leftovers of a
 // run that died can be told from those of a run still going, and from the
 // files of other programs that use the same prefix.
