@@ -11,6 +11,7 @@
 #include "export/EC_Options.h"
 #include "export/EC_Types.h"
 #include "export/EC_FileNames.h"
+#include "export/EC_Footer.h"
 #include "export/EC_Registry.h"
 #include "export/EC_TextUtils.h"
 
@@ -29,11 +30,6 @@
 class QIODevice;
 class QVariant;
 class TProgressForm;
-
-// The footer pattern: "%%" and at most one directive %[0:][-][width][.precision]
-// with e, f, g, n (thousand separators) or m (money), filled with value.
-// Anything else raises EConvertError.
-QString FormatFooter(const QString& pattern, double value);
 
 class TCustomExport;
 
