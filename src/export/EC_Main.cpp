@@ -6,6 +6,7 @@
 #include "engine/DisplayFormat.h"
 #include "export/EC_Choice.h"
 #include "export/EC_Strings.h"
+#include "export/EC_Writer.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 

@@ -10,7 +10,7 @@
 //   TTabExport: fields separated by TAB, nothing quoted.
 #pragma once
 
-#include "export/EC_Main.h"
+#include "export/EC_Writer.h"
 
 #include <QSaveFile>
 

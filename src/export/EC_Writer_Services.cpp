@@ -1,8 +1,9 @@
 // The services the writers share: fixed-width text layout, values read over
 // the regional settings, spreadsheet cell patterns, temporary output files
 // and the time stamp.
+#include "export/EC_Writer.h"
+
 #include "engine/DisplayFormat.h"
-#include "export/EC_Main.h"
 #include "export/EC_Strings.h"
 #include "platform/core/CodePoints.h"
 #include "platform/core/DeadRunCleanup.h"
