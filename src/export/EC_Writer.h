@@ -3,7 +3,8 @@
 // pattern and temporary-file services every writer shares.
 #pragma once
 
-#include "export/EC_Main.h"
+#include "export/DateTimeReading.h"
+#include "export/EC_Component.h"
 #include "export/EC_Output.h"
 
 #include <exception>

@@ -4,6 +4,7 @@
 #include "export/EC_Writer.h"
 
 #include "engine/DisplayFormat.h"
+#include "export/EC_FileNames.h"
 #include "export/EC_Strings.h"
 #include "platform/core/CodePoints.h"
 #include "platform/core/DeadRunCleanup.h"

@@ -4,7 +4,9 @@
 // every installed locale's values read back.
 #include "engine/DisplayFormat.h"
 #include "support/EngineTestSupport.h"
-#include "export/EC_Main.h"
+#include "export/EC_Component.h"
+#include "export/EC_Footer.h"
+#include "export/EC_Registry.h"
 #include "export/formats/EC_Text.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"

@@ -2,7 +2,7 @@
 // leaves an earlier file, its folder and the temporary folder as they were; a
 // successful one puts the new file in place with the permissions of the file
 // it replaces, or those of any new file (0666 less the umask).
-#include "export/EC_Main.h"
+#include "export/EC_Component.h"
 #include "export/ExportFixture.h"
 #include "platform/core/SystemInfo.h"
 

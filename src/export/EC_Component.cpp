@@ -1,9 +1,7 @@
 // The export component: its settings and setter rules, Execute and DoExport
-// with their events, the item walk shared by every data source, and the
-// option classes and tables beside it.
-#include "export/EC_Main.h"
+// with their events, and the item walk shared by every data source.
+#include "export/EC_Component.h"
 
-#include "engine/DisplayFormat.h"
 #include "export/EC_Choice.h"
 #include "export/EC_Strings.h"
 #include "export/EC_Writer.h"
@@ -12,9 +10,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QIODevice>
 #include <QWidget>
-#include <algorithm>
 
 // ---- The component ----
 

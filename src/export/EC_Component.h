@@ -1,36 +1,16 @@
-// The export component and everything its writers share: the export types
-// and option sets (their ordinals are part of the stored settings and never
-// change; a set keeps member n in bit n), the option classes, the registry
-// reader, the type tables, the component TExportXComponent with its events,
-// and the writer base TCustomExport with its pipeline and text, value and
-// pattern services.
+// The export component TExportXComponent: its published settings and their
+// setter rules, Execute and DoExport with their events, and the data-source
+// operations its descendants implement.
 #pragma once
 
-#include "export/DateTimeReading.h"
 #include "export/EC_Items.h"
 #include "export/EC_Options.h"
-#include "export/EC_Types.h"
-#include "export/EC_FileNames.h"
-#include "export/EC_Footer.h"
-#include "export/EC_Registry.h"
 #include "export/EC_TextUtils.h"
+#include "export/EC_Types.h"
 
-#include <QByteArray>
-#include <QFlags>
-#include <QFont>
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
-#include <exception>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <vector>
-
-class QIODevice;
-class QVariant;
-
-// ---- The component ----
 
 // Settings stream under their names; a "<name>.default" class info gives the
 // value a stream leaves out.
