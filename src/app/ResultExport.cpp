@@ -58,7 +58,7 @@ int TResultExport::GetItemCount()
 
 bool TResultExport::IsCurrentItemSelected()
 {
-    return OpenItemCount == 1 ||
+    return Run().OpenItemCount == 1 ||
            std::binary_search(selected_.begin(), selected_.end(), DataSet->GetBookmark());
 }
 
@@ -76,7 +76,7 @@ bool TResultExport::HasMoreItems()
         return false;
     if (Walking())
         return true;
-    if (Options().testFlag(SelectedRowsOnly) && OpenItemCount > 1) {
+    if (Options().testFlag(SelectedRowsOnly) && Run().OpenItemCount > 1) {
         while (!DataSet->Eof() && !IsCurrentItemSelected())
             SkipItem();
         return !DataSet->Eof();
@@ -87,7 +87,7 @@ bool TResultExport::HasMoreItems()
 // Several chosen rows are read by their numbers in one pass.
 bool TResultExport::ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write)
 {
-    if (!Options().testFlag(SelectedRowsOnly) || OpenItemCount <= 1)
+    if (!Options().testFlag(SelectedRowsOnly) || Run().OpenItemCount <= 1)
         return TExportDataSet::ForEachItem(values, textBytes, write);
     return WalkRecords({selected_.begin(), selected_.end()}, values, textBytes, write);
 }

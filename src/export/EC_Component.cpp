@@ -10,9 +10,18 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QWidget>
 
 // ---- The component ----
+
+namespace {
+
+// How long a viewer has to take the front before the window steps aside.
+constexpr int kViewerMoment = 250; // milliseconds
+
+} // namespace
 
 TExportXComponent::TExportXComponent(QObject* owner)
     : QObject(owner), printOptions_(new TPrint_Options(this)), xlOptions_(new TXL_Options(this)),
@@ -30,15 +39,46 @@ TExportXComponent::TExportXComponent(QObject* owner)
 
 TExportXComponent::~TExportXComponent() = default;
 
+void TExportXComponent::NoRun()
+{
+    throw Exception(QStringLiteral("No export is running."));
+}
+
+// A viewer that got the output needs the front: when this program still has
+// it a moment later, the window steps aside until the user comes back. The
+// moment ends early when the desktop takes the front away (the viewer came
+// up), and the window keeps painting meanwhile.
+void TExportXComponent::StepAsideForViewer()
+{
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app)
+        return;
+    QEventLoop moment;
+    QTimer::singleShot(kViewerMoment, &moment, &QEventLoop::quit);
+    connect(app, &QGuiApplication::applicationStateChanged, &moment,
+            [&moment](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    moment.quit();
+            });
+    moment.exec(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents();
+    auto* owner = qobject_cast<QWidget*>(parent());
+    QWidget* active = QApplication::activeWindow();
+    if (active && (owner == nullptr || active == owner->window())) {
+        active->showMinimized();
+        minimizedForViewer_ = true;
+    }
+}
+
 void TExportXComponent::RestoreAfterViewer()
 {
-    if (!MinimizedForViewer)
+    if (!minimizedForViewer_)
         return;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->isMinimized())
             window->showNormal();
     }
-    MinimizedForViewer = false;
+    minimizedForViewer_ = false;
 }
 
 void TExportXComponent::SetOptions(TExportOptions options)
@@ -88,8 +128,9 @@ QString TExportXComponent::GetColumnCaption(int index)
 int TExportXComponent::GetDisplayWidth(int index)
 {
     const size_t at = size_t(index + (options_.testFlag(NumberRows) ? 1 : 0));
-    const int length = at < ColumnList.size() ? int(ColumnList[at].Caption.size()) : 0;
-    return length + ColumnPadding;
+    const TExportColumns& columns = Run().ColumnList;
+    const int length = at < columns.size() ? int(columns[at].Caption.size()) : 0;
+    return length + Run().ColumnPadding;
 }
 
 bool TExportXComponent::HasExportableColumns()
@@ -109,7 +150,8 @@ bool TExportXComponent::HasExportableColumns()
 
 void TExportXComponent::GetItem(TExportValues& values)
 {
-    if (!(OpenItemCount == 0 && options_.testFlag(ExportAllWhenNoneSelected))) {
+    TExportRun& run = Run();
+    if (!(run.OpenItemCount == 0 && options_.testFlag(ExportAllWhenNoneSelected))) {
         while (options_.testFlag(SelectedRowsOnly) && !IsCurrentItemSelected())
             SkipItem();
     }
@@ -118,9 +160,9 @@ void TExportXComponent::GetItem(TExportValues& values)
     if (options_.testFlag(NumberRows))
         values.Add();
     GetItemValues(values);
-    ++NumItemsExported;
+    ++run.NumItemsExported;
     if (options_.testFlag(NumberRows))
-        values[0].Value = QString::number(NumItemsExported);
+        values[0].Value = QString::number(run.NumItemsExported);
 }
 
 bool TExportXComponent::ForEachItem(TExportValues& values, bool /*textBytes*/,
@@ -197,12 +239,23 @@ bool TExportXComponent::DoExport()
         exportFile_ = chosen;
     }
     const QString target = viewOnly ? QString() : exportFile_;
-    ItemCount = GetItemCount();
+    const TExportRunScope run(*this);
+    Run().ItemCount = GetItemCount();
     std::unique_ptr<TCustomExport> writer = CreateExportWriter(this, exportType_, target);
     if (OnBeginExport)
         OnBeginExport(this);
-    result = writer->Run();
-    writer.reset(); // closes the file, views it or fills the clipboard
+    // The output is handed on whatever the outcome, also when the run raised.
+    try {
+        result = writer->Run();
+    } catch (...) {
+        writer->DeliverOutput();
+        throw;
+    }
+    writer->DeliverOutput();
+    const bool viewed = writer->HandedToViewer();
+    writer.reset(); // closes the progress dialog; a file not put in place is removed
+    if (viewed)
+        StepAsideForViewer();
     if (result && OnExportFinished)
         OnExportFinished(this);
     return result;

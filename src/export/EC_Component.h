@@ -12,6 +12,25 @@
 #include <QStringList>
 #include <functional>
 
+// The state of one export, from the item count taken at its start to the
+// formatted footer. The component holds one only while an export runs
+// (TExportRunScope), so nothing of a run is left over for the next.
+struct TExportRun
+{
+    // The columns, with the item number first when rows are numbered.
+    TExportColumns ColumnList;
+    // The footer lines filled with the item count, set at the end.
+    QStringList FormattedFooter;
+    // Items fetched so far: the 1-based number of the current item.
+    int NumItemsExported = 0;
+    // Items expected, from GetItemCount at the start; negative: unknown.
+    int ItemCount = 0;
+    // GetItemCount when the source was opened (the selection rules use it).
+    int OpenItemCount = 0;
+    // Added to caption lengths by the default GetDisplayWidth; set by the writer.
+    int ColumnPadding = 0;
+};
+
 // Settings stream under their names; a "<name>.default" class info gives the
 // value a stream leaves out.
 class TExportXComponent : public QObject
@@ -96,14 +115,18 @@ public:
     // place of the desktop's clipboard (a program without a display has none).
     std::function<void(QObject* sender, const QString& text)> OnClipboardText;
 
-    // State of the export in progress, read by the writers.
-    TExportColumns ColumnList;
-    QStringList FormattedFooter;
-    int NumItemsExported = 0;
-    int ItemCount = 0;
-    int OpenItemCount = 0;
-    int ColumnPadding = 0;
-    bool MinimizedForViewer = false;
+    // The export in progress, read by the sources and the writers; raises
+    // Exception when no export runs.
+    TExportRun& Run()
+    {
+        if (!run_)
+            NoRun();
+        return *run_;
+    }
+    const TExportRun& Run() const { return const_cast<TExportXComponent*>(this)->Run(); }
+    // Set while the window is minimised for a viewer, until the program is
+    // active again.
+    bool MinimizedForViewer() const { return minimizedForViewer_; }
 
     // The data source, implemented by the descendants.
     virtual int GetDisplayWidth(int index);
@@ -113,11 +136,11 @@ public:
     virtual int GetItemCount() = 0; // negative: unknown
     virtual bool IsCurrentItemSelected() { return true; }
     virtual void GetColumns(TExportColumns& columns) { columns.clear(); }
-    virtual void FirstItem() { NumItemsExported = 0; }
+    virtual void FirstItem() { Run().NumItemsExported = 0; }
     virtual void SkipItem() {}
     virtual void GetItem(TExportValues& values);
     virtual void GetItemValues(TExportValues& values) = 0;
-    virtual bool HasMoreItems() { return NumItemsExported < ItemCount; }
+    virtual bool HasMoreItems() { return Run().NumItemsExported < Run().ItemCount; }
     virtual bool CanExport() = 0;
     // Hands every item in turn to write, from the first, until write returns
     // false; false when it did. The base asks FirstItem, HasMoreItems and
@@ -130,9 +153,15 @@ protected:
     TExportOptions unsupportedOptions_;
 
 private:
-    bool ExportWithWriter();
+    friend class TExportRunScope;
+
+    [[noreturn]] static void NoRun();
     void FireFailed();
+    void StepAsideForViewer();
     void RestoreAfterViewer();
+
+    TExportRun* run_ = nullptr;
+    bool minimizedForViewer_ = false;
 
     TExportOptions options_ =
         NumberRows | ShowColHeaders | ShowClipboardMsg | ShowProgress | TimeStamp;
@@ -158,4 +187,24 @@ class TSharewareExportComponent : public TExportXComponent
     Q_OBJECT
 public:
     using TExportXComponent::TExportXComponent;
+};
+
+// Holds a run on the component for as long as it lives: DoExport makes one
+// for each export, and so may a caller that drives a source by hand.
+class TExportRunScope
+{
+public:
+    explicit TExportRunScope(TExportXComponent& component)
+        : component_(component), previous_(component.run_)
+    {
+        component.run_ = &run_;
+    }
+    ~TExportRunScope() { component_.run_ = previous_; }
+    TExportRunScope(const TExportRunScope&) = delete;
+    TExportRunScope& operator=(const TExportRunScope&) = delete;
+
+private:
+    TExportXComponent& component_;
+    TExportRun* previous_;
+    TExportRun run_;
 };

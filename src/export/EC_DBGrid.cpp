@@ -49,7 +49,7 @@ int TExportDBGrid::GetItemCount()
 
 bool TExportDBGrid::IsCurrentItemSelected()
 {
-    return OpenItemCount == 1 || grid_->CurrentRowSelected();
+    return Run().OpenItemCount == 1 || grid_->CurrentRowSelected();
 }
 
 void TExportDBGrid::SkipItem()
@@ -72,7 +72,7 @@ bool TExportDBGrid::HasMoreItems()
         return false;
     if (Walking())
         return true;
-    if (Options().testFlag(SelectedRowsOnly) && OpenItemCount > 1) {
+    if (Options().testFlag(SelectedRowsOnly) && Run().OpenItemCount > 1) {
         while (!DataSet->Eof() && !grid_->CurrentRowSelected())
             SkipItem();
         return !DataSet->Eof();
@@ -83,7 +83,7 @@ bool TExportDBGrid::HasMoreItems()
 // Several selected rows are read by their bookmarks in one pass.
 bool TExportDBGrid::ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write)
 {
-    if (!Options().testFlag(SelectedRowsOnly) || OpenItemCount <= 1)
+    if (!Options().testFlag(SelectedRowsOnly) || Run().OpenItemCount <= 1)
         return TExportDataSet::ForEachItem(values, textBytes, write);
     return WalkRecords({grid_->SelectedRows().begin(), grid_->SelectedRows().end()}, values,
                        textBytes, write);

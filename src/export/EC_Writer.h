@@ -34,6 +34,11 @@ public:
     virtual void FinishOutput() {}
     // error is null for a failure that is no exception of ours.
     virtual void ShowExportError(const std::exception* error);
+    // After the run, whatever its outcome: hands the output on (a viewed
+    // file to its viewer, the text to the clipboard).
+    virtual void DeliverOutput() {}
+    // The output went to a viewer, which the window then steps aside for.
+    bool HandedToViewer() const { return ViewerInstance; }
 
     // Text layout.
     QString FitText(const QString& value, int width, bool alignNumbersRight) const;
@@ -86,7 +91,6 @@ public:
     static QString TimeStampText();
 
     bool Succeeded() const { return succeeded_; }
-    bool Constructed() const { return constructed_; }
     TProgressForm* ProgressForm() const { return progressForm_.get(); }
 
 protected:
@@ -101,8 +105,6 @@ protected:
     bool ViewerInstance = false; // the output was handed to a viewer
     int HeaderWidth = 0;
     int CaptionWidth = 0;
-    // Set as the last step of construction; only then does the destructor work.
-    bool constructed_ = false;
     bool succeeded_ = false;
     std::unique_ptr<TProgressForm> progressForm_;
     QChar decimalSeparator_;

@@ -136,7 +136,7 @@ QString TCustomExport::BuildTextLine(const TExportValues& values) const
 
 QString TCustomExport::BuildTextFooter() const
 {
-    const QString footer = ListText(Source->FormattedFooter);
+    const QString footer = ListText(Source->Run().FormattedFooter);
     if (IsBlank(footer))
         return QString();
     const QString crlf = QStringLiteral("\r\n");
@@ -316,7 +316,7 @@ TExportColumnKind TCustomExport::GetColumnKind(int index, const QString& value) 
     const bool numberRows = Source->Options().testFlag(NumberRows);
     if (ItemIndex == 0 && Source->Options().testFlag(ShowColHeaders))
         return ckString;
-    const TExportColumns& list = Source->ColumnList;
+    const TExportColumns& list = Source->Run().ColumnList;
     if (index >= 0 && size_t(index) < list.size() && list[size_t(index)].Info &&
         list[size_t(index)].Info->Kind != ckUnknown)
         return list[size_t(index)].Info->Kind;

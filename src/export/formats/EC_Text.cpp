@@ -38,9 +38,9 @@ TCustomShellViewExport::TCustomShellViewExport(TExportXComponent* source, TExpor
     outputFile_ = ToFile ? FileName : MakeTempFileName(FileExt);
 }
 
-TCustomShellViewExport::~TCustomShellViewExport()
+void TCustomShellViewExport::DeliverOutput()
 {
-    if (!constructed_ || ToFile || !succeeded_)
+    if (ToFile || !succeeded_)
         return;
     if (LaunchDefaultApplication(outputFile_))
         ViewerInstance = true;
@@ -54,7 +54,6 @@ TCustomTextExport::TCustomTextExport(TExportXComponent* source, TExportType expo
                                      const QString& fileName)
     : TCustomShellViewExport(source, exportType, fileName)
 {
-    constructed_ = false;
     outFile_.setFileName(outputFile_);
     // No direct write when the folder cannot take the temporary file: the
     // file the user named must never be left half written.
@@ -66,7 +65,6 @@ TCustomTextExport::TCustomTextExport(TExportXComponent* source, TExportType expo
                 .arg(QDir::toNativeSeparators(outputFile_), outFile_.errorString()));
         throw EInOutError(FileExportErrorText(&error));
     }
-    constructed_ = true;
 }
 
 // A run that did not finish leaves no file behind and the earlier one untouched.

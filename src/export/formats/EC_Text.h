@@ -19,7 +19,8 @@ class TCustomShellViewExport : public TCustomExport
 public:
     TCustomShellViewExport(TExportXComponent* source, TExportType exportType,
                            const QString& fileName);
-    ~TCustomShellViewExport() override;
+    // Opens the file in the desktop's application after a successful run in view mode.
+    void DeliverOutput() override;
 
     const QString& OutputFile() const { return outputFile_; }
     const QString& ViewErrorMessage() const { return viewErrorMessage_; }

@@ -79,7 +79,6 @@ void GiveOutputPermissions(const QString& temporary, const QString& target)
 TXLSXExport::TXLSXExport(TExportXComponent* source, TExportType exportType, const QString& fileName)
     : TSheetExport(source, exportType, fileName, kMaxRow, kMaxColumn)
 {
-    constructed_ = false;
     const QFileInfo target(outputFile_);
     QTemporaryFile reserved(target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() +
                                                           QStringLiteral(".XXXXXX")));
@@ -99,7 +98,6 @@ TXLSXExport::TXLSXExport(TExportXComponent* source, TExportType exportType, cons
             QFile::remove(tempFile_);
         RaiseCannotCreate(reserved.errorString());
     }
-    constructed_ = true;
 }
 
 // A run that did not finish leaves no file behind and the earlier one untouched.
