@@ -23,18 +23,8 @@ QByteArray CountedBytes(const QString& text)
 TBIFFExport::TBIFFExport(TExportXComponent* source, TExportType exportType, const QString& fileName)
     : TSheetExport(source, exportType, fileName, kMaxRow, kMaxColumn)
 {
-    BiffFile.setFileName(outputFile_);
-    // The file the user named must never be left half written.
-    BiffFile.setDirectWriteFallback(false);
-    if (!BiffFile.open(QIODevice::WriteOnly))
-        RaiseCannotCreate(BiffFile.errorString());
-}
-
-// A run that did not finish leaves no file behind and the earlier one untouched.
-TBIFFExport::~TBIFFExport()
-{
-    if (!closed_)
-        BiffFile.cancelWriting();
+    if (!biffFile_.Open())
+        RaiseCannotCreate(biffFile_.ErrorString());
 }
 
 // ---- Bytes ----
@@ -279,10 +269,6 @@ void TBIFFExport::EndSheet()
 
 void TBIFFExport::FinishOutput()
 {
-    if (closed_)
-        return;
     Flush();
-    closed_ = true;
-    if (!BiffFile.commit())
-        throw EInOutError(BiffFile.errorString());
+    biffFile_.Commit();
 }
