@@ -7,6 +7,7 @@
 #include "export/EC_Writer.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/StoreChange.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -83,8 +84,7 @@ void TExportXComponent::RestoreAfterViewer()
 
 void TExportXComponent::SetOptions(TExportOptions options)
 {
-    if (options != options_)
-        options_ = options & ~unsupportedOptions_;
+    StoreChange(options_, options & ~unsupportedOptions_);
 }
 
 void TExportXComponent::SetColWidths(const QStringList& lines)
