@@ -23,8 +23,8 @@ void TBufferedOutput::Flush()
         return;
     if (device_->write(buffer_) != buffer_.size()) {
         const QString error = device_->errorString();
-        throw EInOutError(name_.isEmpty() ? error
-                                          : QStringLiteral("Cannot write %1: %2").arg(name_, error));
+        throw EInOutError(
+            name_.isEmpty() ? error : QStringLiteral("Cannot write %1: %2").arg(name_, error));
     }
     buffer_.truncate(0);
 }

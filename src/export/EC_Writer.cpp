@@ -1,6 +1,7 @@
 // The writer base: the pipeline that walks the source's columns and items
 // into the four writer operations, and the progress dialog beside it.
 #include "export/EC_Writer.h"
+
 #include "export/EC_Footer.h"
 #include "export/EC_Strings.h"
 #include "export/XProgress.h"

@@ -1,11 +1,10 @@
 // The services the writers share: fixed-width text layout, values read over
 // the regional settings, spreadsheet cell patterns, temporary output files
 // and the time stamp.
-#include "export/EC_Writer.h"
-
 #include "engine/DisplayFormat.h"
 #include "export/EC_FileNames.h"
 #include "export/EC_Strings.h"
+#include "export/EC_Writer.h"
 #include "platform/core/CodePoints.h"
 #include "platform/core/DeadRunCleanup.h"
 #include "platform/core/Exceptions.h"
