@@ -123,7 +123,12 @@ public:
             NoRun();
         return *run_;
     }
-    const TExportRun& Run() const { return const_cast<TExportXComponent*>(this)->Run(); }
+    const TExportRun& Run() const
+    {
+        if (!run_)
+            NoRun();
+        return *run_;
+    }
     // Set while the window is minimised for a viewer, until the program is
     // active again.
     bool MinimizedForViewer() const { return minimizedForViewer_; }

@@ -150,6 +150,7 @@ TEST_F(DelimitedExportTest, CancelAndFailureLeaveTheEarlierFileAndTheDataSet)
     EXPECT_TRUE(exporter->DoExport());
     EXPECT_TRUE(ReadAll(file).startsWith("\"Item\",\"ID\""));
     EXPECT_EQ(footer, QStringList({"Total: 4 rows"}));
+    EXPECT_THROW(exporter->Run(), Exception); // the run ended with the export
     EXPECT_EQ(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther),
               QFileDevice::Permissions(QFile::ReadGroup)); // the replaced file keeps its mode
     EXPECT_EQ(query->RecNo(), 3);
