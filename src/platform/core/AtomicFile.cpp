@@ -26,17 +26,53 @@ QString SystemReason(int error)
                           .arg(QDir::toNativeSeparators(fileName), reason));
 }
 
+QByteArray FreshNameBeside(const QString& fileName)
+{
+    return QFile::encodeName(fileName) + '.' +
+           QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+}
+
+QByteArray ProcPath(int fd)
+{
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
 // A new file beside the target, so the rename stays on one file system.
 int CreateBeside(const QString& fileName, QByteArray& tempName)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempName = QFile::encodeName(fileName) + '.' +
-                   QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        tempName = FreshNameBeside(fileName);
         const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
+}
+
+// An unnamed file in the target's folder, where the file system has them,
+// so a run that dies leaves nothing behind. It is named only at the commit,
+// through /proc; without /proc none is made.
+int CreateUnnamed(const QString& fileName)
+{
+    if (::access("/proc/self/fd", X_OK) != 0)
+        return -1;
+    return ::open(QFile::encodeName(QFileInfo(fileName).absolutePath()).constData(),
+                  O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+// Gives the unnamed file a fresh name beside the target.
+bool LinkBeside(int fd, const QString& fileName, QByteArray& tempName)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempName = FreshNameBeside(fileName);
+        if (::linkat(AT_FDCWD, ProcPath(fd).constData(), AT_FDCWD, tempName.constData(),
+                     AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        tempName.clear();
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 } // namespace
@@ -57,7 +93,10 @@ bool TAtomicFile::Open()
 {
     Discard();
     committed_ = false;
-    fd_ = CreateBeside(target_, tempName_);
+    fd_ = CreateUnnamed(target_);
+    unnamed_ = fd_ >= 0;
+    if (!unnamed_)
+        fd_ = CreateBeside(target_, tempName_);
     if (fd_ < 0) {
         error_ = SystemReason(errno);
         tempName_.clear();
@@ -84,7 +123,7 @@ void TAtomicFile::Commit()
     const QByteArray target = QFile::encodeName(target_);
     struct stat old;
     bool ok = ::stat(target.constData(), &old) != 0 || ::fchmod(fd_, old.st_mode & 07777) == 0;
-    ok = ok && ::fsync(fd_) == 0;
+    ok = ok && ::fsync(fd_) == 0 && (!unnamed_ || LinkBeside(fd_, target_, tempName_));
     int error = errno;
     if (::close(fd_) != 0 && ok) {
         ok = false;
@@ -108,6 +147,11 @@ void TAtomicFile::Commit()
         ::fsync(dir);
         ::close(dir);
     }
+}
+
+QString TAtomicFile::TemporaryName() const
+{
+    return QFile::decodeName(unnamed_ && fd_ >= 0 ? ProcPath(fd_) : tempName_);
 }
 
 void TAtomicFile::Discard()

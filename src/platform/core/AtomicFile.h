@@ -8,11 +8,12 @@
 #include <QFile>
 #include <QString>
 
-// A file being written for a target: created beside it under a fresh name
-// (0666 less the umask; the old file's permissions when there is one), put
-// in the target's place by Commit, and removed by Discard or when dropped
-// uncommitted. A target that is a link keeps the link: the file it points
-// to is replaced.
+// A file being written for a target: made in the target's folder, unnamed
+// where the file system allows (else under a fresh name beside it), with
+// 0666 less the umask (at the commit, the old file's permissions when there
+// is one); put in the target's place by Commit, and gone after Discard or
+// when dropped uncommitted. A target that is a link keeps the link: the file
+// it points to is replaced.
 class TAtomicFile
 {
 public:
@@ -30,7 +31,7 @@ public:
     // once; it seeks), for writers that write through it.
     QIODevice* Device() { return &device_; }
     // The fresh file's path, for a library that writes the file by name.
-    QString TemporaryName() const { return QFile::decodeName(tempName_); }
+    QString TemporaryName() const;
     // Flushes the file to disk and renames it over the target; raises
     // EInOutError naming the target on failure, the target then untouched.
     // Once committed, a second call does nothing.
@@ -41,6 +42,7 @@ private:
     QString target_;
     QByteArray tempName_;
     int fd_ = -1;
+    bool unnamed_ = false; // no name until the commit
     bool committed_ = false;
     QFile device_;
     QString error_;
