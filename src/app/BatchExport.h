@@ -3,7 +3,7 @@
 // component, as the Export button would, writing the file atomically.
 #pragma once
 
-#include "export/EC_Main.h"
+#include "export/EC_Component.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "app/ExportSettings.h"
 
-#include "export/EC_Main.h"
+#include "export/EC_Component.h"
 
 void ApplyResultsExportSettings(TExportXComponent& exporter)
 {

@@ -1,12 +1,10 @@
 #include "app/ResultExport.h"
 
-#include "export/EC_Strings.h"
-#include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 
 #include <algorithm>
 
-TResultExport::TResultExport(TDataSet* result, QObject* owner) : TExportDataSet(owner)
+TResultExport::TResultExport(TDataSet* result, QObject* owner) : TExportSelectedRows(owner)
 {
     DataSet = result;
 }
@@ -49,70 +47,14 @@ QString TResultExport::GetDefaultCaption(int index)
     return field ? field->DisplayLabel() : QString();
 }
 
-int TResultExport::GetItemCount()
+bool TResultExport::CurrentRowSelected() const
 {
-    if (!Options().testFlag(SelectedRowsOnly))
-        return GetTableRecordCount();
-    return selected_.isEmpty() ? 1 : int(selected_.size());
-}
-
-bool TResultExport::IsCurrentItemSelected()
-{
-    return OpenItemCount == 1 ||
-           std::binary_search(selected_.begin(), selected_.end(), DataSet->GetBookmark());
-}
-
-void TResultExport::SkipItem()
-{
-    TExportDataSet::SkipItem();
-    DataSet->Next();
-}
-
-// A scan for selected rows that runs off the end ends the export there
-// instead of skipping forever.
-bool TResultExport::HasMoreItems()
-{
-    if (!TExportDataSet::HasMoreItems())
-        return false;
-    if (Walking())
-        return true;
-    if (Options().testFlag(SelectedRowsOnly) && OpenItemCount > 1) {
-        while (!DataSet->Eof() && !IsCurrentItemSelected())
-            SkipItem();
-        return !DataSet->Eof();
-    }
-    return true;
-}
-
-// Several chosen rows are read by their numbers in one pass.
-bool TResultExport::ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write)
-{
-    if (!Options().testFlag(SelectedRowsOnly) || OpenItemCount <= 1)
-        return TExportDataSet::ForEachItem(values, textBytes, write);
-    return WalkRecords({selected_.begin(), selected_.end()}, values, textBytes, write);
-}
-
-int TResultExport::GetDisplayWidth(int index)
-{
-    int count = 0;
-    for (TField* field : VisibleFields()) {
-        if (IsFieldExported(field) && ++count > index)
-            return field->DisplayWidth();
-    }
-    return 0;
+    return std::binary_search(selected_.begin(), selected_.end(), DataSet->GetBookmark());
 }
 
 bool TResultExport::CanExport()
 {
     if (!DataSet)
         throw Exception(QStringLiteral("There is no result to export."));
-    if (!DataSet->Active())
-        throw Exception(
-            QStringLiteral("Assigned DataSet not Active. Please set the Active property to True "
-                           "before attempting to Export/Print."));
-    if (DataSet->IsEmpty()) {
-        Ui().MessageDlg(LoadStr(sNoData), mtWarning, mbOK);
-        return false;
-    }
-    return HasExportableColumns();
+    return CanExportDataSet(*DataSet);
 }

@@ -3,11 +3,11 @@
 // by number drive SelectedRowsOnly as a grid's selected rows do.
 #pragma once
 
-#include "export/EC_DataSet.h"
+#include "export/EC_SelectedRows.h"
 
 #include <QList>
 
-class TResultExport : public TExportDataSet
+class TResultExport : public TExportSelectedRows
 {
     Q_OBJECT
 public:
@@ -19,13 +19,12 @@ public:
     int GetFieldCount() override;
     TField* GetField(int index) override;
     QString GetDefaultCaption(int index) override;
-    int GetItemCount() override;
-    bool IsCurrentItemSelected() override;
-    void SkipItem() override;
-    int GetDisplayWidth(int index) override;
     bool CanExport() override;
-    bool HasMoreItems() override;
-    bool ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write) override;
+
+protected:
+    const QList<TBookmark>& SelectedBookmarks() const override { return selected_; }
+    bool CurrentRowSelected() const override;
+    QList<TField*> ColumnFields() const override { return VisibleFields(); }
 
 private:
     QList<TField*> VisibleFields() const;

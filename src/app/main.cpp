@@ -8,7 +8,7 @@
 #include "app/MainViewer.h"
 #include "app/StartUp.h"
 #include "engine/Session.h"
-#include "export/EC_Main.h"
+#include "export/EC_Writer.h"
 #include "platform/Interaction.h"
 #include "store/PrivateFolder.h"
 

@@ -2,7 +2,7 @@
 // result is viewed in the desktop's application for it or written to a file.
 #pragma once
 
-#include "export/EC_Main.h"
+#include "export/EC_Component.h"
 
 #include <QDialog>
 

@@ -1,12 +1,9 @@
 #include "export/EC_DBGrid.h"
 
 #include "dbctrls/DBGrid.h"
-#include "export/EC_Strings.h"
-#include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 
-
-TExportDBGrid::TExportDBGrid(QObject* owner) : TExportDataSet(owner)
+TExportDBGrid::TExportDBGrid(QObject* owner) : TExportSelectedRows(owner)
 {
     if (owner)
         grid_ = owner->findChild<TDBGrid*>();
@@ -37,56 +34,18 @@ QString TExportDBGrid::GetDefaultCaption(int index)
     return grid_->ColumnTitle(index);
 }
 
+// The record count is the grid's dataset's.
 int TExportDBGrid::GetItemCount()
 {
-    if (!Options().testFlag(SelectedRowsOnly)) {
+    if (!Options().testFlag(SelectedRowsOnly))
         DataSet = GridDataSet();
-        return GetTableRecordCount();
-    }
-    const qsizetype selected = grid_->SelectedRows().size();
-    return selected > 0 ? int(selected) : 1;
-}
-
-bool TExportDBGrid::IsCurrentItemSelected()
-{
-    return OpenItemCount == 1 || grid_->CurrentRowSelected();
-}
-
-void TExportDBGrid::SkipItem()
-{
-    TExportDataSet::SkipItem();
-    DataSet->Next();
+    return TExportSelectedRows::GetItemCount();
 }
 
 void TExportDBGrid::OpenSource()
 {
     DataSet = GridDataSet();
-    TExportDataSet::OpenSource();
-}
-
-// A scan for selected rows that runs off the end (the selection no longer
-// matches the records) ends the export there instead of skipping forever.
-bool TExportDBGrid::HasMoreItems()
-{
-    if (!TExportDataSet::HasMoreItems())
-        return false;
-    if (Walking())
-        return true;
-    if (Options().testFlag(SelectedRowsOnly) && OpenItemCount > 1) {
-        while (!DataSet->Eof() && !grid_->CurrentRowSelected())
-            SkipItem();
-        return !DataSet->Eof();
-    }
-    return true;
-}
-
-// Several selected rows are read by their bookmarks in one pass.
-bool TExportDBGrid::ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write)
-{
-    if (!Options().testFlag(SelectedRowsOnly) || OpenItemCount <= 1)
-        return TExportDataSet::ForEachItem(values, textBytes, write);
-    return WalkRecords({grid_->SelectedRows().begin(), grid_->SelectedRows().end()}, values,
-                       textBytes, write);
+    TExportSelectedRows::OpenSource();
 }
 
 bool TExportDBGrid::IsFieldExported(TField* field)
@@ -104,15 +63,12 @@ bool TExportDBGrid::IsFieldExported(TField* field)
     return true;
 }
 
-int TExportDBGrid::GetDisplayWidth(int index)
+QList<TField*> TExportDBGrid::ColumnFields() const
 {
-    int count = 0;
-    for (int i = 0; i < grid_->ColumnCount(); ++i) {
-        TField* field = grid_->ColumnField(i);
-        if (field && IsFieldExported(field) && ++count > index)
-            return field->DisplayWidth();
-    }
-    return 0;
+    QList<TField*> fields;
+    for (int i = 0; i < grid_->ColumnCount(); ++i)
+        fields << grid_->ColumnField(i);
+    return fields;
 }
 
 bool TExportDBGrid::CanExport()
@@ -126,13 +82,5 @@ bool TExportDBGrid::CanExport()
     TDataSet* dataSet = source->DataSet();
     if (!dataSet)
         throw Exception(QStringLiteral("%1 has no assigned DataSet").arg(source->objectName()));
-    if (!dataSet->Active())
-        throw Exception(
-            QStringLiteral("Assigned DataSet not Active. Please set the Active property to True "
-                           "before attempting to Export/Print."));
-    if (dataSet->IsEmpty()) {
-        Ui().MessageDlg(LoadStr(sNoData), mtWarning, mbOK);
-        return false;
-    }
-    return HasExportableColumns();
+    return CanExportDataSet(*dataSet);
 }

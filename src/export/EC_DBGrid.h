@@ -4,9 +4,9 @@
 #pragma once
 
 #include "dbctrls/DBGrid.h"
-#include "export/EC_DataSet.h"
+#include "export/EC_SelectedRows.h"
 
-class TExportDBGrid : public TExportDataSet
+class TExportDBGrid : public TExportSelectedRows
 {
     Q_OBJECT
 public:
@@ -19,14 +19,14 @@ public:
     TField* GetField(int index) override;
     QString GetDefaultCaption(int index) override;
     int GetItemCount() override;
-    bool IsCurrentItemSelected() override;
-    void SkipItem() override;
     void OpenSource() override;
     bool IsFieldExported(TField* field) override;
-    int GetDisplayWidth(int index) override;
     bool CanExport() override;
-    bool HasMoreItems() override;
-    bool ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write) override;
+
+protected:
+    const QList<TBookmark>& SelectedBookmarks() const override { return grid_->SelectedRows(); }
+    bool CurrentRowSelected() const override { return grid_->CurrentRowSelected(); }
+    QList<TField*> ColumnFields() const override;
 
 private:
     TDataSet* GridDataSet() const;

@@ -166,10 +166,10 @@ void TExportDataSet::GetColumns(TExportColumns& columns)
 
 void TExportDataSet::OpenSource()
 {
-    OpenItemCount = GetItemCount();
+    Run().OpenItemCount = GetItemCount();
     SavedPlace = DataSet->GetBookmark();
     DataSet->DisableControls();
-    if (OpenItemCount != 1)
+    if (Run().OpenItemCount != 1)
         DataSet->First();
 }
 
@@ -245,16 +245,16 @@ void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes,
                 value.Info.BoolState = raw.toBool() ? 2 : 1;
         }
     }
-    ++NumItemsExported;
+    const int item = ++Run().NumItemsExported;
     if (numberRows) {
         TExportValue& number = values[0];
         if (textBytes) {
-            number.Bytes.setNum(NumItemsExported);
+            number.Bytes.setNum(item);
             number.Utf8 = number.Bytes;
             number.InBytes = true;
             number.Value = QString();
         } else {
-            number.Value = QString::number(NumItemsExported);
+            number.Value = QString::number(item);
         }
     }
 }
@@ -293,7 +293,7 @@ bool TExportDataSet::WalkRecords(std::vector<TBookmark> rows, TExportValues& val
 bool TExportDataSet::HasMoreItems()
 {
     if (walkItems_ >= 0)
-        return NumItemsExported < walkItems_;
+        return Run().NumItemsExported < walkItems_;
     if (Options().testFlag(SelectedRowsOnly))
         return TSharewareExportComponent::HasMoreItems();
     return !DataSet->Eof();

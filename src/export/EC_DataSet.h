@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/DataSet.h"
-#include "export/EC_Main.h"
+#include "export/EC_Component.h"
 
 #include <QPointer>
 

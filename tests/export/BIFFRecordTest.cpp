@@ -27,6 +27,7 @@ protected:
     {
         const QString file = folder.File("records.xls");
         {
+            const TExportRunScope run(*exporter);
             TBIFFExport writer(exporter, xMicrosoft_Excel, file);
             write(writer);
             writer.FinishOutput();
@@ -149,6 +150,7 @@ TEST_F(BIFFRecordTest, EachRecordHasItsExactBytes)
 TEST_F(BIFFRecordTest, BadValuesAndXFArgumentsRaise)
 {
     const QString file = folder.File("bad.xls");
+    const TExportRunScope run(*exporter);
     TBIFFExport writer(exporter, xMicrosoft_Excel, file);
     try {
         writer.WriteXF({1, 2});

@@ -157,7 +157,7 @@ TEST_F(ViewTest, TheWindowStepsAsideForTheViewerUntilTheProgramIsActiveAgain)
     EXPECT_TRUE(window->isMinimized());
     desktopActivates();
     EXPECT_FALSE(window->isMinimized());
-    EXPECT_FALSE(exporter->MinimizedForViewer);
+    EXPECT_FALSE(exporter->MinimizedForViewer());
 
     window->showMinimized();
     desktopActivates();

@@ -145,9 +145,12 @@ TEST_F(DelimitedExportTest, CancelAndFailureLeaveTheEarlierFileAndTheDataSet)
 
     exporter->SetFooter({"Total: %.0f rows"});
     exporter->SetExportFile(file);
+    QStringList footer;
+    exporter->OnExportFinished = [&](QObject*) { footer = exporter->Run().FormattedFooter; };
     EXPECT_TRUE(exporter->DoExport());
     EXPECT_TRUE(ReadAll(file).startsWith("\"Item\",\"ID\""));
-    EXPECT_EQ(exporter->FormattedFooter, QStringList({"Total: 4 rows"}));
+    EXPECT_EQ(footer, QStringList({"Total: 4 rows"}));
+    EXPECT_THROW(exporter->Run(), Exception); // the run ended with the export
     EXPECT_EQ(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther),
               QFileDevice::Permissions(QFile::ReadGroup)); // the replaced file keeps its mode
     EXPECT_EQ(query->RecNo(), 3);
@@ -337,7 +340,8 @@ TEST_F(DelimitedExportTest, ItemValuesAreTheFieldTexts)
     query->FieldByName("RATE")->SetDisplayFormat("#,##0.000");
     query->FieldByName("PRICE")->SetCurrency(true);
     exporter->SetOptions(exporter->Options() & ~NumberRows);
-    exporter->GetColumns(exporter->ColumnList);
+    const TExportRunScope run(*exporter);
+    exporter->GetColumns(exporter->Run().ColumnList);
     exporter->OpenSource();
     TExportValues values;
     int records = 0;

@@ -4,7 +4,9 @@
 // every installed locale's values read back.
 #include "engine/DisplayFormat.h"
 #include "support/EngineTestSupport.h"
-#include "export/EC_Main.h"
+#include "export/EC_Component.h"
+#include "export/EC_Footer.h"
+#include "export/EC_Registry.h"
 #include "export/formats/EC_Text.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"
@@ -41,6 +43,7 @@ public:
 struct ServicesTest : ::testing::Test
 {
     FixedSource source;
+    const TExportRunScope run{source};
     void SetUp() override { source.SetOptions(source.Options() & ~ShowProgress); }
 };
 
@@ -83,13 +86,13 @@ TEST_F(ServicesTest, TextHeaderAndFooterLayout)
     source.SetHeader({"a\tb"});
     source.SetColWidths({"6"});
     Services services(&source);
-    source.ColumnList = {
+    source.Run().ColumnList = {
         {"Item", {}}, {"Name", TExportColumnInfo{ckString}}, {"Qty", TExportColumnInfo{ckNumber}}};
-    EXPECT_EQ(services.BuildTextHeader(source.ColumnList),
+    EXPECT_EQ(services.BuildTextHeader(source.Run().ColumnList),
               "Orders\r\n------\r\n\r\na\tb\r\n\r\nItem Name   Qty \r\n----------------\r\n");
-    source.FormattedFooter = {"Total 12"};
+    source.Run().FormattedFooter = {"Total 12"};
     EXPECT_EQ(services.BuildTextFooter(), "----------------\r\n\r\nTotal 12\r\n\r\n");
-    source.FormattedFooter = {" "};
+    source.Run().FormattedFooter = {" "};
     EXPECT_EQ(services.BuildTextFooter(), "");
     EXPECT_EQ(TCustomExport::ConvertControlChars("a\tb\r\nc\x01", "<T>", "|"), "a<T>b|c");
     EXPECT_EQ(TCustomExport::FilterChars("12.03.2024 x", "0123456789."), "12.03.2024");

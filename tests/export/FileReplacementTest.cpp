@@ -2,12 +2,13 @@
 // leaves an earlier file, its folder and the temporary folder as they were; a
 // successful one puts the new file in place with the permissions of the file
 // it replaces, or those of any new file (0666 less the umask).
-#include "export/EC_Main.h"
+#include "export/EC_Component.h"
 #include "export/ExportFixture.h"
 #include "platform/core/SystemInfo.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <sys/stat.h>
 
 namespace {
@@ -58,6 +59,18 @@ TEST_F(FileReplacementTest, EveryFileTypeReplacesAtomicallyAndKeepsPermissions)
         exporter->SetExportFile(fresh);
         ASSERT_TRUE(exporter->DoExport()) << extension.toStdString();
         EXPECT_EQ(ModeOf(fresh), 0640u) << extension.toStdString();
+
+        // A link stays a link; a read-only file is replaced and stays read-only.
+        const QString link = folder.File("link." + extension);
+        QFile::remove(link); // two types share "txt"
+        ASSERT_TRUE(QFile::link(kept, link)) << extension.toStdString();
+        WriteAll(kept, "earlier");
+        ASSERT_EQ(::chmod(QFile::encodeName(kept).constData(), 0444), 0);
+        exporter->SetExportFile(link);
+        ASSERT_TRUE(exporter->DoExport()) << extension.toStdString();
+        EXPECT_TRUE(QFileInfo(link).isSymLink()) << extension.toStdString();
+        EXPECT_NE(ReadAll(kept), "earlier") << extension.toStdString();
+        EXPECT_EQ(ModeOf(kept), 0444u) << extension.toStdString();
     }
     EXPECT_EQ(ourTempFiles(), tempBefore);
     ::umask(savedMask);

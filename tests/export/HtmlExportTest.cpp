@@ -159,6 +159,7 @@ TEST_F(HtmlExportTest, TokensAndLinks)
         }
     }
 
+    const TExportRunScope run(*exporter);
     THTMLExport writer(exporter, xHTML, folder.File("links.htm"));
     const QString a = "<a href=\"%1\">%2</a>";
     const QStringList cases[] = {

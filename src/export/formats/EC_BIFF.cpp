@@ -23,20 +23,8 @@ QByteArray CountedBytes(const QString& text)
 TBIFFExport::TBIFFExport(TExportXComponent* source, TExportType exportType, const QString& fileName)
     : TSheetExport(source, exportType, fileName, kMaxRow, kMaxColumn)
 {
-    constructed_ = false;
-    BiffFile.setFileName(outputFile_);
-    // The file the user named must never be left half written.
-    BiffFile.setDirectWriteFallback(false);
-    if (!BiffFile.open(QIODevice::WriteOnly))
-        RaiseCannotCreate(BiffFile.errorString());
-    constructed_ = true;
-}
-
-// A run that did not finish leaves no file behind and the earlier one untouched.
-TBIFFExport::~TBIFFExport()
-{
-    if (!closed_)
-        BiffFile.cancelWriting();
+    if (!biffFile_.Open())
+        RaiseCannotCreate(biffFile_.ErrorString());
 }
 
 // ---- Bytes ----
@@ -275,16 +263,12 @@ void TBIFFExport::EndSheet()
     if (!BiffFile.seek(DimensionsPos))
         throw EInOutError(BiffFile.errorString());
     written_ = DimensionsPos;
-    WriteDimensions(Source->NumItemsExported + 2, int(Columns.size()) + 1);
+    WriteDimensions(Source->Run().NumItemsExported + 2, int(Columns.size()) + 1);
     Flush();
 }
 
 void TBIFFExport::FinishOutput()
 {
-    if (closed_)
-        return;
     Flush();
-    closed_ = true;
-    if (!BiffFile.commit())
-        throw EInOutError(BiffFile.errorString());
+    biffFile_.Commit();
 }

@@ -19,8 +19,8 @@
 #pragma once
 
 #include "export/formats/EC_Sheet.h"
+#include "platform/core/AtomicFile.h"
 
-#include <QSaveFile>
 #include <initializer_list>
 
 class TBIFFExport : public TSheetExport
@@ -56,7 +56,6 @@ public:
     static constexpr int kMaxColumn = 255;
 
     TBIFFExport(TExportXComponent* source, TExportType exportType, const QString& fileName);
-    ~TBIFFExport() override;
 
     // Puts the finished file in place; raises EInOutError when it cannot.
     void FinishOutput() override;
@@ -96,8 +95,8 @@ private:
     quint16 RecordId = 0;
     quint16 RecordSize = 0;
     qint64 DimensionsPos = 0;
-    QSaveFile BiffFile;
+    TAtomicFile biffFile_{outputFile_};
+    QIODevice& BiffFile = *biffFile_.Device(); // the file being written
     QByteArray buffer_;
     qint64 written_ = 0;
-    bool closed_ = false;
 };

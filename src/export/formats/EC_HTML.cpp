@@ -213,7 +213,7 @@ void THTMLExport::WriteFooter()
         QString rule;
         if (!options.testFlag(htIgnoreLineBreaks))
             rule = options.testFlag(htHorzRules) ? QStringLiteral("<hr>") : QStringLiteral("<br>");
-        WriteLine(rule + PageText(ListText(Source->FormattedFooter)));
+        WriteLine(rule + PageText(ListText(Source->Run().FormattedFooter)));
     }
     Write(QStringLiteral("</font></body></html>"));
 }

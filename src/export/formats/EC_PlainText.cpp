@@ -138,17 +138,15 @@ void TDetailedTextExport::WriteItem(const TExportValues& values, int itemIndex)
 void TDetailedTextExport::WriteFooter()
 {
     TCustomTextExport::WriteFooter();
-    const QString footer = ListText(Source->FormattedFooter);
+    const QString footer = ListText(Source->Run().FormattedFooter);
     if (IsNotBlank(footer))
         WriteLine(footer);
 }
 
 // ---- Clipboard ----
 
-TCustomClipboardExport::~TCustomClipboardExport()
+void TCustomClipboardExport::DeliverOutput()
 {
-    if (!constructed_)
-        return;
     if (Source->OnClipboardText) {
         Source->OnClipboardText(Source, clipboardText_);
     } else if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -211,7 +209,7 @@ void TDetailedClipboardExport::WriteItem(const TExportValues& values, int itemIn
 void TDetailedClipboardExport::WriteFooter()
 {
     TCustomClipboardExport::WriteFooter();
-    const QString footer = ListText(Source->FormattedFooter);
+    const QString footer = ListText(Source->Run().FormattedFooter);
     if (IsBlank(footer))
         return;
     const int dataColumns = int(Columns.size()) - (Source->Options().testFlag(NumberRows) ? 1 : 0);

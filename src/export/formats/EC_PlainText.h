@@ -4,7 +4,7 @@
 //   TDetailedTextExport / TDetailedClipboardExport: one block per item, one
 //     line per value, prefixed by its caption when captions are shown.
 // The clipboard writers collect the whole text and hand it over in one call
-// when they are destroyed, also after a cancel or a failure; beside the plain
+// after the run, also after a cancel or a failure; beside the plain
 // text they offer the same cells as an HTML table, so a paste into a
 // spreadsheet or a word processor gives cells.
 #pragma once
@@ -52,13 +52,13 @@ public:
     void WriteFooter() override;
 };
 
-// Puts the collected text (and its table) on the clipboard when destroyed, and
+// Puts the collected text (and its table) on the clipboard after the run, and
 // confirms a successful run when ShowClipboardMsg is set.
 class TCustomClipboardExport : public TCustomExport
 {
 public:
     using TCustomExport::TCustomExport;
-    ~TCustomClipboardExport() override;
+    void DeliverOutput() override;
     const QString& ClipboardText() const { return clipboardText_; }
 
 protected:

@@ -136,7 +136,7 @@ TRichTextExport::TRichTextExport(TExportXComponent* source, TExportType exportTy
                                  const QString& fileName)
     : TCustomTextExport(source, exportType, fileName)
 {
-    Source->ColumnPadding = 5;
+    Source->Run().ColumnPadding = 5;
 }
 
 // Each step changes only the characters it is for, and adds none the later
@@ -240,5 +240,5 @@ void TRichTextExport::WriteItem(const TExportValues& values, int itemIndex)
 void TRichTextExport::WriteFooter()
 {
     TCustomTextExport::WriteFooter();
-    WriteLine(QString::fromLatin1(kFooter).arg(RTFText(ListText(Source->FormattedFooter))));
+    WriteLine(QString::fromLatin1(kFooter).arg(RTFText(ListText(Source->Run().FormattedFooter))));
 }

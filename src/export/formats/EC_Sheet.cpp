@@ -197,9 +197,9 @@ void TSheetExport::WriteItem(const TExportValues& values, int itemIndex)
 void TSheetExport::WriteFooter()
 {
     TCustomShellViewExport::WriteFooter();
-    const QStringList& footer = Source->FormattedFooter;
+    const QStringList& footer = Source->Run().FormattedFooter;
     if (IsNotBlank(ListText(footer))) {
-        FooterRow = Source->NumItemsExported + RowOffset + 2; // one blank row after the items
+        FooterRow = Source->Run().NumItemsExported + RowOffset + 2; // one blank row after the items
         TExportValue text;
         for (qsizetype i = 0; i < footer.size(); ++i) {
             text.Value = footer.at(i);

@@ -38,9 +38,9 @@ TCustomShellViewExport::TCustomShellViewExport(TExportXComponent* source, TExpor
     outputFile_ = ToFile ? FileName : MakeTempFileName(FileExt);
 }
 
-TCustomShellViewExport::~TCustomShellViewExport()
+void TCustomShellViewExport::DeliverOutput()
 {
-    if (!constructed_ || ToFile || !succeeded_)
+    if (ToFile || !succeeded_)
         return;
     if (LaunchDefaultApplication(outputFile_))
         ViewerInstance = true;
@@ -54,26 +54,13 @@ TCustomTextExport::TCustomTextExport(TExportXComponent* source, TExportType expo
                                      const QString& fileName)
     : TCustomShellViewExport(source, exportType, fileName)
 {
-    constructed_ = false;
-    outFile_.setFileName(outputFile_);
-    // No direct write when the folder cannot take the temporary file: the
-    // file the user named must never be left half written.
-    outFile_.setDirectWriteFallback(false);
     // The caller reports the failure, as the writer's own report would read.
-    if (!outFile_.open(QIODevice::WriteOnly)) {
+    if (!outFile_.Open()) {
         const EInOutError error(
             QStringLiteral("Cannot create %1: %2")
-                .arg(QDir::toNativeSeparators(outputFile_), outFile_.errorString()));
+                .arg(QDir::toNativeSeparators(outputFile_), outFile_.ErrorString()));
         throw EInOutError(FileExportErrorText(&error));
     }
-    constructed_ = true;
-}
-
-// A run that did not finish leaves no file behind and the earlier one untouched.
-TCustomTextExport::~TCustomTextExport()
-{
-    if (!outFileClosed_)
-        outFile_.cancelWriting();
 }
 
 void TCustomTextExport::Write(const QString& text)
@@ -94,14 +81,8 @@ void TCustomTextExport::WriteLine(const QString& line)
 
 void TCustomTextExport::CloseOutput()
 {
-    if (outFileClosed_)
-        return;
     output_.Flush();
-    if (!outFile_.commit()) {
-        outFileClosed_ = true;
-        throw EInOutError(outFile_.errorString());
-    }
-    outFileClosed_ = true;
+    outFile_.Commit();
 }
 
 QString FileExportErrorText(const std::exception* error)

@@ -4,22 +4,22 @@
 //     after a successful run in view mode.
 //   TCustomTextExport: the file as UTF-8 text lines ending in CR LF, written
 //     under a temporary name in the target folder and put in place only when
-//     the run succeeds, so a cancelled or failed export leaves any earlier
-//     file as it was.
+//     the run succeeds (TAtomicFile), so a cancelled or failed export leaves
+//     any earlier file as it was.
 //   TCSVExport: fields separated by the list separator, text quoted.
 //   TTabExport: fields separated by TAB, nothing quoted.
 #pragma once
 
-#include "export/EC_Main.h"
-
-#include <QSaveFile>
+#include "export/EC_Writer.h"
+#include "platform/core/AtomicFile.h"
 
 class TCustomShellViewExport : public TCustomExport
 {
 public:
     TCustomShellViewExport(TExportXComponent* source, TExportType exportType,
                            const QString& fileName);
-    ~TCustomShellViewExport() override;
+    // Opens the file in the desktop's application after a successful run in view mode.
+    void DeliverOutput() override;
 
     const QString& OutputFile() const { return outputFile_; }
     const QString& ViewErrorMessage() const { return viewErrorMessage_; }
@@ -33,7 +33,6 @@ class TCustomTextExport : public TCustomShellViewExport
 {
 public:
     TCustomTextExport(TExportXComponent* source, TExportType exportType, const QString& fileName);
-    ~TCustomTextExport() override;
 
     // Puts the finished file in place; raises EInOutError when it cannot.
     void CloseOutput();
@@ -49,9 +48,8 @@ protected:
     TBufferedOutput& Output() { return output_; }
 
 private:
-    QSaveFile outFile_;
-    bool outFileClosed_ = false;
-    TBufferedOutput output_{&outFile_};
+    TAtomicFile outFile_{outputFile_};
+    TBufferedOutput output_{outFile_.Device()};
 };
 
 // The list separator of the regional settings; without one, or where it is

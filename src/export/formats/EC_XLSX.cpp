@@ -3,16 +3,9 @@
 #include "export/formats/CNumericLocale.h"
 #include "platform/core/Exceptions.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 namespace {
@@ -57,49 +50,25 @@ QByteArray HeaderFooterText(const QString& text)
     return XmlText(LeftWhole(sectioned, kMaxHeaderText));
 }
 
-// The temporary file is made private; once complete it takes what a file
-// written in place would have: the permissions of the file it replaces, or
-// those of a new file (0666 less the umask).
-void GiveOutputPermissions(const QString& temporary, const QString& target)
-{
-    struct stat existing = {};
-    mode_t mode = 0;
-    if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::chmod(QFile::encodeName(temporary).constData(), mode);
-}
-
 } // namespace
 
 TXLSXExport::TXLSXExport(TExportXComponent* source, TExportType exportType, const QString& fileName)
     : TSheetExport(source, exportType, fileName, kMaxRow, kMaxColumn)
 {
-    constructed_ = false;
-    const QFileInfo target(outputFile_);
-    QTemporaryFile reserved(target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() +
-                                                          QStringLiteral(".XXXXXX")));
-    reserved.setAutoRemove(false);
-    if (reserved.open()) {
-        tempFile_ = reserved.fileName();
-        reserved.close();
+    // The library writes the fresh file by its name.
+    if (output_.Open()) {
         lxw_workbook_options options = {};
         options.constant_memory = LXW_TRUE;
-        workbook_ = workbook_new_opt(QFile::encodeName(tempFile_).constData(), &options);
+        workbook_ =
+            workbook_new_opt(QFile::encodeName(output_.TemporaryName()).constData(), &options);
     }
     library_ = std::make_unique<TSerialWorker>();
     library_->Post(UseCNumericOnThisThread); // the library prints the cells' numbers
     pending_.reserve(kCellBatch);
     if (!workbook_) {
-        if (!tempFile_.isEmpty())
-            QFile::remove(tempFile_);
-        RaiseCannotCreate(reserved.errorString());
+        output_.Discard();
+        RaiseCannotCreate(output_.ErrorString());
     }
-    constructed_ = true;
 }
 
 // A run that did not finish leaves no file behind and the earlier one untouched.
@@ -115,7 +84,7 @@ void TXLSXExport::Discard()
         return;
     lxw_workbook_free(workbook_);
     workbook_ = nullptr;
-    QFile::remove(tempFile_);
+    output_.Discard();
 }
 
 void TXLSXExport::Check(int error) const
@@ -259,15 +228,8 @@ void TXLSXExport::FinishOutput()
     const lxw_error error = workbook_close(workbook_); // frees the workbook
     workbook_ = nullptr;
     if (error != LXW_NO_ERROR) {
-        QFile::remove(tempFile_);
+        output_.Discard();
         throw EInOutError(QString::fromUtf8(lxw_strerror(error)));
     }
-    GiveOutputPermissions(tempFile_, outputFile_);
-    if (std::rename(QFile::encodeName(tempFile_).constData(),
-                    QFile::encodeName(outputFile_).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(tempFile_);
-        throw EInOutError(QStringLiteral("Cannot write %1: %2")
-                              .arg(QDir::toNativeSeparators(outputFile_), reason));
-    }
+    output_.Commit();
 }

@@ -6,12 +6,14 @@
 // The workbook library streams rows to its own temporary storage (constant
 // memory: no row is held) and writes the file itself when the workbook
 // closes. It takes the cells on a thread of its own, in batches, while the
-// next rows are read and converted. It writes to a fresh name in the target folder, which replaces
-// the target only when the run succeeded; otherwise it is deleted. The level
+// next rows are read and converted. It writes to a fresh name in the target
+// folder (TAtomicFile), which replaces the target only when the run
+// succeeded; otherwise it is deleted. The level
 // it packs the file at is set in WorkbookCompression.cpp.
 #pragma once
 
 #include "export/formats/EC_Sheet.h"
+#include "platform/core/AtomicFile.h"
 #include "platform/core/SerialWorker.h"
 
 #include <QByteArray>
@@ -67,7 +69,7 @@ private:
     // Returns when the library has taken every cell.
     void Flush();
 
-    QString tempFile_;
+    TAtomicFile output_{outputFile_};
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     lxw_format* styles_[xfCaption + 1] = {};

@@ -1,5 +1,5 @@
 // Which writer class serves which export type.
-#include "export/EC_Main.h"
+#include "export/EC_Writer.h"
 #include "export/formats/EC_BIFF.h"
 #include "export/formats/EC_DIF.h"
 #include "export/formats/EC_HTML.h"

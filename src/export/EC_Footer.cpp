@@ -2,8 +2,9 @@
 // that receives the number of items. Every directive is checked before
 // anything is formatted, so no pattern can ask for an argument that is not
 // there or for a string of absurd width.
+#include "export/EC_Footer.h"
+
 #include "engine/DisplayFormat.h"
-#include "export/EC_Main.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"
 

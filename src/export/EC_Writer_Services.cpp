@@ -2,8 +2,9 @@
 // the regional settings, spreadsheet cell patterns, temporary output files
 // and the time stamp.
 #include "engine/DisplayFormat.h"
-#include "export/EC_Main.h"
+#include "export/EC_FileNames.h"
 #include "export/EC_Strings.h"
+#include "export/EC_Writer.h"
 #include "platform/core/CodePoints.h"
 #include "platform/core/DeadRunCleanup.h"
 #include "platform/core/Exceptions.h"
@@ -134,7 +135,7 @@ QString TCustomExport::BuildTextLine(const TExportValues& values) const
 
 QString TCustomExport::BuildTextFooter() const
 {
-    const QString footer = ListText(Source->FormattedFooter);
+    const QString footer = ListText(Source->Run().FormattedFooter);
     if (IsBlank(footer))
         return QString();
     const QString crlf = QStringLiteral("\r\n");
@@ -314,7 +315,7 @@ TExportColumnKind TCustomExport::GetColumnKind(int index, const QString& value) 
     const bool numberRows = Source->Options().testFlag(NumberRows);
     if (ItemIndex == 0 && Source->Options().testFlag(ShowColHeaders))
         return ckString;
-    const TExportColumns& list = Source->ColumnList;
+    const TExportColumns& list = Source->Run().ColumnList;
     if (index >= 0 && size_t(index) < list.size() && list[size_t(index)].Info &&
         list[size_t(index)].Info->Kind != ckUnknown)
         return list[size_t(index)].Info->Kind;
@@ -359,27 +360,6 @@ TDateTime TCustomExport::DayCount(const TExportValue& value, TExportColumnKind k
     }
     default:
         return hasStored ? *stored : ParseDateTime(value.Value);
-    }
-}
-
-std::optional<TDateTime> StoredDateTime(const QVariant& value)
-{
-    static const QDate dayZero(1899, 12, 30);
-    // Whole seconds, as the time's text gives them.
-    const auto timeOfDay = [](const QTime& time) {
-        return (time.msecsSinceStartOfDay() / 1000) / 86400.0;
-    };
-    switch (value.typeId()) {
-    case QMetaType::QDate:
-        return double(dayZero.daysTo(value.toDate()));
-    case QMetaType::QTime:
-        return timeOfDay(value.toTime());
-    case QMetaType::QDateTime: {
-        const QDateTime dateTime = value.toDateTime();
-        return double(dayZero.daysTo(dateTime.date())) + timeOfDay(dateTime.time());
-    }
-    default:
-        return std::nullopt;
     }
 }
 
@@ -512,11 +492,6 @@ TempFiles& RegisteredTempFiles()
 }
 
 } // namespace
-
-QString TempFilePath(const QString& name)
-{
-    return TempFolder() + name;
-}
 
 // The name carries this program's mark and the process id, so leftovers of a
 // run that died can be told from those of a run still going, and from the

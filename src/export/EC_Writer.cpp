@@ -1,6 +1,8 @@
 // The writer base: the pipeline that walks the source's columns and items
 // into the four writer operations, and the progress dialog beside it.
-#include "export/EC_Main.h"
+#include "export/EC_Writer.h"
+
+#include "export/EC_Footer.h"
 #include "export/EC_Strings.h"
 #include "export/XProgress.h"
 #include "platform/CursorGuard.h"
@@ -8,8 +10,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"
 
-#include <QApplication>
-#include <QThread>
+#include <QCoreApplication>
 #include <QWidget>
 
 TCustomExport::TCustomExport(TExportXComponent* source, TExportType exportType,
@@ -21,33 +22,15 @@ TCustomExport::TCustomExport(TExportXComponent* source, TExportType exportType,
 {
     if (!source->CanExport())
         throw EAbort();
-    source->ColumnPadding = 1;
+    source->Run().ColumnPadding = 1;
     FileExt = ExportTypeExt(exportType);
     ToFile = IsNotBlank(fileName);
     if (source->Options().testFlag(ShowProgress))
         progressForm_ = CreateProgressForm(LoadStr(sExporting), QString(), LoadStr(sElapsed),
-                                           source->ItemCount);
-    constructed_ = true;
+                                           source->Run().ItemCount);
 }
 
-// A viewer that got the output needs the front: when this program still has
-// it a moment later, the window steps aside until the user comes back.
-TCustomExport::~TCustomExport()
-{
-    if (!constructed_)
-        return;
-    progressForm_.reset();
-    if (!ToFile && ViewerInstance) {
-        QThread::msleep(250);
-        QCoreApplication::processEvents();
-        auto* owner = qobject_cast<QWidget*>(Source->parent());
-        QWidget* active = QApplication::activeWindow();
-        if (active && (owner == nullptr || active == owner->window())) {
-            active->showMinimized();
-            Source->MinimizedForViewer = true;
-        }
-    }
-}
+TCustomExport::~TCustomExport() = default;
 
 void TCustomExport::ReleaseProgressForm()
 {
@@ -62,10 +45,10 @@ bool TCustomExport::Run()
     bool result = false;
     if (!Source->CanExport())
         return false;
-    Source->GetColumns(Source->ColumnList);
+    TExportRun& run = Source->Run();
+    Source->GetColumns(run.ColumnList);
     if (Source->Options().testFlag(NumberRows))
-        Source->ColumnList.insert(Source->ColumnList.begin(),
-                                  TExportColumn{LoadStr(sItemCaption), {}});
+        run.ColumnList.insert(run.ColumnList.begin(), TExportColumn{LoadStr(sItemCaption), {}});
 
     const CursorGuard busy;
     QWidget* owner = Source->Options().testFlag(ShowProgress)
@@ -91,15 +74,15 @@ bool TCustomExport::Run()
     Source->OpenSource();
     try {
         TExportValues values;
-        WriteHeader(Source->ColumnList);
+        WriteHeader(run.ColumnList);
         const bool cancelled =
-            !Source->ForEachItem(values, TakesTextBytes(), [this](const TExportValues& item) {
-                WriteItem(item, Source->NumItemsExported);
-                return !progressForm_ || progressForm_->UpdateProgress(Source->NumItemsExported);
+            !Source->ForEachItem(values, TakesTextBytes(), [this, &run](const TExportValues& item) {
+                WriteItem(item, run.NumItemsExported);
+                return !progressForm_ || progressForm_->UpdateProgress(run.NumItemsExported);
             });
         if (!cancelled) {
             if (progressForm_)
-                progressForm_->ShowFinalProgress(Source->NumItemsExported);
+                progressForm_->ShowFinalProgress(run.NumItemsExported);
             WriteFooter();
             FinishOutput();
             result = true;
@@ -138,13 +121,14 @@ void TCustomExport::WriteItem(const TExportValues& values, int itemIndex)
 // The event runs first, so a handler may still change the footer.
 void TCustomExport::WriteFooter()
 {
+    TExportRun& run = Source->Run();
     if (Source->OnWriteFooter)
-        Source->OnWriteFooter(Source, Source->NumItemsExported);
+        Source->OnWriteFooter(Source, run.NumItemsExported);
     const QString footer = ListText(Source->Footer());
-    Source->FormattedFooter =
-        FormatFooter(footer, double(Source->NumItemsExported)).split(QStringLiteral("\r\n"));
-    if (!Source->FormattedFooter.isEmpty() && Source->FormattedFooter.constLast().isEmpty())
-        Source->FormattedFooter.removeLast();
+    run.FormattedFooter =
+        FormatFooter(footer, double(run.NumItemsExported)).split(QStringLiteral("\r\n"));
+    if (!run.FormattedFooter.isEmpty() && run.FormattedFooter.constLast().isEmpty())
+        run.FormattedFooter.removeLast();
 }
 
 void TCustomExport::ShowExportError(const std::exception* error)
