@@ -38,6 +38,73 @@ TEST_F(ServerTest, TheResultIsPrintedAndExportedAsPythonReadsIt)
     EXPECT_TRUE(rows.at(2).startsWith(QStringLiteral("2|Bob|150")));
 }
 
+struct ExactCase
+{
+    const char* value; // an expression of the server
+    const char* shown; // printed and exported
+};
+
+// Numbers beyond a double's 15 digits keep every digit in the printed
+// result, in a CSV export and in the table Save writes back.
+TEST_F(ServerTest, NumbersKeepEveryDigitThroughOutputExportAndSave)
+{
+    const ExactCase cases[] = {
+        {"12345678901234567890.123456789::numeric(38,10)", "12345678901234567890.1234567890"},
+        {"(-0.000000000012345678901234567891)::numeric(38,30)",
+         "-0.000000000012345678901234567891"},
+        {"1.5::numeric(38,10)", "1.5"},
+        {"(-0)::numeric(38,10)", "0"},
+        {"1e-30::numeric", "1E-30"},
+        {"'NaN'::numeric", "NaN"},
+        {"9007199254740993::numeric", "9007199254740993"},
+        {"9223372036854775807::int8", "9223372036854775807"},
+        {"(-9223372036854775807 - 1)::int8", "-9223372036854775808"},
+        {"92233720368547758.07::money", "92233720368547758.07"},
+    };
+    QStringList columns, names;
+    for (const ExactCase& c : cases) {
+        names << QStringLiteral("c%1").arg(names.size());
+        columns << QString::fromUtf8(c.value) + QStringLiteral(" AS ") + names.last();
+    }
+    Rows(QStringLiteral("CREATE TABLE exact AS SELECT ") + columns.join(QStringLiteral(", ")));
+    const QString select = QStringLiteral("SELECT * FROM exact");
+    const Outcome printed = RunBatch(select);
+    const QString csv = files_.File(QStringLiteral("exact.csv"));
+    const Outcome exported = RunBatch(select, {QStringLiteral("--export"), QStringLiteral("csv"),
+                                               QStringLiteral("--output"), csv,
+                                               QStringLiteral("--no-number-rows")});
+    const Outcome saved = RunBatch(select, {QStringLiteral("--save"), QStringLiteral("copy")});
+    ASSERT_EQ(printed.status + exported.status + saved.status, 0)
+        << printed.err.toStdString() << exported.err.toStdString() << saved.err.toStdString();
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import csv, sys\n"
+                                 "print('|'.join(list(csv.reader(open(sys.argv[1])))[1]))\n"),
+                  csv});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    const QStringList lines = printed.out.split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 2);
+    const QStringList shownPrinted = lines.at(1).split(QLatin1Char('\t'));
+    const QStringList shownExported =
+        QString::fromUtf8(python.readAllStandardOutput()).trimmed().split(QLatin1Char('|'));
+    QStringList texts;
+    for (const QString& name : names)
+        texts << name + QStringLiteral("::text");
+    const QString asText = QStringLiteral("SELECT %1 FROM %2").arg(texts.join(QLatin1Char(',')));
+    const QString original = Rows(asText.arg(QStringLiteral("exact"))).join(QLatin1Char('\n'));
+    EXPECT_EQ(Rows(asText.arg(QStringLiteral("copy"))).join(QLatin1Char('\n')).toStdString(),
+              original.toStdString());
+    ASSERT_EQ(shownPrinted.size(), names.size());
+    ASSERT_EQ(shownExported.size(), names.size());
+    for (int i = 0; i < int(names.size()); ++i) {
+        SCOPED_TRACE(cases[i].value);
+        EXPECT_EQ(shownPrinted.at(i).toStdString(), cases[i].shown);
+        EXPECT_EQ(shownExported.at(i).toStdString(), cases[i].shown);
+    }
+    EXPECT_EQ(ColumnTypes(QStringLiteral("copy")), ColumnTypes(QStringLiteral("exact")));
+}
+
 TEST_F(ServerTest, SaveAsksBeforeReplacingATableOnTheServer)
 {
     const QString script = QStringLiteral("SELECT id, total FROM orders");
