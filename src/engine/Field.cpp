@@ -389,8 +389,8 @@ void TField::AppendDisplayText(const QVariant& value, QByteArray& utf8) const
             return;
         }
         case QMetaType::QString:
-            AppendUtf8(utf8, DecimalText(*static_cast<const QString*>(value.constData()),
-                                         dataType_, *settings_));
+            AppendUtf8(utf8, DecimalText(*static_cast<const QString*>(value.constData()), dataType_,
+                                         *settings_));
             return;
         default:
             break;
