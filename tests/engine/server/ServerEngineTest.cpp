@@ -6,7 +6,6 @@
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
 #include "query/enhquery.h"
-#include "support/EngineTestSupport.h"
 
 #include <QDateTime>
 #include <thread>
@@ -160,19 +159,6 @@ TEST_F(ServerTest, ServerTypesBecomeFieldKinds)
     }
     EXPECT_TRUE(query.Fields(6)->Currency());
     zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
-}
-
-// A decimal kept as text shows the regional decimal separator, as the
-// numbers beside it do, so an export cannot take its point for a thousands one.
-TEST_F(ServerTest, ExactDecimalsUseTheRegionalSeparator)
-{
-    PinnedRegional pin(GermanSettings());
-    TQuery query;
-    query.SetDatabaseName(QStringLiteral("KIV"));
-    query.SetSQLText(QStringLiteral("SELECT 12345678901234567890.5::numeric, 1.5::numeric"));
-    ASSERT_NO_THROW(query.Open());
-    EXPECT_EQ(query.Fields(0)->DisplayText(), QStringLiteral("12345678901234567890,5"));
-    EXPECT_EQ(query.Fields(1)->DisplayText(), QStringLiteral("1,5"));
 }
 
 TEST_F(ServerTest, SaveMakesATableWithTheResultsTypesAndAsksBeforeReplacing)
