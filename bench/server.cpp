@@ -167,7 +167,8 @@ int Run(int argc, char** argv)
 int main(int argc, char** argv)
 {
     if (!qEnvironmentVariableIsSet("PGPORT")) {
-        std::vector<char*> args{const_cast<char*>("pg_virtualenv")};
+        // -t: a cluster in a folder of its own, so runs side by side do not collide.
+        std::vector<char*> args{const_cast<char*>("pg_virtualenv"), const_cast<char*>("-t")};
         for (int i = 0; i < argc; ++i)
             args.push_back(argv[i]);
         args.push_back(nullptr);

@@ -1,6 +1,7 @@
 // An answer filled from rows handed over one at a time (TAnswerRows): the
 // rows of a server's cursor, stepped into a prepared insert in one
-// transaction of the answer file.
+// transaction of the answer file. The rows bind each value in the storage
+// it needs, so the file's columns convert nothing.
 #include "engine/AnswerTable.h"
 #include "engine/SessionState.h"
 
@@ -10,7 +11,7 @@ AnswerTable::AnswerTable(TSession& session, TDataSet* owner, TAnswerRows& rows)
 {
     try {
         Open();
-        Create(UniqueColumnNames(rows.Names()), rows.DeclaredTypes());
+        Create(UniqueColumnNames(rows.Names()), rows.DeclaredTypes(), false);
         db_->Exec("BEGIN");
         const SqliteStatement insert = PrepareInsert();
         while (rows.Next(insert.get())) {

@@ -114,7 +114,7 @@ void AnswerTable::Describe(sqlite3_stmt* source)
     Create(AnswerColumnNames(source), declared);
 }
 
-void AnswerTable::Create(const QStringList& names, const QStringList& declared)
+void AnswerTable::Create(const QStringList& names, const QStringList& declared, bool affinity)
 {
     for (int i = 0; i < int(names.size()); ++i) {
         AnswerColumn column;
@@ -130,7 +130,7 @@ void AnswerTable::Create(const QStringList& names, const QStringList& declared)
         if (i)
             sql += QStringLiteral(", ");
         sql += QuoteIdentifier(columns_[i].name);
-        if (!columns_[i].declared.isEmpty())
+        if (affinity && !columns_[i].declared.isEmpty())
             sql += QLatin1Char(' ') + columns_[i].declared;
     }
     sql += QLatin1Char(')');

@@ -100,7 +100,9 @@ public:
 private:
     void Open();
     void Describe(sqlite3_stmt* source);
-    void Create(const QStringList& names, const QStringList& declared);
+    // Without affinity the file's columns have no types, so every value is
+    // stored as it is bound (a server's exact decimals stay text).
+    void Create(const QStringList& names, const QStringList& declared, bool affinity = true);
     void Finish();
     bool FillBySelect(SqliteConnection& sourceConnection, sqlite3_stmt* source);
     void FillByRows(SqliteConnection& sourceConnection, sqlite3_stmt* source);

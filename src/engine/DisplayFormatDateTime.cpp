@@ -21,8 +21,64 @@ bool UsesTwelveHours(const QString& pattern)
     return false;
 }
 
-} // namespace
+// The characters of a format gathered in place and appended to the text at
+// once: a date has several short parts, and each append of its own costs
+// more than the part.
+class TGathered
+{
+public:
+    explicit TGathered(QString& out) : out_(out) {}
+    ~TGathered() { Flush(); }
+    TGathered(const TGathered&) = delete;
+    TGathered& operator=(const TGathered&) = delete;
 
+    void Flush()
+    {
+        out_.append(reinterpret_cast<const QChar*>(chars_), n_);
+        n_ = 0;
+    }
+    void Add(const QString& text)
+    {
+        if (n_ + text.size() > kRoom) {
+            Flush();
+            if (text.size() > kRoom) {
+                out_ += text;
+                return;
+            }
+        }
+        std::copy(text.utf16(), text.utf16() + text.size(), chars_ + n_);
+        n_ += int(text.size());
+    }
+    void AddPadded(int value, int width)
+    {
+        if (width > kRoom / 2) { // only a pattern of many zeros
+            Flush();
+            AppendPadded(out_, value, width);
+            return;
+        }
+        char digits[16];
+        const char* const end = std::to_chars(digits, digits + sizeof digits,
+                                              value < 0 ? -qint64(value) : qint64(value))
+                                    .ptr;
+        const int count = int(end - digits);
+        if (n_ + qMax(width, count) + 1 > kRoom)
+            Flush();
+        if (value < 0)
+            chars_[n_++] = u'-';
+        for (int i = count + (value < 0 ? 1 : 0); i < width; ++i)
+            chars_[n_++] = u'0';
+        for (int i = 0; i < count; ++i)
+            chars_[n_++] = char16_t(digits[i]);
+    }
+
+private:
+    static constexpr int kRoom = 96;
+    QString& out_;
+    char16_t chars_[kRoom];
+    int n_ = 0;
+};
+
+} // namespace
 
 struct TDateTimeFormat::Token
 {
@@ -39,7 +95,6 @@ struct TDateTimeFormat::Token
         Second,      // width 1 or 2
         Millisecond, // width 1 or 3
         AmPm,        // text before noon, other from noon
-        Nested,      // first: another pattern of the settings
         DateAndTime  // first: the date; a time of day other than midnight adds second
     };
     Kind kind;
@@ -61,7 +116,8 @@ TDateTimeFormat& TDateTimeFormat::operator=(TDateTimeFormat&&) noexcept = defaul
 
 void TDateTimeFormat::Compile(const QString& pattern, const TFormatSettings& s, int depth)
 {
-    // Patterns of the settings may name each other; two levels are enough for any real one.
+    // Patterns of the settings may name each other; two levels are enough for
+    // any real one. A pattern named by letters ("ddddd", "t") is compiled in place.
     if (depth > 2)
         return;
     const auto literal = [this](const QString& text) {
@@ -139,8 +195,7 @@ void TDateTimeFormat::Compile(const QString& pattern, const TFormatSettings& s, 
             else if (n <= 4)
                 token(Token::DayName, 0).names = n == 3 ? s.shortDayNames : s.longDayNames;
             else
-                token(Token::Nested, 0).first =
-                    nested(n == 5 ? s.shortDateFormat : s.longDateFormat);
+                Compile(n == 5 ? s.shortDateFormat : s.longDateFormat, s, depth + 1);
             break;
         case 'm':
             if (n <= 2)
@@ -164,7 +219,7 @@ void TDateTimeFormat::Compile(const QString& pattern, const TFormatSettings& s, 
             token(Token::Millisecond, n >= 3 ? 3 : 1);
             break;
         case 't':
-            token(Token::Nested, 0).first = nested(n == 1 ? s.shortTimeFormat : s.longTimeFormat);
+            Compile(n == 1 ? s.shortTimeFormat : s.longTimeFormat, s, depth + 1);
             break;
         default:
             literal(pattern.mid(i - n, n));
@@ -178,49 +233,48 @@ void TDateTimeFormat::AppendTo(QString& out, const QDate& date, const QTime& tim
     // The calendar parts of the date, worked out once for all its tokens.
     int year = 0, month = 0, day = 0;
     date.getDate(&year, &month, &day);
+    TGathered text(out);
     for (const Token& t : tokens_) {
         switch (t.kind) {
         case Token::Literal:
-            out += t.text;
+            text.Add(t.text);
             break;
         case Token::Day:
-            AppendPadded(out, day, t.width);
+            text.AddPadded(day, t.width);
             break;
         case Token::DayName:
-            out += t.names.value(date.dayOfWeek() % 7);
+            text.Add(t.names.value(date.dayOfWeek() % 7));
             break;
         case Token::Month:
-            AppendPadded(out, month, t.width);
+            text.AddPadded(month, t.width);
             break;
         case Token::MonthName:
-            out += t.names.value(month - 1);
+            text.Add(t.names.value(month - 1));
             break;
         case Token::Year:
-            AppendPadded(out, t.width == 2 ? year % 100 : year, t.width);
+            text.AddPadded(t.width == 2 ? year % 100 : year, t.width);
             break;
         case Token::Hour: {
             int hour = time.hour();
             if (t.twelve)
                 hour = hour % 12 == 0 ? 12 : hour % 12;
-            AppendPadded(out, hour, t.width);
+            text.AddPadded(hour, t.width);
             break;
         }
         case Token::Minute:
-            AppendPadded(out, time.minute(), t.width);
+            text.AddPadded(time.minute(), t.width);
             break;
         case Token::Second:
-            AppendPadded(out, time.second(), t.width);
+            text.AddPadded(time.second(), t.width);
             break;
         case Token::Millisecond:
-            AppendPadded(out, time.msec(), t.width);
+            text.AddPadded(time.msec(), t.width);
             break;
         case Token::AmPm:
-            out += time.hour() >= 12 ? t.other : t.text;
-            break;
-        case Token::Nested:
-            t.first->AppendTo(out, date, time);
+            text.Add(time.hour() >= 12 ? t.other : t.text);
             break;
         case Token::DateAndTime:
+            text.Flush();
             t.first->AppendTo(out, date, time);
             if (time != QTime(0, 0)) {
                 out += QLatin1Char(' ');

@@ -5,6 +5,7 @@
 
 #include <QStringEncoder>
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -63,6 +64,24 @@ bool IsFifteenDigitTie(double value, const char* sixteen, int exponent)
 // with ties away from zero (the digits of printf's "%.14e" in Qt).
 void FifteenDigits(double value, char* digits, int* exponent)
 {
+    // The shortest digits that read back as a normal value are its fifteen
+    // rounded ones when there are at most fifteen: the value lies closer to
+    // them than half a step of the fifteenth digit. They cost far less than
+    // digits to a fixed precision.
+    if (value >= DBL_MIN) {
+        char text[40];
+        const char* const end =
+            std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+        const char* const e = std::find(static_cast<const char*>(text), end, 'e');
+        const int count = e - text > 1 ? int(e - text) - 1 : 1;
+        if (count <= 15) {
+            digits[0] = text[0];
+            std::copy(text + 2, text + 1 + count, digits + 1);
+            std::fill(digits + count, digits + 15, '0');
+            std::from_chars(e[1] == '+' ? e + 2 : e + 1, end, *exponent);
+            return;
+        }
+    }
     char sixteen[16];
     int sixteenExponent = 0;
     ScientificDigits(value, 15, sixteen, &sixteenExponent);

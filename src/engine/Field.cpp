@@ -62,6 +62,25 @@ bool IsText(TFieldType type)
     return type == ftString || type == ftFixedChar || type == ftWideString;
 }
 
+// A decimal too precise for a double, kept as its text in a number field
+// ("-12345678901234567890.5"), with the regional decimal separator the
+// field's other numbers are shown with.
+QString DecimalText(const QString& text, TFieldType type, const TFormatSettings& s)
+{
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    if (!IsFloating(type) || point < 0 || s.decimalSeparator == QLatin1Char('.'))
+        return text;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && i != point &&
+            !(i == 0 && c == QLatin1Char('-')))
+            return text;
+    }
+    QString local = text;
+    local[point] = s.decimalSeparator;
+    return local;
+}
+
 // Whether bytes are well-formed UTF-8 that reads back as itself: no overlong
 // forms, surrogates or code points past U+10FFFF, and no leading byte-order mark.
 bool IsPlainUtf8(const unsigned char* p, qsizetype size)
@@ -297,6 +316,8 @@ QString TField::AsStringOf(const QVariant& value) const
     }
     case QMetaType::QByteArray:
         return Placeholder(ftBlob, false);
+    case QMetaType::QString:
+        return DecimalText(value.toString(), dataType_, s);
     default:
         return value.toString();
     }
@@ -368,7 +389,8 @@ void TField::AppendDisplayText(const QVariant& value, QByteArray& utf8) const
             return;
         }
         case QMetaType::QString:
-            AppendUtf8(utf8, *static_cast<const QString*>(value.constData()));
+            AppendUtf8(utf8, DecimalText(*static_cast<const QString*>(value.constData()), dataType_,
+                                         *settings_));
             return;
         default:
             break;

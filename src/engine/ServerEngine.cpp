@@ -124,10 +124,12 @@ public:
         }
         PGresult* result = result_.get();
         for (int i = 0; i < int(columns_.size()); ++i) {
-            const bool null = PQgetisnull(result, row_, i);
+            // Only an empty value can be a null: one call fewer for the others.
+            const int length = PQgetlength(result, row_, i);
+            const bool null = length == 0 && PQgetisnull(result, row_, i);
             BindServerValue(insert, i + 1, columns_[size_t(i)].kind,
-                            null ? nullptr : PQgetvalue(result, row_, i),
-                            PQgetlength(result, row_, i), scratch_[size_t(i)]);
+                            null ? nullptr : PQgetvalue(result, row_, i), length,
+                            scratch_[size_t(i)]);
         }
         ++row_;
         return true;

@@ -4,6 +4,7 @@
 #include "engine/FieldValue.h"
 
 #include <QDateTime>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 
@@ -77,6 +78,54 @@ bool ParseTimestampTz(const char* text, int length, QDateTime* moment)
 void BindText(sqlite3_stmt* insert, int parameter, const char* text, int length)
 {
     sqlite3_bind_text(insert, parameter, text, length, SQLITE_STATIC);
+}
+
+// Whether a decimal ("-123.4500": an optional sign, digits, an optional
+// point and digits) has at most 15 significant digits, so that a double
+// holds it and its shortest text gives it back.
+bool FewSignificantDigits(const char* text, const char* end)
+{
+    const char* c = text;
+    if (c < end && (*c == '-' || *c == '+'))
+        ++c;
+    int digits = 0, significant = 0, pending = 0; // pending: zeros that count if a digit follows
+    bool point = false;
+    for (; c < end; ++c) {
+        if (*c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (!Digit(*c))
+            return false;
+        ++digits;
+        if (*c == '0') {
+            if (significant)
+                ++pending;
+        } else {
+            significant += pending + 1;
+            pending = 0;
+        }
+    }
+    return digits > 0 && significant <= 15;
+}
+
+// A server's exact decimal: a number where a double keeps it exactly (an
+// integral one as an integer, as SQLite stores numbers), else its text.
+void BindDecimal(sqlite3_stmt* insert, int parameter, const char* text, int length)
+{
+    const char* end = text + length;
+    double value = 0;
+    if (FewSignificantDigits(text, end)) {
+        const auto [at, error] = std::from_chars(text, end, value);
+        if (error == std::errc() && at == end && (value == 0 || std::fabs(value) >= DBL_MIN)) {
+            if (value == std::trunc(value) && std::fabs(value) < 1e15)
+                sqlite3_bind_int64(insert, parameter, qint64(value));
+            else
+                sqlite3_bind_double(insert, parameter, value);
+            return;
+        }
+    }
+    BindText(insert, parameter, text, length);
 }
 
 int HexValue(char c)
@@ -173,7 +222,10 @@ void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, cons
             if (Digit(*c) || *c == '.' || *c == '-')
                 scratch += *c;
         }
-        BindText(insert, parameter, scratch.constData(), int(scratch.size()));
+        BindDecimal(insert, parameter, scratch.constData(), int(scratch.size()));
+        return;
+    case TServerKind::Numeric:
+        BindDecimal(insert, parameter, text, length);
         return;
     case TServerKind::Boolean:
         if (length == 1 && (*text == 't' || *text == 'f')) {
@@ -207,7 +259,6 @@ void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, cons
             }
         }
         break;
-    case TServerKind::Numeric:
     case TServerKind::Text:
         break;
     }

@@ -11,6 +11,9 @@
 //   anything else (uuid, json, arrays, intervals...): TEXT as the server writes it
 // Values arrive as the server's text (DateStyle ISO, lc_monetary C: see
 // ServerConnection.cpp); numbers are read without regard to the locale.
+// Integers are stored as 64-bit integers; a numeric or money amount as a
+// number when it has at most 15 significant digits (a double keeps it
+// exactly), else as the server's exact text, which Save writes back as it is.
 #pragma once
 
 #include "engine/AnswerTable.h"

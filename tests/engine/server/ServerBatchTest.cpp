@@ -36,6 +36,39 @@ TEST_F(ServerTest, TheResultIsPrintedAndExportedAsPythonReadsIt)
     EXPECT_TRUE(rows.at(2).startsWith(QStringLiteral("2|Bob|150")));
 }
 
+// Numbers beyond a double's 15 digits keep every digit when printed, in a
+// CSV export as Python reads it, and in the table Save writes on the server.
+TEST_F(ServerTest, NumbersKeepEveryDigitThroughOutputExportAndSave)
+{
+    // The server's values, then the texts shown.
+    const QStringList values = {"12345678901234567890.123456789::numeric(38,10) a",
+                                "1e-30::numeric b",
+                                "'NaN'::numeric c",
+                                "(-0.000000000012345678901234567891)::numeric(38,30) d",
+                                "9007199254740993::numeric e",
+                                "9223372036854775807::int8 f",
+                                "(-9223372036854775807 - 1)::int8 g",
+                                "92233720368547758.07::money h"};
+    const QString shown = "12345678901234567890.1234567890\t1E-30\tNaN\t"
+                          "-0.000000000012345678901234567891\t9007199254740993\t"
+                          "9223372036854775807\t-9223372036854775808\t92233720368547758.07";
+    Rows(QStringLiteral("CREATE TABLE exact AS SELECT ") + values.join(QLatin1Char(',')));
+    const QString select = QStringLiteral("SELECT * FROM exact"), csv = files_.File("e.csv");
+    EXPECT_EQ(RunBatch(select).out.section('\n', 1, 1).toStdString(), shown.toStdString());
+    RunBatch(select, {"--export", "csv", "--output", csv, "--no-number-rows"});
+    RunBatch(select, {"--save", "copy"});
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c",
+                                      "import csv, sys\nprint('\\t'.join(list("
+                                      "csv.reader(open(sys.argv[1])))[1]))",
+                                      csv});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    EXPECT_EQ(QString(python.readAllStandardOutput()).trimmed().toStdString(), shown.toStdString());
+    // Each row as the server's text of its values.
+    EXPECT_EQ(Rows("SELECT t::text FROM copy t").join("").toStdString(),
+              Rows("SELECT t::text FROM exact t").join("").toStdString());
+}
+
 TEST_F(ServerTest, SaveAsksBeforeReplacingATableOnTheServer)
 {
     const QString script = QStringLiteral("SELECT id, total FROM orders");

@@ -6,6 +6,7 @@
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
 #include "query/enhquery.h"
+#include "support/EngineTestSupport.h"
 
 #include <QDateTime>
 #include <thread>
@@ -159,6 +160,19 @@ TEST_F(ServerTest, ServerTypesBecomeFieldKinds)
     }
     EXPECT_TRUE(query.Fields(6)->Currency());
     zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+}
+
+// A decimal kept as text shows the regional separator, as numbers do: an
+// export must not take its point for a thousands separator.
+TEST_F(ServerTest, ExactDecimalsUseTheRegionalSeparator)
+{
+    PinnedRegional pin(GermanSettings());
+    TQuery query;
+    query.SetDatabaseName(QStringLiteral("KIV"));
+    query.SetSQLText(QStringLiteral("SELECT 12345678901234567890.5::numeric, 1.5::numeric"));
+    ASSERT_NO_THROW(query.Open());
+    EXPECT_EQ(query.Fields(0)->DisplayText() + query.Fields(1)->DisplayText(),
+              QStringLiteral("12345678901234567890,51,5"));
 }
 
 TEST_F(ServerTest, SaveMakesATableWithTheResultsTypesAndAsksBeforeReplacing)
