@@ -1,6 +1,7 @@
 #include "export/formats/EC_DIF.h"
 
 #include "platform/core/Exceptions.h"
+#include "export/formats/ValueBytes.h"
 #include "platform/core/Windows1252.h"
 
 namespace {
@@ -67,24 +68,84 @@ void TDIFExport::WriteDIFRow(const TExportValues& list)
     // The row is put together in the data file's buffer.
     QByteArray& row = data_.Bytes();
     row += "-1,0\r\nBOT\r\n";
+    TExportValue asText;
     for (int i = 0; i < list.Count(); ++i) {
-        const QString text = RemoveControlChars(list[i].Value);
-        const TExportColumnKind kind = GetColumnKind(i, text);
-        // Only a numeric kind asks for the number.
-        const QString number = kind == ckNumber || kind == ckCurrency
-                                   ? ToDotDecimal(GetExportValue(list[i])).trimmed()
-                                   : QString();
-        if (!number.isEmpty()) {
-            row += "0,";
-            row += EncodeWindows1252(number);
-            row += "\r\nV\r\n";
-        } else {
-            row += "1,0\r\n";
-            AppendQuoted(row, text);
-            row += "\r\n";
-        }
+        if (!list[i].InBytes || !AppendBytesValue(row, list[i], i))
+            AppendTextValue(row, AsTextValue(list[i], asText), i);
     }
     data_.FlushWhenFull();
+}
+
+void TDIFExport::AppendTextValue(QByteArray& row, const TExportValue& value, int index) const
+{
+    const QString text = RemoveControlChars(value.Value);
+    const TExportColumnKind kind = GetColumnKind(index, text);
+    // Only a numeric kind asks for the number.
+    const QString number = kind == ckNumber || kind == ckCurrency
+                               ? ToDotDecimal(GetExportValue(value)).trimmed()
+                               : QString();
+    if (!number.isEmpty()) {
+        row += "0,";
+        row += EncodeWindows1252(number);
+        row += "\r\nV\r\n";
+    } else {
+        row += "1,0\r\n";
+        AppendQuoted(row, text);
+        row += "\r\n";
+    }
+}
+
+// A number is read from the bytes when they are ASCII; text goes over
+// without its control characters, its quotes doubled, ASCII as it is.
+// False, with nothing written, when only the value's text can tell.
+bool TDIFExport::AppendBytesValue(QByteArray& row, const TExportValue& value, int index)
+{
+    const QByteArrayView utf8 = value.Utf8;
+    const TExportColumnKind kind = GetColumnKind(index, QString());
+    if (kind == ckUnknown)
+        return false;
+    if (kind == ckNumber || kind == ckCurrency) {
+        const char16_t decimal = decimalSeparator_.unicode();
+        if (!IsAscii(utf8) || decimal == 0 || decimal >= 0x80)
+            return false;
+        const qsizetype start = row.size();
+        row += "0,";
+        const qsizetype number = row.size();
+        AppendExportValue(value, row);
+        const qsizetype at = row.indexOf(char(decimal), number);
+        if (at >= 0)
+            row[at] = '.';
+        // Trimmed as its text would be: ASCII blanks are these.
+        const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+        qsizetype end = row.size();
+        while (end > number && blank(row[end - 1]))
+            --end;
+        qsizetype begin = number;
+        while (begin < end && blank(row[begin]))
+            ++begin;
+        if (begin == end) {
+            row.truncate(start);
+            row += "1,0\r\n\"";
+            AppendWithoutControlChars(row, utf8, '"');
+            row += "\"\r\n";
+            return true;
+        }
+        row.truncate(end);
+        if (begin > number)
+            row.remove(number, begin - number);
+        row += "\r\nV\r\n";
+        return true;
+    }
+    row += "1,0\r\n\"";
+    if (IsAscii(utf8)) {
+        AppendWithoutControlChars(row, utf8, '"');
+    } else {
+        textScratch_.truncate(0);
+        AppendWithoutControlChars(textScratch_, utf8, '"');
+        AppendWindows1252(row, textScratch_);
+    }
+    row += "\"\r\n";
+    return true;
 }
 
 // The header with the row count, then the tuples from the data file.

@@ -21,11 +21,17 @@ public:
     void WriteItem(const TExportValues& values, int itemIndex) override;
     void WriteFooter() override;
     void WriteDIFRow(const TExportValues& list);
+    bool TakesTextBytes() const override { return true; }
 
     const QString& DataFileName() const { return dataFileName_; }
 
 private:
     void WriteData(const QByteArray& bytes);
+    // A value's two lines appended to row.
+    void AppendTextValue(QByteArray& row, const TExportValue& value, int index) const;
+    bool AppendBytesValue(QByteArray& row, const TExportValue& value, int index);
+
+    QByteArray textScratch_; // the room of a text being encoded, kept between values
 
     QString dataFileName_;
     QFile dataFile_;

@@ -17,4 +17,15 @@ public:
     void WriteItem(const TExportValues& values, int itemIndex) override;
     void WriteFooter() override;
     void WriteSYLKRow(const TExportValues& list);
+    bool TakesTextBytes() const override { return true; }
+
+private:
+    // A cell's K value appended to cell, its picture (pattern record) set
+    // when it has one; false when the cell is left out.
+    bool TextCell(const TExportValue& value, int index, int& picture, QByteArray& cell) const;
+    // The same from a value that came as bytes; none when only its text can tell.
+    std::optional<bool> BytesCell(const TExportValue& value, int index, int& picture,
+                                  QByteArray& cell) const;
+
+    QByteArray cell_; // the room of a cell's value, kept between cells
 };

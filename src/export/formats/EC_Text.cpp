@@ -3,6 +3,7 @@
 #include "engine/DisplayFormat.h"
 #include "platform/DesktopApps.h"
 #include "export/EC_Strings.h"
+#include "export/formats/ValueBytes.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"
@@ -133,50 +134,11 @@ QString GetListSeparator()
 
 namespace {
 
-// Characters 0..31 are dropped; UTF-8 has no other bytes below 32. Runs
-// that need nothing go over whole.
-void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8, char doubled = 0)
-{
-    const char* run = utf8.data();
-    const char* const end = run + utf8.size();
-    for (const char* p = run; p < end; ++p) {
-        const auto byte = static_cast<unsigned char>(*p);
-        if (byte >= 32 && (doubled == 0 || *p != doubled))
-            continue;
-        out.append(run, p - run);
-        run = byte < 32 ? p + 1 : p; // a doubled character goes twice
-        if (byte >= 32)
-            out += *p;
-    }
-    out.append(run, end - run);
-}
-
 void AppendQuoted(QByteArray& out, QByteArrayView utf8)
 {
     out += '"';
     AppendWithoutControlChars(out, utf8, '"');
     out += '"';
-}
-
-// A value's text as UTF-8: its stored bytes when it came as bytes, else
-// encoded into scratch.
-QByteArrayView Utf8Of(const TExportValue& value, QByteArray& scratch)
-{
-    if (value.InBytes)
-        return value.Utf8;
-    scratch.truncate(0);
-    AppendUtf8(scratch, value.Value);
-    return scratch;
-}
-
-// A value that came as bytes is read as text only when its column's kind
-// does not already say what it is.
-TExportColumnKind KindOf(const TCustomExport& writer, int index, const TExportValue& value)
-{
-    if (!value.InBytes)
-        return writer.GetColumnKind(index, value.Value);
-    const TExportColumnKind kind = writer.GetColumnKind(index, QString());
-    return kind == ckUnknown ? writer.GetColumnKind(index, value.Text()) : kind;
 }
 
 } // namespace

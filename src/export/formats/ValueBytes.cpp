@@ -1,0 +1,144 @@
+#include "export/formats/ValueBytes.h"
+
+#include "engine/DisplayFormat.h"
+#include "platform/core/Windows1252.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+QByteArrayView Utf8Of(const TExportValue& value, QByteArray& scratch)
+{
+    if (value.InBytes)
+        return value.Utf8;
+    scratch.truncate(0);
+    AppendUtf8(scratch, value.Value);
+    return scratch;
+}
+
+TExportColumnKind KindOf(const TCustomExport& writer, int index, const TExportValue& value)
+{
+    if (!value.InBytes)
+        return writer.GetColumnKind(index, value.Value);
+    const TExportColumnKind kind = writer.GetColumnKind(index, QString());
+    return kind == ckUnknown ? writer.GetColumnKind(index, value.Text()) : kind;
+}
+
+const TExportValue& AsTextValue(const TExportValue& value, TExportValue& scratch)
+{
+    if (!value.InBytes)
+        return value;
+    scratch.Value = value.Text();
+    scratch.HasInfo = value.HasInfo;
+    scratch.Info = value.Info;
+    scratch.Info.DisplayText = scratch.Value;
+    return scratch;
+}
+
+bool IsAscii(QByteArrayView bytes)
+{
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    // Eight bytes at a time while there are eight.
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; p < end; ++p) {
+        if (static_cast<unsigned char>(*p) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Runs that need nothing go over whole.
+void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8, char doubled)
+{
+    const char* run = utf8.data();
+    const char* const end = run + utf8.size();
+    for (const char* p = run; p < end; ++p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte >= 32 && (doubled == 0 || *p != doubled))
+            continue;
+        out.append(run, p - run);
+        run = byte < 32 ? p + 1 : p; // a doubled character goes twice
+        if (byte >= 32)
+            out += *p;
+    }
+    out.append(run, end - run);
+}
+
+// Both round to the nearest and write the exponent with at least two
+// digits; they part only on a negative zero and on what is no number.
+void AppendGeneral15(QByteArray& out, double value)
+{
+    if (value == 0 || !std::isfinite(value)) {
+        out += QString::number(value, 'g', 15).toLatin1();
+        return;
+    }
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+    out.append(text, end.ptr - text);
+}
+
+bool NextCodePoint(const char*& p, const char* end, char32_t& codePoint)
+{
+    const auto lead = static_cast<unsigned char>(*p);
+    if (lead < 0x80) {
+        codePoint = lead;
+        ++p;
+        return true;
+    }
+    int more;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        more = 1, codePoint = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        more = 2, codePoint = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        more = 3, codePoint = lead & 0x07;
+    else
+        return false;
+    if (end - p <= more)
+        return false;
+    for (int i = 1; i <= more; ++i) {
+        const auto next = static_cast<unsigned char>(p[i]);
+        if ((next & 0xC0) != 0x80)
+            return false;
+        codePoint = (codePoint << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and what lies past U+10FFFF start no character.
+    static constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+    if (codePoint < kLeast[more] || (codePoint >= 0xD800 && codePoint <= 0xDFFF) ||
+        codePoint > 0x10FFFF)
+        return false;
+    p += more + 1;
+    return true;
+}
+
+void AppendWindows1252(QByteArray& out, QByteArrayView utf8)
+{
+    const qsizetype start = out.size();
+    const char* p = utf8.data();
+    const char* const end = p + utf8.size();
+    while (p < end) {
+        const char* run = p;
+        while (p < end && static_cast<unsigned char>(*p) < 0x80)
+            ++p;
+        out.append(run, p - run);
+        if (p == end)
+            break;
+        char32_t c = 0;
+        if (!NextCodePoint(p, end, c)) {
+            // Not UTF-8 after all: the text as its QString reads.
+            out.truncate(start);
+            out += EncodeWindows1252(QString::fromUtf8(utf8));
+            return;
+        }
+        unsigned char byte = '?';
+        if (c < 0x10000)
+            Windows1252Byte(QChar(char16_t(c)), &byte);
+        out += char(byte);
+    }
+}
