@@ -69,6 +69,31 @@ void MakeLink(qsizetype pos, QString& remaining, QString& result)
     remaining.remove(0, end);
 }
 
+// A cell of UTF-8 text that PageText leaves as it is, trimmed as CellText
+// trims; false, with nothing appended, for any other text.
+bool AppendPlainCell(QByteArray& out, QByteArrayView utf8)
+{
+    const bool plain = std::none_of(utf8.begin(), utf8.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 32 || c == '&' || c == '<' || c == '>' ||
+               c == '"' || c == ':' || c == '@';
+    });
+    if (!plain)
+        return false;
+    // Only the blank is left at or below 32, and UTF-8 has no other byte that low.
+    qsizetype begin = 0, end = utf8.size();
+    while (begin < end && utf8[begin] == ' ')
+        ++begin;
+    while (end > begin && utf8[end - 1] == ' ')
+        --end;
+    out += "<td>";
+    if (begin == end)
+        out += "&nbsp;";
+    else
+        out.append(utf8.sliced(begin, end - begin));
+    out += "</td>\r\n";
+    return true;
+}
+
 } // namespace
 
 QString HTMLTemplate(THTML_Template scheme)
@@ -198,10 +223,15 @@ void THTMLExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
     WriteLine(rowStarts_[itemIndex % 2]);
-    for (int i = 0; i < values.Count(); ++i)
-        WriteLine(QStringLiteral("<td>") + CellText(PageText(GetDisplayValue(values, i))) +
-                  QStringLiteral("</td>"));
-    WriteLine(QStringLiteral("</tr>"));
+    for (int i = 0; i < values.Count(); ++i) {
+        if (!values[i].InBytes || !AppendPlainCell(Output().Bytes(), values[i].Utf8))
+            WriteLine(QStringLiteral("<td>") +
+                      CellText(PageText(values[i].InBytes ? values[i].Text()
+                                                          : GetDisplayValue(values, i))) +
+                      QStringLiteral("</td>"));
+        Output().FlushWhenFull();
+    }
+    Output().Append("</tr>\r\n");
 }
 
 void THTMLExport::WriteFooter()
