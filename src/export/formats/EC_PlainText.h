@@ -41,6 +41,10 @@ public:
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
     void WriteFooter() override;
+    bool TakesTextBytes() const override { return true; }
+
+private:
+    bool AppendFitBytes(QByteArray& out, QByteArrayView utf8, int width) const;
 };
 
 class TDetailedTextExport : public TCustomTextExport
