@@ -65,13 +65,15 @@ void TDIFExport::WriteItem(const TExportValues& values, int itemIndex)
 // empty number is written as empty text: as "0," it would read back as 0.
 void TDIFExport::WriteDIFRow(const TExportValues& list)
 {
-    // The row is put together in the data file's buffer.
-    QByteArray& row = data_.Bytes();
-    row += "-1,0\r\nBOT\r\n";
     TExportValue asText;
-    for (int i = 0; i < list.Count(); ++i) {
-        if (!list[i].InBytes || !AppendBytesValue(row, list[i], i))
-            AppendTextValue(row, AsTextValue(list[i], asText), i);
+    {
+        // The row is put together in the data file's buffer.
+        TByteAppender row(data_.Bytes());
+        row.Add("-1,0\r\nBOT\r\n");
+        for (int i = 0; i < list.Count(); ++i) {
+            if (!list[i].InBytes || !AppendBytesValue(row, list[i], i))
+                AppendTextValue(row.Settle(), AsTextValue(list[i], asText), i);
+        }
     }
     data_.FlushWhenFull();
 }
@@ -98,53 +100,57 @@ void TDIFExport::AppendTextValue(QByteArray& row, const TExportValue& value, int
 // A number is read from the bytes when they are ASCII; text goes over
 // without its control characters, its quotes doubled, ASCII as it is.
 // False, with nothing written, when only the value's text can tell.
-bool TDIFExport::AppendBytesValue(QByteArray& row, const TExportValue& value, int index)
+bool TDIFExport::AppendBytesValue(TByteAppender& row, const TExportValue& value, int index)
 {
     const QByteArrayView utf8 = value.Utf8;
     const TExportColumnKind kind = GetColumnKind(index, QString());
     if (kind == ckUnknown)
         return false;
-    if (kind == ckNumber || kind == ckCurrency) {
-        const char16_t decimal = decimalSeparator_.unicode();
-        if (!IsAscii(utf8) || decimal == 0 || decimal >= 0x80)
-            return false;
-        const qsizetype start = row.size();
-        row += "0,";
-        const qsizetype number = row.size();
-        AppendExportValue(value, row);
-        const qsizetype at = row.indexOf(char(decimal), number);
-        if (at >= 0)
-            row[at] = '.';
-        // Trimmed as its text would be: ASCII blanks are these.
-        const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-        qsizetype end = row.size();
-        while (end > number && blank(row[end - 1]))
-            --end;
-        qsizetype begin = number;
-        while (begin < end && blank(row[begin]))
-            ++begin;
-        if (begin == end) {
-            row.truncate(start);
-            row += "1,0\r\n\"";
+    const auto quotedText = [&] {
+        row.Add("1,0\r\n\"");
+        if (IsAscii(utf8)) {
             AppendWithoutControlChars(row, utf8, '"');
-            row += "\"\r\n";
-            return true;
+        } else {
+            scratch_.truncate(0);
+            AppendWithoutControlChars(scratch_, utf8, '"');
+            AppendWindows1252(row.Settle(), scratch_);
         }
-        row.truncate(end);
-        if (begin > number)
-            row.remove(number, begin - number);
-        row += "\r\nV\r\n";
+        row.Add("\"\r\n");
+    };
+    if (kind != ckNumber && kind != ckCurrency) {
+        quotedText();
         return true;
     }
-    row += "1,0\r\n\"";
-    if (IsAscii(utf8)) {
-        AppendWithoutControlChars(row, utf8, '"');
-    } else {
-        textScratch_.truncate(0);
-        AppendWithoutControlChars(textScratch_, utf8, '"');
-        AppendWindows1252(row, textScratch_);
+    // Blanks are trimmed after the point is put in: a blank separator would
+    // make that order matter.
+    const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    const char16_t decimal = decimalSeparator_.unicode();
+    if (!IsAscii(utf8) || decimal == 0 || decimal >= 0x80 || blank(char(decimal)))
+        return false;
+    QByteArrayView number = utf8;
+    if (!IsOwnExportText(utf8, thousandSeparator_)) {
+        scratch_.truncate(0);
+        AppendExportValue(value, scratch_);
+        number = scratch_;
     }
-    row += "\"\r\n";
+    while (!number.isEmpty() && blank(number.front()))
+        number = number.sliced(1);
+    while (!number.isEmpty() && blank(number.back()))
+        number.chop(1);
+    if (number.isEmpty()) {
+        quotedText();
+        return true;
+    }
+    row.Add("0,");
+    const qsizetype at = number.indexOf(char(decimal));
+    if (at < 0) {
+        row.Add(number);
+    } else {
+        row.Add(number.first(at));
+        row.Add('.');
+        row.Add(number.sliced(at + 1));
+    }
+    row.Add("\r\nV\r\n");
     return true;
 }
 

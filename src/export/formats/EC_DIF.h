@@ -8,6 +8,7 @@
 #pragma once
 
 #include "export/formats/EC_Text.h"
+#include "export/formats/ValueBytes.h"
 
 #include <QFile>
 
@@ -29,9 +30,9 @@ private:
     void WriteData(const QByteArray& bytes);
     // A value's two lines appended to row.
     void AppendTextValue(QByteArray& row, const TExportValue& value, int index) const;
-    bool AppendBytesValue(QByteArray& row, const TExportValue& value, int index);
+    bool AppendBytesValue(TByteAppender& row, const TExportValue& value, int index);
 
-    QByteArray textScratch_; // the room of a text being encoded, kept between values
+    QByteArray scratch_; // the room of a value being read, kept between values
 
     QString dataFileName_;
     QFile dataFile_;

@@ -1,5 +1,7 @@
 #include "export/formats/EC_HTML.h"
 
+#include "engine/DisplayFormat.h"
+#include "export/formats/ValueBytes.h"
 #include "platform/core/Exceptions.h"
 
 #include <algorithm>
@@ -71,7 +73,7 @@ void MakeLink(qsizetype pos, QString& remaining, QString& result)
 
 // A cell of UTF-8 text that PageText leaves as it is, trimmed as CellText
 // trims; false, with nothing appended, for any other text.
-bool AppendPlainCell(QByteArray& out, QByteArrayView utf8)
+bool AppendPlainCell(TByteAppender& out, QByteArrayView utf8)
 {
     const bool plain = std::none_of(utf8.begin(), utf8.end(), [](char c) {
         return static_cast<unsigned char>(c) < 32 || c == '&' || c == '<' || c == '>' ||
@@ -85,12 +87,9 @@ bool AppendPlainCell(QByteArray& out, QByteArrayView utf8)
         ++begin;
     while (end > begin && utf8[end - 1] == ' ')
         --end;
-    out += "<td>";
-    if (begin == end)
-        out += "&nbsp;";
-    else
-        out.append(utf8.sliced(begin, end - begin));
-    out += "</td>\r\n";
+    out.Add("<td>");
+    out.Add(begin == end ? QByteArrayView("&nbsp;") : utf8.sliced(begin, end - begin));
+    out.Add("</td>\r\n");
     return true;
 }
 
@@ -223,15 +222,20 @@ void THTMLExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
     WriteLine(rowStarts_[itemIndex % 2]);
-    for (int i = 0; i < values.Count(); ++i) {
-        if (!values[i].InBytes || !AppendPlainCell(Output().Bytes(), values[i].Utf8))
-            WriteLine(QStringLiteral("<td>") +
-                      CellText(PageText(values[i].InBytes ? values[i].Text()
-                                                          : GetDisplayValue(values, i))) +
-                      QStringLiteral("</td>"));
-        Output().FlushWhenFull();
+    {
+        TByteAppender out(Output().Bytes());
+        for (int i = 0; i < values.Count(); ++i) {
+            if (values[i].InBytes && AppendPlainCell(out, values[i].Utf8))
+                continue;
+            const QString text = values[i].InBytes ? values[i].Text() : GetDisplayValue(values, i);
+            QByteArray& bytes = out.Settle();
+            bytes += "<td>";
+            AppendUtf8(bytes, CellText(PageText(text)));
+            bytes += "</td>\r\n";
+        }
+        out.Add("</tr>\r\n");
     }
-    Output().Append("</tr>\r\n");
+    Output().FlushWhenFull();
 }
 
 void THTMLExport::WriteFooter()

@@ -156,26 +156,28 @@ void TTextExport::WriteHeader(const TExportColumns& columns)
 
 void TTextExport::WriteItem(const TExportValues& values, int /*itemIndex*/)
 {
-    QByteArray& out = Output().Bytes();
     QString cell;
-    for (int i = 0; i < values.Count(); ++i) {
-        if (i)
-            out += ' ';
-        const int width = ColumnWidth(i);
-        if (values[i].InBytes && AppendFitBytes(out, values[i].Utf8, width))
-            continue;
-        cell.truncate(0);
-        AppendFitText(cell, values[i].InBytes ? values[i].Text() : GetDisplayValue(values, i),
-                      width, true);
-        AppendUtf8(out, cell);
+    {
+        TByteAppender out(Output().Bytes());
+        for (int i = 0; i < values.Count(); ++i) {
+            if (i)
+                out.Add(' ');
+            const int width = ColumnWidth(i);
+            if (values[i].InBytes && AppendFitBytes(out, values[i].Utf8, width))
+                continue;
+            cell.truncate(0);
+            AppendFitText(cell, values[i].InBytes ? values[i].Text() : GetDisplayValue(values, i),
+                          width, true);
+            AppendUtf8(out.Settle(), cell);
+        }
+        out.Add("\r\n");
     }
-    out += "\r\n";
     Output().FlushWhenFull();
 }
 
 // AppendFitText of UTF-8 text without control characters, numbers aligned
 // right; false, with nothing appended, when only the text's QString can tell.
-bool TTextExport::AppendFitBytes(QByteArray& out, QByteArrayView utf8, int width) const
+bool TTextExport::AppendFitBytes(TByteAppender& out, QByteArrayView utf8, int width) const
 {
     if (std::any_of(utf8.begin(), utf8.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 32; }))
@@ -195,9 +197,9 @@ bool TTextExport::AppendFitBytes(QByteArray& out, QByteArrayView utf8, int width
             if (starts(utf8[cut]) && keep-- == 0)
                 break;
         }
-        out.append(utf8.first(cut));
+        out.Add(utf8.first(cut));
         if (symbolLength < width)
-            AppendUtf8(out, symbol);
+            AppendUtf8(out.Settle(), symbol);
         return true;
     }
     const qsizetype padding = width - length;
@@ -207,11 +209,11 @@ bool TTextExport::AppendFitBytes(QByteArray& out, QByteArrayView utf8, int width
     if (!number)
         return false;
     if (*number) {
-        out.resize(out.size() + padding, ' ');
-        out.append(utf8);
+        out.Fill(' ', padding);
+        out.Add(utf8);
     } else {
-        out.append(utf8);
-        out.resize(out.size() + padding, ' ');
+        out.Add(utf8);
+        out.Fill(' ', padding);
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "export/formats/EC_Text.h"
+#include "export/formats/ValueBytes.h"
 
 // The detailed layout, shared by the file and the clipboard writer; every
 // text ends with CR LF.
@@ -44,7 +45,7 @@ public:
     bool TakesTextBytes() const override { return true; }
 
 private:
-    bool AppendFitBytes(QByteArray& out, QByteArrayView utf8, int width) const;
+    bool AppendFitBytes(TByteAppender& out, QByteArrayView utf8, int width) const;
 };
 
 class TDetailedTextExport : public TCustomTextExport

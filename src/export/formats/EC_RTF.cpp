@@ -1,10 +1,10 @@
 #include "export/formats/EC_RTF.h"
 
+#include "engine/DisplayFormat.h"
 #include "export/formats/ValueBytes.h"
 #include "platform/core/Windows1252.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
 
@@ -105,10 +105,10 @@ QString InsertBeforeChar(const QString& text, QChar c, QChar before)
 // RTFText of UTF-8 text appended in one pass: every character is changed
 // by at most one of its steps. False, with nothing appended, for bytes that
 // are no UTF-8.
-bool AppendRTFText(QByteArray& out, QByteArrayView utf8)
+bool AppendRTFText(TByteAppender& out, QByteArrayView utf8)
 {
     static constexpr char kHex[] = "0123456789abcdef";
-    const qsizetype start = out.size();
+    const qsizetype start = out.Size();
     const char* p = utf8.data();
     const char* const end = p + utf8.size();
     while (p < end) {
@@ -116,33 +116,33 @@ bool AppendRTFText(QByteArray& out, QByteArrayView utf8)
         while (p < end && static_cast<unsigned char>(*p) >= 32 &&
                static_cast<unsigned char>(*p) < 128 && *p != '\\' && *p != '{' && *p != '}')
             ++p;
-        out.append(run, p - run);
+        out.Add(QByteArrayView(run, p - run));
         if (p == end)
             break;
         const char c = *p;
         if (static_cast<unsigned char>(c) < 32) {
             if (c == '\t')
-                out += "\\tab ";
+                out.Add("\\tab ");
             else if (c == '\n')
-                out += "\\par\r\n";
+                out.Add("\\par\r\n");
             ++p;
             continue;
         }
         if (static_cast<unsigned char>(c) < 128) {
-            out += '\\';
-            out += c;
+            out.Add('\\');
+            out.Add(c);
             ++p;
             continue;
         }
         char32_t codePoint = 0;
         if (!NextCodePoint(p, end, codePoint)) {
-            out.truncate(start);
+            out.Truncate(start);
             return false;
         }
         unsigned char byte = 0;
         if (codePoint < 0x10000 && Windows1252Byte(QChar(char16_t(codePoint)), &byte)) {
             const char hex[] = {'\\', '\'', kHex[byte >> 4], kHex[byte & 15]};
-            out.append(hex, 4);
+            out.Add(QByteArrayView(hex, 4));
             continue;
         }
         // Each UTF-16 unit of the character as a signed number.
@@ -155,12 +155,9 @@ bool AppendRTFText(QByteArray& out, QByteArrayView utf8)
             units[1] = QChar::lowSurrogate(codePoint);
         }
         for (int i = 0; i < count; ++i) {
-            char number[8];
-            out += "\\u";
-            out.append(number,
-                       std::to_chars(number, number + sizeof number, int(qint16(units[i]))).ptr -
-                           number);
-            out += '?';
+            out.Add("\\u");
+            out.AddInteger(int(qint16(units[i])));
+            out.Add('?');
         }
     }
     return true;
@@ -295,11 +292,17 @@ void TRichTextExport::WriteItem(const TExportValues& values, int itemIndex)
         WriteAsciiLine(kMiddleRow);
     else
         WriteRowDefinition(kLastItemRow);
-    for (int i = 0; i < values.Count(); ++i) {
-        if (!values[i].InBytes || !AppendRTFText(Output().Bytes(), values[i].Utf8))
-            Write(RTFText(values[i].InBytes ? values[i].Text() : GetDisplayValue(values, i)));
-        WriteAsciiLine(kCellEnd);
+    {
+        TByteAppender out(Output().Bytes());
+        for (int i = 0; i < values.Count(); ++i) {
+            if (!values[i].InBytes || !AppendRTFText(out, values[i].Utf8))
+                AppendUtf8(out.Settle(), RTFText(values[i].InBytes ? values[i].Text()
+                                                                    : GetDisplayValue(values, i)));
+            out.Add(kCellEnd);
+            out.Add("\r\n");
+        }
     }
+    Output().FlushWhenFull();
     for (size_t i = size_t(values.Count()); i < Columns.size(); ++i)
         WriteAsciiLine(kCellEnd);
 }

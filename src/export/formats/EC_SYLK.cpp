@@ -4,7 +4,6 @@
 #include "export/formats/ValueBytes.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
 
@@ -15,12 +14,6 @@ enum TPicture
     pDateTime = 2,
     pCurrency = 3
 };
-
-void AppendInteger(QByteArray& out, int value)
-{
-    char digits[12];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
-}
 
 int PictureOf(TExportColumnKind kind)
 {
@@ -63,40 +56,42 @@ void TSYLKExport::WriteSYLKRow(const TExportValues& list)
 {
     const int y = ItemIndex + (Source->Options().testFlag(ShowColHeaders) ? 1 : 0);
     TExportValue asText;
-    for (int i = 0; i < list.Count(); ++i) {
-        int picture = -1;
-        cell_.truncate(0);
-        std::optional<bool> written;
-        if (list[i].InBytes)
-            written = BytesCell(list[i], i, picture, cell_);
-        if (!written) {
-            cell_.truncate(0);
-            written = TextCell(AsTextValue(list[i], asText), i, picture, cell_);
-        }
-        if (!*written)
-            continue;
+    {
         // Records go straight into the output: building a string per field
         // cost more than the rest of the cell.
-        QByteArray& out = Output().Bytes();
-        const int x = i + 1;
-        if (picture >= 0) {
-            out += "F;P";
-            AppendInteger(out, picture);
-            out += ";FG0G;X";
-            AppendInteger(out, x);
-            out += ";Y";
-            AppendInteger(out, y);
-            out += "\r\n";
+        TByteAppender out(Output().Bytes());
+        for (int i = 0; i < list.Count(); ++i) {
+            if (list[i].InBytes && AppendBytesCell(out, list[i], i, y))
+                continue;
+            int picture = -1;
+            cell_.truncate(0);
+            if (!TextCell(AsTextValue(list[i], asText), i, picture, cell_))
+                continue;
+            AppendCellStart(out, picture, i + 1, y);
+            out.Add(cell_);
+            out.Add("\r\n");
         }
-        out += "C;X";
-        AppendInteger(out, x);
-        out += ";Y";
-        AppendInteger(out, y);
-        out += ";K";
-        out += cell_;
-        out += "\r\n";
-        Output().FlushWhenFull();
     }
+    Output().FlushWhenFull();
+}
+
+// The picture's F record when there is one, then the C record up to its value.
+void TSYLKExport::AppendCellStart(TByteAppender& out, int picture, int x, int y)
+{
+    if (picture >= 0) {
+        out.Add("F;P");
+        out.AddInteger(picture);
+        out.Add(";FG0G;X");
+        out.AddInteger(x);
+        out.Add(";Y");
+        out.AddInteger(y);
+        out.Add("\r\n");
+    }
+    out.Add("C;X");
+    out.AddInteger(x);
+    out.Add(";Y");
+    out.AddInteger(y);
+    out.Add(";K");
 }
 
 bool TSYLKExport::TextCell(const TExportValue& value, int index, int& picture,
@@ -119,12 +114,14 @@ bool TSYLKExport::TextCell(const TExportValue& value, int index, int& picture,
         return true;
     case ckDate:
     case ckTime:
-    case ckDateTime:
+    case ckDateTime: {
         if (blank)
             return false;
         picture = PictureOf(kind);
-        AppendGeneral15(cell, DayCount(value, kind));
+        TByteAppender out(cell);
+        AppendGeneral15(out, DayCount(value, kind));
         return true;
+    }
     default:
         AppendUtf8(cell, QuotedText(text));
         return true;
@@ -133,17 +130,16 @@ bool TSYLKExport::TextCell(const TExportValue& value, int index, int& picture,
 
 // Text goes over as it came, its control characters dropped and its ";"
 // doubled; numbers and blanks are read from the bytes when they are ASCII,
-// day counts come from the stored values. Anything else only its text can
-// tell (none).
-std::optional<bool> TSYLKExport::BytesCell(const TExportValue& value, int index, int& picture,
-                                           QByteArray& cell) const
+// day counts come from the stored values. True when the cell is written or
+// left out; false, with nothing written, when only its text can tell.
+bool TSYLKExport::AppendBytesCell(TByteAppender& out, const TExportValue& value, int index, int y)
 {
     const QByteArrayView utf8 = value.Utf8;
     const TExportColumnKind kind = GetColumnKind(index, QString());
     switch (kind) {
     case ckUnknown:
     case ckCurrency:
-        return std::nullopt;
+        return false;
     case ckNumber:
     case ckDate:
     case ckTime:
@@ -152,34 +148,47 @@ std::optional<bool> TSYLKExport::BytesCell(const TExportValue& value, int index,
     default:
         // The text is cut at 255 UTF-16 units.
         if (value.TextLength() > 255)
-            return std::nullopt;
-        cell += '"';
-        AppendWithoutControlChars(cell, utf8, ';');
-        cell += '"';
+            return false;
+        AppendCellStart(out, -1, index + 1, y);
+        out.Add('"');
+        AppendWithoutControlChars(out, utf8, ';');
+        out.Add("\"\r\n");
         return true;
     }
     if (!IsAscii(utf8))
-        return std::nullopt;
+        return false;
     // Without its control characters, ASCII text trims to nothing only when
     // nothing but blanks is left.
     if (std::all_of(utf8.begin(), utf8.end(),
                     [](char c) { return static_cast<unsigned char>(c) <= ' '; }))
-        return false;
+        return true;
     if (kind != ckNumber) {
         if (!value.HasInfo || !value.Info.DateTime)
-            return std::nullopt;
-        picture = PictureOf(kind);
-        AppendGeneral15(cell, DayCount(value, kind));
+            return false;
+        AppendCellStart(out, PictureOf(kind), index + 1, y);
+        AppendGeneral15(out, DayCount(value, kind));
+        out.Add("\r\n");
         return true;
     }
     const char16_t decimal = decimalSeparator_.unicode();
     if (decimal == 0 || decimal >= 0x80)
-        return std::nullopt;
-    const qsizetype number = cell.size();
-    AppendExportValue(value, cell);
-    const qsizetype at = cell.indexOf(char(decimal), number);
-    if (at >= 0)
-        cell[at] = '.';
+        return false;
+    QByteArrayView number = utf8;
+    if (!IsOwnExportText(utf8, thousandSeparator_)) {
+        cell_.truncate(0);
+        AppendExportValue(value, cell_);
+        number = cell_;
+    }
+    AppendCellStart(out, -1, index + 1, y);
+    const qsizetype at = number.indexOf(char(decimal));
+    if (at < 0) {
+        out.Add(number);
+    } else {
+        out.Add(number.first(at));
+        out.Add('.');
+        out.Add(number.sliced(at + 1));
+    }
+    out.Add("\r\n");
     return true;
 }
 

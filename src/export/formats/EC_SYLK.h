@@ -7,6 +7,7 @@
 #pragma once
 
 #include "export/formats/EC_Text.h"
+#include "export/formats/ValueBytes.h"
 
 class TSYLKExport : public TCustomTextExport
 {
@@ -20,12 +21,11 @@ public:
     bool TakesTextBytes() const override { return true; }
 
 private:
+    static void AppendCellStart(TByteAppender& out, int picture, int x, int y);
     // A cell's K value appended to cell, its picture (pattern record) set
     // when it has one; false when the cell is left out.
     bool TextCell(const TExportValue& value, int index, int& picture, QByteArray& cell) const;
-    // The same from a value that came as bytes; none when only its text can tell.
-    std::optional<bool> BytesCell(const TExportValue& value, int index, int& picture,
-                                  QByteArray& cell) const;
+    bool AppendBytesCell(TByteAppender& out, const TExportValue& value, int index, int y);
 
     QByteArray cell_; // the room of a cell's value, kept between cells
 };

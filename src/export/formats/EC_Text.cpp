@@ -134,11 +134,11 @@ QString GetListSeparator()
 
 namespace {
 
-void AppendQuoted(QByteArray& out, QByteArrayView utf8)
+void AppendQuoted(TByteAppender& out, QByteArrayView utf8)
 {
-    out += '"';
+    out.Add('"');
     AppendWithoutControlChars(out, utf8, '"');
-    out += '"';
+    out.Add('"');
 }
 
 } // namespace
@@ -158,14 +158,15 @@ QString TCSVExport::BuildCSVLine(const TExportValues& values) const
 void TCSVExport::AppendCSVLine(const TExportValues& values, QByteArray& line) const
 {
     QByteArray scratch;
+    TByteAppender out(line);
     for (int i = 0; i < values.Count(); ++i) {
         const TExportColumnKind kind = KindOf(*this, i, values[i]);
         if (kind == ckNumber || kind == ckCurrency)
-            AppendExportValue(values[i], line);
+            ::AppendExportValue(*this, values[i], thousandSeparator_, out);
         else
-            AppendQuoted(line, Utf8Of(values[i], scratch));
+            AppendQuoted(out, Utf8Of(values[i], scratch));
         if (i + 1 < values.Count())
-            line += separator_;
+            out.Add(separator_);
     }
 }
 
@@ -204,16 +205,19 @@ void TTabExport::WriteHeader(const TExportColumns& columns)
 void TTabExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
-    QByteArray& line = Output().Bytes();
     QByteArray scratch;
-    for (int i = 0; i < values.Count(); ++i) {
-        if (i)
-            line += '\t';
-        const TExportColumnKind kind = KindOf(*this, i, values[i]);
-        if (kind == ckNumber || kind == ckCurrency)
-            AppendExportValue(values[i], line);
-        else
-            AppendWithoutControlChars(line, Utf8Of(values[i], scratch));
+    {
+        TByteAppender line(Output().Bytes());
+        for (int i = 0; i < values.Count(); ++i) {
+            if (i)
+                line.Add('\t');
+            const TExportColumnKind kind = KindOf(*this, i, values[i]);
+            if (kind == ckNumber || kind == ckCurrency)
+                ::AppendExportValue(*this, values[i], thousandSeparator_, line);
+            else
+                AppendWithoutControlChars(line, Utf8Of(values[i], scratch));
+        }
+        line.Add("\r\n");
     }
-    Output().Append("\r\n");
+    Output().FlushWhenFull();
 }

@@ -3,6 +3,7 @@
 #include "engine/DisplayFormat.h"
 #include "platform/core/Windows1252.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -53,8 +54,28 @@ bool IsAscii(QByteArrayView bytes)
     return true;
 }
 
+QByteArray& TByteAppender::Settle()
+{
+    if (p_) {
+        out_.truncate(p_ - out_.constData());
+        p_ = end_ = nullptr;
+    }
+    return out_;
+}
+
+// The whole capacity becomes the room, doubled when it is too small.
+void TByteAppender::Grow(qsizetype more)
+{
+    const qsizetype used = p_ ? p_ - out_.constData() : out_.size();
+    if (used + more > out_.capacity())
+        out_.reserve(std::max(used + more, 2 * out_.capacity()));
+    out_.resize(out_.capacity());
+    p_ = out_.data() + used;
+    end_ = out_.data() + out_.size();
+}
+
 // Runs that need nothing go over whole.
-void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8, char doubled)
+void AppendWithoutControlChars(TByteAppender& out, QByteArrayView utf8, char doubled)
 {
     const char* run = utf8.data();
     const char* const end = run + utf8.size();
@@ -62,25 +83,48 @@ void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8, char double
         const auto byte = static_cast<unsigned char>(*p);
         if (byte >= 32 && (doubled == 0 || *p != doubled))
             continue;
-        out.append(run, p - run);
+        out.Add(QByteArrayView(run, p - run));
         run = byte < 32 ? p + 1 : p; // a doubled character goes twice
         if (byte >= 32)
-            out += *p;
+            out.Add(*p);
     }
-    out.append(run, end - run);
+    out.Add(QByteArrayView(run, end - run));
+}
+
+void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8, char doubled)
+{
+    TByteAppender appender(out);
+    AppendWithoutControlChars(appender, utf8, doubled);
+}
+
+bool IsOwnExportText(QByteArrayView utf8, QChar thousandSeparator)
+{
+    const char16_t thousand = thousandSeparator.unicode();
+    return std::none_of(utf8.begin(), utf8.end(), [&](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte <= ' ' || byte >= 0x80 || byte == thousand;
+    });
+}
+
+void AppendExportValue(const TCustomExport& writer, const TExportValue& value,
+                       QChar thousandSeparator, TByteAppender& out)
+{
+    if (value.InBytes && IsOwnExportText(value.Utf8, thousandSeparator))
+        out.Add(value.Utf8);
+    else
+        writer.AppendExportValue(value, out.Settle());
 }
 
 // Both round to the nearest and write the exponent with at least two
 // digits; they part only on a negative zero and on what is no number.
-void AppendGeneral15(QByteArray& out, double value)
+void AppendGeneral15(TByteAppender& out, double value)
 {
     if (value == 0 || !std::isfinite(value)) {
-        out += QString::number(value, 'g', 15).toLatin1();
+        out.Add(QString::number(value, 'g', 15).toLatin1());
         return;
     }
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
-    out.append(text, end.ptr - text);
+    char* const at = out.Next(32);
+    out.Advance(std::to_chars(at, at + 32, value, std::chars_format::general, 15).ptr);
 }
 
 bool NextCodePoint(const char*& p, const char* end, char32_t& codePoint)

@@ -7,6 +7,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <charconv>
+#include <cstring>
 
 // A value's text as UTF-8: its own bytes when it came as bytes, else encoded
 // into scratch.
@@ -18,13 +20,81 @@ TExportColumnKind KindOf(const TCustomExport& writer, int index, const TExportVa
 // is copied into scratch with its text as Value and display text.
 const TExportValue& AsTextValue(const TExportValue& value, TExportValue& scratch);
 
+// Appends to a byte array through a pointer into room made ahead, for the
+// many small pieces of a row: each append of QByteArray's own is a call
+// with its checks. While pieces are added the array holds the room too;
+// Settle (or the end of the appender) gives it its true size again.
+class TByteAppender
+{
+public:
+    explicit TByteAppender(QByteArray& out) : out_(out) {}
+    ~TByteAppender() { Settle(); }
+    TByteAppender(const TByteAppender&) = delete;
+    TByteAppender& operator=(const TByteAppender&) = delete;
+
+    void Add(char c)
+    {
+        if (p_ == end_)
+            Grow(1);
+        *p_++ = c;
+    }
+    void Add(QByteArrayView bytes)
+    {
+        if (end_ - p_ < bytes.size())
+            Grow(bytes.size());
+        if (!bytes.isEmpty())
+            std::memcpy(p_, bytes.data(), size_t(bytes.size()));
+        p_ += bytes.size();
+    }
+    // Room for at least `more` bytes at Next, which moves on by Advance.
+    char* Next(qsizetype more)
+    {
+        if (end_ - p_ < more)
+            Grow(more);
+        return p_;
+    }
+    void Advance(char* to) { p_ = to; }
+    void Fill(char c, qsizetype count)
+    {
+        char* const at = Next(count);
+        std::memset(at, c, size_t(count));
+        p_ = at + count;
+    }
+    void AddInteger(int value)
+    {
+        char* const at = Next(11);
+        p_ = std::to_chars(at, at + 11, value).ptr;
+    }
+    // The bytes of the array so far, and a way back to a size it had.
+    qsizetype Size() const { return p_ ? p_ - out_.constData() : out_.size(); }
+    void Truncate(qsizetype size) { Settle().truncate(size); }
+    // The array at its true size, to be appended to directly; the next
+    // piece added makes room again.
+    QByteArray& Settle();
+
+private:
+    void Grow(qsizetype more);
+
+    QByteArray& out_;
+    char* p_ = nullptr;
+    char* end_ = nullptr;
+};
+
 bool IsAscii(QByteArrayView bytes);
 // UTF-8 with characters 0..31 dropped (UTF-8 has no other bytes below 32);
 // a doubled character, when given, goes twice.
+void AppendWithoutControlChars(TByteAppender& out, QByteArrayView utf8, char doubled = 0);
 void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8, char doubled = 0);
+// Whether a value's bytes are its own export text (TCustomExport::
+// AppendExportValue): with no blank, no byte outside ASCII and no thousand
+// separator in them they are, numeric or not.
+bool IsOwnExportText(QByteArrayView utf8, QChar thousandSeparator);
+// AppendExportValue with the common case inline.
+void AppendExportValue(const TCustomExport& writer, const TExportValue& value,
+                       QChar thousandSeparator, TByteAppender& out);
 // The general form with 15 significant digits and "." as the decimal
 // separator, as QString::number(value, 'g', 15).
-void AppendGeneral15(QByteArray& out, double value);
+void AppendGeneral15(TByteAppender& out, double value);
 // UTF-8 text in Windows-1252, as EncodeWindows1252: a character outside the
 // code page is one "?".
 void AppendWindows1252(QByteArray& out, QByteArrayView utf8);
