@@ -247,7 +247,7 @@ void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes,
         value.HasInfo = true;
         value.Info.HasDisplayText = true;
         value.Info.DisplayText = QString();
-        value.Info.DateTime = StoredDateTime(raw);
+        value.Info.DateTime = readOnce ? StoredDateTime(raw) : std::nullopt;
         value.Info.BoolState = 0;
         if (type == ftBoolean && !raw.isNull())
             value.Info.BoolState = raw.toBool() ? 2 : 1;

@@ -103,7 +103,7 @@ void TDIFExport::AppendTextValue(QByteArray& row, const TExportValue& value, int
 bool TDIFExport::AppendBytesValue(TByteAppender& row, const TExportValue& value, int index)
 {
     const QByteArrayView utf8 = value.Utf8;
-    const TExportColumnKind kind = GetColumnKind(index, QString());
+    const TExportColumnKind kind = kinds_.Fixed(*this, index, ItemIndex == 0);
     if (kind == ckUnknown)
         return false;
     const auto quotedText = [&] {

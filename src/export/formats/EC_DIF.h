@@ -33,6 +33,7 @@ private:
     bool AppendBytesValue(TByteAppender& row, const TExportValue& value, int index);
 
     QByteArray scratch_; // the room of a value being read, kept between values
+    TColumnKinds kinds_;
 
     QString dataFileName_;
     QFile dataFile_;

@@ -135,7 +135,7 @@ bool TSYLKExport::TextCell(const TExportValue& value, int index, int& picture,
 bool TSYLKExport::AppendBytesCell(TByteAppender& out, const TExportValue& value, int index, int y)
 {
     const QByteArrayView utf8 = value.Utf8;
-    const TExportColumnKind kind = GetColumnKind(index, QString());
+    const TExportColumnKind kind = kinds_.Fixed(*this, index, ItemIndex == 0);
     switch (kind) {
     case ckUnknown:
     case ckCurrency:

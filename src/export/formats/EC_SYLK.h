@@ -28,4 +28,5 @@ private:
     bool AppendBytesCell(TByteAppender& out, const TExportValue& value, int index, int y);
 
     QByteArray cell_; // the room of a cell's value, kept between cells
+    TColumnKinds kinds_;
 };

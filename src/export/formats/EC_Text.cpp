@@ -160,7 +160,7 @@ void TCSVExport::AppendCSVLine(const TExportValues& values, QByteArray& line) co
     QByteArray scratch;
     TByteAppender out(line);
     for (int i = 0; i < values.Count(); ++i) {
-        const TExportColumnKind kind = KindOf(*this, i, values[i]);
+        const TExportColumnKind kind = kinds_.Of(*this, i, values[i], ItemIndex == 0);
         if (kind == ckNumber || kind == ckCurrency)
             ::AppendExportValue(*this, values[i], thousandSeparator_, out);
         else
@@ -211,7 +211,7 @@ void TTabExport::WriteItem(const TExportValues& values, int itemIndex)
         for (int i = 0; i < values.Count(); ++i) {
             if (i)
                 line.Add('\t');
-            const TExportColumnKind kind = KindOf(*this, i, values[i]);
+            const TExportColumnKind kind = kinds_.Of(*this, i, values[i], ItemIndex == 0);
             if (kind == ckNumber || kind == ckCurrency)
                 ::AppendExportValue(*this, values[i], thousandSeparator_, line);
             else

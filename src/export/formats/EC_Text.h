@@ -11,6 +11,7 @@
 #pragma once
 
 #include "export/EC_Main.h"
+#include "export/formats/ValueBytes.h"
 
 #include <QSaveFile>
 
@@ -78,6 +79,7 @@ public:
 
 private:
     QByteArray separator_; // in UTF-8
+    mutable TColumnKinds kinds_;
 };
 
 class TTabExport : public TCustomTextExport
@@ -87,4 +89,7 @@ public:
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
     bool TakesTextBytes() const override { return true; }
+
+private:
+    TColumnKinds kinds_;
 };

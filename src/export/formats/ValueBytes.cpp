@@ -17,12 +17,25 @@ QByteArrayView Utf8Of(const TExportValue& value, QByteArray& scratch)
     return scratch;
 }
 
-TExportColumnKind KindOf(const TCustomExport& writer, int index, const TExportValue& value)
+TExportColumnKind TColumnKinds::Ask(const TCustomExport& writer, int index, bool captions)
 {
-    if (!value.InBytes)
-        return writer.GetColumnKind(index, value.Value);
-    const TExportColumnKind kind = writer.GetColumnKind(index, QString());
-    return kind == ckUnknown ? writer.GetColumnKind(index, value.Text()) : kind;
+    if (captions || index < 0)
+        return writer.GetColumnKind(index, QString());
+    if (size_t(index) >= kinds_.size())
+        kinds_.resize(size_t(index) + 1, -1);
+    qint8& kind = kinds_[size_t(index)];
+    if (kind < 0)
+        kind = qint8(writer.GetColumnKind(index, QString()));
+    return TExportColumnKind(kind);
+}
+
+TExportColumnKind TColumnKinds::Of(const TCustomExport& writer, int index,
+                                   const TExportValue& value, bool captions)
+{
+    const TExportColumnKind kind = Fixed(writer, index, captions);
+    if (kind != ckUnknown)
+        return kind;
+    return writer.GetColumnKind(index, value.InBytes ? value.Text() : value.Value);
 }
 
 const TExportValue& AsTextValue(const TExportValue& value, TExportValue& scratch)
@@ -74,12 +87,33 @@ void TByteAppender::Grow(qsizetype more)
     end_ = out_.data() + out_.size();
 }
 
+namespace {
+
+constexpr quint64 kOnes = 0x0101010101010101ULL;
+constexpr quint64 kHighs = 0x8080808080808080ULL;
+
+// Whether eight bytes hold one below 32 or one equal to doubled (0: none).
+bool HasSpecialByte(const char* p, char doubled)
+{
+    quint64 word;
+    std::memcpy(&word, p, 8);
+    const quint64 low = (word - 32 * kOnes) & ~word & kHighs;
+    const quint64 same = word ^ (static_cast<unsigned char>(doubled) * kOnes);
+    return low != 0 || (doubled != 0 && ((same - kOnes) & ~same & kHighs) != 0);
+}
+
+} // namespace
+
 // Runs that need nothing go over whole.
 void AppendWithoutControlChars(TByteAppender& out, QByteArrayView utf8, char doubled)
 {
     const char* run = utf8.data();
     const char* const end = run + utf8.size();
     for (const char* p = run; p < end; ++p) {
+        while (end - p >= 8 && !HasSpecialByte(p, doubled))
+            p += 8;
+        if (p == end)
+            break;
         const auto byte = static_cast<unsigned char>(*p);
         if (byte >= 32 && (doubled == 0 || *p != doubled))
             continue;

@@ -9,13 +9,33 @@
 #include <QByteArrayView>
 #include <charconv>
 #include <cstring>
+#include <vector>
 
 // A value's text as UTF-8: its own bytes when it came as bytes, else encoded
 // into scratch.
 QByteArrayView Utf8Of(const TExportValue& value, QByteArray& scratch);
-// The kind of a value's column; a value that came as bytes is read as text
-// only when its column's kind does not already say what it is.
-TExportColumnKind KindOf(const TCustomExport& writer, int index, const TExportValue& value);
+// The kinds of a writer's columns (TCustomExport::GetColumnKind), each
+// asked once: past the caption row a column's kind is fixed unless only its
+// values can tell (ckUnknown), and then each value's text is read.
+class TColumnKinds
+{
+public:
+    // The kind whatever the text; ckUnknown when the text decides.
+    TExportColumnKind Fixed(const TCustomExport& writer, int index, bool captions)
+    {
+        if (!captions && index >= 0 && size_t(index) < kinds_.size() && kinds_[size_t(index)] >= 0)
+            return TExportColumnKind(kinds_[size_t(index)]);
+        return Ask(writer, index, captions);
+    }
+    // The kind of a value's column.
+    TExportColumnKind Of(const TCustomExport& writer, int index, const TExportValue& value,
+                         bool captions);
+
+private:
+    TExportColumnKind Ask(const TCustomExport& writer, int index, bool captions);
+
+    std::vector<qint8> kinds_; // -1: not asked yet
+};
 // The value as it would have come without bytes: a value that came as bytes
 // is copied into scratch with its text as Value and display text.
 const TExportValue& AsTextValue(const TExportValue& value, TExportValue& scratch);
