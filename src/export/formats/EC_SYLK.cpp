@@ -4,6 +4,7 @@
 #include "export/formats/ValueBytes.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -55,19 +56,22 @@ void TSYLKExport::WriteItem(const TExportValues& values, int itemIndex)
 void TSYLKExport::WriteSYLKRow(const TExportValues& list)
 {
     const int y = ItemIndex + (Source->Options().testFlag(ShowColHeaders) ? 1 : 0);
+    // The row's ";Y" field, the same in every record of the row.
+    char yField[16] = ";Y";
+    const QByteArrayView yRecord(yField, std::to_chars(yField + 2, yField + sizeof yField, y).ptr);
     TExportValue asText;
     {
         // Records go straight into the output: building a string per field
         // cost more than the rest of the cell.
         TByteAppender out(Output().Bytes());
         for (int i = 0; i < list.Count(); ++i) {
-            if (list[i].InBytes && AppendBytesCell(out, list[i], i, y))
+            if (list[i].InBytes && AppendBytesCell(out, list[i], i, yRecord))
                 continue;
             int picture = -1;
             cell_.truncate(0);
             if (!TextCell(AsTextValue(list[i], asText), i, picture, cell_))
                 continue;
-            AppendCellStart(out, picture, i + 1, y);
+            AppendCellStart(out, picture, i + 1, yRecord);
             out.Add(cell_);
             out.Add("\r\n");
         }
@@ -75,22 +79,19 @@ void TSYLKExport::WriteSYLKRow(const TExportValues& list)
     Output().FlushWhenFull();
 }
 
-// The picture's F record when there is one, then the C record up to its value.
-void TSYLKExport::AppendCellStart(TByteAppender& out, int picture, int x, int y)
+void TSYLKExport::AppendCellStart(TByteAppender& out, int picture, int x, QByteArrayView y)
 {
     if (picture >= 0) {
         out.Add("F;P");
         out.AddInteger(picture);
         out.Add(";FG0G;X");
         out.AddInteger(x);
-        out.Add(";Y");
-        out.AddInteger(y);
+        out.Add(y);
         out.Add("\r\n");
     }
     out.Add("C;X");
     out.AddInteger(x);
-    out.Add(";Y");
-    out.AddInteger(y);
+    out.Add(y);
     out.Add(";K");
 }
 
@@ -132,7 +133,8 @@ bool TSYLKExport::TextCell(const TExportValue& value, int index, int& picture,
 // doubled; numbers and blanks are read from the bytes when they are ASCII,
 // day counts come from the stored values. True when the cell is written or
 // left out; false, with nothing written, when only its text can tell.
-bool TSYLKExport::AppendBytesCell(TByteAppender& out, const TExportValue& value, int index, int y)
+bool TSYLKExport::AppendBytesCell(TByteAppender& out, const TExportValue& value, int index,
+                                  QByteArrayView y)
 {
     const QByteArrayView utf8 = value.Utf8;
     const TExportColumnKind kind = kinds_.Fixed(*this, index, ItemIndex == 0);
@@ -146,8 +148,8 @@ bool TSYLKExport::AppendBytesCell(TByteAppender& out, const TExportValue& value,
     case ckDateTime:
         break;
     default:
-        // The text is cut at 255 UTF-16 units.
-        if (value.TextLength() > 255)
+        // The text is cut at 255 UTF-16 units, and has no more units than bytes.
+        if (utf8.size() > 255 && value.TextLength() > 255)
             return false;
         AppendCellStart(out, -1, index + 1, y);
         out.Add('"');

@@ -157,6 +157,12 @@ void AppendGeneral15(TByteAppender& out, double value)
         out.Add(QString::number(value, 'g', 15).toLatin1());
         return;
     }
+    // A whole number of at most fifteen digits is its integer's digits;
+    // to_chars with a precision takes many times longer.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        out.AddInteger(qint64(value));
+        return;
+    }
     char* const at = out.Next(32);
     out.Advance(std::to_chars(at, at + 32, value, std::chars_format::general, 15).ptr);
 }

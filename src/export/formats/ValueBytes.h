@@ -80,10 +80,10 @@ public:
         std::memset(at, c, size_t(count));
         p_ = at + count;
     }
-    void AddInteger(int value)
+    void AddInteger(qint64 value)
     {
-        char* const at = Next(11);
-        p_ = std::to_chars(at, at + 11, value).ptr;
+        char* const at = Next(20);
+        p_ = std::to_chars(at, at + 20, value).ptr;
     }
     // The bytes of the array so far, and a way back to a size it had.
     qsizetype Size() const { return p_ ? p_ - out_.constData() : out_.size(); }
