@@ -14,6 +14,7 @@
 // A value's text as UTF-8: its own bytes when it came as bytes, else encoded
 // into scratch.
 QByteArrayView Utf8Of(const TExportValue& value, QByteArray& scratch);
+
 // The kinds of a writer's columns (TCustomExport::GetColumnKind), each
 // asked once: past the caption row a column's kind is fixed unless only its
 // values can tell (ckUnknown), and then each value's text is read.
@@ -36,6 +37,7 @@ private:
 
     std::vector<qint8> kinds_; // -1: not asked yet
 };
+
 // The value as it would have come without bytes: a value that came as bytes
 // is copied into scratch with its text as Value and display text.
 const TExportValue& AsTextValue(const TExportValue& value, TExportValue& scratch);
@@ -109,7 +111,8 @@ void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8, char double
 // AppendExportValue): with no blank, no byte outside ASCII and no thousand
 // separator in them they are, numeric or not.
 bool IsOwnExportText(QByteArrayView utf8, QChar thousandSeparator);
-// AppendExportValue with the common case inline.
+// TCustomExport::AppendExportValue, bytes that are their own export text
+// copied without a call.
 void AppendExportValue(const TCustomExport& writer, const TExportValue& value,
                        QChar thousandSeparator, TByteAppender& out);
 // The general form with 15 significant digits and "." as the decimal
