@@ -5,10 +5,10 @@
 
 #include <QStringEncoder>
 #include <algorithm>
-#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <iterator>
+#include <limits>
 
 using namespace DisplayFormatShared;
 
@@ -60,38 +60,9 @@ bool IsFifteenDigitTie(double value, const char* sixteen, int exponent)
     return whole >= 1000000000000000ULL && whole < 10000000000000000ULL && whole % 10 == 5;
 }
 
-// The fifteen significant digits of a positive value, rounded to nearest
-// with ties away from zero (the digits of printf's "%.14e" in Qt).
-void FifteenDigits(double value, char* digits, int* exponent)
+// Fifteen digits one up in the last, carrying.
+void AddOneInFifteenthDigit(char* digits, int* exponent)
 {
-    // The shortest digits that read back as a normal value are its fifteen
-    // rounded ones when there are at most fifteen: the value lies closer to
-    // them than half a step of the fifteenth digit. They cost far less than
-    // digits to a fixed precision.
-    if (value >= DBL_MIN) {
-        char text[40];
-        const char* const end =
-            std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
-        const char* const e = std::find(static_cast<const char*>(text), end, 'e');
-        const int count = e - text > 1 ? int(e - text) - 1 : 1;
-        if (count <= 15) {
-            digits[0] = text[0];
-            std::copy(text + 2, text + 1 + count, digits + 1);
-            std::fill(digits + count, digits + 15, '0');
-            std::from_chars(e[1] == '+' ? e + 2 : e + 1, end, *exponent);
-            return;
-        }
-    }
-    char sixteen[16];
-    int sixteenExponent = 0;
-    ScientificDigits(value, 15, sixteen, &sixteenExponent);
-    if (!IsFifteenDigitTie(value, sixteen, sixteenExponent)) {
-        ScientificDigits(value, 14, digits, exponent);
-        return;
-    }
-    // The tie rounds up: add one in the fifteenth digit, carrying.
-    std::copy(sixteen, sixteen + 15, digits);
-    *exponent = sixteenExponent;
     int i = 14;
     while (i >= 0 && digits[i] == '9')
         digits[i--] = '0';
@@ -101,6 +72,57 @@ void FifteenDigits(double value, char* digits, int* exponent)
         digits[0] = '1';
         ++*exponent;
     }
+}
+
+// FifteenDigits by rounding the value itself.
+void RoundedFifteenDigits(double value, char* digits, int* exponent)
+{
+    char sixteen[16];
+    int sixteenExponent = 0;
+    ScientificDigits(value, 15, sixteen, &sixteenExponent);
+    if (!IsFifteenDigitTie(value, sixteen, sixteenExponent)) {
+        ScientificDigits(value, 14, digits, exponent);
+        return;
+    }
+    // The tie rounds up.
+    std::copy(sixteen, sixteen + 15, digits);
+    *exponent = sixteenExponent;
+    AddOneInFifteenthDigit(digits, exponent);
+}
+
+// The fifteen significant digits of a positive value, rounded to nearest
+// with ties away from zero (the digits of printf's "%.14e" in Qt).
+void FifteenDigits(double value, char* digits, int* exponent)
+{
+    // The shortest digits that read back as a normal value round as the
+    // value itself does, unless they stop at a 5 in the sixteenth place: a
+    // halfway point between them and the value would itself read back as
+    // the value, and be shorter or nearer, which the shortest digits are not.
+    // (A subnormal value has too few bits for that.) Reading the digits is
+    // many times quicker than rounding the value twice.
+    if (value < std::numeric_limits<double>::min())
+        return RoundedFifteenDigits(value, digits, exponent);
+    char shortest[40];
+    const char* const shortestEnd =
+        std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific)
+            .ptr;
+    char significant[17];
+    int count = 0;
+    const char* p = shortest;
+    for (; p < shortestEnd && *p != 'e'; ++p) {
+        if (*p != '.')
+            significant[count++] = *p;
+    }
+    if (count < 16 || significant[15] != '5' || count == 17) {
+        std::from_chars(p + 1 + (p[1] == '+'), shortestEnd, *exponent);
+        std::fill(std::copy(significant, significant + std::min(count, 15), digits), digits + 15,
+                  '0');
+        if (count <= 15 || significant[15] < '5')
+            return;
+        AddOneInFifteenthDigit(digits, exponent);
+        return;
+    }
+    RoundedFifteenDigits(value, digits, exponent);
 }
 
 // The characters of FloatText into out (room for 48); their count.

@@ -224,13 +224,22 @@ void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes,
             continue;
         }
         // The display text is the raw text: a text field's stored bytes, or
-        // the text formatted straight into the value's room.
+        // the text formatted straight into the value's room. A boolean, a
+        // date or a time is read once, for its text and for its info.
+        const TField& field = *exported.field;
+        const TFieldType type = field.DataType();
+        const bool readOnce =
+            type == ftBoolean || type == ftDate || type == ftTime || type == ftDateTime;
+        const QVariant raw = readOnce ? record.Value(field) : QVariant();
         int size = 0;
-        if (const char* text = record.StoredText(*exported.field, size)) {
+        if (const char* text = readOnce ? nullptr : record.StoredText(field, size)) {
             value.Utf8 = QByteArrayView(text, size);
         } else {
             value.Bytes.truncate(0);
-            record.AppendDisplayText(*exported.field, value.Bytes);
+            if (readOnce)
+                field.AppendDisplayText(raw, value.Bytes);
+            else
+                record.AppendDisplayText(field, value.Bytes);
             value.Utf8 = value.Bytes;
         }
         value.InBytes = true;
@@ -238,12 +247,10 @@ void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes,
         value.HasInfo = true;
         value.Info.HasDisplayText = true;
         value.Info.DisplayText = QString();
+        value.Info.DateTime = readOnce ? StoredDateTime(raw) : std::nullopt;
         value.Info.BoolState = 0;
-        if (exported.field->DataType() == ftBoolean) {
-            const QVariant raw = record.Value(*exported.field);
-            if (!raw.isNull())
-                value.Info.BoolState = raw.toBool() ? 2 : 1;
-        }
+        if (type == ftBoolean && !raw.isNull())
+            value.Info.BoolState = raw.toBool() ? 2 : 1;
     }
     const int item = ++Run().NumItemsExported;
     if (numberRows) {

@@ -5,6 +5,7 @@
 #include "export/EC_FileNames.h"
 #include "export/EC_Strings.h"
 #include "export/EC_Writer.h"
+#include "export/formats/ValueBytes.h"
 #include "platform/core/CodePoints.h"
 #include "platform/core/DeadRunCleanup.h"
 #include "platform/core/Exceptions.h"
@@ -222,12 +223,7 @@ QString TCustomExport::GetExportValue(const TExportValue& value) const
 void TCustomExport::AppendExportValue(const TExportValue& value, QByteArray& utf8) const
 {
     if (value.InBytes) {
-        const char16_t thousand = thousandSeparator_.unicode();
-        const bool unchanged = std::none_of(value.Utf8.begin(), value.Utf8.end(), [&](char c) {
-            const auto byte = static_cast<unsigned char>(c);
-            return byte <= ' ' || byte >= 0x80 || byte == thousand;
-        });
-        if (unchanged) {
+        if (IsOwnExportText(value.Utf8, thousandSeparator_)) {
             utf8.append(value.Utf8);
             return;
         }

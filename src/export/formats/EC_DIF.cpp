@@ -1,6 +1,7 @@
 #include "export/formats/EC_DIF.h"
 
 #include "platform/core/Exceptions.h"
+#include "export/formats/ValueBytes.h"
 #include "platform/core/Windows1252.h"
 
 namespace {
@@ -64,27 +65,93 @@ void TDIFExport::WriteItem(const TExportValues& values, int itemIndex)
 // empty number is written as empty text: as "0," it would read back as 0.
 void TDIFExport::WriteDIFRow(const TExportValues& list)
 {
-    // The row is put together in the data file's buffer.
-    QByteArray& row = data_.Bytes();
-    row += "-1,0\r\nBOT\r\n";
-    for (int i = 0; i < list.Count(); ++i) {
-        const QString text = RemoveControlChars(list[i].Value);
-        const TExportColumnKind kind = GetColumnKind(i, text);
-        // Only a numeric kind asks for the number.
-        const QString number = kind == ckNumber || kind == ckCurrency
-                                   ? ToDotDecimal(GetExportValue(list[i])).trimmed()
-                                   : QString();
-        if (!number.isEmpty()) {
-            row += "0,";
-            row += EncodeWindows1252(number);
-            row += "\r\nV\r\n";
-        } else {
-            row += "1,0\r\n";
-            AppendQuoted(row, text);
-            row += "\r\n";
+    TExportValue asText;
+    {
+        // The row is put together in the data file's buffer.
+        TByteAppender row(data_.Bytes());
+        row.Add("-1,0\r\nBOT\r\n");
+        for (int i = 0; i < list.Count(); ++i) {
+            if (!list[i].InBytes || !AppendBytesValue(row, list[i], i))
+                AppendTextValue(row.Settle(), AsTextValue(list[i], asText), i);
         }
     }
     data_.FlushWhenFull();
+}
+
+void TDIFExport::AppendTextValue(QByteArray& row, const TExportValue& value, int index) const
+{
+    const QString text = RemoveControlChars(value.Value);
+    const TExportColumnKind kind = GetColumnKind(index, text);
+    // Only a numeric kind asks for the number.
+    const QString number = kind == ckNumber || kind == ckCurrency
+                               ? ToDotDecimal(GetExportValue(value)).trimmed()
+                               : QString();
+    if (!number.isEmpty()) {
+        row += "0,";
+        row += EncodeWindows1252(number);
+        row += "\r\nV\r\n";
+    } else {
+        row += "1,0\r\n";
+        AppendQuoted(row, text);
+        row += "\r\n";
+    }
+}
+
+// A number is read from the bytes when they are ASCII; text goes over
+// without its control characters, its quotes doubled, ASCII as it is.
+// False, with nothing written, when only the value's text can tell.
+bool TDIFExport::AppendBytesValue(TByteAppender& row, const TExportValue& value, int index)
+{
+    const QByteArrayView utf8 = value.Utf8;
+    const TExportColumnKind kind = kinds_.Fixed(*this, index, ItemIndex == 0);
+    if (kind == ckUnknown)
+        return false;
+    const auto quotedText = [&] {
+        row.Add("1,0\r\n\"");
+        if (IsAscii(utf8)) {
+            AppendWithoutControlChars(row, utf8, '"');
+        } else {
+            scratch_.truncate(0);
+            AppendWithoutControlChars(scratch_, utf8, '"');
+            AppendWindows1252(row.Settle(), scratch_);
+        }
+        row.Add("\"\r\n");
+    };
+    if (kind != ckNumber && kind != ckCurrency) {
+        quotedText();
+        return true;
+    }
+    // Blanks are trimmed after the point is put in: a blank separator would
+    // make that order matter.
+    const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    const char16_t decimal = decimalSeparator_.unicode();
+    if (!IsAscii(utf8) || decimal == 0 || decimal >= 0x80 || blank(char(decimal)))
+        return false;
+    QByteArrayView number = utf8;
+    if (!IsOwnExportText(utf8, thousandSeparator_)) {
+        scratch_.truncate(0);
+        AppendExportValue(value, scratch_);
+        number = scratch_;
+    }
+    while (!number.isEmpty() && blank(number.front()))
+        number = number.sliced(1);
+    while (!number.isEmpty() && blank(number.back()))
+        number.chop(1);
+    if (number.isEmpty()) {
+        quotedText();
+        return true;
+    }
+    row.Add("0,");
+    const qsizetype at = number.indexOf(char(decimal));
+    if (at < 0) {
+        row.Add(number);
+    } else {
+        row.Add(number.first(at));
+        row.Add('.');
+        row.Add(number.sliced(at + 1));
+    }
+    row.Add("\r\nV\r\n");
+    return true;
 }
 
 // The header with the row count, then the tuples from the data file.

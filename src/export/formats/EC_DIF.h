@@ -8,6 +8,7 @@
 #pragma once
 
 #include "export/formats/EC_Text.h"
+#include "export/formats/ValueBytes.h"
 
 #include <QFile>
 
@@ -21,11 +22,18 @@ public:
     void WriteItem(const TExportValues& values, int itemIndex) override;
     void WriteFooter() override;
     void WriteDIFRow(const TExportValues& list);
+    bool TakesTextBytes() const override { return true; }
 
     const QString& DataFileName() const { return dataFileName_; }
 
 private:
     void WriteData(const QByteArray& bytes);
+    // A value's two lines appended to row.
+    void AppendTextValue(QByteArray& row, const TExportValue& value, int index) const;
+    bool AppendBytesValue(TByteAppender& row, const TExportValue& value, int index);
+
+    QByteArray scratch_; // the room of a value being read, kept between values
+    TColumnKinds kinds_;
 
     QString dataFileName_;
     QFile dataFile_;

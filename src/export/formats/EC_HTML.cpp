@@ -1,5 +1,7 @@
 #include "export/formats/EC_HTML.h"
 
+#include "engine/DisplayFormat.h"
+#include "export/formats/ValueBytes.h"
 #include "platform/core/Exceptions.h"
 
 #include <algorithm>
@@ -67,6 +69,28 @@ void MakeLink(qsizetype pos, QString& remaining, QString& result)
     result +=
         remaining.left(pos) + QStringLiteral("<a href=\"%1\">%2</a>").arg(href, StripMailTo(href));
     remaining.remove(0, end);
+}
+
+// A cell of UTF-8 text that PageText leaves as it is, trimmed as CellText
+// trims; false, with nothing appended, for any other text.
+bool AppendPlainCell(TByteAppender& out, QByteArrayView utf8)
+{
+    const bool plain = std::none_of(utf8.begin(), utf8.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 32 || c == '&' || c == '<' || c == '>' ||
+               c == '"' || c == ':' || c == '@';
+    });
+    if (!plain)
+        return false;
+    // Only the blank is left at or below 32, and UTF-8 has no other byte that low.
+    qsizetype begin = 0, end = utf8.size();
+    while (begin < end && utf8[begin] == ' ')
+        ++begin;
+    while (end > begin && utf8[end - 1] == ' ')
+        --end;
+    out.Add("<td>");
+    out.Add(begin == end ? QByteArrayView("&nbsp;") : utf8.sliced(begin, end - begin));
+    out.Add("</td>\r\n");
+    return true;
 }
 
 } // namespace
@@ -198,10 +222,20 @@ void THTMLExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
     WriteLine(rowStarts_[itemIndex % 2]);
-    for (int i = 0; i < values.Count(); ++i)
-        WriteLine(QStringLiteral("<td>") + CellText(PageText(GetDisplayValue(values, i))) +
-                  QStringLiteral("</td>"));
-    WriteLine(QStringLiteral("</tr>"));
+    {
+        TByteAppender out(Output().Bytes());
+        for (int i = 0; i < values.Count(); ++i) {
+            if (values[i].InBytes && AppendPlainCell(out, values[i].Utf8))
+                continue;
+            const QString text = values[i].InBytes ? values[i].Text() : GetDisplayValue(values, i);
+            QByteArray& bytes = out.Settle();
+            bytes += "<td>";
+            AppendUtf8(bytes, CellText(PageText(text)));
+            bytes += "</td>\r\n";
+        }
+        out.Add("</tr>\r\n");
+    }
+    Output().FlushWhenFull();
 }
 
 void THTMLExport::WriteFooter()

@@ -22,6 +22,7 @@ public:
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
     void WriteFooter() override;
+    bool TakesTextBytes() const override { return true; }
 
     QString GetTemplateField(int n) const { return GetToken(Template, n); }
     QString ConvertLineBreaks(const QString& text) const;

@@ -1,13 +1,17 @@
 #include "export/formats/EC_PlainText.h"
 
+#include "engine/DisplayFormat.h"
 #include "export/EC_Strings.h"
 #include "export/XProgress.h"
+#include "export/formats/ValueBytes.h"
 #include "platform/Interaction.h"
 #include "platform/core/CodePoints.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -27,6 +31,48 @@ QStringList CaptionCells(const TExportColumns& columns)
     for (const TExportColumn& column : columns)
         cells << RemoveControlChars(column.Caption);
     return cells;
+}
+
+// TCustomExport::IsNumber of UTF-8 text with the decimal separator given;
+// none when only the text's QString can tell (a separator outside ASCII).
+std::optional<bool> IsNumberText(QByteArrayView text, char16_t decimal)
+{
+    if (!IsAscii(text)) {
+        if (decimal >= 0x80)
+            return std::nullopt;
+        return false; // only ASCII characters make a number
+    }
+    if (decimal != '.' && text.contains('.'))
+        return false;
+    // The first decimal separator reads as the point.
+    const qsizetype point = decimal < 0x80 ? text.indexOf(char(decimal)) : -1;
+    const auto at = [&](qsizetype i) { return i == point ? '.' : text[i]; };
+    const qsizetype size = text.size();
+    const auto isDigit = [&](qsizetype i) { return i < size && at(i) >= '0' && at(i) <= '9'; };
+    qsizetype i = 0;
+    while (i < size && at(i) == ' ')
+        ++i;
+    if (i < size && (at(i) == '+' || at(i) == '-'))
+        ++i;
+    int digits = 0;
+    for (; isDigit(i); ++i)
+        ++digits;
+    if (i < size && at(i) == '.') {
+        for (++i; isDigit(i); ++i)
+            ++digits;
+    }
+    if (digits == 0)
+        return false;
+    if (i < size && (at(i) == 'e' || at(i) == 'E')) {
+        ++i;
+        if (i < size && (at(i) == '+' || at(i) == '-'))
+            ++i;
+        if (!isDigit(i))
+            return false;
+        while (isDigit(i))
+            ++i;
+    }
+    return i == size;
 }
 
 } // namespace
@@ -110,7 +156,66 @@ void TTextExport::WriteHeader(const TExportColumns& columns)
 
 void TTextExport::WriteItem(const TExportValues& values, int /*itemIndex*/)
 {
-    Write(BuildTextLine(values));
+    QString cell;
+    {
+        TByteAppender out(Output().Bytes());
+        for (int i = 0; i < values.Count(); ++i) {
+            if (i)
+                out.Add(' ');
+            const int width = ColumnWidth(i);
+            if (values[i].InBytes && AppendFitBytes(out, values[i].Utf8, width))
+                continue;
+            cell.truncate(0);
+            AppendFitText(cell, values[i].InBytes ? values[i].Text() : GetDisplayValue(values, i),
+                          width, true);
+            AppendUtf8(out.Settle(), cell);
+        }
+        out.Add("\r\n");
+    }
+    Output().FlushWhenFull();
+}
+
+// AppendFitText of UTF-8 text without control characters, numbers aligned
+// right; false, with nothing appended, when only the text's QString can tell.
+bool TTextExport::AppendFitBytes(TByteAppender& out, QByteArrayView utf8, int width) const
+{
+    if (std::any_of(utf8.begin(), utf8.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 32; }))
+        return false;
+    if (width <= 0)
+        return true;
+    // Characters are the bytes that start one (valid UTF-8: a character
+    // beyond U+FFFF is one too, as a pair counts once).
+    const auto starts = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
+    const int length = int(std::count_if(utf8.begin(), utf8.end(), starts));
+    if (length > width) {
+        const QString& symbol = Source->TruncateSymbol();
+        const int symbolLength = CodePointCount(symbol);
+        int keep = symbolLength < width ? width - symbolLength : width;
+        qsizetype cut = 0;
+        for (; cut < utf8.size(); ++cut) {
+            if (starts(utf8[cut]) && keep-- == 0)
+                break;
+        }
+        out.Add(utf8.first(cut));
+        if (symbolLength < width)
+            AppendUtf8(out.Settle(), symbol);
+        return true;
+    }
+    const qsizetype padding = width - length;
+    std::optional<bool> number = false;
+    if (padding > 0)
+        number = IsNumberText(utf8, decimalSeparator_.unicode());
+    if (!number)
+        return false;
+    if (*number) {
+        out.Fill(' ', padding);
+        out.Add(utf8);
+    } else {
+        out.Add(utf8);
+        out.Fill(' ', padding);
+    }
+    return true;
 }
 
 void TTextExport::WriteFooter()

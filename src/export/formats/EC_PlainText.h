@@ -10,6 +10,7 @@
 #pragma once
 
 #include "export/formats/EC_Text.h"
+#include "export/formats/ValueBytes.h"
 
 // The detailed layout, shared by the file and the clipboard writer; every
 // text ends with CR LF.
@@ -41,6 +42,10 @@ public:
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
     void WriteFooter() override;
+    bool TakesTextBytes() const override { return true; }
+
+private:
+    bool AppendFitBytes(TByteAppender& out, QByteArrayView utf8, int width) const;
 };
 
 class TDetailedTextExport : public TCustomTextExport

@@ -1,5 +1,7 @@
 #include "export/formats/EC_RTF.h"
 
+#include "engine/DisplayFormat.h"
+#include "export/formats/ValueBytes.h"
 #include "platform/core/Windows1252.h"
 
 #include <algorithm>
@@ -98,6 +100,67 @@ QString InsertBeforeChar(const QString& text, QChar c, QChar before)
         result += ch;
     }
     return result;
+}
+
+// RTFText of UTF-8 text appended in one pass: every character is changed
+// by at most one of its steps. False, with nothing appended, for bytes that
+// are no UTF-8.
+bool AppendRTFText(TByteAppender& out, QByteArrayView utf8)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    const qsizetype start = out.Size();
+    const char* p = utf8.data();
+    const char* const end = p + utf8.size();
+    while (p < end) {
+        const char* run = p;
+        while (p < end && static_cast<unsigned char>(*p) >= 32 &&
+               static_cast<unsigned char>(*p) < 128 && *p != '\\' && *p != '{' && *p != '}')
+            ++p;
+        out.Add(QByteArrayView(run, p - run));
+        if (p == end)
+            break;
+        const char c = *p;
+        if (static_cast<unsigned char>(c) < 32) {
+            if (c == '\t')
+                out.Add("\\tab ");
+            else if (c == '\n')
+                out.Add("\\par\r\n");
+            ++p;
+            continue;
+        }
+        if (static_cast<unsigned char>(c) < 128) {
+            out.Add('\\');
+            out.Add(c);
+            ++p;
+            continue;
+        }
+        char32_t codePoint = 0;
+        if (!NextCodePoint(p, end, codePoint)) {
+            out.Truncate(start);
+            return false;
+        }
+        unsigned char byte = 0;
+        if (codePoint < 0x10000 && Windows1252Byte(QChar(char16_t(codePoint)), &byte)) {
+            const char hex[] = {'\\', '\'', kHex[byte >> 4], kHex[byte & 15]};
+            out.Add(QByteArrayView(hex, 4));
+            continue;
+        }
+        // Each UTF-16 unit of the character as a signed number.
+        char16_t units[2];
+        const int count = codePoint < 0x10000 ? 1 : 2;
+        if (count == 1) {
+            units[0] = char16_t(codePoint);
+        } else {
+            units[0] = QChar::highSurrogate(codePoint);
+            units[1] = QChar::lowSurrogate(codePoint);
+        }
+        for (int i = 0; i < count; ++i) {
+            out.Add("\\u");
+            out.AddInteger(int(qint16(units[i])));
+            out.Add('?');
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -229,10 +292,17 @@ void TRichTextExport::WriteItem(const TExportValues& values, int itemIndex)
         WriteAsciiLine(kMiddleRow);
     else
         WriteRowDefinition(kLastItemRow);
-    for (int i = 0; i < values.Count(); ++i) {
-        Write(RTFText(GetDisplayValue(values, i)));
-        WriteAsciiLine(kCellEnd);
+    {
+        TByteAppender out(Output().Bytes());
+        for (int i = 0; i < values.Count(); ++i) {
+            if (!values[i].InBytes || !AppendRTFText(out, values[i].Utf8))
+                AppendUtf8(out.Settle(), RTFText(values[i].InBytes ? values[i].Text()
+                                                                    : GetDisplayValue(values, i)));
+            out.Add(kCellEnd);
+            out.Add("\r\n");
+        }
     }
+    Output().FlushWhenFull();
     for (size_t i = size_t(values.Count()); i < Columns.size(); ++i)
         WriteAsciiLine(kCellEnd);
 }

@@ -22,6 +22,7 @@ public:
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
     void WriteFooter() override;
+    bool TakesTextBytes() const override { return true; }
 
     static QString RTFText(const QString& text);
 

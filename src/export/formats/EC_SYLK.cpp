@@ -1,7 +1,9 @@
 #include "export/formats/EC_SYLK.h"
 
 #include "engine/DisplayFormat.h"
+#include "export/formats/ValueBytes.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -14,16 +16,9 @@ enum TPicture
     pCurrency = 3
 };
 
-// The general form of a day count, "." as the decimal separator.
-QString DayCountText(TDateTime value)
+int PictureOf(TExportColumnKind kind)
 {
-    return QString::number(value, 'g', 15);
-}
-
-void AppendInteger(QByteArray& out, int value)
-{
-    char digits[12];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+    return kind == ckDate ? pDate : kind == ckTime ? pTime : pDateTime;
 }
 
 QString QuotedText(const QString& text)
@@ -61,57 +56,142 @@ void TSYLKExport::WriteItem(const TExportValues& values, int itemIndex)
 void TSYLKExport::WriteSYLKRow(const TExportValues& list)
 {
     const int y = ItemIndex + (Source->Options().testFlag(ShowColHeaders) ? 1 : 0);
-    for (int i = 0; i < list.Count(); ++i) {
-        const int x = i + 1;
-        const QString text = RemoveControlChars(list[i].Value);
-        const TExportColumnKind kind = GetColumnKind(i, text);
+    // The row's ";Y" field, the same in every record of the row.
+    char yField[16] = ";Y";
+    const QByteArrayView yRecord(yField, std::to_chars(yField + 2, yField + sizeof yField, y).ptr);
+    TExportValue asText;
+    {
         // Records go straight into the output: building a string per field
         // cost more than the rest of the cell.
-        QByteArray& out = Output().Bytes();
-        const auto cell = [&](const QString& value) {
-            out += "C;X";
-            AppendInteger(out, x);
-            out += ";Y";
-            AppendInteger(out, y);
-            out += ";K";
-            AppendUtf8(out, value);
-            out += "\r\n";
-            Output().FlushWhenFull();
-        };
-        const auto formatted = [&](TPicture picture, const QString& value) {
-            out += "F;P";
-            AppendInteger(out, int(picture));
-            out += ";FG0G;X";
-            AppendInteger(out, x);
-            out += ";Y";
-            AppendInteger(out, y);
-            out += "\r\n";
-            cell(value);
-        };
-        const bool blank = text.trimmed().isEmpty();
-        switch (kind) {
-        case ckNumber:
-            if (!blank)
-                cell(ToDotDecimal(GetExportValue(list[i])));
-            break;
-        case ckCurrency:
-            if (!blank)
-                formatted(pCurrency, ToDotDecimal(text));
-            break;
-        case ckDate:
-        case ckTime:
-        case ckDateTime:
-            if (!blank)
-                formatted(kind == ckDate   ? pDate
-                          : kind == ckTime ? pTime
-                                           : pDateTime,
-                          DayCountText(DayCount(list[i], kind)));
-            break;
-        default:
-            cell(QuotedText(text));
-            break;
+        TByteAppender out(Output().Bytes());
+        for (int i = 0; i < list.Count(); ++i) {
+            if (list[i].InBytes && AppendBytesCell(out, list[i], i, yRecord))
+                continue;
+            int picture = -1;
+            cell_.truncate(0);
+            if (!TextCell(AsTextValue(list[i], asText), i, picture, cell_))
+                continue;
+            AppendCellStart(out, picture, i + 1, yRecord);
+            out.Add(cell_);
+            out.Add("\r\n");
         }
     }
+    Output().FlushWhenFull();
+}
+
+void TSYLKExport::AppendCellStart(TByteAppender& out, int picture, int x, QByteArrayView y)
+{
+    if (picture >= 0) {
+        out.Add("F;P");
+        out.AddInteger(picture);
+        out.Add(";FG0G;X");
+        out.AddInteger(x);
+        out.Add(y);
+        out.Add("\r\n");
+    }
+    out.Add("C;X");
+    out.AddInteger(x);
+    out.Add(y);
+    out.Add(";K");
+}
+
+bool TSYLKExport::TextCell(const TExportValue& value, int index, int& picture,
+                           QByteArray& cell) const
+{
+    const QString text = RemoveControlChars(value.Value);
+    const TExportColumnKind kind = GetColumnKind(index, text);
+    const bool blank = text.trimmed().isEmpty();
+    switch (kind) {
+    case ckNumber:
+        if (blank)
+            return false;
+        AppendUtf8(cell, ToDotDecimal(GetExportValue(value)));
+        return true;
+    case ckCurrency:
+        if (blank)
+            return false;
+        picture = pCurrency;
+        AppendUtf8(cell, ToDotDecimal(text));
+        return true;
+    case ckDate:
+    case ckTime:
+    case ckDateTime: {
+        if (blank)
+            return false;
+        picture = PictureOf(kind);
+        TByteAppender out(cell);
+        AppendGeneral15(out, DayCount(value, kind));
+        return true;
+    }
+    default:
+        AppendUtf8(cell, QuotedText(text));
+        return true;
+    }
+}
+
+// Text goes over as it came, its control characters dropped and its ";"
+// doubled; numbers and blanks are read from the bytes when they are ASCII,
+// day counts come from the stored values. True when the cell is written or
+// left out; false, with nothing written, when only its text can tell.
+bool TSYLKExport::AppendBytesCell(TByteAppender& out, const TExportValue& value, int index,
+                                  QByteArrayView y)
+{
+    const QByteArrayView utf8 = value.Utf8;
+    const TExportColumnKind kind = kinds_.Fixed(*this, index, ItemIndex == 0);
+    switch (kind) {
+    case ckUnknown:
+    case ckCurrency:
+        return false;
+    case ckNumber:
+    case ckDate:
+    case ckTime:
+    case ckDateTime:
+        break;
+    default:
+        // The text is cut at 255 UTF-16 units, and has no more units than bytes.
+        if (utf8.size() > 255 && value.TextLength() > 255)
+            return false;
+        AppendCellStart(out, -1, index + 1, y);
+        out.Add('"');
+        AppendWithoutControlChars(out, utf8, ';');
+        out.Add("\"\r\n");
+        return true;
+    }
+    if (!IsAscii(utf8))
+        return false;
+    // Without its control characters, ASCII text trims to nothing only when
+    // nothing but blanks is left.
+    if (std::all_of(utf8.begin(), utf8.end(),
+                    [](char c) { return static_cast<unsigned char>(c) <= ' '; }))
+        return true;
+    if (kind != ckNumber) {
+        if (!value.HasInfo || !value.Info.DateTime)
+            return false;
+        AppendCellStart(out, PictureOf(kind), index + 1, y);
+        AppendGeneral15(out, DayCount(value, kind));
+        out.Add("\r\n");
+        return true;
+    }
+    const char16_t decimal = decimalSeparator_.unicode();
+    if (decimal == 0 || decimal >= 0x80)
+        return false;
+    QByteArrayView number = utf8;
+    if (!IsOwnExportText(utf8, thousandSeparator_)) {
+        cell_.truncate(0);
+        AppendExportValue(value, cell_);
+        number = cell_;
+    }
+    AppendCellStart(out, -1, index + 1, y);
+    const qsizetype at = number.indexOf(char(decimal));
+    if (at < 0) {
+        out.Add(number);
+    } else {
+        out.Add(number.first(at));
+        out.Add('.');
+        out.Add(number.sliced(at + 1));
+    }
+    out.Add("\r\n");
+    return true;
 }
 
 void TSYLKExport::WriteFooter()

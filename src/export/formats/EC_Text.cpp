@@ -3,6 +3,7 @@
 #include "engine/DisplayFormat.h"
 #include "platform/DesktopApps.h"
 #include "export/EC_Strings.h"
+#include "export/formats/ValueBytes.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"
@@ -114,50 +115,11 @@ QString GetListSeparator()
 
 namespace {
 
-// Characters 0..31 are dropped; UTF-8 has no other bytes below 32. Runs
-// that need nothing go over whole.
-void AppendWithoutControlChars(QByteArray& out, QByteArrayView utf8, char doubled = 0)
+void AppendQuoted(TByteAppender& out, QByteArrayView utf8)
 {
-    const char* run = utf8.data();
-    const char* const end = run + utf8.size();
-    for (const char* p = run; p < end; ++p) {
-        const auto byte = static_cast<unsigned char>(*p);
-        if (byte >= 32 && (doubled == 0 || *p != doubled))
-            continue;
-        out.append(run, p - run);
-        run = byte < 32 ? p + 1 : p; // a doubled character goes twice
-        if (byte >= 32)
-            out += *p;
-    }
-    out.append(run, end - run);
-}
-
-void AppendQuoted(QByteArray& out, QByteArrayView utf8)
-{
-    out += '"';
+    out.Add('"');
     AppendWithoutControlChars(out, utf8, '"');
-    out += '"';
-}
-
-// A value's text as UTF-8: its stored bytes when it came as bytes, else
-// encoded into scratch.
-QByteArrayView Utf8Of(const TExportValue& value, QByteArray& scratch)
-{
-    if (value.InBytes)
-        return value.Utf8;
-    scratch.truncate(0);
-    AppendUtf8(scratch, value.Value);
-    return scratch;
-}
-
-// A value that came as bytes is read as text only when its column's kind
-// does not already say what it is.
-TExportColumnKind KindOf(const TCustomExport& writer, int index, const TExportValue& value)
-{
-    if (!value.InBytes)
-        return writer.GetColumnKind(index, value.Value);
-    const TExportColumnKind kind = writer.GetColumnKind(index, QString());
-    return kind == ckUnknown ? writer.GetColumnKind(index, value.Text()) : kind;
+    out.Add('"');
 }
 
 } // namespace
@@ -177,14 +139,15 @@ QString TCSVExport::BuildCSVLine(const TExportValues& values) const
 void TCSVExport::AppendCSVLine(const TExportValues& values, QByteArray& line) const
 {
     QByteArray scratch;
+    TByteAppender out(line);
     for (int i = 0; i < values.Count(); ++i) {
-        const TExportColumnKind kind = KindOf(*this, i, values[i]);
+        const TExportColumnKind kind = kinds_.Of(*this, i, values[i], ItemIndex == 0);
         if (kind == ckNumber || kind == ckCurrency)
-            AppendExportValue(values[i], line);
+            ::AppendExportValue(*this, values[i], thousandSeparator_, out);
         else
-            AppendQuoted(line, Utf8Of(values[i], scratch));
+            AppendQuoted(out, Utf8Of(values[i], scratch));
         if (i + 1 < values.Count())
-            line += separator_;
+            out.Add(separator_);
     }
 }
 
@@ -223,16 +186,19 @@ void TTabExport::WriteHeader(const TExportColumns& columns)
 void TTabExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
-    QByteArray& line = Output().Bytes();
     QByteArray scratch;
-    for (int i = 0; i < values.Count(); ++i) {
-        if (i)
-            line += '\t';
-        const TExportColumnKind kind = KindOf(*this, i, values[i]);
-        if (kind == ckNumber || kind == ckCurrency)
-            AppendExportValue(values[i], line);
-        else
-            AppendWithoutControlChars(line, Utf8Of(values[i], scratch));
+    {
+        TByteAppender line(Output().Bytes());
+        for (int i = 0; i < values.Count(); ++i) {
+            if (i)
+                line.Add('\t');
+            const TExportColumnKind kind = kinds_.Of(*this, i, values[i], ItemIndex == 0);
+            if (kind == ckNumber || kind == ckCurrency)
+                ::AppendExportValue(*this, values[i], thousandSeparator_, line);
+            else
+                AppendWithoutControlChars(line, Utf8Of(values[i], scratch));
+        }
+        line.Add("\r\n");
     }
-    Output().Append("\r\n");
+    Output().FlushWhenFull();
 }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "export/EC_Writer.h"
+#include "export/formats/ValueBytes.h"
 #include "platform/core/AtomicFile.h"
 
 class TCustomShellViewExport : public TCustomExport
@@ -76,6 +77,7 @@ public:
 
 private:
     QByteArray separator_; // in UTF-8
+    mutable TColumnKinds kinds_;
 };
 
 class TTabExport : public TCustomTextExport
@@ -85,4 +87,7 @@ public:
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
     bool TakesTextBytes() const override { return true; }
+
+private:
+    TColumnKinds kinds_;
 };
