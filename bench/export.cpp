@@ -68,16 +68,11 @@ int main(int argc, char** argv)
 
     const QString tab = QStringLiteral("\t");
     const QList<Pair> pairs = {
-        {"csv", "-csv", {"-csv"}, 1.5},
-        {"tab", "-separator TAB", {"-separator", tab}, 1.5},
-        {"txt", "-column", {"-column"}, 1.1},
-        {"html", "-html", {"-html"}, 2.0},
-        {"rtf", "-csv", {"-csv"}, 2.0},
-        {"doc", "-csv", {"-csv"}, 2.0},
-        {"dif", "-csv", {"-csv"}, 2.0},
-        {"slk", "-csv", {"-csv"}, 2.0},
-        {"xls", "-csv", {"-csv"}, 0},
-        {"xlsx", "our CSV", {}, 4.0},
+        {"csv", "-csv", {"-csv"}, 1.5},       {"tab", "-separator TAB", {"-separator", tab}, 1.5},
+        {"txt", "-column", {"-column"}, 1.1}, {"html", "-html", {"-html"}, 2.0},
+        {"rtf", "-csv", {"-csv"}, 2.0},       {"doc", "-csv", {"-csv"}, 2.0},
+        {"dif", "-csv", {"-csv"}, 2.0},       {"slk", "-csv", {"-csv"}, 2.0},
+        {"xls", "-csv", {"-csv"}, 0},         {"xlsx", "our CSV", {}, 4.0},
     };
     std::printf("whole processes, medians of %d interleaved runs; peak = maximum resident size\n",
                 repeats);
@@ -117,11 +112,12 @@ int main(int argc, char** argv)
                 DropInit(tables);
             }
             const double ratio = a.MedianSeconds() / b.MedianSeconds();
-            std::printf("  %-5s %7.3f s %7.1f MiB   %-15s %7.3f s %7.1f MiB   ratio %5.2f", pair.type,
-                        a.MedianSeconds(), a.MedianPeakMb(), pair.what, b.MedianSeconds(),
-                        b.MedianPeakMb(), ratio);
+            std::printf("  %-5s %7.3f s %7.1f MiB   %-15s %7.3f s %7.1f MiB   ratio %5.2f",
+                        pair.type, a.MedianSeconds(), a.MedianPeakMb(), pair.what,
+                        b.MedianSeconds(), b.MedianPeakMb(), ratio);
             if (pair.target > 0)
-                std::printf("  (target %.1f%s)", pair.target, ratio <= pair.target ? "" : ", MISSED");
+                std::printf("  (target %.1f%s)", pair.target,
+                            ratio <= pair.target ? "" : ", MISSED");
             std::printf("\n");
         }
     };

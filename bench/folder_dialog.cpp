@@ -167,13 +167,17 @@ int main(int argc, char** argv)
     // The two folders are mounts in the user's home: one a share, one a local
     // disk; a third mount of a type nobody knows is settled by statfs.
     const QByteArray mountinfo = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
-                                 "2 1 0:70 / " + QFile::encodeName(share) +
+                                 "2 1 0:70 / " +
+                                 QFile::encodeName(share) +
                                  " rw - fuse.rclone gdrive: rw\n"
-                                 "3 1 8:16 / " + QFile::encodeName(local) +
+                                 "3 1 8:16 / " +
+                                 QFile::encodeName(local) +
                                  " rw - ext4 /dev/sdb rw\n"
-                                 "4 1 0:71 / " + QFile::encodeName(home.path()) +
-                                 "/odd rw - fuse.odd odd rw\n";
-    const auto slow = [delayMs] { std::this_thread::sleep_for(std::chrono::milliseconds(delayMs)); };
+                                 "4 1 0:71 / " +
+                                 QFile::encodeName(home.path()) + "/odd rw - fuse.odd odd rw\n";
+    const auto slow = [delayMs] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    };
     const TMountSources previous = SetMountSources(
         {[mountinfo] { return mountinfo; }, "/nonexistent", "/nonexistent", home.path(),
          [slow](const QString&) -> std::optional<quint32> {
@@ -202,9 +206,10 @@ int main(int argc, char** argv)
                 std::printf(" %.1f", ms);
             std::printf("\n");
         }
-        std::printf("  ratio share / local, longest block: %.2f   (target: share under 100 ms: %s)\n",
-                    worst[1].longestMs / std::max(worst[0].longestMs, 0.001),
-                    worst[1].longestMs < 100 ? "met" : "MISSED");
+        std::printf(
+            "  ratio share / local, longest block: %.2f   (target: share under 100 ms: %s)\n",
+            worst[1].longestMs / std::max(worst[0].longestMs, 0.001),
+            worst[1].longestMs < 100 ? "met" : "MISSED");
     }
     SetVolumeWorkHook(hook);
     SetMountSources(previous);

@@ -16,7 +16,6 @@
 #include "BenchGrid.h"
 #include "BenchProcess.h"
 #include "BenchSupport.h"
-
 #include "support/ScriptedInteraction.h"
 
 #include <QApplication>
@@ -78,8 +77,7 @@ void PrintPhase(const char* what, const std::vector<Phase>& phases)
         seconds.push_back(phase.seconds);
         growth.push_back(double(phase.peakKb - phase.startKb) / 1024.0);
     }
-    std::printf("  %-40s %7.3f s   peak growth %7.1f MiB\n", what, Median(seconds),
-                Median(growth));
+    std::printf("  %-40s %7.3f s   peak growth %7.1f MiB\n", what, Median(seconds), Median(growth));
 }
 
 double MedianSeconds(const std::vector<Phase>& phases)
@@ -177,8 +175,9 @@ int main(int argc, char** argv)
                     static_cast<long long>(kClipboardRows));
         std::vector<Phase> clipboard, direct;
         {
-            TBenchGrid bench(QStringLiteral("SELECT ID, QTY, PRICE, RATE, NAME, NOTE, DAY FROM BIG") +
-                             limit.arg(kClipboardRows));
+            TBenchGrid bench(
+                QStringLiteral("SELECT ID, QTY, PRICE, RATE, NAME, NOTE, DAY FROM BIG") +
+                limit.arg(kClipboardRows));
             TExportDBGrid& exporter = bench.Exporter();
             exporter.SetOptions(kWindowOptions);
             for (int r = 0; r < repeats; ++r) {

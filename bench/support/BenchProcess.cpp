@@ -41,7 +41,9 @@ Sample RunProcess(const QStringList& command, const QString& outputFile)
         std::fprintf(stderr, "failed (%d): %s\n", status, qPrintable(command.join(' ')));
         std::exit(1);
     }
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+    };
     return {double(end.tv_sec - start.tv_sec) + double(end.tv_nsec - start.tv_nsec) / 1e9,
             usage.ru_maxrss, seconds(usage.ru_utime) + seconds(usage.ru_stime)};
 }
@@ -119,9 +121,10 @@ ProcessSandbox PrepareProcessSandbox(const QTemporaryDir& sandbox)
         QDir().mkpath(path);
     qputenv("TESSALY_CONFIG_DIR", made.config.toLocal8Bit());
     qputenv("TMPDIR", tmp.toLocal8Bit());
-    WriteSandboxFile(sandbox, QStringLiteral("config/engine.cfg"),
-                     "[\\SYSTEM\\INIT\\]\nLOCAL SHARE=FALSE\n[\\DATABASES\\BENCH\\DB INFO\\]\nPATH=" +
-                         made.folder.toUtf8() + "\n");
+    WriteSandboxFile(
+        sandbox, QStringLiteral("config/engine.cfg"),
+        "[\\SYSTEM\\INIT\\]\nLOCAL SHARE=FALSE\n[\\DATABASES\\BENCH\\DB INFO\\]\nPATH=" +
+            made.folder.toUtf8() + "\n");
     return made;
 }
 

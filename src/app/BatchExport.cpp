@@ -76,9 +76,10 @@ bool ParseRows(const QString& text, QList<int>& rows, QString& error)
 
 void AddExportOptions(QCommandLineParser& parser)
 {
-    for (const char* name : {"export", "output", "selected-rows", "title", "header", "footer",
-                             "html-template"})
-        parser.addOption(QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("value")));
+    for (const char* name :
+         {"export", "output", "selected-rows", "title", "header", "footer", "html-template"})
+        parser.addOption(
+            QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("value")));
     for (const char* name : {"detailed", "no-number-rows", "no-headers", "no-timestamp"})
         parser.addOption(QCommandLineOption(QLatin1String(name)));
 }

@@ -3,11 +3,9 @@
 #include "platform/core/Exceptions.h"
 
 #include <QFile>
-
+#include <string>
 #include <termios.h>
 #include <unistd.h>
-
-#include <string>
 
 namespace {
 
@@ -49,7 +47,10 @@ void BatchInteraction::Print(const QString& text)
     fflush(err_);
 }
 
-void BatchInteraction::ShowMessage(const QString& text) { Print(text); }
+void BatchInteraction::ShowMessage(const QString& text)
+{
+    Print(text);
+}
 
 TModalResult BatchInteraction::MessageDlg(const QString& text, TMsgDlgType, TMsgDlgButtons buttons)
 {

@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdio>
 
 struct TBatchOptions

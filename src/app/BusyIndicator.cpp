@@ -13,7 +13,10 @@ TBusyIndicator::TBusyIndicator(QWidget* parent) : QWidget(parent), timer_(new QT
     setFixedSize(sizeHint());
 }
 
-bool TBusyIndicator::Active() const { return timer_->isActive(); }
+bool TBusyIndicator::Active() const
+{
+    return timer_->isActive();
+}
 
 void TBusyIndicator::SetActive(bool active)
 {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <cstdio>
 
 // Raises EInOutError when the bytes cannot be written.

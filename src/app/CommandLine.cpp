@@ -14,7 +14,8 @@ void AddRunnerOptions(QCommandLineParser& parser)
     parser.addOption(QCommandLineOption(QStringLiteral("version")));
     parser.addOption(QCommandLineOption(QStringLiteral("batch")));
     for (const char* name : kBatchValueOptions)
-        parser.addOption(QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("value")));
+        parser.addOption(
+            QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("overwrite")));
     AddExportOptions(parser);
 }
@@ -41,8 +42,7 @@ QString ParseError(const QCommandLineParser& parser, const QStringList& argument
 }
 
 // The arguments that are no option: one script file for the window, none in batch mode.
-bool TakePositionalArguments(const QStringList& positional, TRunnerCommand& command,
-                             QString& error)
+bool TakePositionalArguments(const QStringList& positional, TRunnerCommand& command, QString& error)
 {
     if (positional.isEmpty())
         return true;

@@ -9,7 +9,13 @@
 
 struct TRunnerCommand
 {
-    enum TMode { rmWindow, rmBatch, rmHelp, rmVersion };
+    enum TMode
+    {
+        rmWindow,
+        rmBatch,
+        rmHelp,
+        rmVersion
+    };
     TMode mode = rmWindow;
     QString file; // the window's FILE argument: a package file, or a script
     TBatchOptions batch;

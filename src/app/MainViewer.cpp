@@ -26,16 +26,15 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
 #include <exception>
 
 namespace {
 
-const QString kDefaultDescription = QStringLiteral(
-    "To execute the attached query, click the \"Execute SQL\" button \n"
-    "below.\n"
-    "\n"
-    "If you would like to view the SQL, click the \"View SQL\" button.");
+const QString kDefaultDescription =
+    QStringLiteral("To execute the attached query, click the \"Execute SQL\" button \n"
+                   "below.\n"
+                   "\n"
+                   "If you would like to view the SQL, click the \"View SQL\" button.");
 
 // The editors hold lines separated by line feeds; package texts use CR LF.
 QString EditorText(const QString& text)
@@ -275,7 +274,8 @@ void TformMain::FitDefaultDescription()
     const int current = font.stretch();
     int stretch = 100;
     if (memoDesc->toPlainText() == kDefaultDescription) {
-        const int room = memoDesc->viewport()->width() - 2 * int(memoDesc->document()->documentMargin()) - 2;
+        const int room =
+            memoDesc->viewport()->width() - 2 * int(memoDesc->document()->documentMargin()) - 2;
         const auto widest = [&](int factor) {
             font.setStretch(factor);
             const QFontMetrics metrics(font);
@@ -332,10 +332,22 @@ void TformMain::SetSQLEditable(bool editable)
     btnChangeTab->setText(editable ? QStringLiteral("View/Edit SQL") : QStringLiteral("View SQL"));
 }
 
-const QString& TformMain::CurrentAlias() const { return runner_->CurrentAlias(); }
-bool TformMain::SavedBefore() const { return runner_->SavedBefore(); }
-TEnhMultiQuery* TformMain::Query() const { return runner_->Query(); }
-TTessalyDatabase* TformMain::Database() const { return runner_->Database(); }
+const QString& TformMain::CurrentAlias() const
+{
+    return runner_->CurrentAlias();
+}
+bool TformMain::SavedBefore() const
+{
+    return runner_->SavedBefore();
+}
+TEnhMultiQuery* TformMain::Query() const
+{
+    return runner_->Query();
+}
+TTessalyDatabase* TformMain::Database() const
+{
+    return runner_->Database();
+}
 
 void TformMain::SetAlias(const QString& name)
 {
@@ -359,8 +371,14 @@ void TformMain::btnChangeTabClick()
     }
 }
 
-void TformMain::btnExecuteClick() { Reported([this] { ExecuteSQL(); }); }
-void TformMain::btnSaveClick() { Reported([this] { SaveTable(); }); }
+void TformMain::btnExecuteClick()
+{
+    Reported([this] { ExecuteSQL(); });
+}
+void TformMain::btnSaveClick()
+{
+    Reported([this] { SaveTable(); });
+}
 void TformMain::btnExportClick()
 {
     Reported([this] { ExportGrid->Execute(); });

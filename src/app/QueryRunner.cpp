@@ -7,7 +7,6 @@
 #include "store/TessalyDB.h"
 
 #include <QRegularExpression>
-
 #include <algorithm>
 
 namespace {
@@ -18,9 +17,11 @@ const QString kNoDatabase = QStringLiteral(
 
 // The entries that stand in for a missing alias, in the order they are tried,
 // each with the entry it leads to.
-const std::pair<const char*, const char*> kAliasFallbacks[] = {
-    {"<Standard>", "<Standard>"}, {"<Training>", "<KIVData3>"}, {"KIVData3", "KIVData3"},
-    {"KIVDemoData3", "KIVDemoData3"}, {"BrackenData", "BrackenData"}};
+const std::pair<const char*, const char*> kAliasFallbacks[] = {{"<Standard>", "<Standard>"},
+                                                               {"<Training>", "<KIVData3>"},
+                                                               {"KIVData3", "KIVData3"},
+                                                               {"KIVDemoData3", "KIVDemoData3"},
+                                                               {"BrackenData", "BrackenData"}};
 
 } // namespace
 
@@ -174,17 +175,18 @@ bool QueryRunner::Save(const QString& typed)
     // the database's own folder.
     static const QRegularExpression unsafe(QStringLiteral("[\\s/\\\\;\\[\\]]"));
     if (name.contains(unsafe)) {
-        Ui().MessageDlg(QStringLiteral("The table name \"") + name +
-                            QStringLiteral("\" may not contain blanks, brackets, \";\", \"/\" or \"\\\"."),
-                        mtError, mbOK);
+        Ui().MessageDlg(
+            QStringLiteral("The table name \"") + name +
+                QStringLiteral("\" may not contain blanks, brackets, \";\", \"/\" or \"\\\"."),
+            mtError, mbOK);
         return false;
     }
     const QStringList tables = Session()->TableNames(QStringLiteral("KIV"));
     const QString stem = name.section(QLatin1Char('.'), 0, -2);
     const bool exists = tables.contains(name, Qt::CaseInsensitive) ||
                         (!stem.isEmpty() && tables.contains(stem, Qt::CaseInsensitive));
-    if (exists && Ui().MessageDlg(name + QStringLiteral(" already exists.  Overwrite?"), mtConfirmation,
-                                  mbYes | mbNo) != mrYes) {
+    if (exists && Ui().MessageDlg(name + QStringLiteral(" already exists.  Overwrite?"),
+                                  mtConfirmation, mbYes | mbNo) != mrYes) {
         Ui().ShowMessage(QStringLiteral("Table Not Saved."));
         return false;
     }

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 
 class TEnhMultiQuery;

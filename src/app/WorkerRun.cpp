@@ -2,7 +2,6 @@
 
 #include <QEventLoop>
 #include <QThread>
-
 #include <exception>
 
 void RunOnWorker(const std::function<void()>& work)

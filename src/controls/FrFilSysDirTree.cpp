@@ -1,6 +1,5 @@
 // The directory tree of FrFilSys.h.
 #include "controls/FrFilSys.h"
-
 #include "platform/CursorGuard.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
@@ -270,8 +269,8 @@ void TFrDirectoryTree::ProbeChildren(QTreeWidgetItem* node)
 }
 
 // The probes of all the nodes run at once; the window waits for them
-// together, and only for the moment it may wait in this event. A node whose probe has not answered yet
-// keeps (or gets) a placeholder, so it can be opened meanwhile.
+// together, and only for the moment it may wait in this event. A node whose probe has not answered
+// yet keeps (or gets) a placeholder, so it can be opened meanwhile.
 void TFrDirectoryTree::ProbeAll(const QList<QTreeWidgetItem*>& nodes)
 {
     QList<std::pair<QTreeWidgetItem*, std::shared_ptr<TVolumeWork>>> probes;

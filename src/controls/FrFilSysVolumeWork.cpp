@@ -47,7 +47,8 @@ std::chrono::steady_clock::time_point EventWaitDeadline()
         return now + VolumeWaitTime;
     if (!deadline) {
         deadline = now + VolumeWaitTime;
-        QMetaObject::invokeMethod(app, [] { deadline.reset(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [] { deadline.reset(); }, Qt::QueuedConnection);
     }
     return *deadline;
 }

@@ -62,7 +62,8 @@ void TDBGrid::FollowCursor()
     if (moving_ || !dataSet || !dataSet->Active() || dataSet->RecNo() < 1)
         return;
     moving_ = true;
-    const QModelIndex index = model_->index(int(dataSet->RecNo() - 1), qMax(0, currentIndex().column()));
+    const QModelIndex index =
+        model_->index(int(dataSet->RecNo() - 1), qMax(0, currentIndex().column()));
     setCurrentIndex(index);
     scrollTo(index);
     moving_ = false;
@@ -78,9 +79,11 @@ void TDBGrid::FitColumns()
     const QFontMetrics metrics = fontMetrics();
     const int rows = qMin(model_->rowCount(), kSampleRows);
     for (int column = 0; column < model_->columnCount(); ++column) {
-        int width = metrics.horizontalAdvance(model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        int width = metrics.horizontalAdvance(
+            model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
         for (int row = 0; row < rows; ++row)
-            width = qMax(width, metrics.horizontalAdvance(model_->index(row, column).data().toString()));
+            width = qMax(width,
+                         metrics.horizontalAdvance(model_->index(row, column).data().toString()));
         setColumnWidth(column, qMin(width, metrics.averageCharWidth() * kWidestChars) + 14);
     }
 }

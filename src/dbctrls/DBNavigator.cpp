@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QToolButton>
-
 #include <exception>
 
 namespace {
@@ -38,15 +37,19 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
-    first_ = AddButton(QStringLiteral("nbFirst"), tr("First record"), Qt::LeftArrow, true, &TDBNavigator::First);
-    prior_ = AddButton(QStringLiteral("nbPrior"), tr("Prior record"), Qt::LeftArrow, false, &TDBNavigator::Prior);
-    next_ = AddButton(QStringLiteral("nbNext"), tr("Next record"), Qt::RightArrow, false, &TDBNavigator::Next);
-    last_ = AddButton(QStringLiteral("nbLast"), tr("Last record"), Qt::RightArrow, true, &TDBNavigator::Last);
+    first_ = AddButton(QStringLiteral("nbFirst"), tr("First record"), Qt::LeftArrow, true,
+                       &TDBNavigator::First);
+    prior_ = AddButton(QStringLiteral("nbPrior"), tr("Prior record"), Qt::LeftArrow, false,
+                       &TDBNavigator::Prior);
+    next_ = AddButton(QStringLiteral("nbNext"), tr("Next record"), Qt::RightArrow, false,
+                      &TDBNavigator::Next);
+    last_ = AddButton(QStringLiteral("nbLast"), tr("Last record"), Qt::RightArrow, true,
+                      &TDBNavigator::Last);
     UpdateButtons();
 }
 
-QToolButton* TDBNavigator::AddButton(const QString& name, const QString& toolTip, Qt::ArrowType arrow,
-                                     bool bar, void (TDBNavigator::*move)())
+QToolButton* TDBNavigator::AddButton(const QString& name, const QString& toolTip,
+                                     Qt::ArrowType arrow, bool bar, void (TDBNavigator::*move)())
 {
     auto* button = new QToolButton(this);
     button->setObjectName(name);
@@ -75,10 +78,22 @@ void TDBNavigator::SetDataSource(TDataSource* source)
     UpdateButtons();
 }
 
-void TDBNavigator::First() { source_->DataSet()->First(); }
-void TDBNavigator::Prior() { source_->DataSet()->Prior(); }
-void TDBNavigator::Next() { source_->DataSet()->Next(); }
-void TDBNavigator::Last() { source_->DataSet()->Last(); }
+void TDBNavigator::First()
+{
+    source_->DataSet()->First();
+}
+void TDBNavigator::Prior()
+{
+    source_->DataSet()->Prior();
+}
+void TDBNavigator::Next()
+{
+    source_->DataSet()->Next();
+}
+void TDBNavigator::Last()
+{
+    source_->DataSet()->Last();
+}
 
 void TDBNavigator::UpdateButtons()
 {

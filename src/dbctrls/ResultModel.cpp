@@ -9,8 +9,14 @@ namespace {
 bool IsNumeric(TFieldType type)
 {
     switch (type) {
-    case ftSmallint: case ftInteger: case ftWord: case ftFloat: case ftCurrency: case ftBCD:
-    case ftAutoInc: case ftLargeint:
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftAutoInc:
+    case ftLargeint:
         return true;
     default:
         return false;
@@ -65,7 +71,10 @@ TField* TResultModel::ColumnField(int column) const
     return dataSet->Fields(fieldIndexes_.at(column));
 }
 
-int TResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int TResultModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : rows_;
+}
 
 int TResultModel::columnCount(const QModelIndex& parent) const
 {
@@ -79,13 +88,16 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return field->DisplayTextOf(DataSet()->ValueAt(index.row(), fieldIndexes_.at(index.column())));
+        return field->DisplayTextOf(
+            DataSet()->ValueAt(index.row(), fieldIndexes_.at(index.column())));
     case Qt::ToolTipRole:
         if (field->DataType() == ftMemo || field->DataType() == ftFmtMemo)
-            return field->AsStringOf(DataSet()->ValueAt(index.row(), fieldIndexes_.at(index.column())));
+            return field->AsStringOf(
+                DataSet()->ValueAt(index.row(), fieldIndexes_.at(index.column())));
         return {};
     case Qt::TextAlignmentRole:
-        return int((IsNumeric(field->DataType()) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        return int((IsNumeric(field->DataType()) ? Qt::AlignRight : Qt::AlignLeft) |
+                   Qt::AlignVCenter);
     default:
         return {};
     }
@@ -104,6 +116,7 @@ QVariant TResultModel::headerData(int section, Qt::Orientation orientation, int 
     if (role == Qt::DisplayRole)
         return field->DisplayLabel();
     if (role == Qt::TextAlignmentRole)
-        return int((IsNumeric(field->DataType()) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        return int((IsNumeric(field->DataType()) ? Qt::AlignRight : Qt::AlignLeft) |
+                   Qt::AlignVCenter);
     return {};
 }

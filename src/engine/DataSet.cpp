@@ -3,7 +3,6 @@
 #include "engine/DataSet.h"
 
 #include "engine/FieldValue.h"
-
 #include "platform/core/Exceptions.h"
 #include "platform/core/StoreChange.h"
 

@@ -117,7 +117,6 @@ QString FormatNumber(const NumberPattern& p, double value, const TFormatSettings
 
 } // namespace
 
-
 struct TNumberFormat::Sections
 {
     TFormatSettings settings;

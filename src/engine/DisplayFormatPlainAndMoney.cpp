@@ -238,9 +238,9 @@ QString CurrencyText(double value, const TFormatSettings& s)
     const auto shapeOf = [](const auto& shapes, int form) {
         return shapes[form >= 0 && form < int(std::size(shapes)) ? form : 0];
     };
-    const char* const shape = negative
-                                  ? shapeOf(Regional::kNegativeCurrencyShapes, s.negativeCurrencyFormat)
-                                  : shapeOf(Regional::kPositiveCurrencyShapes, s.currencyFormat);
+    const char* const shape =
+        negative ? shapeOf(Regional::kNegativeCurrencyShapes, s.negativeCurrencyFormat)
+                 : shapeOf(Regional::kPositiveCurrencyShapes, s.currencyFormat);
     QString text;
     for (const char* p = shape; *p; ++p) {
         if (*p == 'S')

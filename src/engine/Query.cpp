@@ -94,13 +94,15 @@ bool TQuery::OpenOrExecute()
 bool TQuery::StoreAsTable(const QString& table)
 {
     Close();
-    return EngineDatabaseOf(*Session(), databaseName_)->StoreAsTable(this, SQLText(), table, nullptr);
+    return EngineDatabaseOf(*Session(), databaseName_)
+        ->StoreAsTable(this, SQLText(), table, nullptr);
 }
 
 bool TQuery::StoreAndOpen(const QString& table)
 {
     Close();
-    if (!EngineDatabaseOf(*Session(), databaseName_)->StoreAsTable(this, SQLText(), table, &ranAnswer_))
+    if (!EngineDatabaseOf(*Session(), databaseName_)
+             ->StoreAsTable(this, SQLText(), table, &ranAnswer_))
         return false;
     Open();
     return true;
@@ -108,7 +110,8 @@ bool TQuery::StoreAndOpen(const QString& table)
 
 std::unique_ptr<AnswerTable> TQuery::RunToAnswer(bool commandWithoutColumns)
 {
-    return EngineDatabaseOf(*Session(), databaseName_)->RunToAnswer(this, SQLText(), commandWithoutColumns);
+    return EngineDatabaseOf(*Session(), databaseName_)
+        ->RunToAnswer(this, SQLText(), commandWithoutColumns);
 }
 
 std::unique_ptr<AnswerTable> TQuery::MakeAnswer()

@@ -53,9 +53,9 @@ bool DropJournalled(TEngineDatabase& database, const QString& journal)
     for (const QByteArray& line : file.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
         if (fields.size() == 4 && fields[0] == "+")
-            made.insert(TextOf(fields[1]).toLower(),
-                        {TextOf(fields[1]),
-                         TTableSignature{fields[2].toLongLong(), TextOf(fields[3])}});
+            made.insert(
+                TextOf(fields[1]).toLower(),
+                {TextOf(fields[1]), TTableSignature{fields[2].toLongLong(), TextOf(fields[3])}});
         else if (fields.size() == 2 && fields[0] == "-")
             made.remove(TextOf(fields[1]).toLower());
     }

@@ -1,7 +1,7 @@
 #include "export/EC_Choice.h"
 
-#include "platform/DesktopApps.h"
 #include "export/EC_Strings.h"
+#include "platform/DesktopApps.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -210,8 +210,7 @@ void TExportDataSet::GetItemValues(TExportValues& values)
     DataSet->Next();
 }
 
-void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes,
-                                  TExportValues& values)
+void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes, TExportValues& values)
 {
     values.Clear();
     const bool numberRows = Options().testFlag(NumberRows);
@@ -280,8 +279,8 @@ bool TExportDataSet::ForEachItem(TExportValues& values, bool textBytes, const TI
     });
 }
 
-bool TExportDataSet::WalkRecords(std::vector<TBookmark> rows, TExportValues& values,
-                                 bool textBytes, const TItemWriter& write)
+bool TExportDataSet::WalkRecords(std::vector<TBookmark> rows, TExportValues& values, bool textBytes,
+                                 const TItemWriter& write)
 {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -305,4 +304,3 @@ bool TExportDataSet::HasMoreItems()
         return TSharewareExportComponent::HasMoreItems();
     return !DataSet->Eof();
 }
-

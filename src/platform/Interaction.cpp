@@ -57,6 +57,12 @@ QString ExceptionMessage(const std::exception& error)
     return QString::fromUtf8(error.what());
 }
 
-bool Interaction::PromptForSaveFile(const TSaveFileRequest&, QString&) { return false; }
+bool Interaction::PromptForSaveFile(const TSaveFileRequest&, QString&)
+{
+    return false;
+}
 
-int Interaction::ExecDialog(QDialog& dialog) { return dialog.exec(); }
+int Interaction::ExecDialog(QDialog& dialog)
+{
+    return dialog.exec();
+}

@@ -5,7 +5,6 @@
 
 #include <QFlags>
 #include <QString>
-
 #include <exception>
 #include <functional>
 #include <memory>
@@ -21,9 +20,17 @@ struct TSaveFileRequest
     QString defaultExtension; // without the dot; added to a name typed without one
 };
 
-enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgType
+{
+    mtWarning,
+    mtError,
+    mtInformation,
+    mtConfirmation,
+    mtCustom
+};
 
-enum TMsgDlgBtn {
+enum TMsgDlgBtn
+{
     mbYes = 0x1,
     mbNo = 0x2,
     mbOK = 0x4,
@@ -36,8 +43,17 @@ Q_DECLARE_FLAGS(TMsgDlgButtons, TMsgDlgBtn)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TMsgDlgButtons)
 
 // What a modal dialog answers.
-enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
-                    mrYes = 6, mrNo = 7 };
+enum TModalResult
+{
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7
+};
 
 class Interaction
 {

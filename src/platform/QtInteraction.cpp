@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QSpacerItem>
-
 #include <utility>
 
 namespace {
@@ -18,11 +17,16 @@ namespace {
 QMessageBox::Icon IconOf(TMsgDlgType type)
 {
     switch (type) {
-    case mtWarning: return QMessageBox::Warning;
-    case mtError: return QMessageBox::Critical;
-    case mtInformation: return QMessageBox::Information;
-    case mtConfirmation: return QMessageBox::Question;
-    case mtCustom: break;
+    case mtWarning:
+        return QMessageBox::Warning;
+    case mtError:
+        return QMessageBox::Critical;
+    case mtInformation:
+        return QMessageBox::Information;
+    case mtConfirmation:
+        return QMessageBox::Question;
+    case mtCustom:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -30,30 +34,42 @@ QMessageBox::Icon IconOf(TMsgDlgType type)
 QString CaptionOf(TMsgDlgType type)
 {
     switch (type) {
-    case mtWarning: return QStringLiteral("Warning");
-    case mtError: return QStringLiteral("Error");
-    case mtInformation: return QStringLiteral("Information");
-    case mtConfirmation: return QStringLiteral("Confirm");
-    case mtCustom: break;
+    case mtWarning:
+        return QStringLiteral("Warning");
+    case mtError:
+        return QStringLiteral("Error");
+    case mtInformation:
+        return QStringLiteral("Information");
+    case mtConfirmation:
+        return QStringLiteral("Confirm");
+    case mtCustom:
+        break;
     }
     return ApplicationTitle();
 }
 
 constexpr std::pair<TMsgDlgBtn, QMessageBox::StandardButton> kButtons[] = {
-    {mbYes, QMessageBox::Yes},     {mbNo, QMessageBox::No},       {mbOK, QMessageBox::Ok},
+    {mbYes, QMessageBox::Yes},       {mbNo, QMessageBox::No},       {mbOK, QMessageBox::Ok},
     {mbCancel, QMessageBox::Cancel}, {mbAbort, QMessageBox::Abort}, {mbRetry, QMessageBox::Retry},
     {mbIgnore, QMessageBox::Ignore}};
 
 TModalResult ResultOf(int button)
 {
     switch (button) {
-    case QMessageBox::Yes: return mrYes;
-    case QMessageBox::No: return mrNo;
-    case QMessageBox::Ok: return mrOk;
-    case QMessageBox::Abort: return mrAbort;
-    case QMessageBox::Retry: return mrRetry;
-    case QMessageBox::Ignore: return mrIgnore;
-    default: return mrCancel;
+    case QMessageBox::Yes:
+        return mrYes;
+    case QMessageBox::No:
+        return mrNo;
+    case QMessageBox::Ok:
+        return mrOk;
+    case QMessageBox::Abort:
+        return mrAbort;
+    case QMessageBox::Retry:
+        return mrRetry;
+    case QMessageBox::Ignore:
+        return mrIgnore;
+    default:
+        return mrCancel;
     }
 }
 
@@ -72,8 +88,8 @@ int CaptionWidth(const QWidget& box)
 void FitCaption(QMessageBox& box)
 {
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
-        grid->addItem(new QSpacerItem(CaptionWidth(box), 0, QSizePolicy::Minimum),
-                      grid->rowCount(), 0, 1, grid->columnCount());
+        grid->addItem(new QSpacerItem(CaptionWidth(box), 0, QSizePolicy::Minimum), grid->rowCount(),
+                      0, 1, grid->columnCount());
 }
 
 int Exec(QMessageBox& box)
@@ -91,7 +107,8 @@ void QtInteraction::ShowMessage(const QString& text)
     Exec(box);
 }
 
-TModalResult QtInteraction::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
+TModalResult QtInteraction::MessageDlg(const QString& text, TMsgDlgType type,
+                                       TMsgDlgButtons buttons)
 {
     QMessageBox box(IconOf(type), CaptionOf(type), text, QMessageBox::NoButton,
                     QApplication::activeWindow());
@@ -129,7 +146,10 @@ void QtInteraction::ShowException(const std::exception& error)
     Exec(box);
 }
 
-void QtInteraction::Beep() { QApplication::beep(); }
+void QtInteraction::Beep()
+{
+    QApplication::beep();
+}
 
 // The filter comes as "Name (*.ext)|*.ext|..." pairs; Qt wants the names alone.
 bool QtInteraction::PromptForSaveFile(const TSaveFileRequest& request, QString& fileName)

@@ -134,7 +134,7 @@ private:
     bool RunDoBatchMove = false;
     QString RunDestinationTable;
     mutable std::optional<ScriptText::TMacros> Definitions; // freed after each run
-    QString LastRunSQL;                     // the SQL text as the previous run left it
+    QString LastRunSQL; // the SQL text as the previous run left it
     TClock clock_;
     TTempTableJournal tempJournal_; // so a killed run's temporary tables go at the next run
 };

@@ -1,7 +1,6 @@
 #include "AppFixture.h"
 
 #include <QDir>
-
 #include <sqlite3.h>
 
 void AppTest::SetUp()
@@ -12,11 +11,20 @@ void AppTest::SetUp()
     qputenv("TESSALY_CONFIG_DIR", config_->Path().toLocal8Bit());
 }
 
-void AppTest::TearDown() { qputenv("TESSALY_CONFIG_DIR", savedConfig_); }
+void AppTest::TearDown()
+{
+    qputenv("TESSALY_CONFIG_DIR", savedConfig_);
+}
 
-void AppTest::WriteRegistry(const QString& text) { WriteAll(config_->File("registry.ini"), text.toUtf8()); }
+void AppTest::WriteRegistry(const QString& text)
+{
+    WriteAll(config_->File("registry.ini"), text.toUtf8());
+}
 
-void AppTest::WriteEngineConfig(const QString& text) { WriteAll(config_->File("engine.cfg"), text.toUtf8()); }
+void AppTest::WriteEngineConfig(const QString& text)
+{
+    WriteAll(config_->File("engine.cfg"), text.toUtf8());
+}
 
 void AppTest::WriteAliases(const QList<std::pair<QString, QString>>& aliases)
 {
@@ -30,7 +38,8 @@ void AppTest::WriteEntries(const QList<std::pair<QString, QString>>& entries)
 {
     QString text;
     for (const auto& [name, folder] : entries)
-        text += QStringLiteral("[\\Software\\Tessaly Software\\Orlo\\Alias:%1]\nDatabasePath=%2\n").arg(name, folder);
+        text += QStringLiteral("[\\Software\\Tessaly Software\\Orlo\\Alias:%1]\nDatabasePath=%2\n")
+                    .arg(name, folder);
     WriteRegistry(text);
 }
 
@@ -42,7 +51,8 @@ QString AppTest::MakeDatabase(const QString& name, const QStringList& statements
     EXPECT_EQ(sqlite3_open((folder + "/tables.db").toUtf8().constData(), &db), SQLITE_OK);
     for (const QString& statement : statements) {
         char* error = nullptr;
-        EXPECT_EQ(sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, &error), SQLITE_OK)
+        EXPECT_EQ(sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, &error),
+                  SQLITE_OK)
             << (error ? error : "");
         sqlite3_free(error);
     }
@@ -54,7 +64,8 @@ QList<QStringList> AppTest::Rows(const QString& folder, const QString& sql)
 {
     QList<QStringList> rows;
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2((folder + "/tables.db").toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2((folder + "/tables.db").toUtf8().constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return rows;
     }
@@ -63,7 +74,8 @@ QList<QStringList> AppTest::Rows(const QString& folder, const QString& sql)
         while (sqlite3_step(statement) == SQLITE_ROW) {
             QStringList row;
             for (int i = 0; i < sqlite3_column_count(statement); ++i)
-                row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
+                row << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
             rows << row;
         }
     }
@@ -76,15 +88,18 @@ QStringList AppTest::TablesIn(const QString& folder)
 {
     QStringList names;
     for (const QStringList& row :
-         Rows(folder, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")))
+         Rows(folder,
+              QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")))
         names << row.first();
     return names;
 }
 
 QString AppTest::MakeOrdersDatabase(const QString& name)
 {
-    return MakeDatabase(name, {QStringLiteral("CREATE TABLE ORDERS (ORDER_NO INTEGER, TOTAL CURRENCY)"),
-                               QStringLiteral("INSERT INTO ORDERS VALUES (1, 50), (2, 100), (3, 101), (4, 150), (5, 250)")});
+    return MakeDatabase(
+        name, {QStringLiteral("CREATE TABLE ORDERS (ORDER_NO INTEGER, TOTAL CURRENCY)"),
+               QStringLiteral(
+                   "INSERT INTO ORDERS VALUES (1, 50), (2, 100), (3, 101), (4, 150), (5, 250)")});
 }
 
 QString WorkedExampleScript()

@@ -7,9 +7,7 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 class AppTest : public ::testing::Test

@@ -217,7 +217,8 @@ TEST_F(EndToEndTest, ReadOnlySqlCannotBeReplacedButAnEditableOneCan)
 TEST_F(EndToEndTest, ScriptFilesAreReadLikePackageText)
 {
     WriteAliases({{QStringLiteral("KIVData3"), folder_}});
-    const QString packed = Pack(QStringLiteral("SELECT 1"), QStringLiteral("KIVData3"), {QStringLiteral("--editable")});
+    const QString packed = Pack(QStringLiteral("SELECT 1"), QStringLiteral("KIVData3"),
+                                {QStringLiteral("--editable")});
     const QString latin = data_->File(QStringLiteral("latin.sql"));
     WriteAll(latin, "SELECT 'Caf\xE9 \x80' AS N\n");
     Outcome run = Run(packed, {QStringLiteral("--batch"), QStringLiteral("--sql-file"), latin});

@@ -1,6 +1,5 @@
 // The main window: its components, captions, pages and the page switch.
 #include "AppFixture.h"
-
 #include "app/MainViewer.h"
 
 #include <QComboBox>
@@ -32,10 +31,11 @@ protected:
 TEST_F(MainWindowTest, HasEveryComponentUnderItsName)
 {
     TformMain form;
-    for (const char* name : {"PageControl1", "tabDesc", "memoDesc", "tabSQL", "memoSQL", "pnlSQLTop", "Label1",
-                             "cbAliases", "tabResults", "DBGrid1", "DBNavigator1", "Panel1", "editTableName",
-                             "btnSave", "btnExport", "pnlBottom", "btnExecute", "btnChangeTab", "Animate1",
-                             "Database1", "qryQuery", "RegOptions", "DataSource1"})
+    for (const char* name :
+         {"PageControl1",  "tabDesc",   "memoDesc",   "tabSQL",     "memoSQL",      "pnlSQLTop",
+          "Label1",        "cbAliases", "tabResults", "DBGrid1",    "DBNavigator1", "Panel1",
+          "editTableName", "btnSave",   "btnExport",  "pnlBottom",  "btnExecute",   "btnChangeTab",
+          "Animate1",      "Database1", "qryQuery",   "RegOptions", "DataSource1"})
         EXPECT_NE(form.findChild<QObject*>(QLatin1String(name)), nullptr) << name;
 }
 
@@ -51,10 +51,12 @@ TEST_F(MainWindowTest, CreationSetsCaptionsTextsAndSize)
     auto* desc = Find<QPlainTextEdit>(form, "memoDesc");
     EXPECT_TRUE(desc->isReadOnly());
     EXPECT_EQ(desc->font().pixelSize(), 13);
-    EXPECT_EQ(desc->toPlainText().split(QLatin1Char('\n')),
-              QStringList({QStringLiteral("To execute the attached query, click the \"Execute SQL\" button "),
-                           QStringLiteral("below."), QString(),
-                           QStringLiteral("If you would like to view the SQL, click the \"View SQL\" button.")}));
+    EXPECT_EQ(
+        desc->toPlainText().split(QLatin1Char('\n')),
+        QStringList(
+            {QStringLiteral("To execute the attached query, click the \"Execute SQL\" button "),
+             QStringLiteral("below."), QString(),
+             QStringLiteral("If you would like to view the SQL, click the \"View SQL\" button.")}));
 
     EXPECT_FALSE(Find<QPushButton>(form, "btnExecute")->isEnabled());
     EXPECT_EQ(Find<QPushButton>(form, "btnExecute")->text(), QStringLiteral("Execute SQL"));
@@ -126,7 +128,10 @@ TEST_P(PageSwitchTest, TogglesBetweenDescriptionAndSQLOnly)
 }
 
 INSTANTIATE_TEST_SUITE_P(Editor, PageSwitchTest,
-                         ::testing::Values(PageSwitchCase{true, "View/Edit SQL"}, PageSwitchCase{false, "View SQL"}),
-                         [](const auto& info) { return info.param.editable ? "Editable" : "ReadOnly"; });
+                         ::testing::Values(PageSwitchCase{true, "View/Edit SQL"},
+                                           PageSwitchCase{false, "View SQL"}),
+                         [](const auto& info) {
+                             return info.param.editable ? "Editable" : "ReadOnly";
+                         });
 
 } // namespace

@@ -1,7 +1,6 @@
 // Choosing the alias at start-up: the list, the look-up, the fallbacks and the
 // connection they lead to.
 #include "AppFixture.h"
-
 #include "app/MainViewer.h"
 #include "store/TessalyDB.h"
 
@@ -13,7 +12,10 @@ namespace {
 class SetAliasTest : public AppTest
 {
 protected:
-    QComboBox* Aliases(TformMain& form) { return form.findChild<QComboBox*>(QStringLiteral("cbAliases")); }
+    QComboBox* Aliases(TformMain& form)
+    {
+        return form.findChild<QComboBox*>(QStringLiteral("cbAliases"));
+    }
     QStringList Items(TformMain& form)
     {
         QStringList items;
@@ -32,10 +34,13 @@ TEST_F(SetAliasTest, ListsEntriesAndAliasesInOneSortedList)
 {
     const QString folder = MakeOrdersDatabase();
     WriteEntries({{QStringLiteral("Standard"), folder}, {QStringLiteral("Training"), folder}});
-    WriteAliases({{QStringLiteral("zeta"), folder}, {QStringLiteral("Alpha"), folder}, {QStringLiteral("KIVData3"), folder}});
+    WriteAliases({{QStringLiteral("zeta"), folder},
+                  {QStringLiteral("Alpha"), folder},
+                  {QStringLiteral("KIVData3"), folder}});
     TformMain form;
     EXPECT_EQ(Items(form), QStringList({QStringLiteral("<Standard>"), QStringLiteral("<Training>"),
-                                        QStringLiteral("Alpha"), QStringLiteral("KIVData3"), QStringLiteral("zeta")}));
+                                        QStringLiteral("Alpha"), QStringLiteral("KIVData3"),
+                                        QStringLiteral("zeta")}));
 }
 
 TEST_F(SetAliasTest, FindsAnEntryInOtherLetterCaseWithoutAMessage)
@@ -61,7 +66,10 @@ struct FallbackCase
     QString selected; // what the combo shows afterwards
 };
 
-void PrintTo(const FallbackCase& fallback, std::ostream* out) { *out << fallback.name; }
+void PrintTo(const FallbackCase& fallback, std::ostream* out)
+{
+    *out << fallback.name;
+}
 
 class FallbackTest : public SetAliasTest, public ::testing::WithParamInterface<FallbackCase>
 {
@@ -91,10 +99,23 @@ TEST_P(FallbackTest, MissingAliasIsReportedAndReplaced)
 INSTANTIATE_TEST_SUITE_P(
     Order, FallbackTest,
     ::testing::Values(
-        FallbackCase{"StandardFirst", {"Standard", "Training"}, {"KIVData3", "BrackenData"}, "<Standard>", "<Standard>"},
-        FallbackCase{"TrainingLeadsToKIVData3", {"Training"}, {"KIVData3", "Zeta"}, "<KIVData3>", ""},
-        FallbackCase{"KIVData3BeforeDemo", {}, {"BrackenData", "KIVDemoData3", "KIVData3"}, "KIVData3", "KIVData3"},
-        FallbackCase{"DemoBeforeBracken", {}, {"Zeta", "BrackenData", "KIVDemoData3"}, "KIVDemoData3", "KIVDemoData3"},
+        FallbackCase{"StandardFirst",
+                     {"Standard", "Training"},
+                     {"KIVData3", "BrackenData"},
+                     "<Standard>",
+                     "<Standard>"},
+        FallbackCase{
+            "TrainingLeadsToKIVData3", {"Training"}, {"KIVData3", "Zeta"}, "<KIVData3>", ""},
+        FallbackCase{"KIVData3BeforeDemo",
+                     {},
+                     {"BrackenData", "KIVDemoData3", "KIVData3"},
+                     "KIVData3",
+                     "KIVData3"},
+        FallbackCase{"DemoBeforeBracken",
+                     {},
+                     {"Zeta", "BrackenData", "KIVDemoData3"},
+                     "KIVDemoData3",
+                     "KIVDemoData3"},
         FallbackCase{"Bracken", {}, {"Zeta", "BrackenData"}, "BrackenData", "BrackenData"},
         FallbackCase{"FirstOfTheSortedList", {}, {"Zeta", "alpha", "Mid"}, "alpha", "alpha"}),
     [](const auto& info) { return std::string(info.param.name); });

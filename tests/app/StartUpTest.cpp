@@ -1,9 +1,9 @@
 // Start-up: the package read from an executable file, the password, the
 // handover, and what a damaged package does.
-#include "AppFixture.h"
-
-#include "app/MainViewer.h"
 #include "app/StartUp.h"
+
+#include "AppFixture.h"
+#include "app/MainViewer.h"
 #include "package/PackageFile.h"
 #include "package/QueryPackage.h"
 
@@ -43,7 +43,8 @@ TEST_F(StartUpTest, NoPackageGivesTheDefaults)
     state.title = QStringLiteral("stale");
     ASSERT_EQ(ReadStartUpState(path, state), TStartUpOutcome::Run);
     EXPECT_FALSE(state.hasPackage);
-    EXPECT_TRUE(state.title.isEmpty() && state.description.isEmpty() && state.alias.isEmpty() && state.sql.isEmpty());
+    EXPECT_TRUE(state.title.isEmpty() && state.description.isEmpty() && state.alias.isEmpty() &&
+                state.sql.isEmpty());
     EXPECT_TRUE(state.sqlEditable);
     EXPECT_FALSE(state.showResults);
     EXPECT_TRUE(ui->History().isEmpty());
@@ -65,9 +66,10 @@ TEST_F(StartUpTest, PasswordIsAskedAndComparedExactly)
     EXPECT_EQ(ui->History()[0].text, QStringLiteral("Please enter Password"));
     EXPECT_EQ(state.title, QStringLiteral("Locked"));
 
-    for (const std::optional<QString>& typed : {std::optional<QString>(QStringLiteral("secret")),
-                                                 std::optional<QString>(QStringLiteral("Secret ")),
-                                                 std::optional<QString>(), std::optional<QString>(QString())}) {
+    for (const std::optional<QString>& typed :
+         {std::optional<QString>(QStringLiteral("secret")),
+          std::optional<QString>(QStringLiteral("Secret ")), std::optional<QString>(),
+          std::optional<QString>(QString())}) {
         ui->Clear();
         ui->AnswerInput(typed);
         EXPECT_EQ(ReadStartUpState(path, state), TStartUpOutcome::WrongPassword);
@@ -90,16 +92,17 @@ TEST_F(StartUpTest, EmptyStoredPasswordPassesAnEmptyEntryOrCancel)
 TEST_F(StartUpTest, DamagedPackageIsReportedAndStopsStartUp)
 {
     QByteArray bytes(64, 'x');
-    bytes += QByteArray("\x00\x01\x01", 3);            // flags
-    bytes += QByteArray("\x00\x00\x10\x00", 4);         // a title of 1 MiB that is not there
-    bytes += QByteArray("\x40\x00\x00\x00", 4);         // the package starts at 64
+    bytes += QByteArray("\x00\x01\x01", 3);     // flags
+    bytes += QByteArray("\x00\x00\x10\x00", 4); // a title of 1 MiB that is not there
+    bytes += QByteArray("\x40\x00\x00\x00", 4); // the package starts at 64
     const QString path = data_->File(QStringLiteral("damaged"));
     WriteAll(path, bytes);
     TStartUpState state;
     EXPECT_EQ(ReadStartUpState(path, state), TStartUpOutcome::Damaged);
     ASSERT_EQ(ui->History().size(), 1);
     EXPECT_EQ(ui->History()[0].kind, ScriptedInteraction::Kind::Error);
-    EXPECT_TRUE(ui->Texts()[0].startsWith(QStringLiteral("The query package of this program is damaged: ")))
+    EXPECT_TRUE(
+        ui->Texts()[0].startsWith(QStringLiteral("The query package of this program is damaged: ")))
         << ui->Texts()[0].toStdString();
 }
 
@@ -124,7 +127,8 @@ TEST_F(StartUpTest, HandOverSetsTheWindowFromThePackage)
     auto* sql = form.findChild<QPlainTextEdit*>(QStringLiteral("memoSQL"));
     EXPECT_EQ(sql->toPlainText(), QStringLiteral("SELECT * FROM ORDERS"));
     EXPECT_TRUE(sql->isReadOnly());
-    EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("btnChangeTab"))->text(), QStringLiteral("View SQL"));
+    EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("btnChangeTab"))->text(),
+              QStringLiteral("View SQL"));
     EXPECT_TRUE(form.ShowResults());
     EXPECT_EQ(form.CurrentAlias(), QStringLiteral("kivdata3"));
     EXPECT_TRUE(form.findChild<QPushButton*>(QStringLiteral("btnExecute"))->isEnabled());

@@ -115,7 +115,10 @@ protected:
                       "31 26 0:5 / /proc rw - proc proc rw",
                       "40 26 8:32 / " + Data() + " rw - ext4 /dev/sdc rw"};
         previous_ = SetMountSources({[this] { return mountinfo_.join('\n').toUtf8(); },
-                                     Data("disk"), Data("sys"), QFileInfo(Data()).path(), {}});
+                                     Data("disk"),
+                                     Data("sys"),
+                                     QFileInfo(Data()).path(),
+                                     {}});
     }
     void TearDown() override
     {
@@ -314,9 +317,9 @@ TEST_F(FileSystemControlsTest, DriveComboTextsAndGlyphs)
     TFrDriveComboBox combo;
     const QStringList volumes{"/", "/media/cdrom", "/media/share", "/media/usb", Data()};
     EXPECT_EQ(combo.MountPoints(), volumes) << "pseudo file systems and /run are no volumes";
-    const QStringList lower{"/: System", "/media/cdrom: Cdrom", "/media/share: //server/share",
-                            "/media/usb:",
-                            Data() + ": " + GetVolumeLabel(ReadMountTable(), Data())};
+    const QStringList lower{
+        "/: System", "/media/cdrom: Cdrom", "/media/share: //server/share",
+        "/media/usb:", Data() + ": " + GetVolumeLabel(ReadMountTable(), Data())};
     EXPECT_EQ(Items(combo), lower);
     const char* glyphs[] = {"FRFILBMP_FIXEDDISK", "FRFILBMP_CDROM", "FRFILBMP_NETDRIVE",
                             "FRFILBMP_FLOPPY", "FRFILBMP_FIXEDDISK"};
@@ -345,10 +348,12 @@ TEST_F(FileSystemControlsTest, DriveComboListsTheRootAndTheUsersMounts)
          {"/", "/home/ann/GoogleDrive", "/home/ann/Nextcloud", "/home/ann/server"}},
     };
     for (const auto& c : cases) {
-        SetMountSources({[&c] { return c.mountinfo; }, "/nonexistent", "/nonexistent", "/home/ann", {}});
+        SetMountSources(
+            {[&c] { return c.mountinfo; }, "/nonexistent", "/nonexistent", "/home/ann", {}});
         TFrDriveComboBox combo;
         QStringList mountPoints = combo.MountPoints();
-        mountPoints.removeAll("/media/ann/KINGSTON"); // as this machine's /media/ann lets GIO see it
+        mountPoints.removeAll(
+            "/media/ann/KINGSTON"); // as this machine's /media/ann lets GIO see it
         EXPECT_EQ(mountPoints, c.mountPoints);
     }
 }

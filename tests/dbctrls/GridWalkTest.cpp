@@ -9,7 +9,6 @@
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 namespace {

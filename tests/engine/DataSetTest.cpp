@@ -1,10 +1,10 @@
 // The dataset services over an answer of 10,000 rows: cursor movement, record
 // numbers, bookmarks, reading by record number across the cache window, and
 // the signals bound controls get.
-#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
+#include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QRandomGenerator>

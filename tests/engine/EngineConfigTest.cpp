@@ -2,9 +2,9 @@
 // records of one configuration path.
 #include "engine/EngineConfig.h"
 
-#include "support/EngineTestSupport.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/SystemInfo.h"
+#include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

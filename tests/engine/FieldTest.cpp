@@ -1,10 +1,10 @@
 // Field types from declared column types, and the texts of field values by
 // type, regional settings and display format.
 #include "engine/DisplayFormat.h"
-#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
+#include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -303,9 +303,9 @@ TEST_F(FieldTextTest, ValuesAsNumbersAndBooleans)
 
 TEST(CurrencyTextForms, EveryPositiveAndNegativeForm)
 {
-    const char* const negatives[16] = {"($1.50)", "-$1.50", "$-1.50",  "$1.50-",  "(1.50$)", "-1.50$",
-                                       "1.50-$",  "1.50$-", "-1.50 $", "-$ 1.50", "1.50 $-", "$ 1.50-",
-                                       "$ -1.50", "1.50- $", "($ 1.50)", "(1.50 $)"};
+    const char* const negatives[16] = {
+        "($1.50)", "-$1.50",  "$-1.50",  "$1.50-",  "(1.50$)", "-1.50$",  "1.50-$",   "1.50$-",
+        "-1.50 $", "-$ 1.50", "1.50 $-", "$ 1.50-", "$ -1.50", "1.50- $", "($ 1.50)", "(1.50 $)"};
     const char* const positives[4] = {"$1.50", "1.50$", "$ 1.50", "1.50 $"};
     TFormatSettings settings;
     for (int form = 0; form < 16; ++form) {

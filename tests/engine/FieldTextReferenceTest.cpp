@@ -4,9 +4,9 @@
 // without printf; over a wide sample of values and every pinned regional
 // setting, both must give the same texts.
 #include "engine/DisplayFormat.h"
-#include "support/EngineTestSupport.h"
 #include "engine/Field.h"
 #include "engine/FormatSettings.h"
+#include "support/EngineTestSupport.h"
 
 #include <QDateTime>
 #include <cfloat>

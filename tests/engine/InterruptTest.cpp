@@ -1,9 +1,9 @@
 // Interrupting a running statement from another thread, and a session that
 // stays interrupted until it is reset.
-#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
+#include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

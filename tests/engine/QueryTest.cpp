@@ -2,9 +2,9 @@
 // result columns and making the answer permanent.
 #include "engine/Query.h"
 
-#include "support/EngineTestSupport.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
+#include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

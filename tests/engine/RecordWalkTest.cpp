@@ -1,10 +1,10 @@
 // The walk through a whole dataset: the UTF-8 texts it hands out are the
 // display texts the grid shows, encoded the way batch output always encoded
 // them, for every kind of stored value in every field type and regional setting.
-#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "engine/Table.h"
+#include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QStringEncoder>

@@ -3,9 +3,9 @@
 #include "engine/Session.h"
 
 #include "engine/Database.h"
-#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "platform/core/Exceptions.h"
+#include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

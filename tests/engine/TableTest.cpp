@@ -2,9 +2,9 @@
 // names that must stay names.
 #include "engine/Table.h"
 
-#include "support/EngineTestSupport.h"
 #include "engine/Session.h"
 #include "platform/core/Exceptions.h"
+#include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 // Whole "Microsoft Excel" files from the result grid, read back by an
 // independent reader (xlrd): cell types, values, number formats, fonts, XF
 // indices and column widths; and the atomic write.
-#include "support/EngineTestSupport.h"
 #include "export/ExportFixture.h"
+#include "support/EngineTestSupport.h"
 #include "support/ReaderMissing.h"
 
 #include <QFileInfo>

@@ -377,9 +377,10 @@ TEST_F(DelimitedExportTest, ItemValuesAreTheFieldTexts)
 TEST_F(DelimitedExportTest, ALargeResultComesOutWholeWithTheExactCount)
 {
     constexpr int kRows = 30000;
-    OpenSql(QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N "
-                           "WHERE I < %1) SELECT I AS ID, 'Zoë ' || I AS NAME, I * 0.5 AS HALF FROM N")
-                .arg(kRows));
+    OpenSql(
+        QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N "
+                       "WHERE I < %1) SELECT I AS ID, 'Zoë ' || I AS NAME, I * 0.5 AS HALF FROM N")
+            .arg(kRows));
     exporter->SetViewOnly(false);
     exporter->SetOptions(NumberRows | ShowColHeaders | ShowProgress);
     QString shown;

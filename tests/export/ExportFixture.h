@@ -4,9 +4,9 @@
 #pragma once
 
 #include "dbctrls/DBGrid.h"
-#include "support/EngineTestSupport.h"
 #include "engine/Query.h"
 #include "export/EC_DBGrid.h"
+#include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QJsonArray>

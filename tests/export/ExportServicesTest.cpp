@@ -3,13 +3,13 @@
 // footer pattern against hostile input, the component's setter rules, and
 // every installed locale's values read back.
 #include "engine/DisplayFormat.h"
-#include "support/EngineTestSupport.h"
 #include "export/EC_Component.h"
 #include "export/EC_Footer.h"
 #include "export/EC_Registry.h"
 #include "export/formats/EC_Text.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"
+#include "support/EngineTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>

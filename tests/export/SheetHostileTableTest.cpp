@@ -4,8 +4,8 @@
 // negative currency, dates before 1900 and after 2038, times and booleans. Each type keeps its own
 // limits: the BIFF sheet cuts at 256 columns and 255 Windows-1252 characters, the workbook keeps
 // everything.
-#include "support/EngineTestSupport.h"
 #include "export/ExportFixture.h"
+#include "support/EngineTestSupport.h"
 #include "support/ReaderMissing.h"
 
 #include <QDate>

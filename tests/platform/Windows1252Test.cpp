@@ -1,6 +1,7 @@
+#include "platform/core/Windows1252.h"
+
 #include "platform/core/StrUtils.h"
 #include "platform/core/SystemInfo.h"
-#include "platform/core/Windows1252.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,8 @@ TEST(Windows1252, RoundTripsTheCodePageAndMarksTheRest)
 {
     const QString text = QStringLiteral("Grüße € „x“ œ");
     const QByteArray bytes = EncodeWindows1252(text);
-    EXPECT_EQ(bytes, QByteArray("Gr\xFC\xDF" "e \x80 \x84x\x93 \x9C"));
+    EXPECT_EQ(bytes, QByteArray("Gr\xFC\xDF"
+                                "e \x80 \x84x\x93 \x9C"));
     EXPECT_EQ(DecodeWindows1252(bytes), text);
     EXPECT_EQ(EncodeWindows1252(QStringLiteral("日本\U0001F600")), QByteArray("???"));
 }

@@ -276,7 +276,8 @@ TEST_F(DlgOverMountTable, SelectFollowsTheLateAnswerOfASlowShare)
     const QString share = data_.File("store");
     Use("1 0 8:1 / / rw - ext4 /dev/x rw\n2 1 0:50 / " + share.toUtf8() +
         " rw - nfs server:/store rw\n");
-    const TVolumeWorkHook previousHook = SetVolumeWorkHook([](const QString&) { QThread::msleep(300); });
+    const TVolumeWorkHook previousHook =
+        SetVolumeWorkHook([](const QString&) { QThread::msleep(300); });
     dialog_->SetValidFileName("tables.db");
     dialog_->SetStartPath(share);
     dialog_->show();

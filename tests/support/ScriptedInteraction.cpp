@@ -56,7 +56,10 @@ void ScriptedInteraction::ShowException(const std::exception& error)
     history_.append({Kind::Error, ExceptionMessage(error), {}, mtError, mbOK});
 }
 
-void ScriptedInteraction::Beep() { history_.append({Kind::Beep, {}, {}, mtCustom, {}}); }
+void ScriptedInteraction::Beep()
+{
+    history_.append({Kind::Beep, {}, {}, mtCustom, {}});
+}
 
 bool ScriptedInteraction::PromptForSaveFile(const TSaveFileRequest& request, QString& fileName)
 {

@@ -6,20 +6,28 @@
 
 #include <QList>
 #include <QString>
-
 #include <deque>
 #include <optional>
 
 class ScriptedInteraction : public Interaction
 {
 public:
-    enum class Kind { Message, Dialog, Input, Error, Beep, SaveFile, Form };
+    enum class Kind
+    {
+        Message,
+        Dialog,
+        Input,
+        Error,
+        Beep,
+        SaveFile,
+        Form
+    };
 
     struct Shown
     {
         Kind kind;
-        QString text;       // message, dialog text, input prompt or error message
-        QString caption;    // input box, save dialog or form caption
+        QString text;    // message, dialog text, input prompt or error message
+        QString caption; // input box, save dialog or form caption
         TMsgDlgType type = mtCustom;
         TMsgDlgButtons buttons;
     };

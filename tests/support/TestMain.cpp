@@ -2,10 +2,8 @@
 // and a private temporary folder for this test process, removed at the end.
 #include <QApplication>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-
 #include <gtest/gtest.h>
 
 ScriptedUi::ScriptedUi()
@@ -13,9 +12,15 @@ ScriptedUi::ScriptedUi()
     previous_ = SetUi(std::move(ui));
 }
 
-ScriptedUi::~ScriptedUi() { SetUi(std::move(previous_)); }
+ScriptedUi::~ScriptedUi()
+{
+    SetUi(std::move(previous_));
+}
 
-TempFolder::TempFolder() { EXPECT_TRUE(dir_.isValid()); }
+TempFolder::TempFolder()
+{
+    EXPECT_TRUE(dir_.isValid());
+}
 
 QByteArray ReadAll(const QString& path)
 {
@@ -36,5 +41,6 @@ QString BinaryFolder()
     const QByteArray fromEnv = qgetenv("TESSALY_BIN_DIR");
     if (!fromEnv.isEmpty())
         return QString::fromLocal8Bit(fromEnv);
-    return QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() + QStringLiteral("/../bin");
+    return QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() +
+           QStringLiteral("/../bin");
 }

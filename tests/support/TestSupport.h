@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <memory>
 
 // Installs a ScriptedInteraction for one test and puts the previous one back.

@@ -1,7 +1,7 @@
 #include "export/formats/EC_DIF.h"
 
-#include "platform/core/Exceptions.h"
 #include "export/formats/ValueBytes.h"
+#include "platform/core/Exceptions.h"
 #include "platform/core/Windows1252.h"
 
 namespace {

@@ -76,8 +76,8 @@ void MakeLink(qsizetype pos, QString& remaining, QString& result)
 bool AppendPlainCell(TByteAppender& out, QByteArrayView utf8)
 {
     const bool plain = std::none_of(utf8.begin(), utf8.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 32 || c == '&' || c == '<' || c == '>' ||
-               c == '"' || c == ':' || c == '@';
+        return static_cast<unsigned char>(c) < 32 || c == '&' || c == '<' || c == '>' || c == '"' ||
+               c == ':' || c == '@';
     });
     if (!plain)
         return false;

@@ -188,8 +188,7 @@ QString HexEscapeHighChars(const QString& text)
             result += QLatin1String("\\'");
             result += QLatin1Char(hex[byte >> 4]);
             result += QLatin1Char(hex[byte & 15]);
-        }
-        else
+        } else
             result += QStringLiteral("\\u%1?").arg(int(qint16(c.unicode())));
     }
     return result;
@@ -297,7 +296,7 @@ void TRichTextExport::WriteItem(const TExportValues& values, int itemIndex)
         for (int i = 0; i < values.Count(); ++i) {
             if (!values[i].InBytes || !AppendRTFText(out, values[i].Utf8))
                 AppendUtf8(out.Settle(), RTFText(values[i].InBytes ? values[i].Text()
-                                                                    : GetDisplayValue(values, i)));
+                                                                   : GetDisplayValue(values, i)));
             out.Add(kCellEnd);
             out.Add("\r\n");
         }

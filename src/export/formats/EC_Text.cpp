@@ -1,9 +1,9 @@
 #include "export/formats/EC_Text.h"
 
 #include "engine/DisplayFormat.h"
-#include "platform/DesktopApps.h"
 #include "export/EC_Strings.h"
 #include "export/formats/ValueBytes.h"
+#include "platform/DesktopApps.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"

@@ -17,13 +17,11 @@ constexpr int kLevel = 5;
 } // namespace
 
 // The prototype is the zip library's own (zip.h), so a change of it fails the build.
-extern "C" __attribute__((visibility("default"))) int
-zipOpenNewFileInZip4_64(zipFile file, const char* filename, const zip_fileinfo* zipfi,
-                        const void* extrafield_local, uInt size_extrafield_local,
-                        const void* extrafield_global, uInt size_extrafield_global,
-                        const char* comment, int method, int level, int raw, int windowBits,
-                        int memLevel, int strategy, const char* password, uLong crcForCrypting,
-                        uLong versionMadeBy, uLong flagBase, int zip64)
+extern "C" __attribute__((visibility("default"))) int zipOpenNewFileInZip4_64(
+    zipFile file, const char* filename, const zip_fileinfo* zipfi, const void* extrafield_local,
+    uInt size_extrafield_local, const void* extrafield_global, uInt size_extrafield_global,
+    const char* comment, int method, int level, int raw, int windowBits, int memLevel, int strategy,
+    const char* password, uLong crcForCrypting, uLong versionMadeBy, uLong flagBase, int zip64)
 {
     using Open = decltype(&zipOpenNewFileInZip4_64);
     static const auto open = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "zipOpenNewFileInZip4_64"));

@@ -209,15 +209,15 @@ int FormOfShape(const char* const (&shapes)[count], const QString& shape)
 
 int PositiveCurrencyOf(const QLocale& locale)
 {
-    const int form =
-        FormOfShape(Regional::kPositiveCurrencyShapes, AmountShape(locale, locale.toCurrencyString(1.0)));
+    const int form = FormOfShape(Regional::kPositiveCurrencyShapes,
+                                 AmountShape(locale, locale.toCurrencyString(1.0)));
     return form < 0 ? 0 : form;
 }
 
 int NegativeCurrencyOf(const QLocale& locale)
 {
-    const int form =
-        FormOfShape(Regional::kNegativeCurrencyShapes, AmountShape(locale, locale.toCurrencyString(-1.0)));
+    const int form = FormOfShape(Regional::kNegativeCurrencyShapes,
+                                 AmountShape(locale, locale.toCurrencyString(-1.0)));
     if (form >= 0)
         return form;
     static const int plainMinus[] = {1, 5, 9, 8}; // by the positive form

@@ -42,7 +42,7 @@ int NegativeCurrencyFormat(); // iNegCurr
 // amount; every other character is written as it stands.
 inline constexpr const char* kPositiveCurrencyShapes[] = {"SN", "NS", "S N", "N S"};
 inline constexpr const char* kNegativeCurrencyShapes[] = {
-    "(SN)", "-SN", "S-N",  "SN-",  "(NS)", "-NS",  "N-S",   "NS-",
+    "(SN)", "-SN",  "S-N",  "SN-",  "(NS)", "-NS",  "N-S",   "NS-",
     "-N S", "-S N", "N S-", "S N-", "S -N", "N- S", "(S N)", "(N S)"};
 
 } // namespace Regional

@@ -11,7 +11,11 @@
 class TRegistry
 {
 public:
-    enum TAccess { KEY_READ, KEY_ALL_ACCESS };
+    enum TAccess
+    {
+        KEY_READ,
+        KEY_ALL_ACCESS
+    };
 
     // The registry of the configuration folder in force when created.
     TRegistry();

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSysInfo>
-
 #include <pwd.h>
 #include <unistd.h>
 
@@ -34,7 +33,8 @@ QString SanitizeName(const QString& name)
     QString result = name;
     for (QChar& c : result) {
         const char16_t u = c.unicode();
-        const bool asciiAlnum = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9');
+        const bool asciiAlnum =
+            (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9');
         if (u == ' ')
             c = QLatin1Char('_');
         else if (!asciiAlnum)
@@ -43,8 +43,14 @@ QString SanitizeName(const QString& name)
     return result;
 }
 
-QString SanitizedUserName() { return SanitizeName(UserName()); }
-QString SanitizedComputerName() { return SanitizeName(ComputerName()); }
+QString SanitizedUserName()
+{
+    return SanitizeName(UserName());
+}
+QString SanitizedComputerName()
+{
+    return SanitizeName(ComputerName());
+}
 
 QString TempFolder()
 {
