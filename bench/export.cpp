@@ -50,14 +50,7 @@ int main(int argc, char** argv)
         else
             types << arguments[i];
     }
-    const QString runner =
-        QDir(app.applicationDirPath()).filePath(QStringLiteral("../bin/tessaly-query"));
-    const QString shell = QStringLiteral("/usr/bin/sqlite3");
-    if (!QFile::exists(runner) || !QFile::exists(shell)) {
-        std::fprintf(stderr, "needs %s and %s (scripts/install-deps)\n", qPrintable(runner),
-                     qPrintable(shell));
-        return 1;
-    }
+    const auto [runner, shell] = FindComparedPrograms();
     QTemporaryDir sandbox;
     const QString folder = PrepareProcessSandbox(sandbox).folder;
     qputenv("QT_QPA_PLATFORM", "offscreen");

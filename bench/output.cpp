@@ -51,14 +51,7 @@ int main(int argc, char** argv)
     if (sizes.isEmpty())
         sizes = {100000, 1000000};
 
-    const QString runner =
-        QDir(app.applicationDirPath()).filePath(QStringLiteral("../bin/tessaly-query"));
-    const QString shell = QStringLiteral("/usr/bin/sqlite3");
-    if (!QFile::exists(runner) || !QFile::exists(shell)) {
-        std::fprintf(stderr, "needs %s and %s (scripts/install-deps)\n", qPrintable(runner),
-                     qPrintable(shell));
-        return 1;
-    }
+    const auto [runner, shell] = FindComparedPrograms();
     QTemporaryDir sandbox;
     const auto [config, folder] = PrepareProcessSandbox(sandbox);
 

@@ -52,14 +52,7 @@ int main(int argc, char** argv)
             baseline = arguments[i + 1];
     }
 
-    const QString runner =
-        QDir(app.applicationDirPath()).filePath(QStringLiteral("../bin/tessaly-query"));
-    const QString shell = QStringLiteral("/usr/bin/sqlite3");
-    if (!QFile::exists(runner) || !QFile::exists(shell)) {
-        std::fprintf(stderr, "needs %s and %s (scripts/install-deps)\n", qPrintable(runner),
-                     qPrintable(shell));
-        return 1;
-    }
+    const auto [runner, shell] = FindComparedPrograms();
     QTemporaryDir sandbox;
     const auto [config, folder] = PrepareProcessSandbox(sandbox);
     const QString tables = folder + QStringLiteral("/tables.db");

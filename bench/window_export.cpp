@@ -104,13 +104,7 @@ int main(int argc, char** argv)
     auto* ui = new ScriptedInteraction;
     SetUi(std::unique_ptr<Interaction>(ui));
     return RunInSandbox<QApplication>(argc, argv, [&](const QString& folder) {
-        const QString runner = QDir(QCoreApplication::applicationDirPath())
-                                   .filePath(QStringLiteral("../bin/tessaly-query"));
-        const QString shell = QStringLiteral("/usr/bin/sqlite3");
-        if (!QFile::exists(runner) || !QFile::exists(shell)) {
-            std::fprintf(stderr, "needs %s and %s\n", qPrintable(runner), qPrintable(shell));
-            std::exit(1);
-        }
+        const auto [runner, shell] = FindComparedPrograms();
         // The runner process finds the same database under the alias BENCH.
         QFile cfg(qEnvironmentVariable("TESSALY_CONFIG_DIR") + QStringLiteral("/engine.cfg"));
         if (!cfg.open(QIODevice::WriteOnly))

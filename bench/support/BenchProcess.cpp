@@ -2,6 +2,7 @@
 
 #include "BenchSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,6 +13,20 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+ComparedPrograms FindComparedPrograms()
+{
+    const ComparedPrograms programs{QDir(QCoreApplication::applicationDirPath())
+                                        .filePath(QStringLiteral("../bin/tessaly-query")),
+                                    QStringLiteral("/usr/bin/sqlite3")};
+    for (const QString& program : {programs.runner, programs.shell}) {
+        if (!QFile::exists(program)) {
+            std::fprintf(stderr, "needs %s (scripts/install-deps)\n", qPrintable(program));
+            std::exit(1);
+        }
+    }
+    return programs;
+}
 
 Sample RunProcess(const QStringList& command, const QString& outputFile)
 {

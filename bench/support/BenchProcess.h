@@ -23,6 +23,14 @@ Sample RunProcess(const QStringList& command, const QString& outputFile);
 
 double Median(std::vector<double> values);
 
+// The runner built beside the benchmark and the sqlite3 shell it is compared
+// with; a missing one ends the benchmark, saying which.
+struct ComparedPrograms
+{
+    QString runner, shell;
+};
+ComparedPrograms FindComparedPrograms();
+
 // The times and peak sizes of one program's runs.
 struct Series
 {
