@@ -1,6 +1,7 @@
 #include "export/formats/EC_XLSX.h"
 
 #include "export/formats/CNumericLocale.h"
+#include "export/formats/WorkbookLibrary.h"
 #include "platform/core/Exceptions.h"
 
 #include <QFile>
@@ -67,7 +68,8 @@ TXLSXExport::TXLSXExport(TExportXComponent* source, TExportType exportType, cons
     pending_.reserve(kCellBatch);
     if (!workbook_) {
         output_.Discard();
-        RaiseCannotCreate(output_.ErrorString());
+        const char* missing = WorkbookLibraryLoadError();
+        RaiseCannotCreate(missing ? QString::fromUtf8(missing) : output_.ErrorString());
     }
 }
 

@@ -5,9 +5,11 @@
 // as level 5 and finds little more: on a million rows its file came out 1%
 // smaller and took twice as long to pack, the longest step of the whole
 // export. The library opens each zip entry through the shared zip
-// library, so this program defines that function itself, asks for level 5
-// where the default level is asked for, and passes the call on.
-#include <dlfcn.h>
+// library, so this program defines that function itself (and offers it to the
+// workbook library when it opens it), asks for level 5 where the default
+// level is asked for, and passes the call on to the zip library.
+#include "export/formats/WorkbookLibrary.h"
+
 #include <zip.h>
 
 namespace {
@@ -24,7 +26,8 @@ extern "C" __attribute__((visibility("default"))) int zipOpenNewFileInZip4_64(
     const char* password, uLong crcForCrypting, uLong versionMadeBy, uLong flagBase, int zip64)
 {
     using Open = decltype(&zipOpenNewFileInZip4_64);
-    static const auto open = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "zipOpenNewFileInZip4_64"));
+    static const auto open =
+        reinterpret_cast<Open>(WorkbookLibrarySymbol("zipOpenNewFileInZip4_64"));
     if (!open)
         return ZIP_INTERNALERROR;
     if (method == Z_DEFLATED && level == Z_DEFAULT_COMPRESSION)
