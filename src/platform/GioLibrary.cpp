@@ -1,6 +1,7 @@
 #include "platform/GioLibrary.h"
 
-#include <dlfcn.h>
+#include "platform/core/LibraryOnFirstUse.h"
+
 #include <optional>
 #include <type_traits>
 
@@ -8,14 +9,14 @@ const TGio* Gio()
 {
     static const std::optional<TGio> gio = []() -> std::optional<TGio> {
         // Loaded once and kept: GIO's types stay registered for the process.
-        void* library = dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-        if (!library)
+        static TLibraryOnFirstUse library("libgio-2.0.so.0", "GIO");
+        if (!library.LoadError().empty())
             return std::nullopt;
         TGio functions{};
         bool all = true;
         const auto resolve = [&](auto& function, const char* name) {
             function =
-                reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+                reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.Symbol(name));
             all = all && function;
         };
 #define TQ_RESOLVE(name) resolve(functions.name, "g_" #name)
