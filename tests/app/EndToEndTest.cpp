@@ -225,6 +225,15 @@ TEST_F(EndToEndTest, ScriptFilesAreReadLikePackageText)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QString::fromUtf8("N\nCafé €\n"));
 
+    // Tabs and line ends inside values become blanks, wherever they stand.
+    const QString separators = data_->File(QStringLiteral("separators.sql"));
+    WriteAll(separators,
+             "SELECT char(9) AS A, 'abcdefghijklmno' || char(10) AS B, "
+             "'abcdefg' || char(13) || 'h' AS C, 'M\xC3\xBCller-' || char(9) || '1' AS D");
+    run = Run(packed, {QStringLiteral("--batch"), QStringLiteral("--sql-file"), separators});
+    EXPECT_EQ(run.out,
+              QString::fromUtf8("A\tB\tC\tD\n \tabcdefghijklmno \tabcdefg h\tMüller- 1\n"));
+
     const QString huge = data_->File(QStringLiteral("huge.sql"));
     QFile file(huge);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
