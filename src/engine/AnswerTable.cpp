@@ -172,12 +172,16 @@ bool AnswerTable::FillBySelect(SqliteConnection& sourceConnection, sqlite3_stmt*
     return true;
 }
 
-SqliteStatement AnswerTable::PrepareInsert() const
+SqliteStatement AnswerTable::PrepareInsert(int rows) const
 {
-    QString sql = QStringLiteral("INSERT INTO answer VALUES (");
-    for (size_t i = 1; i <= columns_.size(); ++i)
-        sql += (i > 1 ? QStringLiteral(", ?") : QStringLiteral("?")) + QString::number(i);
-    sql += QLatin1Char(')');
+    QString sql = QStringLiteral("INSERT INTO answer VALUES ");
+    for (int row = 0; row < rows; ++row) {
+        sql += row ? QStringLiteral(", (") : QStringLiteral("(");
+        for (size_t i = 1; i <= columns_.size(); ++i)
+            sql += (i > 1 ? QStringLiteral(", ?") : QStringLiteral("?")) +
+                   QString::number(row * columns_.size() + i);
+        sql += QLatin1Char(')');
+    }
     return db_->Prepare(sql);
 }
 

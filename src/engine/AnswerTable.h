@@ -58,9 +58,12 @@ public:
     // copy into that same database can keep those types.
     virtual QString Location() const = 0;
     virtual QStringList SourceTypes() const = 0;
-    // Binds the next row's values to insert (parameters 1, 2...); false past
-    // the last row. What is bound stays valid until the next call.
-    virtual bool Next(sqlite3_stmt* insert) = 0;
+    // How many rows can be bound one after the other now, fetching more when
+    // those are used up; 0 past the last row.
+    virtual int Ready() = 0;
+    // Binds the next ready row's values to insert from parameter first on
+    // (first, first + 1...). What is bound stays valid until Ready is asked again.
+    virtual void Bind(sqlite3_stmt* insert, int first) = 0;
 };
 
 class AnswerTable
@@ -109,8 +112,8 @@ private:
     void Measure();
     void DecideTypes();
     QString ColumnList(bool forCopy) const;
-    // The statement that stores one row of the answer, a parameter a column.
-    SqliteStatement PrepareInsert() const;
+    // The statement that stores rows of the answer, a parameter a value.
+    SqliteStatement PrepareInsert(int rows = 1) const;
 
     TSession& session_;
     QString fileName_;

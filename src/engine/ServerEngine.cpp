@@ -105,34 +105,36 @@ public:
 
     // The next batch is asked for as soon as a full one arrives, so the
     // server reads and sends it while this one goes into the answer.
-    bool Next(sqlite3_stmt* insert) override
+    int Ready() override
     {
         if (row_ >= PQntuples(result_.get())) {
             if (!pending_)
-                return false;
+                return 0;
             pending_ = false;
             result_ = connection_.Collect();
             row_ = 0;
-            if (PQntuples(result_.get()) == 0)
-                return false;
         }
         if (row_ == 0 && cursor_ && PQntuples(result_.get()) == kFetchRows) {
             connection_.Send(QStringLiteral("FETCH FORWARD %1 FROM tq_rows").arg(kFetchRows));
             pending_ = true;
-        } else if (pending_ && row_ % 1024 == 0) {
-            connection_.ReadAhead();
         }
+        return PQntuples(result_.get()) - row_;
+    }
+
+    void Bind(sqlite3_stmt* insert, int first) override
+    {
+        if (pending_ && row_ % 1024 == 0)
+            connection_.ReadAhead();
         PGresult* result = result_.get();
         for (int i = 0; i < int(columns_.size()); ++i) {
             // Only an empty value can be a null: one call fewer for the others.
             const int length = PQgetlength(result, row_, i);
             const bool null = length == 0 && PQgetisnull(result, row_, i);
-            BindServerValue(insert, i + 1, columns_[size_t(i)].kind,
+            BindServerValue(insert, first + i, columns_[size_t(i)].kind,
                             null ? nullptr : PQgetvalue(result, row_, i), length,
                             scratch_[size_t(i)]);
         }
         ++row_;
-        return true;
     }
 
 private:

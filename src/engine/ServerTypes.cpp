@@ -75,9 +75,12 @@ bool ParseTimestampTz(const char* text, int length, QDateTime* moment)
     return moment->isValid();
 }
 
-void BindText(sqlite3_stmt* insert, int parameter, const char* text, int length)
+// The server's own bytes outlive the insert; converted bytes in scratch are
+// copied, since the next row of a multi-row insert converts into it again.
+void BindText(sqlite3_stmt* insert, int parameter, const char* text, int length,
+              sqlite3_destructor_type lifetime = SQLITE_STATIC)
 {
-    sqlite3_bind_text(insert, parameter, text, length, SQLITE_STATIC);
+    sqlite3_bind_text(insert, parameter, text, length, lifetime);
 }
 
 // Whether a decimal ("-123.4500": an optional sign, digits, an optional
@@ -111,7 +114,8 @@ bool FewSignificantDigits(const char* text, const char* end)
 
 // A server's exact decimal: a number where a double keeps it exactly (an
 // integral one as an integer, as SQLite stores numbers), else its text.
-void BindDecimal(sqlite3_stmt* insert, int parameter, const char* text, int length)
+void BindDecimal(sqlite3_stmt* insert, int parameter, const char* text, int length,
+                 sqlite3_destructor_type lifetime = SQLITE_STATIC)
 {
     const char* end = text + length;
     double value = 0;
@@ -125,7 +129,7 @@ void BindDecimal(sqlite3_stmt* insert, int parameter, const char* text, int leng
             return;
         }
     }
-    BindText(insert, parameter, text, length);
+    BindText(insert, parameter, text, length, lifetime);
 }
 
 int HexValue(char c)
@@ -222,7 +226,7 @@ void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, cons
             if (Digit(*c) || *c == '.' || *c == '-')
                 scratch += *c;
         }
-        BindDecimal(insert, parameter, scratch.constData(), int(scratch.size()));
+        BindDecimal(insert, parameter, scratch.constData(), int(scratch.size()), SQLITE_TRANSIENT);
         return;
     case TServerKind::Numeric:
         BindDecimal(insert, parameter, text, length);
@@ -238,7 +242,7 @@ void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, cons
         if (ParseTimestampTz(text, length, &moment)) {
             scratch =
                 moment.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
-            BindText(insert, parameter, scratch.constData(), int(scratch.size()));
+            BindText(insert, parameter, scratch.constData(), int(scratch.size()), SQLITE_TRANSIENT);
             return;
         }
         break;
@@ -254,7 +258,7 @@ void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, cons
             }
             if (ok) {
                 sqlite3_bind_blob(insert, parameter, scratch.constData(), int(scratch.size()),
-                                  SQLITE_STATIC);
+                                  SQLITE_TRANSIENT);
                 return;
             }
         }

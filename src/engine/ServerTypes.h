@@ -45,7 +45,8 @@ struct TServerColumn
 TServerColumn ServerColumnOf(Oid type, int typmod);
 
 // Binds one value (the server's text, null when null) as parameter of an
-// insert into an answer; scratch holds converted bytes until the insert has run.
+// insert into an answer. The server's text must outlive the insert's step;
+// scratch is a buffer for converted bytes, which the insert copies.
 void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, const char* text,
                      int length, QByteArray& scratch);
 

@@ -9,6 +9,7 @@
 #include "support/EngineTestSupport.h"
 
 #include <QDateTime>
+#include <QtEndian>
 #include <thread>
 
 namespace {
@@ -173,6 +174,32 @@ TEST_F(ServerTest, ExactDecimalsUseTheRegionalSeparator)
     ASSERT_NO_THROW(query.Open());
     EXPECT_EQ(query.Fields(0)->DisplayText() + query.Fields(1)->DisplayText(),
               QStringLiteral("12345678901234567890,51,5"));
+}
+
+// Rows go into the answer many to an insert, across the cursor's fetches:
+// every row must keep its own values, converted ones too.
+TEST_F(ServerTest, EveryRowKeepsItsValuesAcrossInsertsAndFetches)
+{
+    const int rows = 20011; // two fetches and a part, not a whole number of inserts
+    TQuery query;
+    query.SetDatabaseName(QStringLiteral("KIV"));
+    query.SetSQLText(QStringLiteral("SELECT g, (g / 100.0)::money AS m, "
+                                    "to_timestamp(g) AS t, int4send(g) AS b "
+                                    "FROM generate_series(1, %1) g")
+                         .arg(rows));
+    ASSERT_NO_THROW(query.Open());
+    int wrong = 0, seen = 0;
+    for (query.First(); !query.Eof(); query.Next(), ++seen) {
+        const qint64 g = query.Fields(0)->Value().toLongLong();
+        const QByteArray bytes = query.Fields(3)->Value().toByteArray();
+        const bool right =
+            query.Fields(1)->Value().toDouble() == double(g) / 100 &&
+            query.Fields(2)->Value().toDateTime() == QDateTime::fromSecsSinceEpoch(g, Qt::UTC) &&
+            bytes.size() == 4 && qFromBigEndian<qint32>(bytes.constData()) == g;
+        wrong += !right;
+    }
+    EXPECT_EQ(seen, rows);
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(ServerTest, SaveMakesATableWithTheResultsTypesAndAsksBeforeReplacing)
