@@ -90,6 +90,25 @@ void RoundedFifteenDigits(double value, char* digits, int* exponent)
     AddOneInFifteenthDigit(digits, exponent);
 }
 
+// The digits of a positive value that is a whole number of hundredths below
+// 10^13 (amounts, prices, most typed numbers), as FifteenDigits gives them.
+// When cents / 100 reads back as the value, the decimal cents / 100 does
+// too; with at most fifteen significant digits no shorter decimal can, as
+// no two such decimals read back as the same double: those are the value's
+// digits, and rounding to fifteen keeps them.
+bool CentsDigits(double value, char* digits, int* exponent)
+{
+    const double cents = std::nearbyint(value * 100);
+    if (!(cents < 1e15) || cents / 100 != value)
+        return false;
+    char text[16];
+    char* const end = std::to_chars(text, text + sizeof text, quint64(cents)).ptr;
+    const int count = int(end - text);
+    *exponent = count - 3;
+    std::fill(std::copy(text, end, digits), digits + 15, '0');
+    return true;
+}
+
 // The fifteen significant digits of a positive value, rounded to nearest
 // with ties away from zero (the digits of printf's "%.14e" in Qt).
 void FifteenDigits(double value, char* digits, int* exponent)
@@ -102,6 +121,8 @@ void FifteenDigits(double value, char* digits, int* exponent)
     // many times quicker than rounding the value twice.
     if (value < std::numeric_limits<double>::min())
         return RoundedFifteenDigits(value, digits, exponent);
+    if (CentsDigits(value, digits, exponent))
+        return;
     char shortest[40];
     const char* const shortestEnd =
         std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific)

@@ -256,6 +256,12 @@ std::vector<double> SampleNumbers()
     }
     for (int i = -2000; i <= 2000; ++i)
         values.push_back(i / 8.0);
+    // Whole hundredths of every size up to 10^13, and their neighbours.
+    for (int i = 0; i < 20000; ++i) {
+        const double cents = double((random() % 1000000000000000ULL) >> (random() % 50));
+        values.push_back(cents / 100);
+        values.push_back(std::nextafter(cents / 100, INFINITY));
+    }
     return values;
 }
 
