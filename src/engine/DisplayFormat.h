@@ -59,8 +59,9 @@ private:
     void Compile(const QString& pattern, const TFormatSettings& settings, int depth);
     // Makes the UTF-8 of the texts once the pattern is read.
     void Encode();
-    // The one walk through the tokens, into a QString or UTF-8 bytes.
-    template <typename Out> void AppendTo(Out& out, const TDateTimeParts& parts) const;
+    // The one walk through the tokens, gathering a QString's units or UTF-8
+    // bytes; the patterns it names add to the same gathering.
+    template <typename Gathered> void Walk(Gathered& text, const TDateTimeParts& parts) const;
 
     std::vector<Token> tokens_;
     bool utf8Whole_ = true; // every text converts to UTF-8 on its own

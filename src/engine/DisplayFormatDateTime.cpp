@@ -45,11 +45,6 @@ public:
     TGathered(const TGathered&) = delete;
     TGathered& operator=(const TGathered&) = delete;
 
-    void Flush()
-    {
-        Append(chars_, n_);
-        n_ = 0;
-    }
     void Add(const TText& text)
     {
         if constexpr (kUtf16)
@@ -76,6 +71,11 @@ public:
     }
 
 private:
+    void Flush()
+    {
+        Append(chars_, n_);
+        n_ = 0;
+    }
     void Add(const Unit* text, qsizetype size)
     {
         if (n_ + size > kRoom) {
@@ -296,13 +296,13 @@ void TDateTimeFormat::Encode()
     }
 }
 
-template <typename Out> void TDateTimeFormat::AppendTo(Out& out, const TDateTimeParts& p) const
+template <typename Gathered>
+void TDateTimeFormat::Walk(Gathered& text, const TDateTimeParts& p) const
 {
     static const TText none, space{QStringLiteral(" "), QByteArrayLiteral(" ")};
     const auto named = [](const std::vector<TText>& names, qint64 index) -> const TText& {
         return index >= 0 && index < qint64(names.size()) ? names[size_t(index)] : none;
     };
-    TGathered<Out> text(out);
     for (const Token& t : tokens_) {
         switch (t.kind) {
         case Token::Literal:
@@ -346,12 +346,10 @@ template <typename Out> void TDateTimeFormat::AppendTo(Out& out, const TDateTime
             text.Add(p.hour >= 12 ? t.other : t.text);
             break;
         case Token::DateAndTime:
-            text.Flush();
-            t.first->AppendTo(out, p);
+            t.first->Walk(text, p);
             if (p.hour != 0 || p.minute != 0 || p.second != 0 || p.msec != 0) {
                 text.Add(space);
-                text.Flush();
-                t.second->AppendTo(out, p);
+                t.second->Walk(text, p);
             }
             break;
         }
@@ -369,14 +367,16 @@ QString TDateTimeFormat::Format(const QDate& date, const QTime& time) const
 void TDateTimeFormat::FormatInto(QString& out, const QDate& date, const QTime& time) const
 {
     out.truncate(0); // keeps the room for the next value
-    AppendTo(out, TDateTimeParts::Of(date, time));
+    TGathered<QString> text(out);
+    Walk(text, TDateTimeParts::Of(date, time));
 }
 
 bool TDateTimeFormat::AppendText(QByteArray& utf8, const TDateTimeParts& parts) const
 {
     if (!utf8Whole_)
         return false;
-    AppendTo(utf8, parts);
+    TGathered<QByteArray> text(utf8);
+    Walk(text, parts);
     return true;
 }
 

@@ -157,10 +157,9 @@ bool FromJulianDay(double jd, QDate* date, QTime* time)
 }
 
 // The stored value's date and time parts, and which of them it holds.
-bool ReadDateTime(sqlite3_stmt* stmt, int column, TDateTimeParts* parts, bool* hasDate,
+bool ReadDateTime(sqlite3_stmt* stmt, int column, int storage, TDateTimeParts* parts, bool* hasDate,
                   bool* hasTime)
 {
-    const int storage = sqlite3_column_type(stmt, column);
     if (storage == SQLITE_TEXT) {
         IsoParts iso;
         AsciiText ascii{};
@@ -264,8 +263,8 @@ bool ParseIsoDateTime(const QString& input, QDate* date, QTime* time)
 bool StoredDateTimeParts(sqlite3_stmt* stmt, int column, TFieldType type, TDateTimeParts* parts)
 {
     bool hasDate = false, hasTime = false;
-    if (sqlite3_column_type(stmt, column) == SQLITE_NULL ||
-        !ReadDateTime(stmt, column, parts, &hasDate, &hasTime))
+    const int storage = sqlite3_column_type(stmt, column);
+    if (storage == SQLITE_NULL || !ReadDateTime(stmt, column, storage, parts, &hasDate, &hasTime))
         return false;
     const TDateTimeParts zero;
     switch (type) {
