@@ -247,6 +247,11 @@ struct StoredRecord final : TRecordTexts
     {
         return FieldValueOf(row, field.Index(), field.DataType());
     }
+    bool AppendDateTimeText(const TField& field, QByteArray& utf8,
+                            TDateTimeParts& parts) const override
+    {
+        return field.AppendDateTimeText(row, field.Index(), utf8, parts);
+    }
     const char* StoredText(const TField& field, int& size) const override
     {
         return field.StoredText(row, field.Index(), size);
@@ -264,6 +269,10 @@ struct NumberedRecord final : TRecordTexts
     QVariant Value(const TField& field) const override
     {
         return dataSet->ValueAt(index, field.Index());
+    }
+    bool AppendDateTimeText(const TField&, QByteArray&, TDateTimeParts&) const override
+    {
+        return false;
     }
     const char* StoredText(const TField&, int&) const override { return nullptr; }
 };

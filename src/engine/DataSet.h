@@ -31,6 +31,11 @@ public:
     virtual void AppendDisplayText(const TField& field, QByteArray& utf8) const = 0;
     // A field's value in this record, of the kinds TField::Value gives.
     virtual QVariant Value(const TField& field) const = 0;
+    // A date, time or date-time field's display text appended in UTF-8, with
+    // the calendar parts it shows (TField::AppendDateTimeText); false, with
+    // nothing appended, when the value is to be read through Value.
+    virtual bool AppendDateTimeText(const TField& field, QByteArray& utf8,
+                                    TDateTimeParts& parts) const = 0;
     // A text field's stored text as UTF-8 when it reads back as itself, so a
     // reader can take the bytes as they are; nullptr otherwise (not stored as
     // text, not a text field, or a value that another reading would change).

@@ -21,6 +21,18 @@
 #include <memory>
 #include <vector>
 
+// The calendar parts of a date and time of day that a date-time pattern
+// fills in; by default day zero (30 December 1899) at midnight.
+struct TDateTimeParts
+{
+    int year = 1899, month = 12, day = 30;
+    qint64 julianDay = 2415019; // the day's number, for its weekday
+    int hour = 0, minute = 0, second = 0, msec = 0;
+
+    // The parts of a date (invalid: day zero) and time of day (invalid: midnight).
+    static TDateTimeParts Of(const QDate& date, const QTime& time);
+};
+
 // A date-time pattern read once with the regional settings of its time.
 class TDateTimeFormat
 {
@@ -35,15 +47,24 @@ public:
     QString Format(const QDate& date, const QTime& time) const;
     // The same text into out, replacing what it held but keeping its room.
     void FormatInto(QString& out, const QDate& date, const QTime& time) const;
+    // The text of parts appended in UTF-8, byte for byte the UTF-8 of Format;
+    // false, with nothing appended, for a pattern whose texts hold a lone
+    // surrogate (their pieces would not convert as the whole text does).
+    bool AppendText(QByteArray& utf8, const TDateTimeParts& parts) const;
 
     struct Token;
 
 private:
     TDateTimeFormat() = default;
     void Compile(const QString& pattern, const TFormatSettings& settings, int depth);
-    void AppendTo(QString& out, const QDate& date, const QTime& time) const;
+    // Makes the UTF-8 of the texts once the pattern is read.
+    void Encode();
+    // The one walk through the tokens, gathering a QString's units or UTF-8
+    // bytes; the patterns it names add to the same gathering.
+    template <typename Gathered> void Walk(Gathered& text, const TDateTimeParts& parts) const;
 
     std::vector<Token> tokens_;
+    bool utf8Whole_ = true; // every text converts to UTF-8 on its own
 };
 
 // A number display-format pattern read once.

@@ -1,6 +1,9 @@
 // Date-time texts in the desktop format letters.
 #include "engine/DisplayFormatShared.h"
 
+#include <algorithm>
+#include <type_traits>
+
 using namespace DisplayFormatShared;
 
 namespace {
@@ -21,41 +24,37 @@ bool UsesTwelveHours(const QString& pattern)
     return false;
 }
 
+// A text of a pattern in both the forms it is written out in.
+struct TText
+{
+    QString utf16;
+    QByteArray utf8;
+};
+
 // The characters of a format gathered in place and appended to the text at
 // once: a date has several short parts, and each append of its own costs
-// more than the part.
-class TGathered
+// more than the part. Out is a QString (UTF-16 units) or a QByteArray (UTF-8).
+template <typename Out> class TGathered
 {
+    static constexpr bool kUtf16 = std::is_same_v<Out, QString>;
+    using Unit = std::conditional_t<kUtf16, char16_t, char>;
+
 public:
-    explicit TGathered(QString& out) : out_(out) {}
+    explicit TGathered(Out& out) : out_(out) {}
     ~TGathered() { Flush(); }
     TGathered(const TGathered&) = delete;
     TGathered& operator=(const TGathered&) = delete;
 
-    void Flush()
+    void Add(const TText& text)
     {
-        out_.append(reinterpret_cast<const QChar*>(chars_), n_);
-        n_ = 0;
+        if constexpr (kUtf16)
+            Add(reinterpret_cast<const char16_t*>(text.utf16.utf16()), text.utf16.size());
+        else
+            Add(text.utf8.constData(), text.utf8.size());
     }
-    void Add(const QString& text)
-    {
-        if (n_ + text.size() > kRoom) {
-            Flush();
-            if (text.size() > kRoom) {
-                out_ += text;
-                return;
-            }
-        }
-        std::copy(text.utf16(), text.utf16() + text.size(), chars_ + n_);
-        n_ += int(text.size());
-    }
+    // value with at least width digits (the tokens' widths are at most 4).
     void AddPadded(int value, int width)
     {
-        if (width > kRoom / 2) { // only a pattern of many zeros
-            Flush();
-            AppendPadded(out_, value, width);
-            return;
-        }
         char digits[16];
         const char* const end = std::to_chars(digits, digits + sizeof digits,
                                               value < 0 ? -qint64(value) : qint64(value))
@@ -64,19 +63,52 @@ public:
         if (n_ + qMax(width, count) + 1 > kRoom)
             Flush();
         if (value < 0)
-            chars_[n_++] = u'-';
+            chars_[n_++] = Unit('-');
         for (int i = count + (value < 0 ? 1 : 0); i < width; ++i)
-            chars_[n_++] = u'0';
+            chars_[n_++] = Unit('0');
         for (int i = 0; i < count; ++i)
-            chars_[n_++] = char16_t(digits[i]);
+            chars_[n_++] = Unit(digits[i]);
     }
 
 private:
+    void Flush()
+    {
+        Append(chars_, n_);
+        n_ = 0;
+    }
+    void Add(const Unit* text, qsizetype size)
+    {
+        if (n_ + size > kRoom) {
+            Flush();
+            if (size > kRoom) {
+                Append(text, size);
+                return;
+            }
+        }
+        std::copy(text, text + size, chars_ + n_);
+        n_ += int(size);
+    }
+    void Append(const Unit* text, qsizetype size)
+    {
+        if constexpr (kUtf16)
+            out_.append(reinterpret_cast<const QChar*>(text), size);
+        else
+            out_.append(text, size);
+    }
+
     static constexpr int kRoom = 96;
-    QString& out_;
-    char16_t chars_[kRoom];
+    Out& out_;
+    Unit chars_[kRoom];
     int n_ = 0;
 };
+
+std::vector<TText> Texts(const QStringList& names)
+{
+    std::vector<TText> texts;
+    for (const QString& name : names)
+        texts.push_back({name, {}});
+    return texts;
+}
 
 } // namespace
 
@@ -100,14 +132,31 @@ struct TDateTimeFormat::Token
     Kind kind;
     int width = 0;
     bool twelve = false;
-    QString text, other;
-    QStringList names;
+    TText text, other;
+    std::vector<TText> names;
     std::shared_ptr<const TDateTimeFormat> first, second;
 };
+
+TDateTimeParts TDateTimeParts::Of(const QDate& date, const QTime& time)
+{
+    TDateTimeParts parts;
+    if (date.isValid()) {
+        date.getDate(&parts.year, &parts.month, &parts.day);
+        parts.julianDay = date.toJulianDay();
+    }
+    if (time.isValid()) {
+        parts.hour = time.hour();
+        parts.minute = time.minute();
+        parts.second = time.second();
+        parts.msec = time.msec();
+    }
+    return parts;
+}
 
 TDateTimeFormat::TDateTimeFormat(const QString& pattern, const TFormatSettings& settings)
 {
     Compile(pattern.isEmpty() ? QStringLiteral("c") : pattern, settings, 0);
+    Encode();
 }
 
 TDateTimeFormat::~TDateTimeFormat() = default;
@@ -122,9 +171,9 @@ void TDateTimeFormat::Compile(const QString& pattern, const TFormatSettings& s, 
         return;
     const auto literal = [this](const QString& text) {
         if (!tokens_.empty() && tokens_.back().kind == Token::Literal)
-            tokens_.back().text += text;
+            tokens_.back().text.utf16 += text;
         else
-            tokens_.push_back(Token{Token::Literal, 0, false, text, {}, {}, {}, {}});
+            tokens_.push_back(Token{Token::Literal, 0, false, {text, {}}, {}, {}, {}, {}});
     };
     const auto token = [this](Token::Kind kind, int width) -> Token& {
         tokens_.push_back(Token{kind, width, false, {}, {}, {}, {}, {}});
@@ -133,6 +182,7 @@ void TDateTimeFormat::Compile(const QString& pattern, const TFormatSettings& s, 
     const auto nested = [&](const QString& inner) {
         auto format = std::shared_ptr<TDateTimeFormat>(new TDateTimeFormat);
         format->Compile(inner, s, depth + 1);
+        format->Encode();
         return std::shared_ptr<const TDateTimeFormat>(std::move(format));
     };
     const bool twelve = UsesTwelveHours(pattern);
@@ -148,18 +198,18 @@ void TDateTimeFormat::Compile(const QString& pattern, const TFormatSettings& s, 
             const QString rest = pattern.mid(i, 5);
             if (rest.toLower() == QLatin1String("am/pm")) {
                 Token& t = token(Token::AmPm, 0);
-                t.text = rest.left(2);
-                t.other = rest.mid(3, 2);
+                t.text.utf16 = rest.left(2);
+                t.other.utf16 = rest.mid(3, 2);
                 i += 5;
             } else if (rest.left(3).toLower() == QLatin1String("a/p")) {
                 Token& t = token(Token::AmPm, 0);
-                t.text = rest.left(1);
-                t.other = rest.mid(2, 1);
+                t.text.utf16 = rest.left(1);
+                t.other.utf16 = rest.mid(2, 1);
                 i += 3;
             } else if (rest.left(4).toLower() == QLatin1String("ampm")) {
                 Token& t = token(Token::AmPm, 0);
-                t.text = s.amSymbol;
-                t.other = s.pmSymbol;
+                t.text.utf16 = s.amSymbol;
+                t.other.utf16 = s.pmSymbol;
                 i += 4;
             } else {
                 literal(QString(c));
@@ -193,7 +243,7 @@ void TDateTimeFormat::Compile(const QString& pattern, const TFormatSettings& s, 
             if (n <= 2)
                 token(Token::Day, n);
             else if (n <= 4)
-                token(Token::DayName, 0).names = n == 3 ? s.shortDayNames : s.longDayNames;
+                token(Token::DayName, 0).names = Texts(n == 3 ? s.shortDayNames : s.longDayNames);
             else
                 Compile(n == 5 ? s.shortDateFormat : s.longDateFormat, s, depth + 1);
             break;
@@ -201,7 +251,8 @@ void TDateTimeFormat::Compile(const QString& pattern, const TFormatSettings& s, 
             if (n <= 2)
                 token(Token::Month, n);
             else
-                token(Token::MonthName, 0).names = n == 3 ? s.shortMonthNames : s.longMonthNames;
+                token(Token::MonthName, 0).names =
+                    Texts(n == 3 ? s.shortMonthNames : s.longMonthNames);
             break;
         case 'y':
             token(Token::Year, n <= 2 ? 2 : 4);
@@ -228,57 +279,77 @@ void TDateTimeFormat::Compile(const QString& pattern, const TFormatSettings& s, 
     }
 }
 
-void TDateTimeFormat::AppendTo(QString& out, const QDate& date, const QTime& time) const
+void TDateTimeFormat::Encode()
 {
-    // The calendar parts of the date, worked out once for all its tokens.
-    int year = 0, month = 0, day = 0;
-    date.getDate(&year, &month, &day);
-    TGathered text(out);
+    const auto encode = [this](TText& text) {
+        utf8Whole_ = utf8Whole_ && QStringView(text.utf16).isValidUtf16();
+        text.utf8.clear();
+        AppendUtf8(text.utf8, text.utf16);
+    };
+    for (Token& t : tokens_) {
+        encode(t.text);
+        encode(t.other);
+        for (TText& name : t.names)
+            encode(name);
+        if (t.kind == Token::DateAndTime)
+            utf8Whole_ = utf8Whole_ && t.first->utf8Whole_ && t.second->utf8Whole_;
+    }
+}
+
+template <typename Gathered>
+void TDateTimeFormat::Walk(Gathered& text, const TDateTimeParts& p) const
+{
+    static const TText none, space{QStringLiteral(" "), QByteArrayLiteral(" ")};
+    const auto named = [](const std::vector<TText>& names, qint64 index) -> const TText& {
+        return index >= 0 && index < qint64(names.size()) ? names[size_t(index)] : none;
+    };
     for (const Token& t : tokens_) {
         switch (t.kind) {
         case Token::Literal:
             text.Add(t.text);
             break;
         case Token::Day:
-            text.AddPadded(day, t.width);
+            text.AddPadded(p.day, t.width);
             break;
-        case Token::DayName:
-            text.Add(t.names.value(date.dayOfWeek() % 7));
+        case Token::DayName: {
+            // Sunday first; day number 0 was a Monday.
+            const qint64 weekday = (p.julianDay % 7 + 7) % 7 + 1;
+            text.Add(named(t.names, weekday % 7));
             break;
+        }
         case Token::Month:
-            text.AddPadded(month, t.width);
+            text.AddPadded(p.month, t.width);
             break;
         case Token::MonthName:
-            text.Add(t.names.value(month - 1));
+            text.Add(named(t.names, p.month - 1));
             break;
         case Token::Year:
-            text.AddPadded(t.width == 2 ? year % 100 : year, t.width);
+            text.AddPadded(t.width == 2 ? p.year % 100 : p.year, t.width);
             break;
         case Token::Hour: {
-            int hour = time.hour();
+            int hour = p.hour;
             if (t.twelve)
                 hour = hour % 12 == 0 ? 12 : hour % 12;
             text.AddPadded(hour, t.width);
             break;
         }
         case Token::Minute:
-            text.AddPadded(time.minute(), t.width);
+            text.AddPadded(p.minute, t.width);
             break;
         case Token::Second:
-            text.AddPadded(time.second(), t.width);
+            text.AddPadded(p.second, t.width);
             break;
         case Token::Millisecond:
-            text.AddPadded(time.msec(), t.width);
+            text.AddPadded(p.msec, t.width);
             break;
         case Token::AmPm:
-            text.Add(time.hour() >= 12 ? t.other : t.text);
+            text.Add(p.hour >= 12 ? t.other : t.text);
             break;
         case Token::DateAndTime:
-            text.Flush();
-            t.first->AppendTo(out, date, time);
-            if (time != QTime(0, 0)) {
-                out += QLatin1Char(' ');
-                t.second->AppendTo(out, date, time);
+            t.first->Walk(text, p);
+            if (p.hour != 0 || p.minute != 0 || p.second != 0 || p.msec != 0) {
+                text.Add(space);
+                t.second->Walk(text, p);
             }
             break;
         }
@@ -296,7 +367,17 @@ QString TDateTimeFormat::Format(const QDate& date, const QTime& time) const
 void TDateTimeFormat::FormatInto(QString& out, const QDate& date, const QTime& time) const
 {
     out.truncate(0); // keeps the room for the next value
-    AppendTo(out, date.isValid() ? date : QDate(1899, 12, 30), time.isValid() ? time : QTime(0, 0));
+    TGathered<QString> text(out);
+    Walk(text, TDateTimeParts::Of(date, time));
+}
+
+bool TDateTimeFormat::AppendText(QByteArray& utf8, const TDateTimeParts& parts) const
+{
+    if (!utf8Whole_)
+        return false;
+    TGathered<QByteArray> text(utf8);
+    Walk(text, parts);
+    return true;
 }
 
 QString FormatDateTimeText(const QString& pattern, const QDate& date, const QTime& time,

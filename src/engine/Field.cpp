@@ -57,6 +57,11 @@ bool IsFloating(TFieldType type)
     return type == ftFloat || type == ftCurrency || type == ftBCD;
 }
 
+bool IsDateOrTime(TFieldType type)
+{
+    return type == ftDate || type == ftTime || type == ftDateTime;
+}
+
 bool IsText(TFieldType type)
 {
     return type == ftString || type == ftFixedChar || type == ftWideString;
@@ -408,6 +413,19 @@ const char* TField::StoredText(sqlite3_stmt* row, int column, int& size) const
     return IsPlainUtf8(text, size) ? reinterpret_cast<const char*>(text) : nullptr;
 }
 
+bool TField::AppendDateTimeText(sqlite3_stmt* row, int column, QByteArray& utf8,
+                                TDateTimeParts& parts) const
+{
+    // The pattern DisplayTextOf takes for the value of this field's kind.
+    if (!IsDateOrTime(dataType_) || !StoredDateTimeParts(row, column, dataType_, &parts))
+        return false;
+    const TDateTimeFormat& format = displayDates_         ? *displayDates_
+                                    : dataType_ == ftDate ? *dateText_
+                                    : dataType_ == ftTime ? *timeText_
+                                                          : *dateTimeText_;
+    return format.AppendText(utf8, parts);
+}
+
 void TField::AppendDisplayText(sqlite3_stmt* row, int column, QByteArray& utf8) const
 {
     // A text field's stored text is its display text: the bytes go over as
@@ -431,5 +449,8 @@ void TField::AppendDisplayText(sqlite3_stmt* row, int column, QByteArray& utf8) 
         AppendFloatTextUtf8(utf8, sqlite3_column_double(row, column), *settings_);
         return;
     }
+    TDateTimeParts parts;
+    if (AppendDateTimeText(row, column, utf8, parts))
+        return;
     AppendDisplayText(FieldValueOf(row, column, dataType_), utf8);
 }

@@ -10,6 +10,7 @@
 class TDataSet;
 struct sqlite3_stmt;
 class TDateTimeFormat;
+struct TDateTimeParts;
 class TNumberFormat;
 struct TFormatSettings;
 
@@ -117,6 +118,12 @@ public:
     // The same for the value stored in a column of a row of SQLite (the field's
     // own type decides what it holds); text goes over as it is stored.
     void AppendDisplayText(sqlite3_stmt* row, int column, QByteArray& utf8) const;
+    // A date, time or date-time field's display text of the value stored in a
+    // column, appended in UTF-8 straight from the stored text or number, with
+    // the calendar parts it shows; false, with nothing appended, when the value
+    // is null or no value of the field's kind (read it through FieldValueOf).
+    bool AppendDateTimeText(sqlite3_stmt* row, int column, QByteArray& utf8,
+                            TDateTimeParts& parts) const;
     // A text field's text stored in a column of a row, as UTF-8 that reads
     // back as itself (so it is AsString and the display text byte for byte);
     // nullptr when the field is no text field or the value is not such text.

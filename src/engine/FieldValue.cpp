@@ -1,6 +1,7 @@
 // Conversion of stored SQLite values to the typed values of fields.
 #include "engine/FieldValue.h"
 
+#include "engine/DisplayFormat.h"
 #include "engine/SqliteConnection.h"
 
 #include <QDateTime>
@@ -56,8 +57,16 @@ template <typename Text> bool Expect(const Text& text, qsizetype* pos, char c)
     return false;
 }
 
+// The numbers of an ISO date and/or time of day, checked to be a real day
+// and time.
+struct IsoParts
+{
+    bool hasDate = false, hasTime = false;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
+};
+
 // HH:MM[:SS[.fff...]] at *pos.
-template <typename Text> bool ParseTime(const Text& text, qsizetype* pos, QTime* time)
+template <typename Text> bool ParseTime(const Text& text, qsizetype* pos, IsoParts* parts)
 {
     int h, m, s = 0, ms = 0;
     if (!Digits(text, pos, 2, &h) || !Expect(text, pos, ':') || !Digits(text, pos, 2, &m))
@@ -74,34 +83,47 @@ template <typename Text> bool ParseTime(const Text& text, qsizetype* pos, QTime*
             }
         }
     }
-    *time = QTime(h, m, s, ms);
-    return time->isValid();
+    parts->hasTime = true;
+    parts->hour = h;
+    parts->minute = m;
+    parts->second = s;
+    parts->msec = ms;
+    return QTime::isValid(h, m, s, ms);
 }
 
 // The date and/or time of trimmed text; false when it is neither.
-template <typename Text> bool ParseTrimmed(const Text& text, QDate* date, QTime* time)
+template <typename Text> bool ParseTrimmed(const Text& text, IsoParts* parts)
 {
     qsizetype pos = 0;
-    *date = QDate();
-    *time = QTime();
+    *parts = IsoParts();
     if (text.size() >= 10 && text.at(4) == u'-') {
         int y, m, d;
         if (!Digits(text, &pos, 4, &y) || !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &m) ||
-            !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &d))
+            !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &d) || !QDate::isValid(y, m, d))
             return false;
-        *date = QDate(y, m, d);
-        if (!date->isValid())
-            return false;
+        *parts = {true, false, y, m, d, 0, 0, 0, 0};
         if (pos == text.size())
             return true;
         if (!Expect(text, &pos, 'T') && !Expect(text, &pos, ' '))
             return false;
     }
-    if (!ParseTime(text, &pos, time))
+    if (!ParseTime(text, &pos, parts))
         return false;
     // A zone suffix is accepted and ignored: values are shown as stored.
     return pos == text.size() || text.at(pos) == u'Z' || text.at(pos) == u'+' ||
            text.at(pos) == u'-';
+}
+
+// The number of a day of the Gregorian calendar from year 1 on, as
+// QDate::toJulianDay gives it, without a calendar lookup.
+qint64 JulianDayOf(int year, int month, int day)
+{
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return qint64(era) * 146097 + dayOfEra + 1721120;
 }
 
 // A column's text as ASCII without its surrounding white space; false when
@@ -134,27 +156,57 @@ bool FromJulianDay(double jd, QDate* date, QTime* time)
     return date->isValid();
 }
 
-QVariant DateTimeValue(sqlite3_stmt* stmt, int column, TFieldType type)
+// The stored value's date and time parts, and which of them it holds.
+bool ReadDateTime(sqlite3_stmt* stmt, int column, int storage, TDateTimeParts* parts, bool* hasDate,
+                  bool* hasTime)
 {
+    if (storage == SQLITE_TEXT) {
+        IsoParts iso;
+        AsciiText ascii{};
+        if (TrimmedAscii(stmt, column, &ascii)) {
+            if (!ParseTrimmed(ascii, &iso))
+                return false;
+        } else {
+            const QString text = ColumnText(stmt, column).trimmed();
+            if (!ParseTrimmed(Utf16Text{text}, &iso))
+                return false;
+        }
+        *hasDate = iso.hasDate;
+        *hasTime = iso.hasTime;
+        *parts = TDateTimeParts();
+        if (iso.hasDate) {
+            parts->year = iso.year;
+            parts->month = iso.month;
+            parts->day = iso.day;
+            parts->julianDay = JulianDayOf(iso.year, iso.month, iso.day);
+        }
+        parts->hour = iso.hour;
+        parts->minute = iso.minute;
+        parts->second = iso.second;
+        parts->msec = iso.msec;
+        return true;
+    }
     QDate date;
     QTime time;
-    bool ok;
-    const int storage = sqlite3_column_type(stmt, column);
-    AsciiText ascii{};
-    if (storage == SQLITE_TEXT && TrimmedAscii(stmt, column, &ascii))
-        ok = ParseTrimmed(ascii, &date, &time);
-    else if (storage == SQLITE_TEXT)
-        ok = ParseIsoDateTime(ColumnText(stmt, column), &date, &time);
-    else
-        ok = storage != SQLITE_BLOB &&
-             FromJulianDay(sqlite3_column_double(stmt, column), &date, &time);
-    if (ok && type == ftTime && time.isValid())
+    if (storage == SQLITE_BLOB || !FromJulianDay(sqlite3_column_double(stmt, column), &date, &time))
+        return false;
+    *parts = TDateTimeParts::Of(date, time);
+    *hasDate = *hasTime = true;
+    return true;
+}
+
+QVariant DateTimeValue(sqlite3_stmt* stmt, int column, TFieldType type)
+{
+    TDateTimeParts parts;
+    if (!StoredDateTimeParts(stmt, column, type, &parts))
+        return FieldValueOf(stmt, column, ftUnknown);
+    const QTime time(parts.hour, parts.minute, parts.second, parts.msec);
+    if (type == ftTime)
         return time;
-    if (ok && type == ftDate && date.isValid())
+    const QDate date = QDate::fromJulianDay(parts.julianDay);
+    if (type == ftDate)
         return date;
-    if (ok && type == ftDateTime && date.isValid())
-        return QDateTime(date, time.isValid() ? time : QTime(0, 0), Qt::UTC);
-    return FieldValueOf(stmt, column, ftUnknown);
+    return QDateTime(date, time, Qt::UTC);
 }
 
 QVariant BooleanValue(sqlite3_stmt* stmt, int column)
@@ -200,7 +252,40 @@ QVariant NumberValue(sqlite3_stmt* stmt, int column, bool integral)
 bool ParseIsoDateTime(const QString& input, QDate* date, QTime* time)
 {
     const QString text = input.trimmed();
-    return ParseTrimmed(Utf16Text{text}, date, time);
+    IsoParts parts;
+    const bool ok = ParseTrimmed(Utf16Text{text}, &parts);
+    *date = ok && parts.hasDate ? QDate(parts.year, parts.month, parts.day) : QDate();
+    *time =
+        ok && parts.hasTime ? QTime(parts.hour, parts.minute, parts.second, parts.msec) : QTime();
+    return ok;
+}
+
+bool StoredDateTimeParts(sqlite3_stmt* stmt, int column, TFieldType type, TDateTimeParts* parts)
+{
+    bool hasDate = false, hasTime = false;
+    const int storage = sqlite3_column_type(stmt, column);
+    if (storage == SQLITE_NULL || !ReadDateTime(stmt, column, storage, parts, &hasDate, &hasTime))
+        return false;
+    const TDateTimeParts zero;
+    switch (type) {
+    case ftTime:
+        if (!hasTime)
+            return false;
+        parts->year = zero.year;
+        parts->month = zero.month;
+        parts->day = zero.day;
+        parts->julianDay = zero.julianDay;
+        return true;
+    case ftDate:
+        if (!hasDate)
+            return false;
+        parts->hour = parts->minute = parts->second = parts->msec = 0;
+        return true;
+    case ftDateTime:
+        return hasDate; // a missing time is midnight
+    default:
+        return false;
+    }
 }
 
 QVariant FieldValueOf(sqlite3_stmt* stmt, int column, TFieldType type)

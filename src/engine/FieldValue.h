@@ -11,7 +11,15 @@
 #include <QVariant>
 #include <sqlite3.h>
 
+struct TDateTimeParts;
+
 QVariant FieldValueOf(sqlite3_stmt* stmt, int column, TFieldType type);
+
+// The calendar parts of a date, time or date-time field's stored value, as
+// FieldValueOf reads it (a date field's day at midnight, a time field's time
+// on day zero), without a QVariant; false when it is null or no value of the
+// field's kind (FieldValueOf then keeps it as stored).
+bool StoredDateTimeParts(sqlite3_stmt* stmt, int column, TFieldType type, TDateTimeParts* parts);
 
 // Parses ISO 8601 date and/or time text; false when the text is neither.
 bool ParseIsoDateTime(const QString& text, QDate* date, QTime* time);

@@ -1,5 +1,6 @@
 #include "export/EC_DataSet.h"
 
+#include "engine/DisplayFormat.h"
 #include "engine/Table.h"
 #include "platform/core/Exceptions.h"
 
@@ -223,18 +224,23 @@ void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes, TE
             continue;
         }
         // The display text is the raw text: a text field's stored bytes, or
-        // the text formatted straight into the value's room. A boolean, a
-        // date or a time is read once, for its text and for its info.
+        // the text formatted straight into the value's room. A date or a time
+        // is read once into its parts, for its text and for its info; a
+        // boolean (or a date the parts cannot give) once as its value.
         const TField& field = *exported.field;
         const TFieldType type = field.DataType();
-        const bool readOnce =
-            type == ftBoolean || type == ftDate || type == ftTime || type == ftDateTime;
+        const bool dated = type == ftDate || type == ftTime || type == ftDateTime;
+        TDateTimeParts parts;
+        value.Bytes.truncate(0);
+        const bool inParts = dated && record.AppendDateTimeText(field, value.Bytes, parts);
+        const bool readOnce = !inParts && (type == ftBoolean || dated);
         const QVariant raw = readOnce ? record.Value(field) : QVariant();
         int size = 0;
-        if (const char* text = readOnce ? nullptr : record.StoredText(field, size)) {
+        if (inParts) {
+            value.Utf8 = value.Bytes;
+        } else if (const char* text = readOnce ? nullptr : record.StoredText(field, size)) {
             value.Utf8 = QByteArrayView(text, size);
         } else {
-            value.Bytes.truncate(0);
             if (readOnce)
                 field.AppendDisplayText(raw, value.Bytes);
             else
@@ -246,7 +252,9 @@ void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes, TE
         value.HasInfo = true;
         value.Info.HasDisplayText = true;
         value.Info.DisplayText = QString();
-        value.Info.DateTime = readOnce ? StoredDateTime(raw) : std::nullopt;
+        value.Info.DateTime = inParts    ? StoredDateTime(parts)
+                              : readOnce ? StoredDateTime(raw)
+                                         : std::nullopt;
         value.Info.BoolState = 0;
         if (type == ftBoolean && !raw.isNull())
             value.Info.BoolState = raw.toBool() ? 2 : 1;

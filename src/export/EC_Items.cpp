@@ -1,5 +1,7 @@
 #include "export/EC_Items.h"
 
+#include "engine/DisplayFormat.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
@@ -37,21 +39,24 @@ QStringList TExportValues::Strings() const
     return strings;
 }
 
+TDateTime StoredDateTime(const TDateTimeParts& parts)
+{
+    static const qint64 dayZero = TDateTimeParts().julianDay;
+    // Whole seconds, as the time's text gives them.
+    const int seconds = parts.hour * 3600 + parts.minute * 60 + parts.second;
+    return double(parts.julianDay - dayZero) + seconds / 86400.0;
+}
+
 std::optional<TDateTime> StoredDateTime(const QVariant& value)
 {
-    static const QDate dayZero(1899, 12, 30);
-    // Whole seconds, as the time's text gives them.
-    const auto timeOfDay = [](const QTime& time) {
-        return (time.msecsSinceStartOfDay() / 1000) / 86400.0;
-    };
     switch (value.typeId()) {
     case QMetaType::QDate:
-        return double(dayZero.daysTo(value.toDate()));
+        return StoredDateTime(TDateTimeParts::Of(value.toDate(), QTime()));
     case QMetaType::QTime:
-        return timeOfDay(value.toTime());
+        return StoredDateTime(TDateTimeParts::Of(QDate(), value.toTime()));
     case QMetaType::QDateTime: {
         const QDateTime dateTime = value.toDateTime();
-        return double(dayZero.daysTo(dateTime.date())) + timeOfDay(dateTime.time());
+        return StoredDateTime(TDateTimeParts::Of(dateTime.date(), dateTime.time()));
     }
     default:
         return std::nullopt;

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QVariant;
+struct TDateTimeParts;
 
 struct TExportColumnInfo
 {
@@ -30,6 +31,8 @@ struct TExportItemInfo
 
 // The day count of a stored date, time or date-time; none for any other value.
 std::optional<TDateTime> StoredDateTime(const QVariant& value);
+// The same of the calendar parts a stored value was read into.
+TDateTime StoredDateTime(const TDateTimeParts& parts);
 
 // A caption of the column list, with the info of an exported field ("Item" has none).
 struct TExportColumn

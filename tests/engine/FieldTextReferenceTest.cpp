@@ -5,6 +5,7 @@
 // setting, both must give the same texts.
 #include "engine/DisplayFormat.h"
 #include "engine/Field.h"
+#include "engine/FieldValue.h"
 #include "engine/FormatSettings.h"
 #include "support/EngineTestSupport.h"
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <random>
+#include <sqlite3.h>
 
 namespace reference {
 
@@ -416,6 +418,121 @@ TEST(FieldTextReference, FastTextsEqualTheReferenceTexts)
                     }
                     ++compared;
                 }
+            }
+        }
+        EXPECT_GT(compared, 100000);
+    }
+}
+
+// One value at a time in a statement's column, stored the way a table holds it.
+struct StoredValue
+{
+    sqlite3* db = nullptr;
+    sqlite3_stmt* row = nullptr;
+    StoredValue()
+    {
+        sqlite3_open(":memory:", &db), sqlite3_prepare_v2(db, "SELECT ?1", -1, &row, nullptr);
+    }
+    ~StoredValue() { sqlite3_finalize(row), sqlite3_close(db); }
+    template <typename Bind> sqlite3_stmt* Bound(Bind bind)
+    {
+        sqlite3_reset(row);
+        bind(row);
+        sqlite3_step(row);
+        return row;
+    }
+    sqlite3_stmt* Text(const QByteArray& text)
+    {
+        return Bound([&](sqlite3_stmt* s) { sqlite3_bind_text(s, 1, text, -1, SQLITE_TRANSIENT); });
+    }
+    sqlite3_stmt* Number(double value)
+    {
+        return Bound([&](sqlite3_stmt* s) { sqlite3_bind_double(s, 1, value); });
+    }
+};
+
+// Dates and times read from what a table stores (ISO texts in their forms,
+// day numbers) give the reference texts in UTF-8, with every display format;
+// values that are no date of the field's kind are shown as stored.
+TEST(FieldTextReference, StoredDatesGiveTheReferenceBytes)
+{
+    const std::vector<QDate> dates = SampleDates();
+    const std::vector<QTime> times = SampleTimes();
+    StoredValue stored;
+    for (const auto& [name, values] : PinnedSettings()) {
+        SCOPED_TRACE(name);
+        PinnedRegional pin(values);
+        const std::shared_ptr<const TFormatSettings> settings = TFormatSettings::Current();
+        int compared = 0;
+        TField date(nullptr, 0, QStringLiteral("D"), ftDate, 0);
+        TField time(nullptr, 0, QStringLiteral("T"), ftTime, 0);
+        TField dateTime(nullptr, 0, QStringLiteral("DT"), ftDateTime, 0);
+        const auto check = [&](const QByteArray& expected, const TField& field, sqlite3_stmt* row) {
+            QByteArray bytes;
+            field.AppendDisplayText(row, 0, bytes);
+            ASSERT_EQ(bytes, expected)
+                << sqlite3_column_text(row, 0) << " in " << field.FieldName().toStdString()
+                << " as " << field.DisplayFormat().toStdString();
+            ++compared;
+        };
+        // The reference text of a field of this kind.
+        const auto text = [&](const TField& field, const QDate& day, const QTime& moment) {
+            const QString pattern = !field.DisplayFormat().isEmpty() ? field.DisplayFormat()
+                                    : &field == &date                ? QStringLiteral("ddddd")
+                                    : &field == &time                ? QStringLiteral("tt")
+                                                                     : QStringLiteral("c");
+            return reference::DateTimeText(pattern, day, moment, *settings).toUtf8();
+        };
+        for (const char* pattern : kDatePatterns) {
+            for (TField* field : {&date, &time, &dateTime})
+                field->SetDisplayFormat(QString::fromUtf8(pattern));
+            for (size_t d = 0; d < dates.size(); d += *pattern ? 37 : 1) {
+                const QDate& day = dates[d];
+                if (!day.isValid())
+                    continue;
+                const QByteArray iso =
+                    QString::asprintf("%04d-%02d-%02d", day.year(), day.month(), day.day())
+                        .toLatin1();
+                for (const QTime& moment : times) {
+                    if (!moment.isValid())
+                        continue;
+                    const double number =
+                        day.toJulianDay() - 0.5 + moment.msecsSinceStartOfDay() / 86400000.0;
+                    check(text(dateTime, day, moment), dateTime, stored.Number(number));
+                    check(text(time, QDate(), moment), time, stored.Number(number));
+                    if (day.year() < 1)
+                        continue;
+                    // The shortest text that keeps the time whole, then the others.
+                    const QByteArray clock = moment
+                                                 .toString(moment.msec()     ? "HH:mm:ss.zzz"
+                                                           : moment.second() ? "HH:mm:ss"
+                                                                             : "HH:mm")
+                                                 .toLatin1();
+                    check(text(dateTime, day, moment), dateTime, stored.Text(iso + ' ' + clock));
+                    check(text(dateTime, day, moment), dateTime,
+                          stored.Text(" \t" + iso + 'T' + clock + "Z\n"));
+                    check(text(date, day, QTime()), date, stored.Text(iso + ' ' + clock));
+                    check(text(time, QDate(), moment), time, stored.Text(clock + "+02:00"));
+                }
+                check(text(date, day, QTime()), date, stored.Number(day.toJulianDay()));
+                if (day.year() >= 1)
+                    check(text(dateTime, day, QTime()), dateTime, stored.Text(iso));
+            }
+            for (const char* odd :
+                 {"2024-02-30", "0000-01-01", "2023-02-29", "24:00:00", "12:60", "12:00:60",
+                  "2024-05-01 25:00", "2024-05-01x", "2024-5-1",
+                  "\xef\xbc\x92\xef\xbc\x90\xef\xbc\x92\xef\xbc\x94", "", "  ", "noon"}) {
+                for (const TField* field : {&date, &time, &dateTime})
+                    check(odd, *field, stored.Text(odd));
+            }
+            check("12:30:00", date, stored.Text("12:30:00"));
+            check("2024-05-01", time, stored.Text("2024-05-01"));
+            check("", dateTime, stored.Bound([](sqlite3_stmt* s) { sqlite3_bind_null(s, 1); }));
+            // Not day numbers (a display format shows them as numbers of its own).
+            for (double number : {-1.0, 5373485.0, double(INFINITY), 1e300}) {
+                if (!*pattern)
+                    check(reference::FloatText(number, *settings).toUtf8(), dateTime,
+                          stored.Number(number));
             }
         }
         EXPECT_GT(compared, 100000);
