@@ -47,10 +47,15 @@ TEST_P(SheetHostileTableTest, KeepsItsCellsWithinTheFormat)
     const Writer& writer = GetParam();
     if (!HasPythonModule(writer.module))
         READER_MISSING() << "python3-" << writer.module << " is not installed";
-    QStringList columns = {"T VARCHAR(400)", "M CURRENCY", "D DATE", "A TIME", "B BOOLEAN"};
+    QStringList columns = {"T VARCHAR(400)", "M CURRENCY", "D DATE",
+                           "A TIME",         "B BOOLEAN",  "R REAL"};
     QStringList values = {
-        "'Ça \"va\"' || char(13, 10) || 'é日' || char(65535) || printf('%.300c', 'x')", "-1234.56",
-        "'1850-06-01'", "'23:59:59'", "0"};
+        "'Ça \"va\"' || char(13, 10) || 'é日' || char(65535) || printf('%.300c', 'x')",
+        "-1234.56",
+        "'1850-06-01'",
+        "'23:59:59'",
+        "0",
+        "-1.7976931348623157e308"};
     for (int i = columns.size(); i < 300; ++i) {
         columns << QString("C%1 INTEGER").arg(i);
         values << QString::number(i);
@@ -88,7 +93,8 @@ TEST_P(SheetHostileTableTest, KeepsItsCellsWithinTheFormat)
     EXPECT_EQ(at(0, 4)[4].toString(), "h:mm\\ AM/PM");
     EXPECT_EQ(at(0, 5)[2].toString(), "bool");
     EXPECT_FALSE(at(0, 5)[3].toBool());
-    for (int column : {2, 4, 5, 6}) // the nulls: no cell
+    EXPECT_EQ(at(0, 6)[3].toDouble(), -1.797693134862315e308); // the largest, as read back
+    for (int column : {2, 4, 5, 6})                            // the nulls: no cell
         EXPECT_TRUE(at(1, column).isEmpty()) << column;
     EXPECT_EQ(at(0, writer.columns - 1)[3].toDouble(), writer.columns - 2);
     const QString emoji = at(2, 1)[3].toString();

@@ -72,9 +72,19 @@ double TSheetExport::ToFloat(const QString& text) const
         return *quick;
     bool ok = false;
     const double value = dotted.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
-    return value;
+    if (ok && std::isfinite(value))
+        return value;
+    // The fifteen-digit text of the largest numbers ("1.79769313486232E308")
+    // lies just past the largest double: it stands for the largest number
+    // whose sixteen digits, as the workbook writes them, still read back.
+    const QByteArray latin = dotted.toLatin1();
+    long double wide = 0;
+    const auto [end, error] =
+        std::from_chars(latin.constData(), latin.constData() + latin.size(), wide);
+    if (error == std::errc() && end == latin.constData() + latin.size() &&
+        std::fabs(wide) < 1.797693134862325e308L)
+        return std::copysign(1.797693134862315e308, double(wide));
+    throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
 }
 
 int TSheetExport::ShownColumnWidth(int column) const
