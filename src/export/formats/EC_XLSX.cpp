@@ -14,6 +14,9 @@ namespace {
 // Cells handed to the library's thread at a time.
 constexpr size_t kCellBatch = 4096;
 
+// The buffer of the sheet's temporary file.
+constexpr size_t kSheetBuffer = size_t(1) << 20;
+
 // The format's limit for cell text, header and footer.
 constexpr int kMaxCellText = 32767;
 constexpr int kMaxHeaderText = 255;
@@ -172,6 +175,12 @@ void TXLSXExport::BeginSheet()
     sheet_ = workbook_add_worksheet(workbook_, nullptr);
     if (!sheet_)
         throw EInOutError(QStringLiteral("Cannot add a worksheet"));
+    // The rows go to a temporary file, written and read back at the close in
+    // stdio's steps of 4 KiB: a write and a read call for every 4 KiB of XML.
+    if (sheet_->optimize_tmpfile) {
+        sheetBuffer_ = std::make_unique<char[]>(kSheetBuffer);
+        setvbuf(sheet_->optimize_tmpfile, sheetBuffer_.get(), _IOFBF, kSheetBuffer);
+    }
     const QByteArray patterns[xfCaption + 1] = {{},
                                                 {},
                                                 DateFormatPattern().toUtf8(),

@@ -72,6 +72,8 @@ private:
     TAtomicFile output_{outputFile_};
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
+    // The stdio buffer of the sheet's temporary file, which the library closes.
+    std::unique_ptr<char[]> sheetBuffer_;
     lxw_format* styles_[xfCaption + 1] = {};
     // Plain cells holding a boolean: the spreadsheet prints a boolean cell
     // without this format as 1 or 0 when its neighbour is filled.
