@@ -12,7 +12,6 @@
 #include "platform/core/Exceptions.h"
 #include "query/enhquery.h"
 
-#include <cstring>
 #include <exception>
 #include <memory>
 
@@ -33,23 +32,19 @@ private:
 // output from `start` on blanks (in UTF-8 they are single bytes of their own).
 void BlankSeparators(QByteArray& line, qsizetype start)
 {
-    // Separators are rare and all below 14: eight bytes at a time are passed
-    // over when none of them is below 14.
-    const char* const begin = line.constData() + start;
-    const qsizetype size = line.size() - start;
-    qsizetype at = 0;
-    for (; at + 8 <= size; at += 8) {
-        quint64 eight;
-        std::memcpy(&eight, begin + at, 8);
-        if ((eight - 0x0E0E0E0E0E0E0E0EULL) & ~eight & 0x8080808080808080ULL)
-            break;
-    }
-    if (at == size)
-        return;
-    for (char *c = line.data() + start + at, *end = line.data() + line.size(); c < end; ++c) {
+    for (char *c = line.data() + start, *end = line.data() + line.size(); c < end; ++c) {
         if (*c == '\t' || *c == '\r' || *c == '\n')
             *c = ' ';
     }
+}
+
+// The tabs and line ends among bytes; a loop the compiler runs many bytes at a time.
+qsizetype SeparatorCount(const char* bytes, qsizetype size)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < size; ++i)
+        count += (bytes[i] == '\t') | (bytes[i] == '\r') | (bytes[i] == '\n');
+    return count;
 }
 
 // Walks the result once, straight from its stored rows; no cursor moves, so
@@ -82,12 +77,23 @@ void WriteResult(TDataSet* dataSet, FILE* out)
     }
     endLine();
     dataSet->ForEachRecord([&](const TRecordTexts& record) {
+        const qsizetype row = lines.size();
         for (qsizetype i = 0; i < fields.size(); ++i) {
             if (i)
                 lines += '\t';
-            const qsizetype start = lines.size();
             record.AppendDisplayText(*fields[i], lines);
-            BlankSeparators(lines, start);
+        }
+        // Values seldom hold separators: the line is looked over once, and
+        // made again value by value only when there are more than its own.
+        if (SeparatorCount(lines.constData() + row, lines.size() - row) != fields.size() - 1) {
+            lines.truncate(row);
+            for (qsizetype i = 0; i < fields.size(); ++i) {
+                if (i)
+                    lines += '\t';
+                const qsizetype start = lines.size();
+                record.AppendDisplayText(*fields[i], lines);
+                BlankSeparators(lines, start);
+            }
         }
         endLine();
     });
