@@ -192,11 +192,10 @@ TEST_F(ServerTest, EveryRowKeepsItsValuesAcrossInsertsAndFetches)
     for (query.First(); !query.Eof(); query.Next(), ++seen) {
         const qint64 g = query.Fields(0)->Value().toLongLong();
         const QByteArray bytes = query.Fields(3)->Value().toByteArray();
-        const bool right =
-            query.Fields(1)->Value().toDouble() == double(g) / 100 &&
-            query.Fields(2)->Value().toDateTime() == QDateTime::fromSecsSinceEpoch(g, Qt::UTC) &&
-            bytes.size() == 4 && qFromBigEndian<qint32>(bytes.constData()) == g;
-        wrong += !right;
+        wrong +=
+            !(query.Fields(1)->Value().toDouble() == double(g) / 100 &&
+              query.Fields(2)->Value().toDateTime() == QDateTime::fromSecsSinceEpoch(g, Qt::UTC) &&
+              bytes.size() == 4 && qFromBigEndian<qint32>(bytes.constData()) == g);
     }
     EXPECT_EQ(seen, rows);
     EXPECT_EQ(wrong, 0);
