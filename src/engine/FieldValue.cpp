@@ -57,12 +57,12 @@ template <typename Text> bool Expect(const Text& text, qsizetype* pos, char c)
     return false;
 }
 
-// The numbers of an ISO date and/or time of day, checked to be a real day
-// and time.
+// The parts of an ISO date and/or time of day, checked to be a real day and
+// time, and which of them the text holds (the day's number is left to the caller).
 struct IsoParts
 {
     bool hasDate = false, hasTime = false;
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
+    TDateTimeParts value;
 };
 
 // HH:MM[:SS[.fff...]] at *pos.
@@ -84,10 +84,10 @@ template <typename Text> bool ParseTime(const Text& text, qsizetype* pos, IsoPar
         }
     }
     parts->hasTime = true;
-    parts->hour = h;
-    parts->minute = m;
-    parts->second = s;
-    parts->msec = ms;
+    parts->value.hour = h;
+    parts->value.minute = m;
+    parts->value.second = s;
+    parts->value.msec = ms;
     return QTime::isValid(h, m, s, ms);
 }
 
@@ -101,7 +101,10 @@ template <typename Text> bool ParseTrimmed(const Text& text, IsoParts* parts)
         if (!Digits(text, &pos, 4, &y) || !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &m) ||
             !Expect(text, &pos, '-') || !Digits(text, &pos, 2, &d) || !QDate::isValid(y, m, d))
             return false;
-        *parts = {true, false, y, m, d, 0, 0, 0, 0};
+        parts->hasDate = true;
+        parts->value.year = y;
+        parts->value.month = m;
+        parts->value.day = d;
         if (pos == text.size())
             return true;
         if (!Expect(text, &pos, 'T') && !Expect(text, &pos, ' '))
@@ -173,17 +176,9 @@ bool ReadDateTime(sqlite3_stmt* stmt, int column, int storage, TDateTimeParts* p
         }
         *hasDate = iso.hasDate;
         *hasTime = iso.hasTime;
-        *parts = TDateTimeParts();
-        if (iso.hasDate) {
-            parts->year = iso.year;
-            parts->month = iso.month;
-            parts->day = iso.day;
-            parts->julianDay = JulianDayOf(iso.year, iso.month, iso.day);
-        }
-        parts->hour = iso.hour;
-        parts->minute = iso.minute;
-        parts->second = iso.second;
-        parts->msec = iso.msec;
+        *parts = iso.value;
+        if (iso.hasDate)
+            parts->julianDay = JulianDayOf(parts->year, parts->month, parts->day);
         return true;
     }
     QDate date;
@@ -254,9 +249,9 @@ bool ParseIsoDateTime(const QString& input, QDate* date, QTime* time)
     const QString text = input.trimmed();
     IsoParts parts;
     const bool ok = ParseTrimmed(Utf16Text{text}, &parts);
-    *date = ok && parts.hasDate ? QDate(parts.year, parts.month, parts.day) : QDate();
-    *time =
-        ok && parts.hasTime ? QTime(parts.hour, parts.minute, parts.second, parts.msec) : QTime();
+    const TDateTimeParts& p = parts.value;
+    *date = ok && parts.hasDate ? QDate(p.year, p.month, p.day) : QDate();
+    *time = ok && parts.hasTime ? QTime(p.hour, p.minute, p.second, p.msec) : QTime();
     return ok;
 }
 
