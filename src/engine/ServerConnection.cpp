@@ -134,27 +134,36 @@ void ServerConnection::Fail(const PGresult* result)
 // Collects the results of what was sent; the last one, or the first failure.
 // The socket is watched in steps of a tenth of a second, so a cancel asked
 // for meanwhile goes to the server at once.
-TPgResult ServerConnection::Wait(bool copyIn)
+void ServerConnection::SendCancel()
+{
+    if (PGcancel* cancel = PQgetCancel(conn_)) {
+        char message[256];
+        PQcancel(cancel, message, sizeof message);
+        PQfreeCancel(cancel);
+    }
+}
+
+void ServerConnection::AwaitInput(bool& cancelled)
+{
+    if (interruptFlag_ && interruptFlag_->load() && !cancelled) {
+        cancelled = true;
+        SendCancel();
+    }
+    pollfd watch{PQsocket(conn_), POLLIN, 0};
+    if (::poll(&watch, 1, 100) < 0 && errno != EINTR)
+        Fail(nullptr);
+    if (!PQconsumeInput(conn_))
+        Fail(nullptr);
+}
+
+TPgResult ServerConnection::Wait(TWaitFor what)
 {
     bool cancelled = false;
     TPgResult last;
     TPgResult failure;
     for (;;) {
-        while (PQisBusy(conn_)) {
-            if (interruptFlag_ && interruptFlag_->load() && !cancelled) {
-                cancelled = true;
-                if (PGcancel* cancel = PQgetCancel(conn_)) {
-                    char message[256];
-                    PQcancel(cancel, message, sizeof message);
-                    PQfreeCancel(cancel);
-                }
-            }
-            pollfd watch{PQsocket(conn_), POLLIN, 0};
-            if (::poll(&watch, 1, 100) < 0 && errno != EINTR)
-                Fail(nullptr);
-            if (!PQconsumeInput(conn_))
-                Fail(nullptr);
-        }
+        while (PQisBusy(conn_))
+            AwaitInput(cancelled);
         PGresult* result = PQgetResult(conn_);
         if (!result)
             break;
@@ -162,7 +171,7 @@ TPgResult ServerConnection::Wait(bool copyIn)
         case PGRES_COPY_IN:
             // Rows for our own COPY ... FROM STDIN come from PutCopyData; a
             // script's own has nothing to send.
-            if (copyIn && !failure && !last) {
+            if (what == TWaitFor::CopyIn && !failure && !last) {
                 last.reset(result);
                 return last;
             }
@@ -170,6 +179,12 @@ TPgResult ServerConnection::Wait(bool copyIn)
             PQclear(result);
             continue;
         case PGRES_COPY_OUT: {
+            // Our own COPY TO STDOUT is read by NextCopyData; a script's own
+            // is read to its end and dropped.
+            if (what == TWaitFor::CopyOut && !failure && !last) {
+                last.reset(result);
+                return last;
+            }
             char* row = nullptr;
             while (PQgetCopyData(conn_, &row, 0) > 0)
                 PQfreemem(row);
@@ -253,7 +268,49 @@ void ServerConnection::StartCopy(const QString& sql)
     StopIfInterrupted();
     if (!PQsendQuery(Handle(), sql.toUtf8().constData()))
         Fail(nullptr);
-    Wait(true);
+    Wait(TWaitFor::CopyIn);
+}
+
+void ServerConnection::StartCopyOut(const QString& sql)
+{
+    StopIfInterrupted();
+    if (!PQsendQuery(Handle(), sql.toUtf8().constData()))
+        Fail(nullptr);
+    Wait(TWaitFor::CopyOut);
+}
+
+int ServerConnection::NextCopyData(TPgBytes& data)
+{
+    bool cancelled = false;
+    for (;;) {
+        char* bytes = nullptr;
+        const int length = PQgetCopyData(Handle(), &bytes, 1);
+        if (length > 0) {
+            data.reset(bytes);
+            return length;
+        }
+        if (length == 0) {
+            AwaitInput(cancelled);
+            continue;
+        }
+        // The copy has ended: its own result says how.
+        Wait();
+        return -1;
+    }
+}
+
+void ServerConnection::AbandonCopyOut()
+{
+    if (!conn_)
+        return;
+    SendCancel();
+    try {
+        TPgBytes data;
+        while (NextCopyData(data) >= 0) {
+        }
+    } catch (const Exception&) {
+        // The cancelled copy ends in its error, or the connection is closed.
+    }
 }
 
 void ServerConnection::PutCopyData(const QByteArray& data)

@@ -25,6 +25,13 @@ struct TPgResultDeleter
 };
 using TPgResult = std::unique_ptr<PGresult, TPgResultDeleter>;
 
+// Bytes libpq hands over for the caller to free (a row of a COPY out).
+struct TPgMemoryDeleter
+{
+    void operator()(char* bytes) const { PQfreemem(bytes); }
+};
+using TPgBytes = std::unique_ptr<char, TPgMemoryDeleter>;
+
 class ServerConnection
 {
 public:
@@ -63,6 +70,12 @@ public:
     void StartCopy(const QString& sql);
     void PutCopyData(const QByteArray& data);
     void EndCopy();
+    // Starts a COPY ... TO STDOUT of our own and takes its data one message
+    // at a time: the message's length, or -1 once the copy has ended well.
+    // A copy left before its end is cancelled (AbandonCopyOut).
+    void StartCopyOut(const QString& sql);
+    int NextCopyData(TPgBytes& data);
+    void AbandonCopyOut();
 
     // The name quoted as an identifier by the server's rules.
     QString QuoteIdentifier(const QString& name);
@@ -77,7 +90,18 @@ private:
     PGconn* Handle();
     // A statement of a stopped run is not sent.
     void StopIfInterrupted();
-    TPgResult Wait(bool copyIn = false);
+    enum class TWaitFor
+    {
+        Results,
+        CopyIn,  // the start of our own COPY FROM STDIN
+        CopyOut, // the start of our own COPY TO STDOUT
+    };
+    TPgResult Wait(TWaitFor what = TWaitFor::Results);
+    // Asks the server to cancel the running statement.
+    void SendCancel();
+    // Waits a step for input, asking the server once to cancel the running
+    // statement when the watched flag is set.
+    void AwaitInput(bool& cancelled);
     [[noreturn]] void Fail(const PGresult* result);
 
     QString serverName_;

@@ -10,29 +10,6 @@
 
 namespace {
 
-// Type identifiers of the server's built-in types; they never change.
-enum : Oid
-{
-    kBool = 16,
-    kBytea = 17,
-    kName = 19,
-    kInt8 = 20,
-    kInt2 = 21,
-    kInt4 = 23,
-    kText = 25,
-    kOid = 26,
-    kFloat4 = 700,
-    kFloat8 = 701,
-    kMoney = 790,
-    kBpchar = 1042,
-    kVarchar = 1043,
-    kDate = 1082,
-    kTime = 1083,
-    kTimestamp = 1114,
-    kTimestampTz = 1184,
-    kNumeric = 1700,
-};
-
 // "(n)" of a character type's modifier, empty without one.
 QString Length(int typmod)
 {
@@ -148,44 +125,44 @@ int HexValue(char c)
 TServerColumn ServerColumnOf(Oid type, int typmod)
 {
     switch (type) {
-    case kInt2:
+    case ServerType::Int2:
         return {TServerKind::Integer, QStringLiteral("SMALLINT")};
-    case kInt4:
+    case ServerType::Int4:
         return {TServerKind::Integer, QStringLiteral("INTEGER")};
-    case kInt8:
-    case kOid:
+    case ServerType::Int8:
+    case ServerType::ObjectId:
         return {TServerKind::Integer, QStringLiteral("BIGINT")};
-    case kNumeric:
+    case ServerType::Numeric:
         if (typmod >= 4)
             return {TServerKind::Numeric, QStringLiteral("NUMERIC(%1, %2)")
                                               .arg(((typmod - 4) >> 16) & 0xffff)
                                               .arg((typmod - 4) & 0xffff)};
         return {TServerKind::Numeric, QStringLiteral("NUMERIC")};
-    case kFloat4:
+    case ServerType::Float4:
         return {TServerKind::Float, QStringLiteral("REAL")};
-    case kFloat8:
+    case ServerType::Float8:
         return {TServerKind::Float, QStringLiteral("DOUBLE PRECISION")};
-    case kMoney:
+    case ServerType::Money:
         return {TServerKind::Money, QStringLiteral("MONEY")};
-    case kBool:
+    case ServerType::Bool:
         return {TServerKind::Boolean, QStringLiteral("BOOLEAN")};
-    case kVarchar:
+    case ServerType::Varchar:
         return {TServerKind::Text, QStringLiteral("VARCHAR") + Length(typmod)};
-    case kBpchar:
+    case ServerType::Bpchar:
         return {TServerKind::Text, QStringLiteral("CHAR") + Length(typmod)};
-    case kName:
+    case ServerType::Name:
         return {TServerKind::Text, QStringLiteral("VARCHAR(63)")};
-    case kDate:
+    case ServerType::Date:
         return {TServerKind::Text, QStringLiteral("DATE")};
-    case kTime:
+    case ServerType::Time:
         return {TServerKind::Text, QStringLiteral("TIME")};
-    case kTimestamp:
+    case ServerType::Timestamp:
         return {TServerKind::Text, QStringLiteral("TIMESTAMP")};
-    case kTimestampTz:
+    case ServerType::TimestampTz:
         return {TServerKind::TimestampTz, QStringLiteral("TIMESTAMP")};
-    case kBytea:
+    case ServerType::Bytea:
         return {TServerKind::Bytea, QStringLiteral("BLOB")};
-    case kText:
+    case ServerType::Text:
     default:
         return {TServerKind::Text, QStringLiteral("TEXT")};
     }
@@ -267,6 +244,11 @@ void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, cons
         break;
     }
     BindText(insert, parameter, text, length);
+}
+
+void BindServerDecimal(sqlite3_stmt* insert, int parameter, const char* text, int length)
+{
+    BindDecimal(insert, parameter, text, length, SQLITE_TRANSIENT);
 }
 
 TServerKind KindOfServerType(const QString& serverType)

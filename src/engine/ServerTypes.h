@@ -10,7 +10,8 @@
 //   bytea: BLOB (its bytes)
 //   anything else (uuid, json, arrays, intervals...): TEXT as the server writes it
 // Values arrive as the server's text (DateStyle ISO, lc_monetary C: see
-// ServerConnection.cpp); numbers are read without regard to the locale.
+// ServerConnection.cpp), or in its binary form where that reads the same;
+// numbers are read without regard to the locale.
 // Integers are stored as 64-bit integers; a numeric or money amount as a
 // number when it has at most 15 significant digits (a double keeps it
 // exactly), else as the server's exact text, which Save writes back as it is.
@@ -21,7 +22,34 @@
 #include <QByteArray>
 #include <QString>
 #include <libpq-fe.h>
+#include <memory>
 #include <sqlite3.h>
+#include <vector>
+
+// Type identifiers of the server's built-in types; they never change.
+namespace ServerType {
+enum : Oid
+{
+    Bool = 16,
+    Bytea = 17,
+    Name = 19,
+    Int8 = 20,
+    Int2 = 21,
+    Int4 = 23,
+    Text = 25,
+    ObjectId = 26,
+    Float4 = 700,
+    Float8 = 701,
+    Money = 790,
+    Bpchar = 1042,
+    Varchar = 1043,
+    Date = 1082,
+    Time = 1083,
+    Timestamp = 1114,
+    TimestampTz = 1184,
+    Numeric = 1700,
+};
+} // namespace ServerType
 
 enum class TServerKind
 {
@@ -49,6 +77,36 @@ TServerColumn ServerColumnOf(Oid type, int typmod);
 // scratch is a buffer for converted bytes, which the insert copies.
 void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, const char* text,
                      int length, QByteArray& scratch);
+
+// Binds an exact decimal's text as BindServerValue binds a numeric's; the
+// text is copied.
+void BindServerDecimal(sqlite3_stmt* insert, int parameter, const char* text, int length);
+
+// Texts made from binary values, kept while the insert they are bound to
+// runs: having SQLite copy each one costs more than making it.
+class TBoundTexts
+{
+public:
+    // A copy of a text of at most kLongest bytes, valid until Clear.
+    static constexpr int kLongest = 64;
+    const char* Keep(const char* text, const char* end);
+    void Clear() { block_ = used_ = 0; }
+
+private:
+    static constexpr size_t kBlock = 1 << 16;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    size_t block_ = 0, used_ = 0;
+};
+
+// Whether the values of a type can be read in the server's binary form
+// (ServerBinaryValues.cpp): cheaper for the server to write than its text,
+// and for us to read.
+bool ServerBinaryReadable(Oid type);
+// Binds one value in the binary form of a readable type as BindServerValue
+// binds the same value's text, to the same stored value.
+// Texts made of the value are kept in kept, or, when longer, copied from scratch.
+void BindServerBinary(sqlite3_stmt* insert, int parameter, Oid type, TServerKind kind,
+                      const char* bytes, int length, TBoundTexts& kept, QByteArray& scratch);
 
 // The kind a value written into a column of a server type needs.
 TServerKind KindOfServerType(const QString& serverType);
