@@ -10,10 +10,13 @@
 #include "engine/DisplayFormat.h"
 #include "platform/Interaction.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/OrderedPieces.h"
 #include "query/enhquery.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -47,8 +50,37 @@ qsizetype SeparatorCount(const char* bytes, qsizetype size)
     return count;
 }
 
+// One record as a line of tab-separated output, its end included.
+void AppendLine(const TRecordTexts& record, const QList<TField*>& fields, QByteArray& lines)
+{
+    const qsizetype row = lines.size();
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i)
+            lines += '\t';
+        record.AppendDisplayText(*fields[i], lines);
+    }
+    // Values seldom hold separators: the line is looked over once, and
+    // made again value by value only when there are more than its own.
+    if (SeparatorCount(lines.constData() + row, lines.size() - row) != fields.size() - 1) {
+        lines.truncate(row);
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i)
+                lines += '\t';
+            const qsizetype start = lines.size();
+            record.AppendDisplayText(*fields[i], lines);
+            BlankSeparators(lines, start);
+        }
+    }
+    lines += '\n';
+}
+
+// Records a piece of the output made on a thread of its own: enough that
+// the pieces cost nothing to hand over, few enough that memory stays flat.
+constexpr qint64 kPieceRecords = 8192;
+
 // Walks the result once, straight from its stored rows; no cursor moves, so
-// no bound control follows the walk. Every write is checked.
+// no bound control follows the walk. A large result is written in pieces
+// made on every core, in order. Every write is checked.
 void WriteResult(TDataSet* dataSet, FILE* out)
 {
     if (!dataSet->Active())
@@ -61,13 +93,6 @@ void WriteResult(TDataSet* dataSet, FILE* out)
     // Lines gather in one buffer that keeps its room and is written in large pieces.
     QByteArray lines;
     lines.reserve(1 << 17);
-    const auto endLine = [&] {
-        lines += '\n';
-        if (lines.size() >= (1 << 16)) {
-            WriteOutput(out, lines);
-            lines.truncate(0);
-        }
-    };
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i)
             lines += '\t';
@@ -75,27 +100,28 @@ void WriteResult(TDataSet* dataSet, FILE* out)
         AppendUtf8(lines, fields[i]->DisplayLabel());
         BlankSeparators(lines, start);
     }
-    endLine();
+    lines += '\n';
+    const qint64 records = dataSet->RecordCount();
+    const int cores = int(std::thread::hardware_concurrency());
+    if (cores > 1 && records >= 2 * kPieceRecords && dataSet->WalksRangesOnAnyThread()) {
+        WriteOutput(out, lines);
+        MakePiecesInOrder((records + kPieceRecords - 1) / kPieceRecords, std::min(cores, 4),
+                          [&](qint64 piece, QByteArray& made) {
+                              dataSet->ForEachRecordIn(piece * kPieceRecords, kPieceRecords,
+                                                       [&](const TRecordTexts& record) {
+                                                           AppendLine(record, fields, made);
+                                                       });
+                          },
+                          [&](const QByteArray& made) { WriteOutput(out, made); });
+        FlushOutput(out);
+        return;
+    }
     dataSet->ForEachRecord([&](const TRecordTexts& record) {
-        const qsizetype row = lines.size();
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (i)
-                lines += '\t';
-            record.AppendDisplayText(*fields[i], lines);
+        AppendLine(record, fields, lines);
+        if (lines.size() >= (1 << 16)) {
+            WriteOutput(out, lines);
+            lines.truncate(0);
         }
-        // Values seldom hold separators: the line is looked over once, and
-        // made again value by value only when there are more than its own.
-        if (SeparatorCount(lines.constData() + row, lines.size() - row) != fields.size() - 1) {
-            lines.truncate(row);
-            for (qsizetype i = 0; i < fields.size(); ++i) {
-                if (i)
-                    lines += '\t';
-                const qsizetype start = lines.size();
-                record.AppendDisplayText(*fields[i], lines);
-                BlankSeparators(lines, start);
-            }
-        }
-        endLine();
     });
     WriteOutput(out, lines);
     FlushOutput(out);

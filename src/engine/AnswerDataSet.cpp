@@ -47,3 +47,11 @@ bool TAnswerDataSet::InternalScan(const std::function<void(sqlite3_stmt*)>& visi
         answer_->Scan(visit);
     return answer_ != nullptr;
 }
+
+bool TAnswerDataSet::InternalScanRange(qint64 first, qint64 count,
+                                       const std::function<void(sqlite3_stmt*)>& visit) const
+{
+    if (answer_ && count > 0)
+        answer_->ScanRange(first, count, visit);
+    return answer_ != nullptr;
+}

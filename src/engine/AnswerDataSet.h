@@ -30,6 +30,8 @@ protected:
                        std::vector<std::vector<QVariant>>& rows) const final;
     int InternalFieldSize(int fieldIndex) const final;
     bool InternalScan(const std::function<void(sqlite3_stmt*)>& visit) const final;
+    bool InternalScanRange(qint64 first, qint64 count,
+                           const std::function<void(sqlite3_stmt*)>& visit) const final;
 
 private:
     std::unique_ptr<AnswerTable> answer_;

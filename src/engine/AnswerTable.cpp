@@ -377,6 +377,23 @@ void AnswerTable::Scan(const std::function<void(sqlite3_stmt*)>& visit) const
         db_->Fail(QStringLiteral("Reading the answer"));
 }
 
+void AnswerTable::ScanRange(qint64 first, qint64 count,
+                            const std::function<void(sqlite3_stmt*)>& visit) const
+{
+    // The file is not written while it is read, so the reader takes no locks
+    // and looks for no changes (the answer's own connection keeps its lock).
+    const std::unique_ptr<SqliteConnection> reader = SqliteConnection::OpenUnchanging(fileName_);
+    const SqliteStatement scan = reader->Prepare(
+        QStringLiteral("SELECT * FROM answer WHERE rowid > ?1 ORDER BY rowid LIMIT ?2"));
+    sqlite3_bind_int64(scan.get(), 1, first);
+    sqlite3_bind_int64(scan.get(), 2, count);
+    int rc;
+    while ((rc = sqlite3_step(scan.get())) == SQLITE_ROW)
+        visit(scan.get());
+    if (rc != SQLITE_DONE)
+        reader->Fail(QStringLiteral("Reading the answer"));
+}
+
 void AnswerTable::CopyTo(const QString& folder, const QString& table, bool overwrite)
 {
     RunGuard guard(session_, *db_);

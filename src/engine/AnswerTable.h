@@ -94,6 +94,11 @@ public:
     void Fetch(qint64 first, qint64 count, std::vector<std::vector<QVariant>>& rows) const;
     // Steps through every row in order in one pass, the columns in answer order.
     void Scan(const std::function<void(sqlite3_stmt*)>& visit) const;
+    // The same for rows [first, first + count), through a connection of the
+    // call's own: calls may run on several threads at once while nothing
+    // writes the answer.
+    void ScanRange(qint64 first, qint64 count,
+                   const std::function<void(sqlite3_stmt*)>& visit) const;
 
     // Writes the rows as table `table` of folder's tables.db (created when
     // missing) with the answer's column types, replacing a table or view of

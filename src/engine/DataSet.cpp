@@ -316,6 +316,17 @@ bool TDataSet::ForEachRecordWhile(const std::function<bool(const TRecordTexts&)>
     return true;
 }
 
+void TDataSet::ForEachRecordIn(qint64 first, qint64 count,
+                               const std::function<void(const TRecordTexts&)>& visit) const
+{
+    StoredRecord stored;
+    if (!active_ || !InternalScanRange(first, count, [&](sqlite3_stmt* row) {
+            stored.row = row;
+            visit(stored);
+        }))
+        throw EDatabaseError(QStringLiteral("The records cannot be read in ranges"));
+}
+
 bool TDataSet::ForEachRecordAt(const std::vector<qint64>& recordIndexes,
                                const std::function<bool(const TRecordTexts&)>& visit) const
 {

@@ -103,6 +103,12 @@ public:
     // (indexes beyond the records are passed over), ended early as above.
     bool ForEachRecordAt(const std::vector<qint64>& recordIndexes,
                          const std::function<bool(const TRecordTexts&)>& visit) const;
+    // Whether records [first, first + count) can be walked as ForEachRecord
+    // walks them on any thread, several walks at once, while the dataset is
+    // neither moved nor changed (ForEachRecordIn).
+    bool WalksRangesOnAnyThread() const { return active_ && InternalScanRange(0, 0, nullptr); }
+    void ForEachRecordIn(qint64 first, qint64 count,
+                         const std::function<void(const TRecordTexts&)>& visit) const;
 
 signals:
     // Opened, closed or refilled: bound controls reload.
@@ -124,6 +130,13 @@ protected:
     // Steps through every record in order, handing over each stored row with
     // its columns in field order; false when the records are only read by number.
     virtual bool InternalScan(const std::function<void(sqlite3_stmt*)>&) const { return false; }
+    // The same for stored rows [first, first + count) on any thread, several
+    // at once; false when the records cannot be read that way (visit is then
+    // not called; a count of 0 asks only that).
+    virtual bool InternalScanRange(qint64, qint64, const std::function<void(sqlite3_stmt*)>&) const
+    {
+        return false;
+    }
 
     TField* AddField(const QString& name, TFieldType type, int size);
     void ClearFields();

@@ -364,6 +364,8 @@ bool TField::PlainDisplay() const
 void TField::AppendDisplayText(const QVariant& value, QByteArray& utf8) const
 {
     // The common values of a field without display settings; the rest as DisplayTextOf.
+    // Dates are formatted in a room of the thread's, as fields are read on several.
+    thread_local QString room;
     if (PlainDisplay()) {
         switch (value.typeId()) {
         case QMetaType::LongLong:
@@ -380,17 +382,17 @@ void TField::AppendDisplayText(const QVariant& value, QByteArray& utf8) const
             AppendFloatTextUtf8(utf8, value.toDouble(), *settings_);
             return;
         case QMetaType::QDate:
-            dateText_->FormatInto(scratch_, value.toDate(), QTime());
-            AppendUtf8(utf8, scratch_);
+            dateText_->FormatInto(room, value.toDate(), QTime());
+            AppendUtf8(utf8, room);
             return;
         case QMetaType::QTime:
-            timeText_->FormatInto(scratch_, QDate(), value.toTime());
-            AppendUtf8(utf8, scratch_);
+            timeText_->FormatInto(room, QDate(), value.toTime());
+            AppendUtf8(utf8, room);
             return;
         case QMetaType::QDateTime: {
             const QDateTime dt = value.toDateTime();
-            dateTimeText_->FormatInto(scratch_, dt.date(), dt.time());
-            AppendUtf8(utf8, scratch_);
+            dateTimeText_->FormatInto(room, dt.date(), dt.time());
+            AppendUtf8(utf8, room);
             return;
         }
         case QMetaType::QString:

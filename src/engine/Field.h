@@ -149,5 +149,4 @@ private:
     std::unique_ptr<const TDateTimeFormat> dateText_, timeText_, dateTimeText_;
     std::unique_ptr<const TDateTimeFormat> displayDates_;
     std::unique_ptr<const TNumberFormat> displayNumbers_;
-    mutable QString scratch_; // the room the dates of AppendDisplayText are formatted in
 };

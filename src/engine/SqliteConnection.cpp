@@ -5,6 +5,7 @@
 #include "platform/core/Exceptions.h"
 
 #include <QFileInfo>
+#include <QUrl>
 
 namespace {
 
@@ -46,6 +47,14 @@ SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
 std::unique_ptr<SqliteConnection> SqliteConnection::OpenFile(const QString& fileName, bool create)
 {
     sqlite3* db = OpenHandle(fileName, kOpenFlags | (create ? SQLITE_OPEN_CREATE : 0));
+    return std::unique_ptr<SqliteConnection>(new SqliteConnection(db, QString()));
+}
+
+std::unique_ptr<SqliteConnection> SqliteConnection::OpenUnchanging(const QString& fileName)
+{
+    const QString uri =
+        QUrl::fromLocalFile(fileName).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1");
+    sqlite3* db = OpenHandle(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI);
     return std::unique_ptr<SqliteConnection>(new SqliteConnection(db, QString()));
 }
 

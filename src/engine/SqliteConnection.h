@@ -37,6 +37,9 @@ class SqliteConnection
 public:
     // Opens a database file; with create a missing file is created.
     static std::unique_ptr<SqliteConnection> OpenFile(const QString& fileName, bool create);
+    // Opens a database file to read that nothing writes while it is open:
+    // no locks are taken and no change is looked for.
+    static std::unique_ptr<SqliteConnection> OpenUnchanging(const QString& fileName);
     // The tables of a folder, <folder>/tables.db. While the file does not
     // exist, read-only statements run on an empty in-memory stand-in, so
     // reading never creates it; the first other statement creates it.

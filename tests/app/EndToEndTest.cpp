@@ -245,6 +245,30 @@ TEST_F(EndToEndTest, ScriptFilesAreReadLikePackageText)
     EXPECT_TRUE(run.out.isEmpty());
 }
 
+// A large result is printed in pieces made side by side: every line must
+// still come once, in order, with the separators in its values blanked.
+TEST_F(EndToEndTest, ALargeResultIsPrintedWholeAndInOrder)
+{
+    WriteAliases({{QStringLiteral("KIVData3"), folder_}});
+    const int rows = 50001; // pieces of several sizes, the last one short
+    const QString packed =
+        Pack(QStringLiteral(
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                 "SELECT i AS N, CASE WHEN i % 997 = 0 THEN 'a' || char(9) || i "
+                 "ELSE 'r' || i END AS T FROM n")
+                 .arg(rows),
+             QStringLiteral("KIVData3"));
+    const Outcome run = Run(packed, {QStringLiteral("--batch")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), rows + 2); // the captions, the rows and nothing after the last end
+    EXPECT_EQ(lines.first(), QStringLiteral("N\tT"));
+    int wrong = 0;
+    for (int i = 1; i <= rows; ++i)
+        wrong += lines.at(i) != QStringLiteral("%1\t%2%3").arg(i).arg(i % 997 ? "r" : "a ").arg(i);
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(EndToEndTest, FailingScriptExitsWithOneAndReportsBoth)
 {
     WriteAliases({{QStringLiteral("KIVData3"), folder_}});
