@@ -55,6 +55,7 @@ AnswerTable::AnswerTable(TSession& session, TDataSet* owner, SqliteConnection& s
 
 AnswerTable::~AnswerTable()
 {
+    readers_.clear();
     fetch_ = SqliteStatement();
     db_.reset();
     RemoveAnswerFile(session_, fileName_);
@@ -380,9 +381,28 @@ void AnswerTable::Scan(const std::function<void(sqlite3_stmt*)>& visit) const
 void AnswerTable::ScanRange(qint64 first, qint64 count,
                             const std::function<void(sqlite3_stmt*)>& visit) const
 {
-    // The file is not written while it is read, so the reader takes no locks
+    // The file is not written while it is read, so a reader takes no locks
     // and looks for no changes (the answer's own connection keeps its lock).
-    const std::unique_ptr<SqliteConnection> reader = SqliteConnection::OpenUnchanging(fileName_);
+    std::unique_ptr<SqliteConnection> reader;
+    {
+        std::lock_guard lock(readersMutex_);
+        if (!readers_.empty()) {
+            reader = std::move(readers_.back());
+            readers_.pop_back();
+        }
+    }
+    if (!reader)
+        reader = SqliteConnection::OpenUnchanging(fileName_);
+    struct Return
+    {
+        const AnswerTable& answer;
+        std::unique_ptr<SqliteConnection>& reader;
+        ~Return()
+        {
+            std::lock_guard lock(answer.readersMutex_);
+            answer.readers_.push_back(std::move(reader));
+        }
+    } giveBack{*this, reader};
     const SqliteStatement scan = reader->Prepare(
         QStringLiteral("SELECT * FROM answer WHERE rowid > ?1 ORDER BY rowid LIMIT ?2"));
     sqlite3_bind_int64(scan.get(), 1, first);

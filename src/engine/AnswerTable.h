@@ -19,6 +19,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class TDataSet;
@@ -94,9 +95,9 @@ public:
     void Fetch(qint64 first, qint64 count, std::vector<std::vector<QVariant>>& rows) const;
     // Steps through every row in order in one pass, the columns in answer order.
     void Scan(const std::function<void(sqlite3_stmt*)>& visit) const;
-    // The same for rows [first, first + count), through a connection of the
-    // call's own: calls may run on several threads at once while nothing
-    // writes the answer.
+    // The same for rows [first, first + count), through a reader connection
+    // no other call uses meanwhile: calls may run on several threads at
+    // once while nothing writes the answer.
     void ScanRange(qint64 first, qint64 count,
                    const std::function<void(sqlite3_stmt*)>& visit) const;
 
@@ -129,4 +130,7 @@ private:
     mutable SqliteStatement fetch_;
     QString sourceLocation_;
     QStringList sourceTypes_;
+    // Reader connections of ScanRange not in use, kept for the next calls.
+    mutable std::mutex readersMutex_;
+    mutable std::vector<std::unique_ptr<SqliteConnection>> readers_;
 };
