@@ -100,6 +100,15 @@ char* PutEra(char* out, qint64 year)
     return year <= 0 ? std::copy_n(" BC", 3, out) : out;
 }
 
+// A numeric's digit group, from 0 to 9999, after its eight bytes of header.
+quint64 DigitGroup(const char* bytes, int index)
+{
+    const qint16 group = BigEndian<qint16>(bytes + 8 + 2 * index);
+    if (group < 0 || group > 9999)
+        Malformed(ServerType::Numeric);
+    return quint64(group);
+}
+
 // A numeric's digits in base 10000, as its text: "-12.3400", "0.05", "NaN".
 void NumericText(QByteArray& out, const char* bytes, int length)
 {
@@ -127,7 +136,7 @@ void NumericText(QByteArray& out, const char* bytes, int length)
         Malformed(ServerType::Numeric);
     }
     const auto digitGroup = [&](int index) {
-        return index >= 0 && index < count ? quint64(BigEndian<qint16>(bytes + 8 + 2 * index)) : 0;
+        return index >= 0 && index < count ? DigitGroup(bytes, index) : 0;
     };
     // Room for the sign, every whole group, the point and the fraction's
     // groups, the last of them whole.
@@ -181,7 +190,7 @@ bool BindSmallNumeric(sqlite3_stmt* insert, int parameter, const char* bytes)
         return false;
     quint64 digits = 0;
     for (int group = 0; group < count; ++group)
-        digits = digits * 10000 + quint64(BigEndian<qint16>(bytes + 8 + 2 * group));
+        digits = digits * 10000 + DigitGroup(bytes, group);
     int exponent = 4 * (weight - count + 1);
     while (digits != 0 && digits % 10 == 0) {
         digits /= 10;
@@ -206,6 +215,19 @@ bool BindSmallNumeric(sqlite3_stmt* insert, int parameter, const char* bytes)
                                            : double(digits) / kPowers[-exponent];
         sqlite3_bind_double(insert, parameter, negative ? -value : value);
     }
+    return true;
+}
+
+// The server's endless dates and moments, its lowest and highest values:
+// true when value is one, bound as the server writes it.
+template <typename T> bool BindEndless(sqlite3_stmt* insert, int parameter, T value)
+{
+    if (value != std::numeric_limits<T>::min() && value != std::numeric_limits<T>::max())
+        return false;
+    if (value > 0)
+        sqlite3_bind_text(insert, parameter, "infinity", 8, SQLITE_STATIC);
+    else
+        sqlite3_bind_text(insert, parameter, "-infinity", 9, SQLITE_STATIC);
     return true;
 }
 
@@ -339,38 +361,34 @@ void BindServerBinary(sqlite3_stmt* insert, int parameter, Oid type, TServerKind
         return;
     case ServerType::Date: {
         const qint32 days = BigEndian<qint32>(bytes);
-        if (days == std::numeric_limits<qint32>::min()) {
-            sqlite3_bind_text(insert, parameter, "-infinity", 9, SQLITE_STATIC);
-        } else if (days == std::numeric_limits<qint32>::max()) {
-            sqlite3_bind_text(insert, parameter, "infinity", 8, SQLITE_STATIC);
-        } else {
-            qint64 year = 0;
-            end = PutDate(text, days, &year);
-            BindKept(insert, parameter, kept, text, PutEra(end, year));
-        }
+        if (BindEndless(insert, parameter, days))
+            return;
+        qint64 year = 0;
+        end = PutDate(text, days, &year);
+        BindKept(insert, parameter, kept, text, PutEra(end, year));
         return;
     }
-    case ServerType::Time:
-        BindKept(insert, parameter, kept, text, PutTime(text, BigEndian<qint64>(bytes)));
+    case ServerType::Time: {
+        const qint64 time = BigEndian<qint64>(bytes);
+        if (time < 0 || time > kMicrosecondsPerDay) // 24:00:00 is a time of day
+            Malformed(type);
+        BindKept(insert, parameter, kept, text, PutTime(text, time));
         return;
+    }
     case ServerType::Timestamp: {
         const qint64 moment = BigEndian<qint64>(bytes);
-        if (moment == std::numeric_limits<qint64>::min()) {
-            sqlite3_bind_text(insert, parameter, "-infinity", 9, SQLITE_STATIC);
-        } else if (moment == std::numeric_limits<qint64>::max()) {
-            sqlite3_bind_text(insert, parameter, "infinity", 8, SQLITE_STATIC);
-        } else {
-            qint64 days = moment / kMicrosecondsPerDay, time = moment % kMicrosecondsPerDay;
-            if (time < 0) {
-                time += kMicrosecondsPerDay;
-                --days;
-            }
-            qint64 year = 0;
-            end = PutDate(text, days, &year);
-            *end++ = ' ';
-            end = PutTime(end, time);
-            BindKept(insert, parameter, kept, text, PutEra(end, year));
+        if (BindEndless(insert, parameter, moment))
+            return;
+        qint64 days = moment / kMicrosecondsPerDay, time = moment % kMicrosecondsPerDay;
+        if (time < 0) {
+            time += kMicrosecondsPerDay;
+            --days;
         }
+        qint64 year = 0;
+        end = PutDate(text, days, &year);
+        *end++ = ' ';
+        end = PutTime(end, time);
+        BindKept(insert, parameter, kept, text, PutEra(end, year));
         return;
     }
     case ServerType::Bytea:
