@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // The state of one export, from the item count taken at its start to the
 // formatted footer. The component holds one only while an export runs
@@ -153,6 +154,19 @@ public:
     // textBytes: the writer takes text as bytes (TExportValue).
     using TItemWriter = std::function<bool(const TExportValues& values)>;
     virtual bool ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write);
+    // The same walk in pieces made on several threads at once, for a writer
+    // whose items are bytes of their own (TCustomExport::AppendsItemsAlone):
+    // make turns each item into bytes on its piece's thread, take gets the
+    // pieces in order (NumItemsExported counting their items) and returns
+    // false to stop. Empty when this source walks its items only in order;
+    // else whether the walk went to its end.
+    using TItemMaker = std::function<void(const TExportValues& values, QByteArray& bytes)>;
+    using TPieceTaker = std::function<bool(const QByteArray& bytes)>;
+    virtual std::optional<bool> ForEachItemInPieces(bool /*textBytes*/, const TItemMaker& /*make*/,
+                                                    const TPieceTaker& /*take*/)
+    {
+        return std::nullopt;
+    }
 
 protected:
     TExportOptions unsupportedOptions_;

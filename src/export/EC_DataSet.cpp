@@ -3,9 +3,11 @@
 #include "engine/DisplayFormat.h"
 #include "engine/Table.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/OrderedPieces.h"
 
 #include <QFileInfo>
 #include <algorithm>
+#include <thread>
 
 TExportDataSet::TExportDataSet(QObject* owner) : TSharewareExportComponent(owner)
 {
@@ -213,6 +215,12 @@ void TExportDataSet::GetItemValues(TExportValues& values)
 
 void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes, TExportValues& values)
 {
+    FillRecordValues(record, textBytes, ++Run().NumItemsExported, values);
+}
+
+void TExportDataSet::FillRecordValues(const TRecordTexts& record, bool textBytes, qint64 item,
+                                      TExportValues& values) const
+{
     values.Clear();
     const bool numberRows = Options().testFlag(NumberRows);
     if (numberRows)
@@ -259,7 +267,6 @@ void TExportDataSet::RecordValues(const TRecordTexts& record, bool textBytes, TE
         if (type == ftBoolean && !raw.isNull())
             value.Info.BoolState = raw.toBool() ? 2 : 1;
     }
-    const int item = ++Run().NumItemsExported;
     if (numberRows) {
         TExportValue& number = values[0];
         if (textBytes) {
@@ -285,6 +292,45 @@ bool TExportDataSet::ForEachItem(TExportValues& values, bool textBytes, const TI
         RecordValues(record, textBytes, values);
         return write(values);
     });
+}
+
+std::optional<bool> TExportDataSet::ForEachItemInPieces(bool textBytes, const TItemMaker& make,
+                                                        const TPieceTaker& take)
+{
+    // Records a piece: enough that handing it over costs nothing, few
+    // enough that memory stays flat.
+    constexpr qint64 kPieceItems = 8192;
+    const qint64 records = DataSet->RecordCount();
+    const int cores = int(std::thread::hardware_concurrency());
+    if (Options().testFlag(SelectedRowsOnly) || cores < 2 || records < 2 * kPieceItems ||
+        !DataSet->WalksRangesOnAnyThread())
+        return std::nullopt;
+    const WalkGuard walk(*this, records);
+    FirstItem();
+    struct Stopped
+    {
+    };
+    try {
+        MakePiecesInOrder(
+            (records + kPieceItems - 1) / kPieceItems, std::min(cores, 4),
+            [&](qint64 piece, QByteArray& bytes) {
+                TExportValues values;
+                qint64 item = piece * kPieceItems;
+                DataSet->ForEachRecordIn(item, kPieceItems, [&](const TRecordTexts& record) {
+                    FillRecordValues(record, textBytes, ++item, values);
+                    make(values, bytes);
+                });
+            },
+            [&](const QByteArray& bytes) {
+                TExportRun& run = Run();
+                run.NumItemsExported = int(std::min(records, run.NumItemsExported + kPieceItems));
+                if (!take(bytes))
+                    throw Stopped();
+            });
+    } catch (const Stopped&) {
+        return false;
+    }
+    return true;
 }
 
 bool TExportDataSet::WalkRecords(std::vector<TBookmark> rows, TExportValues& values, bool textBytes,

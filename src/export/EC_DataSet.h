@@ -30,6 +30,10 @@ public:
     void GetItemValues(TExportValues& values) override;
     bool HasMoreItems() override;
     bool ForEachItem(TExportValues& values, bool textBytes, const TItemWriter& write) override;
+    // Without a selection, the records of a large dataset whose stored rows
+    // can be read in ranges on any thread.
+    std::optional<bool> ForEachItemInPieces(bool textBytes, const TItemMaker& make,
+                                            const TPieceTaker& take) override;
 
     virtual int GetFieldCount() = 0;
     virtual TField* GetField(int index) = 0;
@@ -54,6 +58,9 @@ private:
 protected:
     // The values of one record of a walk, counted as the next item (GetItem's rules).
     void RecordValues(const TRecordTexts& record, bool textBytes, TExportValues& values);
+    // The values of the record that is item number `item`, counted by the caller.
+    void FillRecordValues(const TRecordTexts& record, bool textBytes, qint64 item,
+                          TExportValues& values) const;
     // While a walk runs, HasMoreItems answers from the items it hands out:
     // a writer may ask whether another item follows the one it writes.
     struct WalkGuard

@@ -75,11 +75,30 @@ bool TCustomExport::Run()
     try {
         TExportValues values;
         WriteHeader(run.ColumnList);
-        const bool cancelled =
-            !Source->ForEachItem(values, TakesTextBytes(), [this, &run](const TExportValues& item) {
-                WriteItem(item, run.NumItemsExported);
-                return !progressForm_ || progressForm_->UpdateProgress(run.NumItemsExported);
-            });
+        const auto progressed = [this, &run] {
+            return !progressForm_ || progressForm_->UpdateProgress(run.NumItemsExported);
+        };
+        std::optional<bool> walked;
+        if (AppendsItemsAlone()) {
+            PrepareItems();
+            walked = Source->ForEachItemInPieces(
+                TakesTextBytes(),
+                [this](const TExportValues& item, QByteArray& bytes) { AppendItem(item, bytes); },
+                [this, &progressed](const QByteArray& bytes) {
+                    WriteItemsMade(bytes);
+                    return progressed();
+                });
+            // Left as the last item leaves it; the items were made meanwhile.
+            if (walked)
+                ItemIndex = run.NumItemsExported;
+        }
+        if (!walked)
+            walked = Source->ForEachItem(values, TakesTextBytes(),
+                                         [this, &run, &progressed](const TExportValues& item) {
+                                             WriteItem(item, run.NumItemsExported);
+                                             return progressed();
+                                         });
+        const bool cancelled = !*walked;
         if (!cancelled) {
             if (progressForm_)
                 progressForm_->ShowFinalProgress(run.NumItemsExported);

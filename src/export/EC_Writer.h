@@ -29,6 +29,14 @@ public:
     virtual void WriteFooter();
     // Whether WriteItem takes text values as bytes (TExportValue::Utf8).
     virtual bool TakesTextBytes() const { return false; }
+    // Whether an item's bytes depend on nothing but the item once the writer
+    // is ready for items (PrepareItems), so that AppendItem can make them on
+    // any thread, several at once, and WriteItemsMade write them in order:
+    // the lines of the delimited formats. Such a writer keeps no column widths.
+    virtual bool AppendsItemsAlone() const { return false; }
+    virtual void PrepareItems() {}
+    virtual void AppendItem(const TExportValues& /*values*/, QByteArray& /*bytes*/) const {}
+    virtual void WriteItemsMade(const QByteArray& /*bytes*/) {}
     // Completes the output after the footer (a file is put in place); a
     // failure here fails the export like any other.
     virtual void FinishOutput() {}

@@ -80,6 +80,13 @@ void TCustomTextExport::WriteLine(const QString& line)
     output_.Append("\r\n");
 }
 
+void TCustomTextExport::PrepareKinds(TColumnKinds& kinds)
+{
+    ItemIndex = 1;
+    for (int i = 0; i < int(Columns.size()); ++i)
+        kinds.Fixed(*this, i, false);
+}
+
 void TCustomTextExport::CloseOutput()
 {
     output_.Flush();
@@ -169,6 +176,12 @@ void TCSVExport::WriteItem(const TExportValues& values, int itemIndex)
     Output().Append("\r\n");
 }
 
+void TCSVExport::AppendItem(const TExportValues& values, QByteArray& bytes) const
+{
+    AppendCSVLine(values, bytes);
+    bytes += "\r\n";
+}
+
 // ---- Tab-delimited ----
 
 // Captions as they stand, each followed by a TAB, the last one too.
@@ -186,19 +199,22 @@ void TTabExport::WriteHeader(const TExportColumns& columns)
 void TTabExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
-    QByteArray scratch;
-    {
-        TByteAppender line(Output().Bytes());
-        for (int i = 0; i < values.Count(); ++i) {
-            if (i)
-                line.Add('\t');
-            const TExportColumnKind kind = kinds_.Of(*this, i, values[i], ItemIndex == 0);
-            if (kind == ckNumber || kind == ckCurrency)
-                ::AppendExportValue(*this, values[i], thousandSeparator_, line);
-            else
-                AppendWithoutControlChars(line, Utf8Of(values[i], scratch));
-        }
-        line.Add("\r\n");
-    }
+    AppendItem(values, Output().Bytes());
     Output().FlushWhenFull();
+}
+
+void TTabExport::AppendItem(const TExportValues& values, QByteArray& bytes) const
+{
+    QByteArray scratch;
+    TByteAppender line(bytes);
+    for (int i = 0; i < values.Count(); ++i) {
+        if (i)
+            line.Add('\t');
+        const TExportColumnKind kind = kinds_.Of(*this, i, values[i], ItemIndex == 0);
+        if (kind == ckNumber || kind == ckCurrency)
+            ::AppendExportValue(*this, values[i], thousandSeparator_, line);
+        else
+            AppendWithoutControlChars(line, Utf8Of(values[i], scratch));
+    }
+    line.Add("\r\n");
 }

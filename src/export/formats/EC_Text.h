@@ -45,6 +45,10 @@ protected:
     void Write(const QString& text);
     // Bytes as they stand, for the formats whose readers assume another encoding.
     void WriteBytes(const QByteArray& bytes);
+    void WriteItemsMade(const QByteArray& bytes) override { WriteBytes(bytes); }
+    // Asks the kind of every column as the first item asks it, so that
+    // items can then be made on several threads without asking again.
+    void PrepareKinds(TColumnKinds& kinds);
     // The file's buffered output, for writers that build their bytes in place.
     TBufferedOutput& Output() { return output_; }
 
@@ -71,6 +75,9 @@ public:
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
     bool TakesTextBytes() const override { return true; }
+    bool AppendsItemsAlone() const override { return true; }
+    void PrepareItems() override { PrepareKinds(kinds_); }
+    void AppendItem(const TExportValues& values, QByteArray& bytes) const override;
     QString BuildCSVLine(const TExportValues& values) const;
     // The same line appended to bytes in UTF-8.
     void AppendCSVLine(const TExportValues& values, QByteArray& line) const;
@@ -87,7 +94,10 @@ public:
     void WriteHeader(const TExportColumns& columns) override;
     void WriteItem(const TExportValues& values, int itemIndex) override;
     bool TakesTextBytes() const override { return true; }
+    bool AppendsItemsAlone() const override { return true; }
+    void PrepareItems() override { PrepareKinds(kinds_); }
+    void AppendItem(const TExportValues& values, QByteArray& bytes) const override;
 
 private:
-    TColumnKinds kinds_;
+    mutable TColumnKinds kinds_;
 };
