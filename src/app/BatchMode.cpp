@@ -13,10 +13,8 @@
 #include "platform/core/OrderedPieces.h"
 #include "query/enhquery.h"
 
-#include <algorithm>
 #include <exception>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -74,10 +72,6 @@ void AppendLine(const TRecordTexts& record, const QList<TField*>& fields, QByteA
     lines += '\n';
 }
 
-// Records a piece of the output made on a thread of its own: enough that
-// the pieces cost nothing to hand over, few enough that memory stays flat.
-constexpr qint64 kPieceRecords = 8192;
-
 // Walks the result once, straight from its stored rows; no cursor moves, so
 // no bound control follows the walk. A large result is written in pieces
 // made on every core, in order. Every write is checked.
@@ -102,12 +96,11 @@ void WriteResult(TDataSet* dataSet, FILE* out)
     }
     lines += '\n';
     const qint64 records = dataSet->RecordCount();
-    const int cores = int(std::thread::hardware_concurrency());
-    if (cores > 1 && records >= 2 * kPieceRecords && dataSet->WalksRangesOnAnyThread()) {
+    if (WorthPieces(records) && dataSet->WalksRangesOnAnyThread()) {
         WriteOutput(out, lines);
-        MakePiecesInOrder((records + kPieceRecords - 1) / kPieceRecords, std::min(cores, 4),
+        MakePiecesInOrder((records + kRecordsPerPiece - 1) / kRecordsPerPiece, PieceWorkers(),
                           [&](qint64 piece, QByteArray& made) {
-                              dataSet->ForEachRecordIn(piece * kPieceRecords, kPieceRecords,
+                              dataSet->ForEachRecordIn(piece * kRecordsPerPiece, kRecordsPerPiece,
                                                        [&](const TRecordTexts& record) {
                                                            AppendLine(record, fields, made);
                                                        });

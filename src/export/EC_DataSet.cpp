@@ -7,7 +7,6 @@
 
 #include <QFileInfo>
 #include <algorithm>
-#include <thread>
 
 TExportDataSet::TExportDataSet(QObject* owner) : TSharewareExportComponent(owner)
 {
@@ -297,12 +296,8 @@ bool TExportDataSet::ForEachItem(TExportValues& values, bool textBytes, const TI
 std::optional<bool> TExportDataSet::ForEachItemInPieces(bool textBytes, const TItemMaker& make,
                                                         const TPieceTaker& take)
 {
-    // Records a piece: enough that handing it over costs nothing, few
-    // enough that memory stays flat.
-    constexpr qint64 kPieceItems = 8192;
     const qint64 records = DataSet->RecordCount();
-    const int cores = int(std::thread::hardware_concurrency());
-    if (Options().testFlag(SelectedRowsOnly) || cores < 2 || records < 2 * kPieceItems ||
+    if (Options().testFlag(SelectedRowsOnly) || !WorthPieces(records) ||
         !DataSet->WalksRangesOnAnyThread())
         return std::nullopt;
     const WalkGuard walk(*this, records);
@@ -311,22 +306,23 @@ std::optional<bool> TExportDataSet::ForEachItemInPieces(bool textBytes, const TI
     {
     };
     try {
-        MakePiecesInOrder(
-            (records + kPieceItems - 1) / kPieceItems, std::min(cores, 4),
-            [&](qint64 piece, QByteArray& bytes) {
-                TExportValues values;
-                qint64 item = piece * kPieceItems;
-                DataSet->ForEachRecordIn(item, kPieceItems, [&](const TRecordTexts& record) {
-                    FillRecordValues(record, textBytes, ++item, values);
-                    make(values, bytes);
-                });
-            },
-            [&](const QByteArray& bytes) {
-                TExportRun& run = Run();
-                run.NumItemsExported = int(std::min(records, run.NumItemsExported + kPieceItems));
-                if (!take(bytes))
-                    throw Stopped();
-            });
+        MakePiecesInOrder((records + kRecordsPerPiece - 1) / kRecordsPerPiece, PieceWorkers(),
+                          [&](qint64 piece, QByteArray& bytes) {
+                              TExportValues values;
+                              qint64 item = piece * kRecordsPerPiece;
+                              DataSet->ForEachRecordIn(
+                                  item, kRecordsPerPiece, [&](const TRecordTexts& record) {
+                                      FillRecordValues(record, textBytes, ++item, values);
+                                      make(values, bytes);
+                                  });
+                          },
+                          [&](const QByteArray& bytes) {
+                              TExportRun& run = Run();
+                              run.NumItemsExported =
+                                  int(std::min(records, run.NumItemsExported + kRecordsPerPiece));
+                              if (!take(bytes))
+                                  throw Stopped();
+                          });
     } catch (const Stopped&) {
         return false;
     }

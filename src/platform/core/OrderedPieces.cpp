@@ -1,5 +1,6 @@
 #include "platform/core/OrderedPieces.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -15,6 +16,16 @@ struct TSlot
 };
 
 } // namespace
+
+bool WorthPieces(qint64 records)
+{
+    return std::thread::hardware_concurrency() > 1 && records >= 2 * kRecordsPerPiece;
+}
+
+int PieceWorkers()
+{
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+}
 
 void MakePiecesInOrder(qint64 count, int workers,
                        const std::function<void(qint64 piece, QByteArray& out)>& make,

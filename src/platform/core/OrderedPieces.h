@@ -7,6 +7,15 @@
 #include <QByteArray>
 #include <functional>
 
+// Records of a piece of a dataset's output: enough that handing a piece
+// over costs nothing, few enough that memory stays flat.
+constexpr qint64 kRecordsPerPiece = 8192;
+// Whether output of that many records is worth making in pieces: there is
+// more than one core, and more than one piece.
+bool WorthPieces(qint64 records);
+// The threads that make pieces: one a core, at most four.
+int PieceWorkers();
+
 // Runs make(piece, out) for every piece of [0, count) on `workers` threads
 // (out starts empty) and take(out) for each on the calling thread, in piece
 // order. The first exception of either stops the rest and is raised here once
