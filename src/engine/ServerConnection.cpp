@@ -131,9 +131,6 @@ void ServerConnection::Fail(const PGresult* result)
     throw EDatabaseError(interrupted ? QStringLiteral("Operation interrupted") : message);
 }
 
-// Collects the results of what was sent; the last one, or the first failure.
-// The socket is watched in steps of a tenth of a second, so a cancel asked
-// for meanwhile goes to the server at once.
 void ServerConnection::SendCancel()
 {
     if (PGcancel* cancel = PQgetCancel(conn_)) {
@@ -156,6 +153,9 @@ void ServerConnection::AwaitInput(bool& cancelled)
         Fail(nullptr);
 }
 
+// Collects the results of what was sent; the last one, or the first failure.
+// The socket is watched in steps of a tenth of a second, so a cancel asked
+// for meanwhile goes to the server at once.
 TPgResult ServerConnection::Wait(TWaitFor what)
 {
     bool cancelled = false;
@@ -281,10 +281,14 @@ void ServerConnection::StartCopyOut(const QString& sql)
 
 int ServerConnection::NextCopyData(TPgBytes& data)
 {
+    // A closed connection has no copy to go on with: connecting again would
+    // read as a copy that ended well.
+    if (!conn_)
+        Fail(nullptr);
     bool cancelled = false;
     for (;;) {
         char* bytes = nullptr;
-        const int length = PQgetCopyData(Handle(), &bytes, 1);
+        const int length = PQgetCopyData(conn_, &bytes, 1);
         if (length > 0) {
             data.reset(bytes);
             return length;

@@ -172,8 +172,8 @@ void TCSVExport::WriteHeader(const TExportColumns& columns)
 void TCSVExport::WriteItem(const TExportValues& values, int itemIndex)
 {
     TCustomTextExport::WriteItem(values, itemIndex);
-    AppendCSVLine(values, Output().Bytes());
-    Output().Append("\r\n");
+    AppendItem(values, Output().Bytes());
+    Output().FlushWhenFull();
 }
 
 void TCSVExport::AppendItem(const TExportValues& values, QByteArray& bytes) const
