@@ -9,6 +9,7 @@
 #include "engine/DataSet.h"
 #include "engine/DisplayFormat.h"
 #include "platform/Interaction.h"
+#include "platform/core/ByteAppend.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/OrderedPieces.h"
 #include "query/enhquery.h"
@@ -54,7 +55,7 @@ void AppendLine(const TRecordTexts& record, const QList<TField*>& fields, QByteA
     const qsizetype row = lines.size();
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i)
-            lines += '\t';
+            AppendByte(lines, '\t');
         record.AppendDisplayText(*fields[i], lines);
     }
     // Values seldom hold separators: the line is looked over once, and
@@ -63,13 +64,13 @@ void AppendLine(const TRecordTexts& record, const QList<TField*>& fields, QByteA
         lines.truncate(row);
         for (qsizetype i = 0; i < fields.size(); ++i) {
             if (i)
-                lines += '\t';
+                AppendByte(lines, '\t');
             const qsizetype start = lines.size();
             record.AppendDisplayText(*fields[i], lines);
             BlankSeparators(lines, start);
         }
     }
-    lines += '\n';
+    AppendByte(lines, '\n');
 }
 
 // Walks the result once, straight from its stored rows; no cursor moves, so
@@ -89,12 +90,12 @@ void WriteResult(TDataSet* dataSet, FILE* out)
     lines.reserve(1 << 17);
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i)
-            lines += '\t';
+            AppendByte(lines, '\t');
         const qsizetype start = lines.size();
         AppendUtf8(lines, fields[i]->DisplayLabel());
         BlankSeparators(lines, start);
     }
-    lines += '\n';
+    AppendByte(lines, '\n');
     const qint64 records = dataSet->RecordCount();
     if (WorthPieces(records) && dataSet->WalksRangesOnAnyThread()) {
         WriteOutput(out, lines);

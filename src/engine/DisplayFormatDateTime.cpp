@@ -1,5 +1,6 @@
 // Date-time texts in the desktop format letters.
 #include "engine/DisplayFormatShared.h"
+#include "platform/core/ByteAppend.h"
 
 #include <algorithm>
 #include <type_traits>
@@ -55,6 +56,29 @@ public:
     // value with at least width digits (the tokens' widths are at most 4).
     void AddPadded(int value, int width)
     {
+        if (value < 0 || value >= 10000) { // no part of a day of the years 1 to 9999
+            AddPaddedOther(value, width);
+            return;
+        }
+        const int count = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
+        const int digits = qMax(count, width);
+        if (n_ + digits > kRoom)
+            Flush();
+        // From the last digit back; the places past the value's own are its zeros.
+        Unit* const first = chars_ + n_;
+        n_ += digits;
+        for (Unit* at = first + digits; at > first; value /= 10)
+            *--at = Unit('0' + value % 10);
+    }
+
+private:
+    void Flush()
+    {
+        Append(chars_, n_);
+        n_ = 0;
+    }
+    Q_NEVER_INLINE void AddPaddedOther(int value, int width)
+    {
         char digits[16];
         const char* const end = std::to_chars(digits, digits + sizeof digits,
                                               value < 0 ? -qint64(value) : qint64(value))
@@ -69,13 +93,6 @@ public:
         for (int i = 0; i < count; ++i)
             chars_[n_++] = Unit(digits[i]);
     }
-
-private:
-    void Flush()
-    {
-        Append(chars_, n_);
-        n_ = 0;
-    }
     void Add(const Unit* text, qsizetype size)
     {
         if (n_ + size > kRoom) {
@@ -85,15 +102,19 @@ private:
                 return;
             }
         }
-        std::copy(text, text + size, chars_ + n_);
+        // Texts of a pattern are a separator or a name: a loop copies them
+        // quicker than a call would.
+        Unit* const first = chars_ + n_;
         n_ += int(size);
+        for (qsizetype i = 0; i < size; ++i)
+            first[i] = text[i];
     }
     void Append(const Unit* text, qsizetype size)
     {
         if constexpr (kUtf16)
             out_.append(reinterpret_cast<const QChar*>(text), size);
         else
-            out_.append(text, size);
+            AppendBytes(out_, text, size);
     }
 
     static constexpr int kRoom = 96;

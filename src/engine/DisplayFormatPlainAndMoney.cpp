@@ -1,6 +1,7 @@
 // Plain number texts (fifteen significant digits) and money in the regional
 // currency forms.
 #include "engine/DisplayFormatShared.h"
+#include "platform/core/ByteAppend.h"
 #include "platform/core/RegionalSettings.h"
 
 #include <QStringEncoder>
@@ -220,17 +221,15 @@ void AppendFloatTextUtf8(QByteArray& utf8, double value, const TFormatSettings& 
 {
     char16_t out[48];
     const int n = FloatChars(value, settings, out);
-    const qsizetype start = utf8.size();
-    utf8.resize(start + n);
-    char* const bytes = utf8.data() + start;
+    char bytes[48];
     for (int i = 0; i < n; ++i) {
         if (out[i] >= 0x80) { // a separator outside ASCII
-            utf8.truncate(start);
             AppendUtf8(utf8, QStringView(out, n));
             return;
         }
         bytes[i] = char(out[i]);
     }
+    AppendBytes(utf8, bytes, n);
 }
 
 void AppendUtf8(QByteArray& utf8, QStringView text)

@@ -5,6 +5,7 @@
 #include "engine/DisplayFormat.h"
 #include "engine/FieldValue.h"
 #include "engine/FormatSettings.h"
+#include "platform/core/ByteAppend.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/StoreChange.h"
 
@@ -372,11 +373,11 @@ void TField::AppendDisplayText(const QVariant& value, QByteArray& utf8) const
         case QMetaType::Int: {
             char text[24];
             const char* const end = std::to_chars(text, text + sizeof text, value.toLongLong()).ptr;
-            utf8.append(text, end - text);
+            AppendBytes(utf8, text, end - text);
             return;
         }
         case QMetaType::Bool:
-            utf8.append(value.toBool() ? "True" : "False");
+            AppendBytes(utf8, value.toBool() ? QByteArrayView("True") : QByteArrayView("False"));
             return;
         case QMetaType::Double:
             AppendFloatTextUtf8(utf8, value.toDouble(), *settings_);
@@ -430,29 +431,38 @@ bool TField::AppendDateTimeText(sqlite3_stmt* row, int column, QByteArray& utf8,
 
 void TField::AppendDisplayText(sqlite3_stmt* row, int column, QByteArray& utf8) const
 {
-    // A text field's stored text is its display text: the bytes go over as
-    // they are when they read back as themselves.
-    int size = 0;
-    if (const char* text = StoredText(row, column, size)) {
-        utf8.append(text, size);
-        return;
-    }
+    // The column's storage is asked once: every value of a result comes this way.
     const int storage = sqlite3_column_type(row, column);
-    // Stored numbers in number fields, as FieldValueOf reads them.
-    if (PlainDisplay() && storage == SQLITE_INTEGER && IsIntegral(dataType_)) {
-        char text[24];
-        const char* const end =
-            std::to_chars(text, text + sizeof text, sqlite3_column_int64(row, column)).ptr;
-        utf8.append(text, end - text);
-        return;
-    }
-    if (PlainDisplay() && (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) &&
-        IsFloating(dataType_)) {
-        AppendFloatTextUtf8(utf8, sqlite3_column_double(row, column), *settings_);
-        return;
+    if (storage == SQLITE_TEXT && IsText(dataType_)) {
+        // A text field's stored text is its display text: the bytes go over
+        // as they are when they read back as themselves.
+        const unsigned char* const text = sqlite3_column_text(row, column);
+        const int size = sqlite3_column_bytes(row, column);
+        if (IsPlainUtf8(text, size)) {
+            AppendBytes(utf8, reinterpret_cast<const char*>(text), size);
+            return;
+        }
+    } else if ((storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) && PlainDisplay()) {
+        // Stored numbers in number and boolean fields, as FieldValueOf reads them.
+        if (storage == SQLITE_INTEGER && IsIntegral(dataType_)) {
+            char text[24];
+            const char* const end =
+                std::to_chars(text, text + sizeof text, sqlite3_column_int64(row, column)).ptr;
+            AppendBytes(utf8, text, end - text);
+            return;
+        }
+        if (IsFloating(dataType_)) {
+            AppendFloatTextUtf8(utf8, sqlite3_column_double(row, column), *settings_);
+            return;
+        }
+        if (storage == SQLITE_INTEGER && dataType_ == ftBoolean) {
+            AppendBytes(utf8, sqlite3_column_int64(row, column) != 0 ? QByteArrayView("True")
+                                                                     : QByteArrayView("False"));
+            return;
+        }
     }
     TDateTimeParts parts;
-    if (AppendDateTimeText(row, column, utf8, parts))
+    if (storage != SQLITE_NULL && AppendDateTimeText(row, column, utf8, parts))
         return;
     AppendDisplayText(FieldValueOf(row, column, dataType_), utf8);
 }

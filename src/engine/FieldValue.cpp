@@ -129,6 +129,44 @@ qint64 JulianDayOf(int year, int month, int day)
     return qint64(era) * 146097 + dayOfEra + 1721120;
 }
 
+// The shapes nearly every stored date and date-time has, YYYY-MM-DD and
+// YYYY-MM-DD HH:MM:SS (or with a T), read at their fixed places; false for
+// any other text, which goes through ParseTrimmed.
+bool ParseCommonShape(const char* c, qsizetype size, IsoParts* parts)
+{
+    if ((size != 10 && size != 19) || c[4] != '-' || c[7] != '-')
+        return false;
+    unsigned outside = 0; // non-zero when a place meant for a digit holds none
+    const auto number = [&](int at, int count) {
+        int value = 0;
+        for (int i = at; i < at + count; ++i) {
+            const unsigned digit = unsigned(uchar(c[i])) - '0';
+            outside |= digit > 9 ? 1U : 0U;
+            value = value * 10 + int(digit);
+        }
+        return value;
+    };
+    TDateTimeParts& p = parts->value;
+    p.year = number(0, 4);
+    p.month = number(5, 2);
+    p.day = number(8, 2);
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = p.year % 4 == 0 && (p.year % 100 != 0 || p.year % 400 == 0);
+    if (outside || p.year < 1 || p.month < 1 || p.month > 12 || p.day < 1 ||
+        p.day > kDays[p.month - 1] || (p.month == 2 && p.day == 29 && !leap))
+        return false;
+    parts->hasDate = true;
+    if (size == 10)
+        return true;
+    if ((c[10] != ' ' && c[10] != 'T') || c[13] != ':' || c[16] != ':')
+        return false;
+    p.hour = number(11, 2);
+    p.minute = number(14, 2);
+    p.second = number(17, 2);
+    parts->hasTime = true;
+    return !outside && p.hour < 24 && p.minute < 60 && p.second < 60;
+}
+
 // A column's text as ASCII without its surrounding white space; false when
 // it holds other characters (they go the QString way).
 bool TrimmedAscii(sqlite3_stmt* stmt, int column, AsciiText* text)
@@ -166,14 +204,14 @@ bool ReadDateTime(sqlite3_stmt* stmt, int column, int storage, TDateTimeParts* p
     if (storage == SQLITE_TEXT) {
         IsoParts iso;
         AsciiText ascii{};
-        if (TrimmedAscii(stmt, column, &ascii)) {
-            if (!ParseTrimmed(ascii, &iso))
-                return false;
-        } else {
-            const QString text = ColumnText(stmt, column).trimmed();
-            if (!ParseTrimmed(Utf16Text{text}, &iso))
-                return false;
-        }
+        const auto* stored = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+        const bool parsed =
+            ParseCommonShape(stored, sqlite3_column_bytes(stmt, column), &iso) ||
+            (TrimmedAscii(stmt, column, &ascii)
+                 ? ParseTrimmed(ascii, &iso)
+                 : ParseTrimmed(Utf16Text{ColumnText(stmt, column).trimmed()}, &iso));
+        if (!parsed)
+            return false;
         *hasDate = iso.hasDate;
         *hasTime = iso.hasTime;
         *parts = iso.value;

@@ -2,6 +2,7 @@
 
 #include "engine/DisplayFormat.h"
 #include "engine/Table.h"
+#include "platform/core/ByteAppend.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/OrderedPieces.h"
 
@@ -238,7 +239,7 @@ void TExportDataSet::FillRecordValues(const TRecordTexts& record, bool textBytes
         const TFieldType type = field.DataType();
         const bool dated = type == ftDate || type == ftTime || type == ftDateTime;
         TDateTimeParts parts;
-        value.Bytes.truncate(0);
+        ClearKeepingRoom(value.Bytes);
         const bool inParts = dated && record.AppendDateTimeText(field, value.Bytes, parts);
         const bool readOnce = !inParts && (type == ftBoolean || dated);
         const QVariant raw = readOnce ? record.Value(field) : QVariant();
@@ -259,9 +260,9 @@ void TExportDataSet::FillRecordValues(const TRecordTexts& record, bool textBytes
         value.HasInfo = true;
         value.Info.HasDisplayText = true;
         value.Info.DisplayText = QString();
-        value.Info.DateTime = inParts    ? StoredDateTime(parts)
-                              : readOnce ? StoredDateTime(raw)
-                                         : std::nullopt;
+        value.Info.DateTime = inParts             ? StoredDateTime(parts)
+                              : readOnce && dated ? StoredDateTime(raw)
+                                                  : std::nullopt;
         value.Info.BoolState = 0;
         if (type == ftBoolean && !raw.isNull())
             value.Info.BoolState = raw.toBool() ? 2 : 1;

@@ -511,6 +511,7 @@ TEST(FieldTextReference, StoredDatesGiveTheReferenceBytes)
                     check(text(dateTime, day, moment), dateTime, stored.Text(iso + ' ' + clock));
                     check(text(dateTime, day, moment), dateTime,
                           stored.Text(" \t" + iso + 'T' + clock + "Z\n"));
+                    check(text(dateTime, day, moment), dateTime, stored.Text(iso + 'T' + clock));
                     check(text(date, day, QTime()), date, stored.Text(iso + ' ' + clock));
                     check(text(time, QDate(), moment), time, stored.Text(clock + "+02:00"));
                 }
@@ -518,10 +519,14 @@ TEST(FieldTextReference, StoredDatesGiveTheReferenceBytes)
                 if (day.year() >= 1)
                     check(text(dateTime, day, QTime()), dateTime, stored.Text(iso));
             }
-            for (const char* odd :
-                 {"2024-02-30", "0000-01-01", "2023-02-29", "24:00:00", "12:60", "12:00:60",
-                  "2024-05-01 25:00", "2024-05-01x", "2024-5-1",
-                  "\xef\xbc\x92\xef\xbc\x90\xef\xbc\x92\xef\xbc\x94", "", "  ", "noon"}) {
+            // Impossible days and times, in the common shapes and out of them.
+            // clang-format off
+            for (const char* odd : {"2024-02-30", "0000-01-01", "2023-02-29", "1900-02-29",
+                     "2024-13-01", "2024-00-10", "2024-5-1", "2024-05-01x", "20a4-05-01",
+                     "24:00:00", "12:60", "12:00:60", "2024-05-01 25:00", "2024-05-01 24:00:00",
+                     "2024-05-01 12:00:60", "2024-05-01x12:00:00", "2024-05-01 1a:00:00",
+                     "\xef\xbc\x92\xef\xbc\x90\xef\xbc\x92\xef\xbc\x94", "", "  ", "noon"}) {
+                // clang-format on
                 for (const TField* field : {&date, &time, &dateTime})
                     check(odd, *field, stored.Text(odd));
             }

@@ -5,6 +5,7 @@
 #include "export/formats/ValueBytes.h"
 #include "platform/DesktopApps.h"
 #include "platform/Interaction.h"
+#include "platform/core/ByteAppend.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/RegionalSettings.h"
 
@@ -179,7 +180,7 @@ void TCSVExport::WriteItem(const TExportValues& values, int itemIndex)
 void TCSVExport::AppendItem(const TExportValues& values, QByteArray& bytes) const
 {
     AppendCSVLine(values, bytes);
-    bytes += "\r\n";
+    AppendBytes(bytes, "\r\n", 2);
 }
 
 // ---- Tab-delimited ----
