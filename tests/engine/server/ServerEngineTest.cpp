@@ -32,6 +32,12 @@ struct WindowQuery
     TEnhMultiQuery query;
 };
 
+// Names longer than the 63 bytes of a name the server keeps: ASCII, and
+// two-byte characters.
+#define A63 "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
+#define AE10 "\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4"
+#define AE40 AE10 AE10 AE10 AE10
+
 struct ScriptCase
 {
     const char* name;
@@ -86,7 +92,16 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptCase{"RowsNoCursorCanHold",
                    "WITH d AS (DELETE FROM orders RETURNING id) SELECT id FROM d\n;REMOVED KEEP\n"
                    "SELECT 7", "7", "removed=3 orders=0"},
-        ScriptCase{"PseudoTypedColumn", "SELECT pg_sleep(0) AS nothing", "", "init=1"}),
+        ScriptCase{"PseudoTypedColumn", "SELECT pg_sleep(0) AS nothing", "", "init=1"},
+        // The server keeps 63 bytes of a name: columns alike in them stay apart,
+        // and a long table name finds the table made before under it.
+        ScriptCase{"NamesTheServerCuts",
+                   "SELECT 1 AS " A63 "x, 2 AS " A63 "y, 3 AS \"" AE40 "x\", 4 AS \"" AE40 "y\"\n;"
+                   A63 "z KEEP\nSELECT 5 AS a\n;" A63 "z KEEP\nSELECT a FROM " A63 "z",
+                   "5", A63 "z=1"},
+        ScriptCase{"NamesTheServerCutsInRowsNoCursorCanHold",
+                   "WITH d AS (DELETE FROM orders RETURNING id) SELECT id AS " A63 "x, id AS " A63
+                   "y FROM d\n;" A63 "z KEEP\nSELECT 7", "7", A63 "z=3"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
