@@ -208,7 +208,18 @@ TPgResult ServerConnection::Wait(TWaitFor what)
         Fail(failure.get());
     if (PQstatus(conn_) != CONNECTION_OK)
         Fail(nullptr);
+    KeepUtf8();
     return last;
+}
+
+void ServerConnection::KeepUtf8()
+{
+    const char* encoding = PQparameterStatus(conn_, "client_encoding");
+    if (!encoding || qstrcmp(encoding, "UTF8") == 0)
+        return;
+    const TPgResult result(PQexec(conn_, "SET client_encoding = 'UTF8'"));
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK)
+        Fail(result.get());
 }
 
 void ServerConnection::StopIfInterrupted()

@@ -97,6 +97,10 @@ private:
         CopyOut, // the start of our own COPY TO STDOUT
     };
     TPgResult Wait(TWaitFor what = TWaitFor::Results);
+    // Every text goes to the server and comes back in UTF-8: a statement's
+    // SET client_encoding would have the server read the next statements in
+    // another encoding and store their text garbled, so it is undone at once.
+    void KeepUtf8();
     // Asks the server to cancel the running statement.
     void SendCancel();
     // Waits a step for input, asking the server once to cancel the running

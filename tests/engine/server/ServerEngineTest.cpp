@@ -99,6 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "SELECT 1 AS " A63 "x, 2 AS " A63 "y, 3 AS \"" AE40 "x\", 4 AS \"" AE40 "y\"\n;"
                    A63 "z KEEP\nSELECT 5 AS a\n;" A63 "z KEEP\nSELECT a FROM " A63 "z",
                    "5", A63 "z=1"},
+        ScriptCase{"TextStaysUtf8WhateverTheScriptSets",
+                   "SET client_encoding = 'LATIN1'\n;\nCREATE TABLE enc AS SELECT '\xc3\xbc' AS u\n;\n"
+                   "SELECT length(u) FROM enc", "1", "enc=1"},
         ScriptCase{"NamesTheServerCutsInRowsNoCursorCanHold",
                    "WITH d AS (DELETE FROM orders RETURNING id) SELECT id AS " A63 "x, id AS " A63
                    "y FROM d\n;" A63 "z KEEP\nSELECT 7", "7", A63 "z=3"}),
