@@ -1,14 +1,18 @@
 // Values in the server's binary form: what its send functions write, read
 // into the same stored values its text gives (ServerTypes.cpp). Dates, times
-// and decimals are written out as the server writes them in ISO style, so
-// the answer cannot tell which form a value came in.
+// and decimals are written out as the server writes them in ISO style, and
+// moments with a time zone in local time as their text is read, so the answer
+// cannot tell which form a value came in.
 #include "engine/ServerTypes.h"
 #include "platform/core/Exceptions.h"
 
+#include <QDateTime>
+#include <QTimeZone>
 #include <QtEndian>
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -93,6 +97,53 @@ char* PutTime(char* out, qint64 microseconds)
     while (out > start && out[-1] == '0')
         --out;
     return out;
+}
+
+// The offset of local time from UTC at a moment, and the span of moments
+// it holds for: the values of a column seldom cross a change of offset, and
+// asking the C library looks at the zone's file every time.
+struct TLocalOffset
+{
+    QByteArray zone; // the TZ the span was found under
+    qint64 from = 0, to = 0;
+    int seconds = 0;
+};
+
+int LocalOffsetAt(qint64 msecsSinceEpoch)
+{
+    thread_local TLocalOffset span;
+    const char* zone = std::getenv("TZ");
+    if (msecsSinceEpoch >= span.from && msecsSinceEpoch < span.to &&
+        span.zone == QByteArrayView(zone ? zone : ""))
+        return span.seconds;
+    const QTimeZone local = QTimeZone::systemTimeZone();
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::UTC);
+    span.zone = zone ? zone : "";
+    span.seconds = local.offsetFromUtc(at);
+    span.from = msecsSinceEpoch;
+    span.to = msecsSinceEpoch + 1;
+    if (local.hasTransitions()) {
+        const QTimeZone::OffsetData before = local.previousTransition(at.addMSecs(1));
+        const QTimeZone::OffsetData after = local.nextTransition(at);
+        span.from = before.atUtc.isValid() ? before.atUtc.toMSecsSinceEpoch()
+                                           : std::numeric_limits<qint64>::min();
+        span.to = after.atUtc.isValid() ? after.atUtc.toMSecsSinceEpoch()
+                                        : std::numeric_limits<qint64>::max();
+    }
+    return span.seconds;
+}
+
+// "2024-02-29 13:45:10.25" of microseconds since 2000, and its year (of its era).
+char* PutTimestamp(char* out, qint64 moment, qint64* year)
+{
+    qint64 days = moment / kMicrosecondsPerDay, time = moment % kMicrosecondsPerDay;
+    if (time < 0) {
+        time += kMicrosecondsPerDay;
+        --days;
+    }
+    out = PutDate(out, days, year);
+    *out++ = ' ';
+    return PutTime(out, time);
 }
 
 char* PutEra(char* out, qint64 year)
@@ -257,6 +308,7 @@ bool FixedLength(Oid type, int length)
     case ServerType::Money:
     case ServerType::Time:
     case ServerType::Timestamp:
+    case ServerType::TimestampTz:
         return length == 8;
     default:
         return true;
@@ -264,6 +316,25 @@ bool FixedLength(Oid type, int length)
 }
 
 } // namespace
+
+char* PutLocalMoment(char* out, qint64 msecsSinceEpoch)
+{
+    constexpr qint64 kMillisecondsPerDay = 86400000;
+    const qint64 local = msecsSinceEpoch + qint64(LocalOffsetAt(msecsSinceEpoch)) * 1000;
+    qint64 days = local / kMillisecondsPerDay, time = local % kMillisecondsPerDay;
+    if (time < 0) {
+        time += kMillisecondsPerDay;
+        --days;
+    }
+    qint64 year = 0;
+    out = PutDate(out, days - kServerEpochDays, &year);
+    if (year < 1 || year > 9999)
+        return nullptr;
+    *out++ = ' ';
+    out = PutTime(out, time / 1000 * 1000000);
+    *out++ = '.';
+    return PutDigits(out, quint64(time % 1000), 3);
+}
 
 bool ServerBinaryReadable(Oid type)
 {
@@ -284,6 +355,7 @@ bool ServerBinaryReadable(Oid type)
     case ServerType::Date:
     case ServerType::Time:
     case ServerType::Timestamp:
+    case ServerType::TimestampTz:
     case ServerType::Numeric:
         return true;
     default:
@@ -379,15 +451,25 @@ void BindServerBinary(sqlite3_stmt* insert, int parameter, Oid type, TServerKind
         const qint64 moment = BigEndian<qint64>(bytes);
         if (BindEndless(insert, parameter, moment))
             return;
-        qint64 days = moment / kMicrosecondsPerDay, time = moment % kMicrosecondsPerDay;
-        if (time < 0) {
-            time += kMicrosecondsPerDay;
-            --days;
-        }
         qint64 year = 0;
-        end = PutDate(text, days, &year);
-        *end++ = ' ';
-        end = PutTime(end, time);
+        end = PutTimestamp(text, moment, &year);
+        BindKept(insert, parameter, kept, text, PutEra(end, year));
+        return;
+    }
+    case ServerType::TimestampTz: {
+        const qint64 moment = BigEndian<qint64>(bytes);
+        if (BindEndless(insert, parameter, moment))
+            return;
+        // To the millisecond in this machine's local time, as its text is read.
+        const qint64 milliseconds = moment / 1000 - (moment % 1000 < 0 ? 1 : 0);
+        if (char* const written =
+                PutLocalMoment(text, milliseconds + kServerEpochDays * 86400000)) {
+            BindKept(insert, parameter, kept, text, written);
+            return;
+        }
+        // Other years as the server writes them in UTC, which no text is read from.
+        qint64 year = 0;
+        end = std::copy_n("+00", 3, PutTimestamp(text, moment, &year));
         BindKept(insert, parameter, kept, text, PutEra(end, year));
         return;
     }

@@ -216,10 +216,11 @@ void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, cons
         break;
     case TServerKind::TimestampTz: {
         QDateTime moment;
-        if (ParseTimestampTz(text, length, &moment)) {
-            scratch =
-                moment.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
-            BindText(insert, parameter, scratch.constData(), int(scratch.size()), SQLITE_TRANSIENT);
+        char local[kLocalMomentLength];
+        const char* end = nullptr;
+        if (ParseTimestampTz(text, length, &moment) &&
+            (end = PutLocalMoment(local, moment.toMSecsSinceEpoch()))) {
+            BindText(insert, parameter, local, int(end - local), SQLITE_TRANSIENT);
             return;
         }
         break;

@@ -98,6 +98,13 @@ private:
     size_t block_ = 0, used_ = 0;
 };
 
+// A timestamptz as the answer keeps it: the moment, in milliseconds since
+// 1970 UTC, as this machine's local time "yyyy-MM-dd HH:mm:ss.zzz", written at
+// out (room for kLocalMomentLength); nullptr for a local time outside the
+// years 1 to 9999.
+constexpr int kLocalMomentLength = 23;
+char* PutLocalMoment(char* out, qint64 msecsSinceEpoch);
+
 // Whether the values of a type can be read in the server's binary form
 // (ServerBinaryValues.cpp): cheaper for the server to write than its text,
 // and for us to read.

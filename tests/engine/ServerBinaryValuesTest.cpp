@@ -38,6 +38,7 @@ TEST(ServerBinaryValuesTest, MalformedValuesFailTheRead)
         {"a short header", ServerType::Numeric, QByteArray(6, '\0')},
         {"a short integer", ServerType::Int4, QByteArray(3, '\0')},
         {"a long date", ServerType::Date, QByteArray(5, '\0')},
+        {"a short moment", ServerType::TimestampTz, QByteArray(7, '\0')},
         {"a time before the day", ServerType::Time, QByteArray(8, '\xff')},
         {"a time past the day", ServerType::Time, QByteArray("\x7f\0\0\0\0\0\0\0", 8)},
     };
