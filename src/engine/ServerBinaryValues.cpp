@@ -109,13 +109,13 @@ struct TLocalOffset
     int seconds = 0;
 };
 
-int LocalOffsetAt(qint64 msecsSinceEpoch)
+const TLocalOffset& LocalOffsetAt(qint64 msecsSinceEpoch)
 {
     thread_local TLocalOffset span;
     const char* zone = std::getenv("TZ");
     if (msecsSinceEpoch >= span.from && msecsSinceEpoch < span.to &&
         span.zone == QByteArrayView(zone ? zone : ""))
-        return span.seconds;
+        return span;
     const QTimeZone local = QTimeZone::systemTimeZone();
     const QDateTime at = QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::UTC);
     span.zone = zone ? zone : "";
@@ -130,7 +130,7 @@ int LocalOffsetAt(qint64 msecsSinceEpoch)
         span.to = after.atUtc.isValid() ? after.atUtc.toMSecsSinceEpoch()
                                         : std::numeric_limits<qint64>::max();
     }
-    return span.seconds;
+    return span;
 }
 
 // "2024-02-29 13:45:10.25" of microseconds since 2000, and its year (of its era).
@@ -320,7 +320,7 @@ bool FixedLength(Oid type, int length)
 char* PutLocalMoment(char* out, qint64 msecsSinceEpoch)
 {
     constexpr qint64 kMillisecondsPerDay = 86400000;
-    const qint64 local = msecsSinceEpoch + qint64(LocalOffsetAt(msecsSinceEpoch)) * 1000;
+    const qint64 local = msecsSinceEpoch + qint64(LocalOffsetAt(msecsSinceEpoch).seconds) * 1000;
     qint64 days = local / kMillisecondsPerDay, time = local % kMillisecondsPerDay;
     if (time < 0) {
         time += kMillisecondsPerDay;
@@ -334,6 +334,19 @@ char* PutLocalMoment(char* out, qint64 msecsSinceEpoch)
     out = PutTime(out, time / 1000 * 1000000);
     *out++ = '.';
     return PutDigits(out, quint64(time % 1000), 3);
+}
+
+bool UtcOfLocalTime(qint64 localMsecs, qint64* utcMsecs)
+{
+    constexpr qint64 kDay = 86400000;
+    const qint64 guess = localMsecs - qint64(LocalOffsetAt(localMsecs).seconds) * 1000;
+    const TLocalOffset& span = LocalOffsetAt(guess);
+    const qint64 utc = localMsecs - qint64(span.seconds) * 1000;
+    // A day from a change of offset, no other moment shows the same local time.
+    if (utc < span.from + kDay || utc >= span.to - kDay)
+        return false;
+    *utcMsecs = utc;
+    return true;
 }
 
 bool ServerBinaryReadable(Oid type)

@@ -342,11 +342,23 @@ void AppendCopyValue(QByteArray& out, sqlite3_stmt* row, int column, TServerKind
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
     const int length = sqlite3_column_bytes(row, column);
     if (kind == TServerKind::TimestampTz) {
-        // The answer holds local time; the server is told its offset.
+        // The answer holds local time; the server is told the moment in UTC,
+        // or, near a change of offset, the offset the local time has.
         QDate date;
         QTime time;
         if (ParseIsoDateTime(QString::fromLatin1(text, length), &date, &time) && date.isValid()) {
-            const QDateTime local(date, time.isValid() ? time : QTime(0, 0));
+            const QTime clock = time.isValid() ? time : QTime(0, 0);
+            constexpr qint64 kUnixEpochDay = 2440588;
+            qint64 utc = 0;
+            if (UtcOfLocalTime((date.toJulianDay() - kUnixEpochDay) * 86400000 +
+                                   clock.msecsSinceStartOfDay(),
+                               &utc)) {
+                out += QDateTime::fromMSecsSinceEpoch(utc, Qt::UTC)
+                           .toString(Qt::ISODateWithMs)
+                           .toLatin1();
+                return;
+            }
+            const QDateTime local(date, clock);
             out +=
                 local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1();
             return;

@@ -104,6 +104,10 @@ private:
 // years 1 to 9999.
 constexpr int kLocalMomentLength = 23;
 char* PutLocalMoment(char* out, qint64 msecsSinceEpoch);
+// The moment, in milliseconds since 1970 UTC, that this machine's local
+// clock shows as localMsecs (milliseconds since its 1970); false near a
+// change of offset, where a local time may be two moments or none.
+bool UtcOfLocalTime(qint64 localMsecs, qint64* utcMsecs);
 
 // Whether the values of a type can be read in the server's binary form
 // (ServerBinaryValues.cpp): cheaper for the server to write than its text,

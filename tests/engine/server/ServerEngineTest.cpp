@@ -299,6 +299,9 @@ TEST_F(ServerTest, ATableReadBackHoldsWhatItsTextGives)
 
 TEST_F(ServerTest, SaveMakesATableWithTheResultsTypesAndAsksBeforeReplacing)
 {
+    // The moment goes to local time and back at an offset of quarter hours.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Pacific/Chatham");
     WindowQuery run;
     run.Run(QStringLiteral("SELECT id, customer, total, true AS paid, '\\x01'::bytea AS raw, "
                            "'2024-05-01 14:30:00+02'::timestamptz AS at FROM orders ORDER BY id"));
@@ -314,6 +317,7 @@ TEST_F(ServerTest, SaveMakesATableWithTheResultsTypesAndAsksBeforeReplacing)
         (QStringList{"1|Ann|50.00|t|\\x01|t", "2|Bob|150.50|t|\\x01|t", "3|Cy|300.00|t|\\x01|t"}));
     EXPECT_THROW(run.query.MakePermanent(QStringLiteral("SAVED"), false), EDatabaseError);
     EXPECT_TRUE(Session()->TableNames(QStringLiteral("KIV")).contains(QStringLiteral("saved")));
+    zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
 }
 
 struct PasswordCase
