@@ -69,6 +69,11 @@ public:
     virtual QString JournalFolder() = 0;
     // The identity of a table now; none when there is no such table.
     virtual std::optional<TTableSignature> Signature(const QString& table) = 0;
+
+    // After a script, however it ended: a transaction the script began and
+    // left open is rolled back, as closing the connection would do unseen;
+    // false when there was one.
+    virtual bool EndScript() { return true; }
 };
 
 // The database behind a database name: a database component of the session

@@ -332,6 +332,14 @@ public:
         Drop(*found);
     }
 
+    bool EndScript() override
+    {
+        if (!connection_.Connected() || !connection_.InTransaction())
+            return true;
+        connection_.Exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+
     // The journals of a server live in the configuration folder, one folder per server.
     QString JournalFolder() override
     {

@@ -227,6 +227,7 @@ void TEnhMultiQuery::Execute()
             tempJournal_.DropRemaining();
         else
             tempJournal_.Close();
+        EndScript();
         SetKeepRowsOpen(true);
         SetRequestLive(savedRequestLive);
         LastRunSQL = SQLText();
@@ -250,4 +251,17 @@ void TEnhMultiQuery::Execute()
         RunStatement(statement.lines, destination, !named, keep);
     }
     DropTempTables();
+    if (!EndScript())
+        throw EDatabaseError(
+            QStringLiteral("The script began a transaction and did not end it, so its changes "
+                           "were rolled back. End the script with COMMIT to keep them."));
+}
+
+bool TEnhMultiQuery::EndScript()
+{
+    try {
+        return EngineDatabaseOf(*Session(), DatabaseName())->EndScript();
+    } catch (const Exception&) {
+        return true; // a database out of reach has nothing open to end
+    }
 }

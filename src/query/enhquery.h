@@ -127,6 +127,9 @@ public:
     void SetClock(TClock clock);
 
 private:
+    // Ends what the script left open in its database (TEngineDatabase::EndScript);
+    // false when that undid a transaction the script began.
+    bool EndScript();
     ScriptText::TMacros& Macros() const;
 
     std::optional<QStringList> ScriptCopy; // the preprocessed script of the latest run

@@ -119,6 +119,20 @@ TEST_F(ServerTest, AFailingStatementLeavesTheTemporaryTablesMadeBeforeIt)
     EXPECT_NO_THROW(run.Run(QStringLiteral("SELECT 1")));
 }
 
+// A transaction the script leaves open fails the run and is rolled back, so
+// nothing seems kept that the closing connection would undo; after a failure
+// inside one, the next run is not stuck in it.
+TEST_F(ServerTest, ATransactionTheScriptLeavesOpenFailsTheRunAndIsRolledBack)
+{
+    WindowQuery run;
+    EXPECT_THROW(run.Run(QStringLiteral("BEGIN\n;\nSELECT 1 AS a\n;KEPT KEEP\nSELECT 2")),
+                 EDatabaseError);
+    EXPECT_FALSE(HasTable(QStringLiteral("kept")));
+    EXPECT_THROW(run.Run(QStringLiteral("BEGIN\n;\nSELECT * FROM nosuch")), EDatabaseError);
+    ASSERT_NO_THROW(run.Run(QStringLiteral("BEGIN\n;\nSELECT 1 AS a\n;KEPT KEEP\nCOMMIT")));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT a FROM kept")), QStringLiteral("1"));
+}
+
 struct TypeCase
 {
     const char* expression;
