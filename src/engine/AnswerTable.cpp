@@ -89,7 +89,24 @@ QStringList AnswerColumnNames(sqlite3_stmt* source)
     return UniqueColumnNames(names);
 }
 
-QStringList UniqueColumnNames(const QStringList& given)
+namespace {
+
+// At most bytes of the name's UTF-8, cut where a character ends; all of it
+// when bytes is 0.
+QString CutToBytes(const QString& name, int bytes)
+{
+    const QByteArray utf8 = name.toUtf8();
+    if (bytes <= 0 || utf8.size() <= bytes)
+        return name;
+    qsizetype end = bytes;
+    while (end > 0 && (uchar(utf8.at(end)) & 0xC0) == 0x80)
+        --end;
+    return QString::fromUtf8(utf8.left(end));
+}
+
+} // namespace
+
+QStringList UniqueColumnNames(const QStringList& given, int maxBytes)
 {
     const int count = int(given.size());
     QStringList names;
@@ -98,9 +115,11 @@ QStringList UniqueColumnNames(const QStringList& given)
         QString name = given.at(i);
         if (name.trimmed().isEmpty())
             name = QStringLiteral("Column%1").arg(i + 1);
-        QString unique = name;
-        for (int n = 1; used.contains(unique.toLower()); ++n)
-            unique = name + QStringLiteral("_%1").arg(n);
+        QString unique = CutToBytes(name, maxBytes);
+        for (int n = 1; used.contains(unique.toLower()); ++n) {
+            const QString suffix = QStringLiteral("_%1").arg(n);
+            unique = CutToBytes(name, maxBytes > 0 ? maxBytes - int(suffix.size()) : 0) + suffix;
+        }
         used.insert(unique.toLower());
         names << unique;
     }

@@ -42,8 +42,10 @@ struct AnswerColumn
 // The names an answer gives the columns of a statement: its column names,
 // "ColumnN" for a blank one, made unique without regard to letter case.
 QStringList AnswerColumnNames(sqlite3_stmt* source);
-// The same rule for the column names of any other source.
-QStringList UniqueColumnNames(const QStringList& names);
+// The same rule for the column names of any other source; with maxBytes,
+// for a database that keeps only that many bytes of UTF-8 of a name, names
+// are cut to them (where a character ends) before they are told apart.
+QStringList UniqueColumnNames(const QStringList& names, int maxBytes = 0);
 
 // Rows that come from somewhere other than a statement of SQLite (a
 // server's cursor), handed over one at a time.

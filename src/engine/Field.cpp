@@ -138,6 +138,14 @@ double DayCount(const QDate& date, const QTime& time)
     return days < 0 ? days - fraction : days + fraction;
 }
 
+// A column's text, stored as TEXT, when it reads back as itself.
+const char* PlainStoredText(sqlite3_stmt* row, int column, int& size)
+{
+    const unsigned char* const text = sqlite3_column_text(row, column);
+    size = sqlite3_column_bytes(row, column);
+    return IsPlainUtf8(text, size) ? reinterpret_cast<const char*>(text) : nullptr;
+}
+
 } // namespace
 
 bool IsBinary(TFieldType type)
@@ -411,9 +419,7 @@ const char* TField::StoredText(sqlite3_stmt* row, int column, int& size) const
 {
     if (!IsText(dataType_) || sqlite3_column_type(row, column) != SQLITE_TEXT)
         return nullptr;
-    const unsigned char* const text = sqlite3_column_text(row, column);
-    size = sqlite3_column_bytes(row, column);
-    return IsPlainUtf8(text, size) ? reinterpret_cast<const char*>(text) : nullptr;
+    return PlainStoredText(row, column, size);
 }
 
 bool TField::AppendDateTimeText(sqlite3_stmt* row, int column, QByteArray& utf8,
@@ -433,13 +439,12 @@ void TField::AppendDisplayText(sqlite3_stmt* row, int column, QByteArray& utf8) 
 {
     // The column's storage is asked once: every value of a result comes this way.
     const int storage = sqlite3_column_type(row, column);
+    int size = 0;
     if (storage == SQLITE_TEXT && IsText(dataType_)) {
         // A text field's stored text is its display text: the bytes go over
         // as they are when they read back as themselves.
-        const unsigned char* const text = sqlite3_column_text(row, column);
-        const int size = sqlite3_column_bytes(row, column);
-        if (IsPlainUtf8(text, size)) {
-            AppendBytes(utf8, reinterpret_cast<const char*>(text), size);
+        if (const char* text = PlainStoredText(row, column, size)) {
+            AppendBytes(utf8, text, size);
             return;
         }
     } else if ((storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) && PlainDisplay()) {

@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSet>
 #include <atomic>
 #include <unistd.h>
 #include <vector>
@@ -30,37 +29,6 @@ constexpr int kFetchRows = 10000;
 // The bytes of a name the server keeps: it cuts longer names to them, so two
 // names alike in their first 63 bytes would be one.
 constexpr int kServerNameBytes = 63;
-
-// The name as the server keeps it: at most that many bytes of UTF-8, cut
-// where a character ends.
-QString ServerName(const QString& name, int bytes = kServerNameBytes)
-{
-    const QByteArray utf8 = name.toUtf8();
-    if (utf8.size() <= bytes)
-        return name;
-    qsizetype end = bytes;
-    while (end > 0 && (uchar(utf8.at(end)) & 0xC0) == 0x80)
-        --end;
-    return QString::fromUtf8(utf8.left(end));
-}
-
-// The columns of a table made on the server, told apart as the answer's are
-// (UniqueColumnNames) even where the server would cut them alike.
-QStringList ServerColumnNames(const QStringList& given)
-{
-    QStringList names;
-    QSet<QString> used;
-    for (const QString& wanted : UniqueColumnNames(given)) {
-        QString name = ServerName(wanted);
-        for (int n = 1; used.contains(name.toLower()); ++n) {
-            const QString suffix = QStringLiteral("_%1").arg(n);
-            name = ServerName(wanted, kServerNameBytes - int(suffix.size())) + suffix;
-        }
-        used.insert(name.toLower());
-        names << name;
-    }
-    return names;
-}
 
 // One transaction of ours: BEGIN ... COMMIT, or a savepoint inside a
 // transaction the script has opened. Rolled back unless committed.
@@ -245,7 +213,7 @@ public:
         for (int i = 0; i < count; ++i)
             names << QString::fromUtf8(PQfname(described.get(), i));
         QStringList columns;
-        for (const QString& name : ServerColumnNames(names))
+        for (const QString& name : UniqueColumnNames(names, kServerNameBytes))
             columns << connection_.QuoteIdentifier(name);
 
         TServerTransaction transaction(connection_);
@@ -495,7 +463,7 @@ private:
             names << column.name;
         QStringList columns;
         std::vector<TServerKind> kinds;
-        for (const QString& name : ServerColumnNames(names)) {
+        for (const QString& name : UniqueColumnNames(names, kServerNameBytes)) {
             const QString& type = types.at(columns.size());
             columns << connection_.QuoteIdentifier(name) + QLatin1Char(' ') + type;
             kinds.push_back(KindOfServerType(type));

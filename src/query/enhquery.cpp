@@ -222,12 +222,14 @@ void TEnhMultiQuery::Execute()
     // However the run ends, the settings are put back and the run's list
     // freed. A failed run keeps its temporary tables; a stopped one, like a
     // killed one, leaves none.
-    const ScopeExit finish([this, savedRequestLive] {
+    bool ended = false;
+    const ScopeExit finish([this, savedRequestLive, &ended] {
         if (Session()->Interrupted())
             tempJournal_.DropRemaining();
         else
             tempJournal_.Close();
-        EndScript();
+        if (!ended)
+            EndScript();
         SetKeepRowsOpen(true);
         SetRequestLive(savedRequestLive);
         LastRunSQL = SQLText();
@@ -251,6 +253,7 @@ void TEnhMultiQuery::Execute()
         RunStatement(statement.lines, destination, !named, keep);
     }
     DropTempTables();
+    ended = true;
     if (!EndScript())
         throw EDatabaseError(
             QStringLiteral("The script began a transaction and did not end it, so its changes "
