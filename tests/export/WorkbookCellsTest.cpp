@@ -1,6 +1,7 @@
 // The number cells and references written for the workbook library are its own bytes.
 #include "export/formats/WorkbookCells.h"
 
+#include "export/formats/CNumericLocale.h"
 #include "export/formats/WorkbookLibrary.h"
 
 #include <cstdlib>
@@ -21,6 +22,9 @@ TEST(WorkbookCellsTest, NumberCellsAndReferencesAreTheLibrarysOwn)
     const auto ownName = reinterpret_cast<decltype(&lxw_rowcol_to_cell)>(
         WorkbookLibrarySymbol("lxw_rowcol_to_cell"));
     ASSERT_TRUE(own && ownName && own != &_write_number_cell);
+    // The library runs under the "C" numeric rules, as the writer runs it; the
+    // numbers above are read under them too.
+    const TCNumericScope numeric;
     const auto cell = [](Writer write, double number, int32_t style) {
         std::string text(128, '\0');
         lxw_worksheet sheet{}; // the writer only needs its file
