@@ -91,6 +91,21 @@ template <typename Text> bool ParseTime(const Text& text, qsizetype* pos, IsoPar
     return QTime::isValid(h, m, s, ms);
 }
 
+// "Z", "+02", "-05:30": a zone that ends the text, accepted and ignored, as
+// values are shown as stored. Text after a zone (a server's " BC") makes the
+// value no date of ours.
+template <typename Text> bool IsZoneSuffix(const Text& text, qsizetype pos)
+{
+    if (text.at(pos) == u'Z')
+        return pos + 1 == text.size();
+    if (text.at(pos) != u'+' && text.at(pos) != u'-')
+        return false;
+    qsizetype at = pos + 1;
+    while (at < text.size() && (IsAsciiDigit(text.at(at)) || text.at(at) == u':'))
+        ++at;
+    return at > pos + 1 && at == text.size();
+}
+
 // The date and/or time of trimmed text; false when it is neither.
 template <typename Text> bool ParseTrimmed(const Text& text, IsoParts* parts)
 {
@@ -112,9 +127,7 @@ template <typename Text> bool ParseTrimmed(const Text& text, IsoParts* parts)
     }
     if (!ParseTime(text, &pos, parts))
         return false;
-    // A zone suffix is accepted and ignored: values are shown as stored.
-    return pos == text.size() || text.at(pos) == u'Z' || text.at(pos) == u'+' ||
-           text.at(pos) == u'-';
+    return pos == text.size() || IsZoneSuffix(text, pos);
 }
 
 // The number of a day of the Gregorian calendar from year 1 on, as

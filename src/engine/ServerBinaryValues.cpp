@@ -19,8 +19,6 @@
 namespace {
 
 constexpr qint64 kMicrosecondsPerDay = 86400000000LL;
-// Days from 1970-01-01 to 2000-01-01, where the server counts dates and times from.
-constexpr qint64 kServerEpochDays = 10957;
 
 template <typename T> T BigEndian(const char* bytes)
 {
@@ -315,25 +313,31 @@ bool FixedLength(Oid type, int length)
     }
 }
 
+// The moment, in microseconds since 2000 UTC, in this machine's local time
+// "yyyy-MM-dd HH:mm:ss[.ffffff]"; nullptr for a local time outside the years 1 to 9999.
+char* PutLocalMoment(char* out, qint64 moment)
+{
+    const qint64 milliseconds = moment / 1000 - (moment % 1000 < 0 ? 1 : 0);
+    const TLocalOffset& offset = LocalOffsetAt(milliseconds + kServerEpochDays * 86400000);
+    qint64 year = 0;
+    char* const end = PutTimestamp(out, moment + qint64(offset.seconds) * 1000000, &year);
+    return year < 1 || year > 9999 ? nullptr : end;
+}
+
 } // namespace
 
-char* PutLocalMoment(char* out, qint64 msecsSinceEpoch)
+char* PutMomentText(char* out, qint64 moment)
 {
-    constexpr qint64 kMillisecondsPerDay = 86400000;
-    const qint64 local = msecsSinceEpoch + qint64(LocalOffsetAt(msecsSinceEpoch).seconds) * 1000;
-    qint64 days = local / kMillisecondsPerDay, time = local % kMillisecondsPerDay;
-    if (time < 0) {
-        time += kMillisecondsPerDay;
-        --days;
-    }
+    if (char* const written = PutLocalMoment(out, moment))
+        return written;
+    return PutUtcMoment(out, moment);
+}
+
+char* PutUtcMoment(char* out, qint64 moment)
+{
     qint64 year = 0;
-    out = PutDate(out, days - kServerEpochDays, &year);
-    if (year < 1 || year > 9999)
-        return nullptr;
-    *out++ = ' ';
-    out = PutTime(out, time / 1000 * 1000000);
-    *out++ = '.';
-    return PutDigits(out, quint64(time % 1000), 3);
+    char* const written = std::copy_n("+00", 3, PutTimestamp(out, moment, &year));
+    return PutEra(written, year);
 }
 
 bool UtcOfLocalTime(qint64 localMsecs, qint64* utcMsecs)
@@ -473,17 +477,7 @@ void BindServerBinary(sqlite3_stmt* insert, int parameter, Oid type, TServerKind
         const qint64 moment = BigEndian<qint64>(bytes);
         if (BindEndless(insert, parameter, moment))
             return;
-        // To the millisecond in this machine's local time, as its text is read.
-        const qint64 milliseconds = moment / 1000 - (moment % 1000 < 0 ? 1 : 0);
-        if (char* const written =
-                PutLocalMoment(text, milliseconds + kServerEpochDays * 86400000)) {
-            BindKept(insert, parameter, kept, text, written);
-            return;
-        }
-        // Other years as the server writes them in UTC, which no text is read from.
-        qint64 year = 0;
-        end = std::copy_n("+00", 3, PutTimestamp(text, moment, &year));
-        BindKept(insert, parameter, kept, text, PutEra(end, year));
+        BindKept(insert, parameter, kept, text, PutMomentText(text, moment));
         return;
     }
     case ServerType::Bytea:

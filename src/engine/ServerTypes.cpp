@@ -7,6 +7,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -21,35 +22,84 @@ bool Digit(char c)
     return c >= '0' && c <= '9';
 }
 
-// "2024-05-01 13:45:00.5+02:30" (seconds and offset minutes optional), as
-// the server writes a timestamptz in ISO style; false for anything else
-// (infinity, dates before the common era).
-bool ParseTimestampTz(const char* text, int length, QDateTime* moment)
+// The digits past the third of a time's fraction: 456 of "12:30:00.123456".
+int MicrosecondsPastTheMillisecond(const char* text, int length)
 {
-    const QString value = QString::fromLatin1(text, length);
-    qsizetype zone = value.size();
-    while (zone > 10 && value.at(zone - 1) != QLatin1Char('+') &&
-           value.at(zone - 1) != QLatin1Char('-'))
-        --zone;
-    if (zone <= 10 || !value.contains(QLatin1Char(' ')))
-        return false;
-    QDate date;
-    QTime time;
-    if (!ParseIsoDateTime(value.left(zone - 1), &date, &time) || !date.isValid() || !time.isValid())
-        return false;
-    const QStringList parts = value.mid(zone).split(QLatin1Char(':'));
-    int seconds = 0;
-    for (int i = 0; i < int(parts.size()) && i < 3; ++i) {
-        bool ok = false;
-        const int part = parts.at(i).toInt(&ok);
-        if (!ok)
-            return false;
-        seconds += part * (i == 0 ? 3600 : i == 1 ? 60 : 1);
+    const char* const end = text + length;
+    const char* c = static_cast<const char*>(std::memchr(text, '.', size_t(length)));
+    if (!c)
+        return 0;
+    ++c;
+    int micros = 0;
+    bool more = true; // a shorter fraction counts as ending in zeros
+    for (int place = 1; place <= 6; ++place) {
+        more = more && c < end && Digit(*c);
+        const int digit = more ? *c++ - '0' : 0;
+        if (place > 3)
+            micros = micros * 10 + digit;
     }
-    if (value.at(zone - 1) == QLatin1Char('-'))
-        seconds = -seconds;
-    *moment = QDateTime(date, time, Qt::OffsetFromUTC, seconds);
-    return moment->isValid();
+    return micros;
+}
+
+// The days from 1970-01-01 to a day of the proleptic Gregorian calendar;
+// year 0 is 1 BC.
+qint64 DaysFromCivil(qint64 year, int month, int day)
+{
+    year -= month <= 2 ? 1 : 0;
+    const qint64 era = (year >= 0 ? year : year - 399) / 400;
+    const qint64 yearOfEra = year - era * 400;
+    const qint64 dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    return era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
+}
+
+// "2024-05-01 13:45:00.5+02:30", "0044-03-15 15:53:28+05:53:28 BC",
+// "20000-01-01 05:30:00+05:30": a timestamptz as the server writes it in ISO
+// style, as microseconds since 2000 UTC; false for anything else (infinity).
+bool ParseServerMoment(const char* text, int length, qint64* moment)
+{
+    const char* c = text;
+    const char* const end = text + length;
+    const auto number = [&](int fewest, int most, qint64* value) {
+        const char* const first = c;
+        *value = 0;
+        for (; c < end && Digit(*c) && c - first < most; ++c)
+            *value = *value * 10 + (*c - '0');
+        return c - first >= fewest;
+    };
+    const auto expect = [&](char wanted) {
+        if (c == end || *c != wanted)
+            return false;
+        ++c;
+        return true;
+    };
+    qint64 year, month, day, hour, minute, second, fraction = 0;
+    if (!number(4, 9, &year) || !expect('-') || !number(2, 2, &month) || !expect('-') ||
+        !number(2, 2, &day) || !expect(' ') || !number(2, 2, &hour) || !expect(':') ||
+        !number(2, 2, &minute) || !expect(':') || !number(2, 2, &second))
+        return false;
+    if (expect('.')) {
+        const char* const first = c;
+        if (!number(1, 6, &fraction))
+            return false;
+        for (qptrdiff digits = c - first; digits < 6; ++digits)
+            fraction *= 10;
+    }
+    if (c == end || (*c != '+' && *c != '-'))
+        return false;
+    const qint64 sign = *c++ == '-' ? -1 : 1;
+    qint64 offsetHours, offsetMinutes = 0, offsetSeconds = 0;
+    if (!number(2, 2, &offsetHours) || (expect(':') && !number(2, 2, &offsetMinutes)) ||
+        (expect(':') && !number(2, 2, &offsetSeconds)))
+        return false;
+    const bool beforeCommonEra = end - c == 3 && std::memcmp(c, " BC", 3) == 0;
+    if ((c != end && !beforeCommonEra) || month < 1 || month > 12 || day < 1 || day > 31 ||
+        hour > 23 || minute > 59 || second > 59)
+        return false;
+    const qint64 days =
+        DaysFromCivil(beforeCommonEra ? 1 - year : year, int(month), int(day)) - kServerEpochDays;
+    const qint64 offset = sign * (offsetHours * 3600 + offsetMinutes * 60 + offsetSeconds);
+    *moment = ((days * 24 + hour) * 3600 + minute * 60 + second - offset) * 1000000 + fraction;
+    return true;
 }
 
 // The server's own bytes outlive the insert; converted bytes in scratch are
@@ -215,12 +265,11 @@ void BindServerValue(sqlite3_stmt* insert, int parameter, TServerKind kind, cons
         }
         break;
     case TServerKind::TimestampTz: {
-        QDateTime moment;
-        char local[kLocalMomentLength];
-        const char* end = nullptr;
-        if (ParseTimestampTz(text, length, &moment) &&
-            (end = PutLocalMoment(local, moment.toMSecsSinceEpoch()))) {
-            BindText(insert, parameter, local, int(end - local), SQLITE_TRANSIENT);
+        qint64 moment = 0;
+        if (ParseServerMoment(text, length, &moment)) {
+            char shown[kMomentTextLength];
+            const char* const end = PutMomentText(shown, moment);
+            BindText(insert, parameter, shown, int(end - shown), SQLITE_TRANSIENT);
             return;
         }
         break;
@@ -342,25 +391,24 @@ void AppendCopyValue(QByteArray& out, sqlite3_stmt* row, int column, TServerKind
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
     const int length = sqlite3_column_bytes(row, column);
     if (kind == TServerKind::TimestampTz) {
-        // The answer holds local time; the server is told the moment in UTC,
-        // or, near a change of offset, the offset the local time has.
+        // The answer holds local time, to the microsecond; the server is told
+        // the moment in UTC, near a change of offset by the offset the local
+        // time has.
         QDate date;
         QTime time;
         if (ParseIsoDateTime(QString::fromLatin1(text, length), &date, &time) && date.isValid()) {
             const QTime clock = time.isValid() ? time : QTime(0, 0);
             constexpr qint64 kUnixEpochDay = 2440588;
+            const qint64 local =
+                (date.toJulianDay() - kUnixEpochDay) * 86400000 + clock.msecsSinceStartOfDay();
             qint64 utc = 0;
-            if (UtcOfLocalTime((date.toJulianDay() - kUnixEpochDay) * 86400000 +
-                                   clock.msecsSinceStartOfDay(),
-                               &utc)) {
-                out += QDateTime::fromMSecsSinceEpoch(utc, Qt::UTC)
-                           .toString(Qt::ISODateWithMs)
-                           .toLatin1();
-                return;
-            }
-            const QDateTime local(date, clock);
-            out +=
-                local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1();
+            if (!UtcOfLocalTime(local, &utc))
+                utc = local - qint64(QDateTime(date, clock).offsetFromUtc()) * 1000;
+            char moment[kMomentTextLength];
+            const char* const end =
+                PutUtcMoment(moment, (utc - kServerEpochDays * 86400000) * 1000 +
+                                         MicrosecondsPastTheMillisecond(text, length));
+            out.append(moment, end - moment);
             return;
         }
     }

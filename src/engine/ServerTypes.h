@@ -98,12 +98,17 @@ private:
     size_t block_ = 0, used_ = 0;
 };
 
-// A timestamptz as the answer keeps it: the moment, in milliseconds since
-// 1970 UTC, as this machine's local time "yyyy-MM-dd HH:mm:ss.zzz", written at
-// out (room for kLocalMomentLength); nullptr for a local time outside the
-// years 1 to 9999.
-constexpr int kLocalMomentLength = 23;
-char* PutLocalMoment(char* out, qint64 msecsSinceEpoch);
+// Days from 1970-01-01 to 2000-01-01, where the server counts dates and times from.
+constexpr qint64 kServerEpochDays = 10957;
+// A timestamptz as the answer keeps it, written at out (room for
+// kMomentTextLength): the moment, in microseconds since 2000 UTC, as this
+// machine's local time "yyyy-MM-dd HH:mm:ss[.ffffff]"; a local time outside
+// the years 1 to 9999 as PutUtcMoment writes it, which is shown as it stands.
+constexpr int kMomentTextLength = 40;
+char* PutMomentText(char* out, qint64 moment);
+// The moment as the server writes it in UTC: "2024-05-01 12:30:00.123456+00",
+// "0044-03-15 10:00:00+00 BC".
+char* PutUtcMoment(char* out, qint64 moment);
 // The moment, in milliseconds since 1970 UTC, that this machine's local
 // clock shows as localMsecs (milliseconds since its 1970); false near a
 // change of offset, where a local time may be two moments or none.

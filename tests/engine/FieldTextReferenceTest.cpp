@@ -525,6 +525,7 @@ TEST(FieldTextReference, StoredDatesGiveTheReferenceBytes)
                      "2024-13-01", "2024-00-10", "2024-5-1", "2024-05-01x", "20a4-05-01",
                      "24:00:00", "12:60", "12:00:60", "2024-05-01 25:00", "2024-05-01 24:00:00",
                      "2024-05-01 12:00:60", "2024-05-01x12:00:00", "2024-05-01 1a:00:00",
+                     "2024-05-01 12:00:00+00 BC", "2024-05-01 12:00+", "12:00:00Z BC",
                      "\xef\xbc\x92\xef\xbc\x90\xef\xbc\x92\xef\xbc\x94", "", "  ", "noon"}) {
                 // clang-format on
                 for (const TField* field : {&date, &time, &dateTime})
