@@ -9,6 +9,10 @@ int main(int argc, char** argv)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The C locale's regional settings and messages, whatever the machine's,
+    // for this process and the programs it starts; tests that need others pin them.
+    qputenv("LC_ALL", "C.UTF-8");
+    qputenv("LANGUAGE", "C");
     QTemporaryDir sandbox;
     if (!sandbox.isValid())
         return 2;
