@@ -118,8 +118,9 @@ const TLocalOffset& LocalOffsetAt(qint64 msecsSinceEpoch)
     const QDateTime at = QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::UTC);
     span.zone = zone ? zone : "";
     span.seconds = local.offsetFromUtc(at);
-    span.from = msecsSinceEpoch;
-    span.to = msecsSinceEpoch + 1;
+    // A zone without changes (TZ=UTC, an unknown name) has one offset for good.
+    span.from = std::numeric_limits<qint64>::min();
+    span.to = std::numeric_limits<qint64>::max();
     if (local.hasTransitions()) {
         const QTimeZone::OffsetData before = local.previousTransition(at.addMSecs(1));
         const QTimeZone::OffsetData after = local.nextTransition(at);
@@ -313,15 +314,37 @@ bool FixedLength(Oid type, int length)
     }
 }
 
+// "+05:30", "-03:00", "+05:53:28": an offset from UTC.
+char* PutOffset(char* out, int seconds)
+{
+    *out++ = seconds < 0 ? '-' : '+';
+    const int size = std::abs(seconds);
+    out = PutTwo(out, size / 3600);
+    *out++ = ':';
+    out = PutTwo(out, size / 60 % 60);
+    if (size % 60 == 0)
+        return out;
+    *out++ = ':';
+    return PutTwo(out, size % 60);
+}
+
 // The moment, in microseconds since 2000 UTC, in this machine's local time
 // "yyyy-MM-dd HH:mm:ss[.ffffff]"; nullptr for a local time outside the years 1 to 9999.
+// Within a day of a change of offset, where a local time may be two moments,
+// the offset follows ("+02:00"): it is shown as nothing, and Save reads it.
 char* PutLocalMoment(char* out, qint64 moment)
 {
-    const qint64 milliseconds = moment / 1000 - (moment % 1000 < 0 ? 1 : 0);
-    const TLocalOffset& offset = LocalOffsetAt(milliseconds + kServerEpochDays * 86400000);
+    constexpr qint64 kDay = 86400000;
+    const qint64 milliseconds =
+        moment / 1000 - (moment % 1000 < 0 ? 1 : 0) + kServerEpochDays * kDay;
+    const TLocalOffset& offset = LocalOffsetAt(milliseconds);
     qint64 year = 0;
     char* const end = PutTimestamp(out, moment + qint64(offset.seconds) * 1000000, &year);
-    return year < 1 || year > 9999 ? nullptr : end;
+    if (year < 1 || year > 9999)
+        return nullptr;
+    if (milliseconds < offset.from + kDay || milliseconds >= offset.to - kDay)
+        return PutOffset(end, offset.seconds);
+    return end;
 }
 
 } // namespace

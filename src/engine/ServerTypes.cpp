@@ -4,6 +4,7 @@
 #include "engine/FieldValue.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -55,41 +56,58 @@ qint64 DaysFromCivil(qint64 year, int month, int day)
 // "2024-05-01 13:45:00.5+02:30", "0044-03-15 15:53:28+05:53:28 BC",
 // "20000-01-01 05:30:00+05:30": a timestamptz as the server writes it in ISO
 // style, as microseconds since 2000 UTC; false for anything else (infinity).
+// Between fewest and most digits at c, which moves past them.
+bool ReadNumber(const char*& c, const char* end, int fewest, int most, qint64* value)
+{
+    const char* const first = c;
+    *value = 0;
+    for (; c < end && Digit(*c) && c - first < most; ++c)
+        *value = *value * 10 + (*c - '0');
+    return c - first >= fewest;
+}
+
+bool Skip(const char*& c, const char* end, char wanted)
+{
+    if (c == end || *c != wanted)
+        return false;
+    ++c;
+    return true;
+}
+
+// "+02", "-05:30", "+05:53:28" at c: the offset in seconds east of UTC.
+bool ReadOffset(const char*& c, const char* end, qint64* seconds)
+{
+    if (c == end || (*c != '+' && *c != '-'))
+        return false;
+    const qint64 sign = *c++ == '-' ? -1 : 1;
+    qint64 hours, minutes = 0, rest = 0;
+    if (!ReadNumber(c, end, 2, 2, &hours) ||
+        (Skip(c, end, ':') && !ReadNumber(c, end, 2, 2, &minutes)) ||
+        (Skip(c, end, ':') && !ReadNumber(c, end, 2, 2, &rest)))
+        return false;
+    *seconds = sign * (hours * 3600 + minutes * 60 + rest);
+    return true;
+}
+
 bool ParseServerMoment(const char* text, int length, qint64* moment)
 {
     const char* c = text;
     const char* const end = text + length;
-    const auto number = [&](int fewest, int most, qint64* value) {
-        const char* const first = c;
-        *value = 0;
-        for (; c < end && Digit(*c) && c - first < most; ++c)
-            *value = *value * 10 + (*c - '0');
-        return c - first >= fewest;
-    };
-    const auto expect = [&](char wanted) {
-        if (c == end || *c != wanted)
-            return false;
-        ++c;
-        return true;
-    };
-    qint64 year, month, day, hour, minute, second, fraction = 0;
-    if (!number(4, 9, &year) || !expect('-') || !number(2, 2, &month) || !expect('-') ||
-        !number(2, 2, &day) || !expect(' ') || !number(2, 2, &hour) || !expect(':') ||
-        !number(2, 2, &minute) || !expect(':') || !number(2, 2, &second))
+    qint64 year, month, day, hour, minute, second, fraction = 0, offset = 0;
+    if (!ReadNumber(c, end, 4, 9, &year) || !Skip(c, end, '-') ||
+        !ReadNumber(c, end, 2, 2, &month) || !Skip(c, end, '-') ||
+        !ReadNumber(c, end, 2, 2, &day) || !Skip(c, end, ' ') || !ReadNumber(c, end, 2, 2, &hour) ||
+        !Skip(c, end, ':') || !ReadNumber(c, end, 2, 2, &minute) || !Skip(c, end, ':') ||
+        !ReadNumber(c, end, 2, 2, &second))
         return false;
-    if (expect('.')) {
+    if (Skip(c, end, '.')) {
         const char* const first = c;
-        if (!number(1, 6, &fraction))
+        if (!ReadNumber(c, end, 1, 6, &fraction))
             return false;
         for (qptrdiff digits = c - first; digits < 6; ++digits)
             fraction *= 10;
     }
-    if (c == end || (*c != '+' && *c != '-'))
-        return false;
-    const qint64 sign = *c++ == '-' ? -1 : 1;
-    qint64 offsetHours, offsetMinutes = 0, offsetSeconds = 0;
-    if (!number(2, 2, &offsetHours) || (expect(':') && !number(2, 2, &offsetMinutes)) ||
-        (expect(':') && !number(2, 2, &offsetSeconds)))
+    if (!ReadOffset(c, end, &offset))
         return false;
     const bool beforeCommonEra = end - c == 3 && std::memcmp(c, " BC", 3) == 0;
     if ((c != end && !beforeCommonEra) || month < 1 || month > 12 || day < 1 || day > 31 ||
@@ -97,7 +115,6 @@ bool ParseServerMoment(const char* text, int length, qint64* moment)
         return false;
     const qint64 days =
         DaysFromCivil(beforeCommonEra ? 1 - year : year, int(month), int(day)) - kServerEpochDays;
-    const qint64 offset = sign * (offsetHours * 3600 + offsetMinutes * 60 + offsetSeconds);
     *moment = ((days * 24 + hour) * 3600 + minute * 60 + second - offset) * 1000000 + fraction;
     return true;
 }
@@ -392,8 +409,7 @@ void AppendCopyValue(QByteArray& out, sqlite3_stmt* row, int column, TServerKind
     const int length = sqlite3_column_bytes(row, column);
     if (kind == TServerKind::TimestampTz) {
         // The answer holds local time, to the microsecond; the server is told
-        // the moment in UTC, near a change of offset by the offset the local
-        // time has.
+        // the moment in UTC.
         QDate date;
         QTime time;
         if (ParseIsoDateTime(QString::fromLatin1(text, length), &date, &time) && date.isValid()) {
@@ -401,14 +417,21 @@ void AppendCopyValue(QByteArray& out, sqlite3_stmt* row, int column, TServerKind
             constexpr qint64 kUnixEpochDay = 2440588;
             const qint64 local =
                 (date.toJulianDay() - kUnixEpochDay) * 86400000 + clock.msecsSinceStartOfDay();
-            qint64 utc = 0;
-            if (!UtcOfLocalTime(local, &utc))
+            // Near a change of offset the local time carries its offset, which
+            // says which of two moments it is; otherwise the zone decides.
+            const char* const end = text + length;
+            const char* zone = std::find_if(text + std::min(length, 19), end,
+                                            [](char c) { return c == '+' || c == '-'; });
+            qint64 offset = 0, utc = 0;
+            if (ReadOffset(zone, end, &offset) && zone == end)
+                utc = local - offset * 1000;
+            else if (!UtcOfLocalTime(local, &utc))
                 utc = local - qint64(QDateTime(date, clock).offsetFromUtc()) * 1000;
             char moment[kMomentTextLength];
-            const char* const end =
+            const char* const written =
                 PutUtcMoment(moment, (utc - kServerEpochDays * 86400000) * 1000 +
                                          MicrosecondsPastTheMillisecond(text, length));
-            out.append(moment, end - moment);
+            out.append(moment, written - moment);
             return;
         }
     }

@@ -102,8 +102,10 @@ private:
 constexpr qint64 kServerEpochDays = 10957;
 // A timestamptz as the answer keeps it, written at out (room for
 // kMomentTextLength): the moment, in microseconds since 2000 UTC, as this
-// machine's local time "yyyy-MM-dd HH:mm:ss[.ffffff]"; a local time outside
-// the years 1 to 9999 as PutUtcMoment writes it, which is shown as it stands.
+// machine's local time "yyyy-MM-dd HH:mm:ss[.ffffff]", within a day of a
+// change of offset followed by its offset ("+02:00": a local time there may
+// be two moments), which is not shown and which Save reads; a local time
+// outside the years 1 to 9999 as PutUtcMoment writes it, shown as it stands.
 constexpr int kMomentTextLength = 40;
 char* PutMomentText(char* out, qint64 moment);
 // The moment as the server writes it in UTC: "2024-05-01 12:30:00.123456+00",

@@ -325,13 +325,17 @@ TEST_F(ServerTest, ATableReadBackHoldsWhatItsTextGives)
 
 TEST_F(ServerTest, SaveMakesATableWithTheResultsTypesAndAsksBeforeReplacing)
 {
-    // The moment goes to local time and back at an offset of quarter hours.
+    // Moments go to local time and back at an offset of quarter hours; the
+    // last two show the same local time, before and after the clocks go back.
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Pacific/Chatham");
+    const QString moments = QStringLiteral("CASE id WHEN 1 THEN '2024-05-01 14:30:00.123456+02' "
+                                           "WHEN 2 THEN '2024-04-06 13:50+00' "
+                                           "ELSE '2024-04-06 14:50+00' END::timestamptz");
     WindowQuery run;
-    run.Run(QStringLiteral(
-        "SELECT id, customer, total, true AS paid, '\\x01'::bytea AS raw, "
-        "'2024-05-01 14:30:00.123456+02'::timestamptz AS at FROM orders ORDER BY id"));
+    run.Run(QStringLiteral("SELECT id, customer, total, true AS paid, '\\x01'::bytea AS raw, "
+                           "%1 AS at FROM orders ORDER BY id")
+                .arg(moments));
     run.query.MakePermanent(QStringLiteral("Saved"), true);
     // INIT, the window's destination, is made on the server; the saved table from the grid's rows.
     for (const char* table : {"init", "saved"})
@@ -339,8 +343,8 @@ TEST_F(ServerTest, SaveMakesATableWithTheResultsTypesAndAsksBeforeReplacing)
                   QStringLiteral("integer,character varying(20),numeric(10,2),boolean,bytea,"
                                  "timestamp with time zone"));
     EXPECT_EQ(
-        Rows(QStringLiteral("SELECT id, customer, total, paid, raw, at = "
-                            "'2024-05-01 12:30:00.123456Z' FROM saved ORDER BY id")),
+        Rows(QStringLiteral("SELECT id, customer, total, paid, raw, at = %1 FROM saved ORDER BY id")
+                 .arg(moments)),
         (QStringList{"1|Ann|50.00|t|\\x01|t", "2|Bob|150.50|t|\\x01|t", "3|Cy|300.00|t|\\x01|t"}));
     EXPECT_THROW(run.query.MakePermanent(QStringLiteral("SAVED"), false), EDatabaseError);
     EXPECT_TRUE(Session()->TableNames(QStringLiteral("KIV")).contains(QStringLiteral("saved")));
