@@ -18,6 +18,7 @@
 
 namespace {
 
+constexpr qint64 kMillisecondsPerDay = 86400000;
 constexpr qint64 kMicrosecondsPerDay = 86400000000LL;
 
 template <typename T> T BigEndian(const char* bytes)
@@ -118,16 +119,17 @@ const TLocalOffset& LocalOffsetAt(qint64 msecsSinceEpoch)
     const QDateTime at = QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::UTC);
     span.zone = zone ? zone : "";
     span.seconds = local.offsetFromUtc(at);
-    // A zone without changes (TZ=UTC, an unknown name) has one offset for good.
+    // Before the first change, after the last, or in a zone without changes
+    // (TZ=UTC, an unknown name), the offset holds for good.
     span.from = std::numeric_limits<qint64>::min();
     span.to = std::numeric_limits<qint64>::max();
     if (local.hasTransitions()) {
         const QTimeZone::OffsetData before = local.previousTransition(at.addMSecs(1));
         const QTimeZone::OffsetData after = local.nextTransition(at);
-        span.from = before.atUtc.isValid() ? before.atUtc.toMSecsSinceEpoch()
-                                           : std::numeric_limits<qint64>::min();
-        span.to = after.atUtc.isValid() ? after.atUtc.toMSecsSinceEpoch()
-                                        : std::numeric_limits<qint64>::max();
+        if (before.atUtc.isValid())
+            span.from = before.atUtc.toMSecsSinceEpoch();
+        if (after.atUtc.isValid())
+            span.to = after.atUtc.toMSecsSinceEpoch();
     }
     return span;
 }
@@ -334,15 +336,15 @@ char* PutOffset(char* out, int seconds)
 // the offset follows ("+02:00"): it is shown as nothing, and Save reads it.
 char* PutLocalMoment(char* out, qint64 moment)
 {
-    constexpr qint64 kDay = 86400000;
     const qint64 milliseconds =
-        moment / 1000 - (moment % 1000 < 0 ? 1 : 0) + kServerEpochDays * kDay;
+        FloorToMilliseconds(moment) + kServerEpochDays * kMillisecondsPerDay;
     const TLocalOffset& offset = LocalOffsetAt(milliseconds);
     qint64 year = 0;
     char* const end = PutTimestamp(out, moment + qint64(offset.seconds) * 1000000, &year);
     if (year < 1 || year > 9999)
         return nullptr;
-    if (milliseconds < offset.from + kDay || milliseconds >= offset.to - kDay)
+    if (milliseconds < offset.from + kMillisecondsPerDay ||
+        milliseconds >= offset.to - kMillisecondsPerDay)
         return PutOffset(end, offset.seconds);
     return end;
 }
@@ -365,12 +367,11 @@ char* PutUtcMoment(char* out, qint64 moment)
 
 bool UtcOfLocalTime(qint64 localMsecs, qint64* utcMsecs)
 {
-    constexpr qint64 kDay = 86400000;
     const qint64 guess = localMsecs - qint64(LocalOffsetAt(localMsecs).seconds) * 1000;
     const TLocalOffset& span = LocalOffsetAt(guess);
     const qint64 utc = localMsecs - qint64(span.seconds) * 1000;
     // A day from a change of offset, no other moment shows the same local time.
-    if (utc < span.from + kDay || utc >= span.to - kDay)
+    if (utc < span.from + kMillisecondsPerDay || utc >= span.to - kMillisecondsPerDay)
         return false;
     *utcMsecs = utc;
     return true;

@@ -23,25 +23,6 @@ bool Digit(char c)
     return c >= '0' && c <= '9';
 }
 
-// The digits past the third of a time's fraction: 456 of "12:30:00.123456".
-int MicrosecondsPastTheMillisecond(const char* text, int length)
-{
-    const char* const end = text + length;
-    const char* c = static_cast<const char*>(std::memchr(text, '.', size_t(length)));
-    if (!c)
-        return 0;
-    ++c;
-    int micros = 0;
-    bool more = true; // a shorter fraction counts as ending in zeros
-    for (int place = 1; place <= 6; ++place) {
-        more = more && c < end && Digit(*c);
-        const int digit = more ? *c++ - '0' : 0;
-        if (place > 3)
-            micros = micros * 10 + digit;
-    }
-    return micros;
-}
-
 // The days from 1970-01-01 to a day of the proleptic Gregorian calendar;
 // year 0 is 1 BC.
 qint64 DaysFromCivil(qint64 year, int month, int day)
@@ -53,9 +34,6 @@ qint64 DaysFromCivil(qint64 year, int month, int day)
     return era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
 }
 
-// "2024-05-01 13:45:00.5+02:30", "0044-03-15 15:53:28+05:53:28 BC",
-// "20000-01-01 05:30:00+05:30": a timestamptz as the server writes it in ISO
-// style, as microseconds since 2000 UTC; false for anything else (infinity).
 // Between fewest and most digits at c, which moves past them.
 bool ReadNumber(const char*& c, const char* end, int fewest, int most, qint64* value)
 {
@@ -89,33 +67,73 @@ bool ReadOffset(const char*& c, const char* end, qint64* seconds)
     return true;
 }
 
+// A clock's date and time of day, to the microsecond.
+struct TClockTime
+{
+    qint64 year, month, day, hour, minute, second, microsecond = 0;
+
+    // Microseconds since 2000-01-01 00:00 on the same clock; the year counts
+    // back from 1 BC when it is one before the common era.
+    qint64 SinceServerEpoch(bool beforeCommonEra) const
+    {
+        const qint64 days = DaysFromCivil(beforeCommonEra ? 1 - year : year, int(month), int(day)) -
+                            kServerEpochDays;
+        return ((days * 24 + hour) * 3600 + minute * 60 + second) * 1000000 + microsecond;
+    }
+};
+
+// "2024-05-01 13:45:00", with up to six digits of fraction, at c: the text
+// the server writes in ISO style, and the answer's local times.
+bool ReadClockTime(const char*& c, const char* end, TClockTime* clock)
+{
+    TClockTime& t = *clock;
+    if (!ReadNumber(c, end, 4, 9, &t.year) || !Skip(c, end, '-') ||
+        !ReadNumber(c, end, 2, 2, &t.month) || !Skip(c, end, '-') ||
+        !ReadNumber(c, end, 2, 2, &t.day) || !Skip(c, end, ' ') ||
+        !ReadNumber(c, end, 2, 2, &t.hour) || !Skip(c, end, ':') ||
+        !ReadNumber(c, end, 2, 2, &t.minute) || !Skip(c, end, ':') ||
+        !ReadNumber(c, end, 2, 2, &t.second))
+        return false;
+    if (Skip(c, end, '.')) {
+        const char* const first = c;
+        if (!ReadNumber(c, end, 1, 6, &t.microsecond))
+            return false;
+        for (qptrdiff digits = c - first; digits < 6; ++digits)
+            t.microsecond *= 10;
+    }
+    return t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 && t.hour <= 23 &&
+           t.minute <= 59 && t.second <= 59;
+}
+
+// The offset in seconds this machine's zone gives a local clock time; near
+// a change of offset, where it may be two moments, the zone decides.
+qint64 ZoneOffsetOf(const TClockTime& clock)
+{
+    const qint64 local =
+        FloorToMilliseconds(clock.SinceServerEpoch(false)) + kServerEpochDays * 86400000;
+    qint64 utc = 0;
+    if (UtcOfLocalTime(local, &utc))
+        return (local - utc) / 1000;
+    const QDateTime shown(QDate(int(clock.year), int(clock.month), int(clock.day)),
+                          QTime(int(clock.hour), int(clock.minute), int(clock.second)));
+    return shown.offsetFromUtc();
+}
+
+// "2024-05-01 13:45:00.5+02:30", "0044-03-15 15:53:28+05:53:28 BC",
+// "20000-01-01 05:30:00+05:30": a timestamptz as the server writes it in ISO
+// style, as microseconds since 2000 UTC; false for anything else (infinity).
 bool ParseServerMoment(const char* text, int length, qint64* moment)
 {
     const char* c = text;
     const char* const end = text + length;
-    qint64 year, month, day, hour, minute, second, fraction = 0, offset = 0;
-    if (!ReadNumber(c, end, 4, 9, &year) || !Skip(c, end, '-') ||
-        !ReadNumber(c, end, 2, 2, &month) || !Skip(c, end, '-') ||
-        !ReadNumber(c, end, 2, 2, &day) || !Skip(c, end, ' ') || !ReadNumber(c, end, 2, 2, &hour) ||
-        !Skip(c, end, ':') || !ReadNumber(c, end, 2, 2, &minute) || !Skip(c, end, ':') ||
-        !ReadNumber(c, end, 2, 2, &second))
-        return false;
-    if (Skip(c, end, '.')) {
-        const char* const first = c;
-        if (!ReadNumber(c, end, 1, 6, &fraction))
-            return false;
-        for (qptrdiff digits = c - first; digits < 6; ++digits)
-            fraction *= 10;
-    }
-    if (!ReadOffset(c, end, &offset))
+    TClockTime clock;
+    qint64 offset = 0;
+    if (!ReadClockTime(c, end, &clock) || !ReadOffset(c, end, &offset))
         return false;
     const bool beforeCommonEra = end - c == 3 && std::memcmp(c, " BC", 3) == 0;
-    if ((c != end && !beforeCommonEra) || month < 1 || month > 12 || day < 1 || day > 31 ||
-        hour > 23 || minute > 59 || second > 59)
+    if (c != end && !beforeCommonEra)
         return false;
-    const qint64 days =
-        DaysFromCivil(beforeCommonEra ? 1 - year : year, int(month), int(day)) - kServerEpochDays;
-    *moment = ((days * 24 + hour) * 3600 + minute * 60 + second - offset) * 1000000 + fraction;
+    *moment = clock.SinceServerEpoch(beforeCommonEra) - offset * 1000000;
     return true;
 }
 
@@ -409,28 +427,25 @@ void AppendCopyValue(QByteArray& out, sqlite3_stmt* row, int column, TServerKind
     const int length = sqlite3_column_bytes(row, column);
     if (kind == TServerKind::TimestampTz) {
         // The answer holds local time, to the microsecond; the server is told
-        // the moment in UTC.
-        QDate date;
-        QTime time;
-        if (ParseIsoDateTime(QString::fromLatin1(text, length), &date, &time) && date.isValid()) {
-            const QTime clock = time.isValid() ? time : QTime(0, 0);
-            constexpr qint64 kUnixEpochDay = 2440588;
-            const qint64 local =
-                (date.toJulianDay() - kUnixEpochDay) * 86400000 + clock.msecsSinceStartOfDay();
-            // Near a change of offset the local time carries its offset, which
-            // says which of two moments it is; otherwise the zone decides.
-            const char* const end = text + length;
-            const char* zone = std::find_if(text + std::min(length, 19), end,
-                                            [](char c) { return c == '+' || c == '-'; });
-            qint64 offset = 0, utc = 0;
-            if (ReadOffset(zone, end, &offset) && zone == end)
-                utc = local - offset * 1000;
-            else if (!UtcOfLocalTime(local, &utc))
-                utc = local - qint64(QDateTime(date, clock).offsetFromUtc()) * 1000;
+        // the moment in UTC. Near a change of offset the local time carries
+        // its offset, which says which of two moments it is; otherwise the
+        // zone decides. Other texts (infinity, years local time cannot show)
+        // are the server's own and go back as they are.
+        const char* c = text;
+        const char* const end = text + length;
+        TClockTime clock;
+        // After the clock time: nothing, or the offset it carries.
+        const auto readOffset = [&](qint64* offset) {
+            if (c != end)
+                return ReadOffset(c, end, offset) && c == end;
+            *offset = ZoneOffsetOf(clock);
+            return true;
+        };
+        qint64 offset = 0;
+        if (ReadClockTime(c, end, &clock) && readOffset(&offset)) {
             char moment[kMomentTextLength];
             const char* const written =
-                PutUtcMoment(moment, (utc - kServerEpochDays * 86400000) * 1000 +
-                                         MicrosecondsPastTheMillisecond(text, length));
+                PutUtcMoment(moment, clock.SinceServerEpoch(false) - offset * 1000000);
             out.append(moment, written - moment);
             return;
         }

@@ -100,6 +100,11 @@ private:
 
 // Days from 1970-01-01 to 2000-01-01, where the server counts dates and times from.
 constexpr qint64 kServerEpochDays = 10957;
+// Whole milliseconds of microseconds, rounded down (before 2000 too).
+constexpr qint64 FloorToMilliseconds(qint64 microseconds)
+{
+    return microseconds / 1000 - (microseconds % 1000 < 0 ? 1 : 0);
+}
 // A timestamptz as the answer keeps it, written at out (room for
 // kMomentTextLength): the moment, in microseconds since 2000 UTC, as this
 // machine's local time "yyyy-MM-dd HH:mm:ss[.ffffff]", within a day of a
