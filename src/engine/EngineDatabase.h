@@ -28,6 +28,15 @@ struct TTableSignature
     bool operator==(const TTableSignature&) const = default;
 };
 
+// How long a stored table is meant to live. A run's temporary destination
+// is dropped by the run itself (or by the next one, when it was killed), so
+// an engine may spare the work that makes such a table survive a crash.
+enum class TTableLife
+{
+    kept,
+    scratch,
+};
+
 class TEngineDatabase
 {
 public:
@@ -49,7 +58,7 @@ public:
     // stored, when the last statement has no result columns (it ran as a
     // command).
     virtual bool StoreAsTable(TDataSet* owner, const QString& text, const QString& table,
-                              std::unique_ptr<AnswerTable>* open) = 0;
+                              TTableLife life, std::unique_ptr<AnswerTable>* open) = 0;
     // Writes an open answer's rows as table with the answer's column types,
     // replacing a table or view of that name when overwrite is set (else
     // raises when there is one); all or nothing.

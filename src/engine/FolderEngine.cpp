@@ -44,7 +44,8 @@ public:
         return std::make_unique<AnswerTable>(session_, owner, connection, last.get());
     }
 
-    bool StoreAsTable(TDataSet* owner, const QString& text, const QString& tableName,
+    // A folder's tables.db keeps every table alike, whatever its life.
+    bool StoreAsTable(TDataSet* owner, const QString& text, const QString& tableName, TTableLife,
                       std::unique_ptr<AnswerTable>* open) override
     {
         const QString table = TableNameOf(tableName);

@@ -91,18 +91,18 @@ bool TQuery::OpenOrExecute()
     return true;
 }
 
-bool TQuery::StoreAsTable(const QString& table)
+bool TQuery::StoreAsTable(const QString& table, TTableLife life)
 {
     Close();
     return EngineDatabaseOf(*Session(), databaseName_)
-        ->StoreAsTable(this, SQLText(), table, nullptr);
+        ->StoreAsTable(this, SQLText(), table, life, nullptr);
 }
 
-bool TQuery::StoreAndOpen(const QString& table)
+bool TQuery::StoreAndOpen(const QString& table, TTableLife life)
 {
     Close();
     if (!EngineDatabaseOf(*Session(), databaseName_)
-             ->StoreAsTable(this, SQLText(), table, &ranAnswer_))
+             ->StoreAsTable(this, SQLText(), table, life, &ranAnswer_))
         return false;
     Open();
     return true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/AnswerDataSet.h"
+#include "engine/EngineDatabase.h"
 
 #include <QStringList>
 
@@ -55,10 +56,10 @@ public:
     // made permanent. The query is closed afterwards. A last statement
     // without result columns runs as a command and nothing is stored; returns
     // whether rows were stored.
-    bool StoreAsTable(const QString& table);
+    bool StoreAsTable(const QString& table, TTableLife life);
     // The same, and the stored rows are opened (the query stays open); on a
     // server they are stored there by one statement and read back.
-    bool StoreAndOpen(const QString& table);
+    bool StoreAndOpen(const QString& table, TTableLife life);
 
 protected:
     // The answer a run has made already, else a run of the SQL.

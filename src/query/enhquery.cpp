@@ -69,9 +69,9 @@ void TEnhQuery::MoveToDestination()
     // In the query's own database the rows are stored where they are made.
     if (destination == EngineDatabaseOf(session, DatabaseName())->Location()) {
         if (keepRowsOpen_)
-            StoreAndOpen(destinationTable_);
+            StoreAndOpen(destinationTable_, destinationLife_);
         else
-            StoreAsTable(destinationTable_);
+            StoreAsTable(destinationTable_, destinationLife_);
     } else if (OpenOrExecute()) {
         MakePermanentIn(destDatabaseName_, destinationTable_, true);
     }
@@ -162,6 +162,7 @@ void TEnhMultiQuery::RunStatement(const QStringList& statement, const QString& d
         SetDestDatabaseName(savedDestDatabase);
         SetDestinationTable(savedDestination);
         SetDoBatchMove(savedDoBatchMove);
+        SetDestinationLife(TTableLife::kept);
     });
     if (destination.isEmpty()) {
         SetDoBatchMove(false);
@@ -172,8 +173,10 @@ void TEnhMultiQuery::RunStatement(const QStringList& statement, const QString& d
     SetDoBatchMove(true);
     SetDestDatabaseName(useDefaultDB && !savedDestDatabase.isEmpty() ? savedDestDatabase
                                                                      : DatabaseName());
-    if (!keep)
+    if (!keep) {
         TempTables.append(destination);
+        SetDestinationLife(TTableLife::scratch);
+    }
     TEnhQuery::Execute();
     if (!keep)
         tempJournal_.Made(DatabaseName(), destination);

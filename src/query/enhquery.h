@@ -81,6 +81,8 @@ protected:
     // runner clears it for a statement that another one follows, since that
     // one closes the query first anyway.
     void SetKeepRowsOpen(bool keep) { keepRowsOpen_ = keep; }
+    // Whether the destination is one the script runner drops at the run's end.
+    void SetDestinationLife(TTableLife life) { destinationLife_ = life; }
 
 private:
     QString destinationTable_ = QStringLiteral("INIT.DB");
@@ -88,6 +90,7 @@ private:
     TBatchMode destBatchMoveMode_ = batCopy;
     bool doBatchMove_ = true;
     bool keepRowsOpen_ = true;
+    TTableLife destinationLife_ = TTableLife::kept;
 };
 
 class TEnhMultiQuery : public TEnhQuery

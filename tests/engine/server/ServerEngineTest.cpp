@@ -92,6 +92,12 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptCase{"RowsNoCursorCanHold",
                    "WITH d AS (DELETE FROM orders RETURNING id) SELECT id FROM d\n;REMOVED KEEP\n"
                    "SELECT 7", "7", "removed=3 orders=0"},
+        // Tables the run drops itself skip the server's log; kept ones do not.
+        ScriptCase{"OnlyTemporaryDestinationsAreUnlogged",
+                   "SELECT id FROM orders\n;KEPT KEEP\nWITH d AS (DELETE FROM orders RETURNING id) "
+                   "SELECT id FROM d\n;SCRATCH\nSELECT id FROM kept\n;FAST\nSELECT "
+                   "relpersistence::text FROM pg_class WHERE relname IN ('scratch', 'kept', 'fast') "
+                   "ORDER BY relname DESC", "u,p,u", "kept=3 init=3 -scratch -fast"},
         ScriptCase{"PseudoTypedColumn", "SELECT pg_sleep(0) AS nothing", "", "init=1"},
         // The server keeps 63 bytes of a name: columns alike in them stay apart,
         // and a long table name finds the table made before under it.
