@@ -232,10 +232,9 @@ public:
         connection_.Exec(QStringLiteral("SAVEPOINT tq_store"));
         bool made = true;
         try {
-            connection_.Exec(
-                QStringLiteral("CREATE %1 %2 (%3) AS\n")
-                    .arg(TableKind(life), fresh, columns.join(QStringLiteral(", "))) +
-                last + QLatin1Char('\n'));
+            connection_.Exec(QStringLiteral("CREATE %1 %2 (%3) AS\n")
+                                 .arg(TableKind(life), fresh, columns.join(QStringLiteral(", "))) +
+                             last + QLatin1Char('\n'));
         } catch (const EDatabaseError&) {
             if (!connection_.Connected() || session_.Interrupted())
                 throw;
