@@ -192,6 +192,23 @@ void TSheetExport::WriteHeader(const TExportColumns& columns)
     } else {
         --RowOffset; // the first item takes the captions' row
     }
+    if (int(columns.size()) > MaxColumn + 1)
+        RaiseDoesNotFit();
+}
+
+// A sheet that lacked rows or columns would pass for the whole result, so the
+// export fails instead (and its file is not put in place).
+void TSheetExport::RaiseDoesNotFit() const
+{
+    const TExportType larger =
+        ExportType == xMicrosoft_Excel ? xExcel_Workbook : xText_Comma_Delimited;
+    throw EInOutError(QStringLiteral("A %1 sheet holds at most %2 rows and %3 columns, and the "
+                                     "result takes more. Nothing was exported: choose %4 for a "
+                                     "result this large.")
+                          .arg(ExportTypeName(ExportType))
+                          .arg(qint64(MaxRow) + 1)
+                          .arg(MaxColumn + 1)
+                          .arg(ExportTypeName(larger)));
 }
 
 void TSheetExport::WriteItem(const TExportValues& values, int itemIndex)
@@ -199,7 +216,7 @@ void TSheetExport::WriteItem(const TExportValues& values, int itemIndex)
     TCustomShellViewExport::WriteItem(values, itemIndex);
     const int row = RowOffset + itemIndex;
     if (row > MaxRow)
-        return;
+        RaiseDoesNotFit();
     for (int i = 0; i < values.Count() && i <= MaxColumn; ++i)
         WriteCell(values[i], row, ckUnknown, i);
 }

@@ -28,7 +28,9 @@ public:
         xfCaption = 8,
     };
 
-    // Cells beyond maxRow or maxColumn (0-based) are skipped silently.
+    // maxRow and maxColumn are the last (0-based) the format holds. An item
+    // or a column beyond them fails the export; footer cells beyond them are
+    // skipped.
     TSheetExport(TExportXComponent* source, TExportType exportType, const QString& fileName,
                  int maxRow, int maxColumn);
 
@@ -65,6 +67,8 @@ protected:
 
 private:
     int RowStyle(int row) const;
+    // Raises EInOutError naming the limits: the result does not fit.
+    [[noreturn]] void RaiseDoesNotFit() const;
     // Per column, the longest display text of a currency cell.
     std::vector<int> currencyWidths_;
     double ToFloat(const QString& text) const;
