@@ -1,9 +1,8 @@
 // A hostile table through both spreadsheet types, each read back by its
 // independent reader (xlrd, openpyxl): accents, quotes, line breaks, U+FFFF
-// (which XML has no place for), nulls, a 300-character text, as many columns
-// as the sheet holds (256) or 301, negative currency, dates before 1900 and
-// after 2038, times and booleans. Each type keeps its own limits: the BIFF
-// sheet cuts texts at 255 Windows-1252 characters, the workbook keeps
+// (which XML has no place for), nulls, a 300-character text, 256 or 301 columns,
+// negative currency, dates before 1900 and after 2038, times and booleans. Each type keeps its own
+// limits: the BIFF sheet cuts texts at 255 Windows-1252 characters, the workbook keeps
 // everything.
 #include "export/ExportFixture.h"
 #include "support/EngineTestSupport.h"
