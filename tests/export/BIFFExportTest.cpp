@@ -134,12 +134,11 @@ TEST_F(BIFFExportTest, DemoGridReadsBackAsTypedCells)
     EXPECT_EQ(widths["3"].toDouble(), 10 + 2);
 }
 
-// A result longer than the sheet fails the export, and the file there stays.
+// 65,536 items and the captions: the export fails, and the file there stays.
 TEST_F(BIFFExportTest, AResultLongerThanTheSheetFailsAndLeavesTheFileAlone)
 {
     const QString file = folder.File("out.xls");
     WriteAll(file, "earlier");
-    // With the captions, 65,537 rows.
     OpenSql("WITH RECURSIVE g(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM g WHERE n < 65536) "
             "SELECT n FROM g");
     exporter->SetOptions(exporter->Options() & ~(NumberRows | TimeStamp));

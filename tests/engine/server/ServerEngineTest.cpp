@@ -92,7 +92,6 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptCase{"RowsNoCursorCanHold",
                    "WITH d AS (DELETE FROM orders RETURNING id) SELECT id FROM d\n;REMOVED KEEP\n"
                    "SELECT 7", "7", "removed=3 orders=0"},
-        // Tables the run drops itself skip the server's log; kept ones do not.
         ScriptCase{"OnlyTemporaryDestinationsAreUnlogged",
                    "SELECT id FROM orders\n;KEPT KEEP\nWITH d AS (DELETE FROM orders RETURNING id) "
                    "SELECT id FROM d\n;SCRATCH\nSELECT id FROM kept\n;FAST\nSELECT "
