@@ -16,6 +16,37 @@ QString RemoveControlChars(const QString& s)
     return result;
 }
 
+namespace {
+
+template <typename View> bool Unbounded(View s)
+{
+    s = s.trimmed();
+    if (s.startsWith(QLatin1Char('-')) || s.startsWith(QLatin1Char('+')))
+        s = s.mid(1);
+    if (s.size() < 3 || s.size() > 8)
+        return false;
+    // Numbers begin with a digit: one look settles nearly every value.
+    const char16_t first = QChar(s.front()).toLower().unicode();
+    if (first != u'n' && first != u'i')
+        return false;
+    for (const char* word : {"nan", "inf", "infinity"})
+        if (s.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool IsUnboundedValue(QStringView s)
+{
+    return Unbounded(s);
+}
+
+bool IsUnboundedValue(QLatin1StringView s)
+{
+    return Unbounded(s);
+}
+
 bool IsBlank(const QString& s)
 {
     for (QChar c : s) {

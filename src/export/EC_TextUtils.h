@@ -13,6 +13,11 @@ inline bool IsNotBlank(const QString& s)
 {
     return !IsBlank(s);
 }
+// S is how the engines show a value no spreadsheet number or day count
+// holds: NaN, INF and -INF for numbers, infinity and -infinity for dates, in
+// any letter case. A spreadsheet keeps such a value as its text.
+bool IsUnboundedValue(QStringView s);
+bool IsUnboundedValue(QLatin1StringView s);
 QString DashLine(int n);
 // Trailing lines that are blank after trimming are dropped.
 QStringList WithoutTrailingBlankLines(QStringList lines);

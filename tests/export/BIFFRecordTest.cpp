@@ -160,7 +160,8 @@ TEST_F(BIFFRecordTest, BadValuesAndXFArgumentsRaise)
     }
     EXPECT_THROW(writer.WriteXF({1, 2, 3, 4}), Exception);
     EXPECT_THROW(writer.WriteCell(Value("12abc"), 1, ckNumber, 0), EConvertError);
-    EXPECT_THROW(writer.WriteCell(Value("inf"), 1, ckCurrency, 0), EConvertError);
+    EXPECT_THROW(writer.WriteCell(Value("--1"), 1, ckCurrency, 0), EConvertError);
+    EXPECT_NO_THROW(writer.WriteCell(Value("-inf"), 1, ckCurrency, 0)); // kept as text
     EXPECT_THROW(writer.WriteCell(Value("2/30/2024"), 1, ckDate, 0), EConvertError);
     EXPECT_THROW(writer.WriteCell(Value("25:00"), 1, ckTime, 0), EConvertError);
 }

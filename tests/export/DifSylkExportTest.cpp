@@ -102,6 +102,15 @@ TEST_F(DifSylkExportTest, SylkBytes)
               "C;X1;Y1;K1.5\r\nF;W1 1 3\r\nE\r\n");
 }
 
+// A number no spreadsheet holds goes over as the text shown.
+TEST_F(DifSylkExportTest, InfinityStaysText)
+{
+    exporter->SetOptions({});
+    OpenSql("SELECT -9e999 AS N");
+    EXPECT_TRUE(Export(xDIF, "u.dif").contains("1,0\r\n\"-INF\"\r\n"));
+    EXPECT_TRUE(Export(xSYLK, "u.slk").contains("C;X1;Y1;K\"-INF\""));
+}
+
 // The DIF and SYLK files of the folder converted to CSV by one reader: LibreOffice
 // ("soffice") or Gnumeric ("ssconvert"); the rows by file base name, as JSON.
 const char* const kConvert = R"(import csv, json, os, subprocess, sys

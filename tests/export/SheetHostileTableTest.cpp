@@ -62,8 +62,9 @@ TEST_P(SheetHostileTableTest, KeepsItsCellsWithinTheFormat)
     }
     RunOnFolder(folder.Path(), QString("CREATE TABLE H (%1); INSERT INTO H VALUES (%2);"
                                        "INSERT INTO H (T, D) VALUES ('', '2050-01-01');"
-                                       "INSERT INTO H (T) VALUES "
-                                       "(replace(printf('%.16384c', 'x'), 'x', '😀'));")
+                                       "INSERT INTO H (T, D, R) VALUES "
+                                       "(replace(printf('%.16384c', 'x'), 'x', '😀'), "
+                                       "'-infinity', -9e999);")
                                    .arg(columns.join(", "), values.join(", ")));
     OpenSql("SELECT * FROM H");
     exporter->SetOptions(exporter->Options() & ~ShowColHeaders);
@@ -96,6 +97,8 @@ TEST_P(SheetHostileTableTest, KeepsItsCellsWithinTheFormat)
     EXPECT_EQ(at(0, 6)[3].toDouble(), -1.797693134862315e308); // the largest, as read back
     for (int column : {2, 4, 5, 6})                            // the nulls: no cell
         EXPECT_TRUE(at(1, column).isEmpty()) << column;
+    // What no number or day count holds stays the text shown.
+    EXPECT_EQ(at(2, 3)[3].toString() + at(2, 6)[3].toString(), "-infinity-INF");
     EXPECT_EQ(at(0, writer.columns - 1)[3].toDouble(), writer.columns - 2);
     const QString emoji = at(2, 1)[3].toString();
     EXPECT_EQ(emoji.size(), writer.emojiLength);

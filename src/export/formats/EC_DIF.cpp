@@ -82,8 +82,8 @@ void TDIFExport::AppendTextValue(QByteArray& row, const TExportValue& value, int
 {
     const QString text = RemoveControlChars(value.Value);
     const TExportColumnKind kind = GetColumnKind(index, text);
-    // Only a numeric kind asks for the number.
-    const QString number = kind == ckNumber || kind == ckCurrency
+    // Only a numeric kind asks for the number; NaN and INF stay text.
+    const QString number = (kind == ckNumber || kind == ckCurrency) && !IsUnboundedValue(text)
                                ? ToDotDecimal(GetExportValue(value)).trimmed()
                                : QString();
     if (!number.isEmpty()) {
@@ -137,7 +137,7 @@ bool TDIFExport::AppendBytesValue(TByteAppender& row, const TExportValue& value,
         number = number.sliced(1);
     while (!number.isEmpty() && blank(number.back()))
         number.chop(1);
-    if (number.isEmpty()) {
+    if (number.isEmpty() || IsUnboundedValue(QLatin1StringView(number))) {
         quotedText();
         return true;
     }

@@ -99,7 +99,9 @@ bool TSYLKExport::TextCell(const TExportValue& value, int index, int& picture,
                            QByteArray& cell) const
 {
     const QString text = RemoveControlChars(value.Value);
-    const TExportColumnKind kind = GetColumnKind(index, text);
+    TExportColumnKind kind = GetColumnKind(index, text);
+    if (kind != ckBoolean && IsUnboundedValue(text))
+        kind = ckString;
     const bool blank = text.trimmed().isEmpty();
     switch (kind) {
     case ckNumber:
@@ -157,7 +159,8 @@ bool TSYLKExport::AppendBytesCell(TByteAppender& out, const TExportValue& value,
         out.Add("\"\r\n");
         return true;
     }
-    if (!IsAscii(utf8))
+    // A number or date shown as a word (NaN, infinity) is the text path's.
+    if (!IsAscii(utf8) || IsUnboundedValue(QLatin1StringView(utf8)))
         return false;
     // Without its control characters, ASCII text trims to nothing only when
     // nothing but blanks is left.

@@ -103,6 +103,9 @@ void TSheetExport::WriteCell(const TExportValue& value, int row, TExportColumnKi
     const bool blank = IsBlank(value.Value);
     double number = 0;
     int style = RowStyle(row);
+    const bool typed = kind == ckNumber || kind == ckCurrency || kind >= ckDate;
+    if (typed && IsUnboundedValue(value.Value))
+        kind = ckString;
     switch (kind) {
     case ckNumber:
         if (blank)
