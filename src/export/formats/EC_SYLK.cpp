@@ -99,9 +99,7 @@ bool TSYLKExport::TextCell(const TExportValue& value, int index, int& picture,
                            QByteArray& cell) const
 {
     const QString text = RemoveControlChars(value.Value);
-    TExportColumnKind kind = GetColumnKind(index, text);
-    if (kind != ckBoolean && IsUnboundedValue(text))
-        kind = ckString;
+    const TExportColumnKind kind = IsUnboundedValue(text) ? ckString : GetColumnKind(index, text);
     const bool blank = text.trimmed().isEmpty();
     switch (kind) {
     case ckNumber:
